@@ -1,0 +1,335 @@
+#include "app/frm_main.h"
+
+#include <string>
+
+#include "app/text_rules.h"
+
+namespace tarvik::app {
+namespace {
+
+using platform::Rgb;
+using platform::Rect;
+
+constexpr platform::Color kPageGrey = Rgb(244, 244, 244);
+constexpr platform::Color kPanelGrey = Rgb(240, 240, 240);
+constexpr platform::Color kLineGrey = Rgb(136, 136, 136);
+constexpr platform::Color kWhite = Rgb(255, 255, 255);
+
+platform::FontSpec Yahei(double points) { return platform::FontSpec{L"微软雅黑", points, 400, 134}; }
+
+// The window's design size: a client area of 298 x 344 pixels, centred on the screen.
+Rect DesignWindowRect(platform::Platform& p) {
+  const platform::ScreenMetrics s = p.Screen();
+  const int width = 4470 / s.twipsPerPixelX;
+  const int height = 5160 / s.twipsPerPixelY;
+  return {(s.widthPx - width) / 2, (s.heightPx - height) / 2, width, height};
+}
+
+widgets::PanelDesign Panel(Rect bounds, platform::Color back, bool visible, int border = 1) {
+  widgets::PanelDesign d;
+  d.bounds = bounds;
+  d.backColor = back;
+  d.visible = visible;
+  d.borderStyle = border;
+  return d;
+}
+
+widgets::ListBoxDesign HiddenList(Rect bounds) {
+  widgets::ListBoxDesign d;
+  d.bounds = bounds;
+  d.visible = false;
+  return d;
+}
+
+widgets::ListBoxDesign TitleList(Rect bounds, bool visible) {
+  widgets::ListBoxDesign d;
+  d.bounds = bounds;
+  d.font = Yahei(9);
+  d.backColor = kPageGrey;
+  d.borderStyle = 1;
+  d.visible = visible;
+  return d;
+}
+
+widgets::TextBoxDesign SearchBox() {
+  widgets::TextBoxDesign d;
+  d.bounds = {4, 4, 145, 17};
+  d.font = Yahei(9);
+  d.backColor = kPageGrey;
+  d.borderStyle = 0;
+  d.toolTip = L"在此输入查找字符串。";
+  return d;
+}
+
+widgets::TextBoxDesign NoteBox() {
+  widgets::TextBoxDesign d;
+  d.bounds = {4, 28, 237, 137};
+  d.font = Yahei(9);
+  d.backColor = Rgb(248, 248, 248);
+  d.borderStyle = 0;
+  d.multiLine = true;
+  d.scrollBars = 2;
+  return d;
+}
+
+widgets::TextBoxDesign TitleBox() {
+  widgets::TextBoxDesign d;
+  d.bounds = {4, 4, 237, 17};
+  d.font = Yahei(9);
+  d.backColor = Rgb(224, 224, 224);
+  d.borderStyle = 0;
+  d.alignment = 2;
+  d.toolTip = L"在此输入标题。";
+  return d;
+}
+
+widgets::LabelDesign Text(Rect bounds, const std::wstring& caption, platform::Color back,
+                          double points = 9, std::wstring toolTip = {}) {
+  widgets::LabelDesign d;
+  d.bounds = bounds;
+  d.caption = caption;
+  d.font = Yahei(points);
+  d.backColor = back;
+  d.toolTip = std::move(toolTip);
+  return d;
+}
+
+widgets::LabelDesign FormTitle() {
+  widgets::LabelDesign d = Text({28, 4, 88, 20}, L"Orvel Tarvik", Rgb(224, 224, 224), 10.5);
+  d.foreColor = 0x333333;
+  return d;
+}
+
+}  // namespace
+
+std::array<std::unique_ptr<widgets::PictureBox>, 6> frmMain::MakeListButtons(
+    widgets::PictureBox& parent) {
+  static constexpr int kLeft[6] = {38, 72, 106, 140, 174, 4};
+  static const wchar_t* const kTips[6] = {L"新建笔记", L"删除笔记", L"清空笔记",
+                                          L"导出笔记", L"导入笔记", L"查找笔记"};
+  std::array<std::unique_ptr<widgets::PictureBox>, 6> buttons;
+  for (int i = 0; i < 6; ++i) {
+    widgets::PanelDesign d = Panel({kLeft[i], 4, 29, 29}, kPageGrey, true);
+    d.toolTip = kTips[i];
+    buttons[static_cast<std::size_t>(i)] = std::make_unique<widgets::PictureBox>(parent, d);
+  }
+  return buttons;
+}
+
+std::array<std::unique_ptr<widgets::PictureBox>, 5> frmMain::MakeMenuButtons(
+    widgets::PictureBox& parent) {
+  static const wchar_t* const kTips[5] = {L"关闭", L"浮窗", L"选项", L"工具", L"列表"};
+  std::array<std::unique_ptr<widgets::PictureBox>, 5> buttons;
+  for (int i = 0; i < 5; ++i) {
+    widgets::PanelDesign d = Panel({200 - i * 22, 12, 20, 20}, kWhite, true, 0);
+    d.toolTip = kTips[i];
+    buttons[static_cast<std::size_t>(i)] = std::make_unique<widgets::PictureBox>(parent, d);
+  }
+  return buttons;
+}
+
+frmMain::frmMain(platform::Platform& platform)
+    : platform_(platform),
+      Me(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
+      Timer1(platform, 100, true),
+      picList(Me, Panel({44, 140, 225, 289}, kPageGrey, false)),
+      List4(picList, HiddenList({104, 48, 37, 16})),
+      List3(picList, TitleList({36, 76, 209, 172}, false)),
+      picSearch(picList, Panel({36, 4, 165, 29}, kPageGrey, false)),
+      txtSearch(picSearch, SearchBox()),
+      LineSearch(picSearch, {20, 20}, {44, 20}, kLineGrey),
+      List2(picList, HiddenList({144, 52, 37, 16})),
+      List1(picList, TitleList({4, 40, 209, 172}, true)),
+      picTools(Me, Panel({156, 304, 165, 165}, kPanelGrey, false)),
+      Label4_2(picTools, Text({8, 8, 149, 20}, L"工具还在设计中", kPanelGrey)),
+      picOptions(Me, Panel({108, 96, 165, 165}, kPanelGrey, false)),
+      Label3_0(picOptions, Text({8, 10, 80, 20}, L"置顶窗口", kPanelGrey, 9,
+                                L"设置“Tarvik”的界面是否保持在最前端。")),
+      Label3_1(picOptions, Text({8, 40, 80, 20}, L"开机启动", kPanelGrey, 9,
+                                L"设置是否在开机后（包括切换用户后）自动启动“Tarvik”。")),
+      Label4_0(picOptions, Text({8, 116, 149, 18}, L"版本：0.1 测试", kPanelGrey)),
+      Label4_1(picOptions, Text({8, 138, 149, 18}, L"OrvelVorovi 出品", kPanelGrey)),
+      picMain(Me, Panel({32, 100, 249, 213}, kWhite, true)),
+      txtNote(picMain, NoteBox()),
+      txtTitle(picMain, TitleBox()),
+      lineTitle(picMain, {40, 24}, {64, 24}, kLineGrey),
+      Label1(picMain, Text({4, 4, 36, 17}, L"标题：", kWhite, 9, L"设置笔记的标题。")),
+      picMenuBar(Me, Panel({28, 40, 249, 45}, Rgb(224, 224, 224), true)),
+      lblFormTitle(picMenuBar, FormTitle()) {
+  txtTitle.Tag = kUntitled;
+  WireEvents();
+}
+
+frmMain::~frmMain() { Unload(); }
+
+void frmMain::WireEvents() {
+  Me.Resize = [this] { Form_Resize(); };
+  Me.CloseRequested = [this] { CloseWithoutSaving(); };
+  List1.DblClick = [this] { List1_DblClick(); };
+  List3.DblClick = [this] { List3_DblClick(); };
+  txtSearch.Change = [this] { txtSearch_Change(); };
+  txtTitle.GotFocus = [this] { txtTitle_GotFocus(); };
+  txtTitle.LostFocus = [this] { txtTitle_LostFocus(); };
+  txtNote.MouseDown = [this](const platform::MouseArgs& a) { txtNote_MouseDown(a); };
+  txtNote.MouseMove = [this](const platform::MouseArgs& a) { txtNote_MouseMove(a); };
+  txtNote.MouseEnter = [this] { txtNote_MouseEnter(); };
+  picMain.MouseMove = [this](const platform::MouseArgs& a) { picMain_MouseMove(a); };
+  picMenuBar.MouseMove = [this](const platform::MouseArgs& a) { picMenuBar_MouseMove(a); };
+  lblFormTitle.MouseMove = [this](const platform::MouseArgs& a) { picMenuBar_MouseMove(a); };
+  for (int i = 0; i < 6; ++i) {
+    picListButton(i).Click = [this, i] { picListButton_Click(i); };
+  }
+}
+
+bool frmMain::Load() {
+  if (loaded_) return true;
+  // 1. The shared objects. (The window-automation object joins here.)
+  Util = std::make_unique<util::clsUtil>(platform_);
+  // 2. The drawing library starts here.
+  // 3. The look of the bar and the editor.
+  picMenuBar.SetBorderStyle(0);
+  picMenuBar.SetBackColor(kWhite);
+  lblFormTitle.SetVisible(true);
+  picMain.SetBorderStyle(0);
+  txtTitle.SetBackColor(kWhite);
+  // 4. Buttons start in their normal look (painting joins here).
+  for (int i = 0; i < 5; ++i) picMenu(i).Tag = L"0";
+  for (int i = 0; i < 6; ++i) {
+    picListButton(i).Tag = L"0";
+    picListButton(i).SetBorderStyle(0);
+  }
+  // 5. The frame is removed here.
+  // 6. Borderless pages and lists.
+  picOptions.SetBorderStyle(0);
+  picTools.SetBorderStyle(0);
+  picList.SetBorderStyle(0);
+  List1.SetBorderStyle(0);
+  List3.SetBorderStyle(0);
+  picSearch.SetBorderStyle(0);
+  // 7. Settings are loaded here.
+  // 8. The notes.
+  LoadNotes();
+  // 9. Until the menu bar can switch pages, the window opens on the note list.
+  picMain.SetVisible(false);
+  picList.SetVisible(true);
+  // 10-11. The window hooks are installed here.
+  loaded_ = true;
+  Form_Resize();
+  return true;
+}
+
+void frmMain::Unload() {
+  if (!loaded_) return;
+  loaded_ = false;
+  Util.reset();
+}
+
+void frmMain::CloseWithoutSaving() {
+  Unload();
+  Me.DestroyWindow();
+  platform_.Quit(0);
+}
+
+// ---- Note store -----------------------------------------------------------------------------
+
+void frmMain::LoadNotes() {
+  for (Note& note : ReadNotesFolder(NotesFolder())) {
+    List1.AddItem(note.title);
+    List2.AddItem(note.text);
+    NoteArray.push_back(std::move(note));
+  }
+}
+
+bool frmMain::SaveNotes() { return WriteNotesFolder(NotesFolder(), NoteArray); }
+
+// ---- Note list, editor and search -----------------------------------------------------------
+
+void frmMain::List1_DblClick() { OpenSelectedNote(); }
+
+void frmMain::OpenSelectedNote() {
+  if (List1.ListCount() == 0 || List1.ListIndex() == -1) return;
+  const int i = List1.ListIndex();
+  const std::wstring title = List1.List(i);
+  txtTitle.SetText(title == kUntitled ? std::wstring() : title);
+  txtNote.SetText(List2.List(i));
+  picList.SetVisible(false);
+  picMain.SetVisible(true);
+  picSearch.SetVisible(false);
+  if (Me.Visible()) txtNote.SetFocus();
+}
+
+void frmMain::List3_DblClick() {
+  if (List3.ListCount() == 0 || List3.ListIndex() == -1) return;
+  const std::optional<int> index = ParseIndex(List4.List(List3.ListIndex()));
+  // A result can point past the end once notes were removed after the search; it then opens
+  // nothing rather than whatever note happens to be selected.
+  if (!index || !List1.SetListIndex(*index) || *index < 0) return;
+  List1_DblClick();
+}
+
+void frmMain::txtSearch_Change() {
+  List3.Clear();
+  List4.Clear();
+  const std::wstring& needle = txtSearch.Text();
+  if (needle.empty()) return;
+  for (int i = 0; i < List1.ListCount(); ++i) {
+    const std::wstring title = List1.List(i);
+    if (title.find(needle) != std::wstring::npos) {
+      List4.AddItem(std::to_wstring(i));
+      List3.AddItem(title);
+    }
+  }
+}
+
+void frmMain::txtTitle_GotFocus() {
+  if (txtTitle.Text() == txtTitle.Tag) txtTitle.SetText(L"");
+}
+
+void frmMain::txtTitle_LostFocus() {
+  if (TrimSpaces(txtTitle.Text()).empty()) txtTitle.SetText(txtTitle.Tag);
+}
+
+void frmMain::txtNote_MouseDown(const platform::MouseArgs& a) {
+  if (a.button == platform::kButtonMiddle && a.shift == platform::kCtrlKey) txtNote.SetFontSize(9);
+}
+
+void frmMain::txtNote_MouseMove(const platform::MouseArgs& a) {
+  if (a.shift == platform::kCtrlKey) NoteHoverFlag = true;
+}
+
+void frmMain::txtNote_MouseEnter() {
+  if (Me.MousePointer() != 0) Me.SetMousePointer(0);
+}
+
+void frmMain::picMain_MouseMove(const platform::MouseArgs& a) {
+  if (Me.MousePointer() != 0) Me.SetMousePointer(0);
+  NoteHoverFlag = false;
+  picMenuBar_MouseMove(a);
+}
+
+void frmMain::picMenuBar_MouseMove(const platform::MouseArgs& /*a*/) {
+  if (Me.MousePointer() != 0) Me.SetMousePointer(0);
+  int hovered = 0;
+  for (int i = 0; i < 5; ++i) hovered += ParseIndex(picMenu(i).Tag).value_or(0);
+  if (hovered == 0) return;
+  for (int i = 0; i < 5; ++i) {
+    if (picMenu(i).Tag == L"1") picMenu(i).Tag = L"0";  // repainting joins here
+  }
+}
+
+void frmMain::picListButton_Click(int index) {
+  picListButton(index).Tag = L"0";
+  if (index == 5) {
+    // Find: the search strip and its result list take the place of the note list, or back.
+    picSearch.SetVisible(!picSearch.Visible());
+    List1.SetVisible(!List1.Visible());
+    List3.SetVisible(!List3.Visible());
+    if (picSearch.Visible()) {
+      txtSearch.SetText(L"");
+      if (txtSearch.IsShownOnScreen()) txtSearch.SetFocus();
+    }
+  }
+  if (!Timer1.Enabled()) Timer1.SetEnabled(true);
+}
+
+}  // namespace tarvik::app

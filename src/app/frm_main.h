@@ -1,0 +1,116 @@
+#pragma once
+// The main window: its control tree, its start-up and shutdown, the note store it owns and
+// the note list, editor and search.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/note_store.h"
+#include "util/cls_util.h"
+#include "widgets/controls.h"
+#include "widgets/form.h"
+
+namespace tarvik::app {
+
+// The title a note without one is listed under.
+inline constexpr wchar_t kUntitled[] = L"[无标题]";
+
+class frmMain {
+ public:
+  explicit frmMain(platform::Platform& platform);
+  ~frmMain();
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  // Start-up: objects, look, settings, notes. False when the program must end at once.
+  bool Load();
+  // Shutdown: releases what Load made. Writes nothing to disk. Idempotent.
+  void Unload();
+  // Any close other than the exit command: unload without saving and end the message loop.
+  void CloseWithoutSaving();
+
+  // The program's folder, where Notes and Config.ini live.
+  std::wstring AppPath() const { return platform_.ProgramFolder(); }
+  std::wstring NotesFolder() const { return AppPath() + L"\\Notes"; }
+
+  // Note store.
+  void LoadNotes();
+  bool SaveNotes();
+
+  // Event handlers (public so the tests and the other windows can run them as the program does).
+  void List1_DblClick();
+  void List3_DblClick();
+  void txtSearch_Change();
+  void txtTitle_GotFocus();
+  void txtTitle_LostFocus();
+  void txtNote_MouseDown(const platform::MouseArgs& a);
+  void txtNote_MouseMove(const platform::MouseArgs& a);
+  void txtNote_MouseEnter();
+  void picMain_MouseMove(const platform::MouseArgs& a);
+  void picMenuBar_MouseMove(const platform::MouseArgs& a);
+  void picListButton_Click(int index);
+  void Form_Resize();
+
+  widgets::PictureBox& picListButton(int index) { return *picListButton_.at(index); }
+  widgets::PictureBox& picMenu(int index) { return *picMenu_.at(index); }
+  bool Loaded() const { return loaded_; }
+
+  platform::Platform& platform_;
+
+  // The notes: element i belongs to item i of List1 (titles) and List2 (texts).
+  std::vector<Note> NoteArray;
+  // The cursor was moved over the note text with Ctrl held (the wheel then zooms it).
+  bool NoteHoverFlag = false;
+
+  std::unique_ptr<util::clsUtil> Util;
+
+  // Controls, in creation order.
+  widgets::Form Me;
+  widgets::Timer Timer1;
+  widgets::PictureBox picList;
+  widgets::ListBoxW List4;
+  widgets::ListBoxW List3;
+  widgets::PictureBox picSearch;
+  widgets::TextBoxW txtSearch;
+  widgets::Line LineSearch;
+
+ private:
+  std::array<std::unique_ptr<widgets::PictureBox>, 6> picListButton_ = MakeListButtons(picList);
+
+ public:
+  widgets::ListBoxW List2;
+  widgets::ListBoxW List1;
+  widgets::PictureBox picTools;
+  widgets::Label Label4_2;
+  widgets::PictureBox picOptions;
+  widgets::Label Label3_0;
+  widgets::Label Label3_1;
+  widgets::Label Label4_0;
+  widgets::Label Label4_1;
+  widgets::PictureBox picMain;
+  widgets::TextBoxW txtNote;
+  widgets::TextBoxW txtTitle;
+  widgets::Line lineTitle;
+  widgets::Label Label1;
+  widgets::PictureBox picMenuBar;
+
+ private:
+  std::array<std::unique_ptr<widgets::PictureBox>, 5> picMenu_ = MakeMenuButtons(picMenuBar);
+
+ public:
+  widgets::Label lblFormTitle;
+
+ private:
+  static std::array<std::unique_ptr<widgets::PictureBox>, 6> MakeListButtons(
+      widgets::PictureBox& parent);
+  static std::array<std::unique_ptr<widgets::PictureBox>, 5> MakeMenuButtons(
+      widgets::PictureBox& parent);
+  void WireEvents();
+  void OpenSelectedNote();
+
+  bool loaded_ = false;
+};
+
+}  // namespace tarvik::app

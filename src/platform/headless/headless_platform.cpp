@@ -1,0 +1,319 @@
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "platform/headless/code_page.h"
+
+namespace tarvik::platform::headless {
+
+class HeadlessTimer final : public Timer {
+ public:
+  HeadlessTimer(HeadlessPlatform& owner, std::function<void()> onTick)
+      : owner_(owner), onTick_(std::move(onTick)) {
+    owner_.Register(this);
+  }
+  ~HeadlessTimer() override { owner_.Unregister(this); }
+  void SetInterval(unsigned milliseconds) override {
+    interval_ = milliseconds;
+    due_ = owner_.TickCount() + interval_;
+  }
+  void SetEnabled(bool enabled) override {
+    if (enabled && !enabled_) due_ = owner_.TickCount() + interval_;
+    enabled_ = enabled;
+  }
+  bool Armed() const { return enabled_ && interval_ > 0; }
+  std::uint64_t Due() const { return due_; }
+  void Fire(std::uint64_t now) {
+    due_ = now + interval_;
+    if (onTick_) onTick_();
+  }
+
+ private:
+  HeadlessPlatform& owner_;
+  std::function<void()> onTick_;
+  unsigned interval_ = 0;
+  bool enabled_ = false;
+  std::uint64_t due_ = 0;
+};
+
+namespace {
+
+class HeadlessLock final : public InstanceLock {
+ public:
+  HeadlessLock(HeadlessPlatform& owner, std::wstring name) : owner_(owner), name_(std::move(name)) {}
+  ~HeadlessLock() override { owner_.ReleaseLock(name_); }
+
+ private:
+  HeadlessPlatform& owner_;
+  std::wstring name_;
+};
+
+}  // namespace
+
+// ---- HeadlessControl ------------------------------------------------------------------
+
+HeadlessControl::HeadlessControl(HeadlessPlatform& owner, NativeHandle id, const ControlSpec& spec,
+                                 HeadlessControl* parent, ControlEvents* events)
+    : owner_(owner),
+      id_(id),
+      spec_(spec),
+      kind_(spec.kind),
+      parent_(parent),
+      events_(events),
+      bounds_(spec.bounds),
+      visible_(spec.visible),
+      text_(spec.text),
+      font_(spec.font.value_or(FontSpec{L"Tahoma", 8.25, 400, 1})),
+      back_(spec.backColor),
+      fore_(spec.foreColor),
+      border_(spec.borderStyle),
+      toolTip_(spec.toolTip) {}
+
+HeadlessControl::~HeadlessControl() { owner_.Forget(this); }
+
+void HeadlessControl::SetBounds(const Rect& bounds) {
+  const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
+  bounds_ = bounds;
+  if (kind_ == ControlKind::Window && events_ != nullptr) {
+    events_->OnMoved(bounds_);
+    if (resized) events_->OnResized(bounds_.width, bounds_.height);
+  }
+}
+
+void HeadlessControl::SetFocus() {
+  if (!ShownOnScreen() || kind_ == ControlKind::Line) return;
+  owner_.SetFocused(this);
+}
+
+bool HeadlessControl::HasFocus() const { return owner_.Focused() == this; }
+
+void HeadlessControl::ListRemove(int index) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
+  items_.erase(items_.begin() + index);
+  // As a native list box does: the selected item going away leaves no selection, and an
+  // item removed above the selection moves the selection up with its item.
+  if (selection_ == index) {
+    selection_ = -1;
+  } else if (selection_ > index) {
+    --selection_;
+  }
+}
+
+void HeadlessControl::ListClear() {
+  items_.clear();
+  selection_ = -1;
+}
+
+void HeadlessControl::ListSetItem(int index, const std::wstring& item) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
+  items_[static_cast<std::size_t>(index)] = item;
+}
+
+void HeadlessControl::SetLine(Point from, Point to, Color color) {
+  lineFrom_ = from;
+  lineTo_ = to;
+  lineColor_ = color;
+}
+
+Point HeadlessControl::ClientSize() const { return {bounds_.width, bounds_.height}; }
+
+bool HeadlessControl::ShownOnScreen() const {
+  for (const HeadlessControl* c = this; c != nullptr; c = c->parent_) {
+    if (!c->visible_ || c->destroyed_) return false;
+  }
+  return true;
+}
+
+void HeadlessControl::MouseDown(int button, int shift, int x, int y) {
+  if (events_) events_->OnMouseDown({button, shift, x, y});
+}
+
+void HeadlessControl::MouseUp(int button, int shift, int x, int y) {
+  if (events_) events_->OnMouseUp({button, shift, x, y});
+}
+
+void HeadlessControl::MouseMove(int button, int shift, int x, int y) {
+  if (events_) events_->OnMouseMove({button, shift, x, y});
+}
+
+void HeadlessControl::MouseEnter() {
+  if (events_) events_->OnMouseEnter();
+}
+
+void HeadlessControl::Click() {
+  MouseDown(kButtonLeft, 0, 1, 1);
+  MouseUp(kButtonLeft, 0, 1, 1);
+  if (events_) events_->OnClick();
+}
+
+void HeadlessControl::DblClick() {
+  Click();
+  if (events_) events_->OnDblClick();
+  MouseUp(kButtonLeft, 0, 1, 1);
+}
+
+void HeadlessControl::Type(const std::wstring& newText) {
+  Focus();
+  text_ = newText;
+  if (events_) events_->OnTextEdited(text_);
+}
+
+void HeadlessControl::SelectItem(int index) {
+  if (index < -1 || index >= static_cast<int>(items_.size())) return;
+  selection_ = index;
+  if (events_) events_->OnSelectionChanged(index);
+}
+
+void HeadlessControl::Focus() { SetFocus(); }
+
+void HeadlessControl::NotifyFocus(bool got) {
+  if (events_ == nullptr) return;
+  if (got) {
+    events_->OnGotFocus();
+  } else {
+    events_->OnLostFocus();
+  }
+}
+
+void HeadlessControl::RequestClose() {
+  if (events_) events_->OnCloseRequest();
+}
+
+void HeadlessControl::ResizeClient(int width, int height) {
+  SetBounds({bounds_.left, bounds_.top, width, height});
+}
+
+void HeadlessControl::SetMinimized(bool minimized) {
+  minimized_ = minimized;
+  if (events_ != nullptr && kind_ == ControlKind::Window) {
+    events_->OnResized(minimized ? 0 : bounds_.width, minimized ? 0 : bounds_.height);
+  }
+}
+
+// ---- HeadlessPlatform -----------------------------------------------------------------
+
+HeadlessPlatform::HeadlessPlatform() = default;
+
+HeadlessPlatform::~HeadlessPlatform() {
+  // Controls still alive (owned by widgets that outlive us would be a bug) are detached so
+  // their destructors do not reach back into a dead platform.
+  controls_.clear();
+  timers_.clear();
+}
+
+std::unique_ptr<Control> HeadlessPlatform::CreateControl(const ControlSpec& spec, Control* parent,
+                                                         ControlEvents* events) {
+  auto* parentControl = static_cast<HeadlessControl*>(parent);
+  const NativeHandle id = nextHandle_;
+  nextHandle_ += 4;
+  auto control = std::make_unique<HeadlessControl>(*this, id, spec, parentControl, events);
+  controls_[id] = control.get();
+  return control;
+}
+
+std::unique_ptr<Timer> HeadlessPlatform::CreateTimer(std::function<void()> onTick) {
+  return std::make_unique<HeadlessTimer>(*this, std::move(onTick));
+}
+
+int HeadlessPlatform::Run() { return exitCode_; }
+
+void HeadlessPlatform::Quit(int exitCode) {
+  quitRequested_ = true;
+  exitCode_ = exitCode;
+}
+
+void HeadlessPlatform::DoEvents() {}
+
+std::unique_ptr<InstanceLock> HeadlessPlatform::AcquireSingleInstance(const std::wstring& name) {
+  if (heldLocks_.count(name) != 0) return nullptr;
+  heldLocks_.insert(name);
+  return std::make_unique<HeadlessLock>(*this, name);
+}
+
+int HeadlessPlatform::ShowMessageBox(NativeHandle owner, const std::wstring& text,
+                                     const std::wstring& caption, unsigned style) {
+  messageBoxes_.push_back({owner, text, caption, style});
+  if (messageBoxAnswers_.empty()) return 1;  // IDOK
+  const int answer = messageBoxAnswers_.front();
+  messageBoxAnswers_.pop_front();
+  return answer;
+}
+
+FileDialogResult HeadlessPlatform::ShowFileDialog(const FileDialogRequest& request) {
+  fileDialogs_.push_back(request);
+  if (fileDialogAnswers_.empty()) return {};  // cancelled
+  FileDialogResult answer = fileDialogAnswers_.front();
+  fileDialogAnswers_.pop_front();
+  return answer;
+}
+
+std::optional<std::wstring> HeadlessPlatform::BrowseForFolder(NativeHandle /*owner*/,
+                                                              const std::wstring& /*prompt*/) {
+  if (folderAnswers_.empty()) return std::nullopt;
+  auto answer = folderAnswers_.front();
+  folderAnswers_.pop_front();
+  return answer;
+}
+
+void HeadlessPlatform::ShellOpen(const std::wstring& parameters, int /*showMode*/,
+                                 NativeHandle /*owner*/) {
+  shellOpens_.push_back(parameters);
+}
+
+std::string HeadlessPlatform::EncodeCodePage(std::wstring_view text, unsigned codePage) {
+  return ::tarvik::platform::headless::EncodeCodePage(text, codePage);
+}
+
+std::wstring HeadlessPlatform::DecodeCodePage(std::string_view bytes, unsigned codePage) {
+  return ::tarvik::platform::headless::DecodeCodePage(bytes, codePage);
+}
+
+HeadlessControl* HeadlessPlatform::Find(NativeHandle handle) const {
+  const auto it = controls_.find(handle);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+HeadlessControl& HeadlessPlatform::Get(NativeHandle handle) const {
+  HeadlessControl* control = Find(handle);
+  if (control == nullptr) throw std::logic_error("no headless control with that handle");
+  return *control;
+}
+
+void HeadlessPlatform::SetFocused(HeadlessControl* control) {
+  if (focused_ == control) return;
+  HeadlessControl* previous = focused_;
+  focused_ = control;
+  if (previous != nullptr) previous->NotifyFocus(false);
+  if (control != nullptr) control->NotifyFocus(true);
+}
+
+void HeadlessPlatform::AdvanceTime(std::uint32_t milliseconds) {
+  const std::uint64_t target = static_cast<std::uint64_t>(tick_) + milliseconds;
+  std::uint64_t now = tick_;
+  for (;;) {
+    HeadlessTimer* next = nullptr;
+    for (HeadlessTimer* t : timers_) {
+      if (t->Armed() && t->Due() <= target && (next == nullptr || t->Due() < next->Due())) {
+        next = t;
+      }
+    }
+    if (next == nullptr) break;
+    now = std::max(now, next->Due());
+    tick_ = static_cast<std::uint32_t>(now);
+    next->Fire(now);
+  }
+  tick_ = static_cast<std::uint32_t>(target);
+}
+
+void HeadlessPlatform::Forget(HeadlessControl* control) {
+  if (focused_ == control) focused_ = nullptr;
+  controls_.erase(control->Handle());
+}
+
+void HeadlessPlatform::Unregister(HeadlessTimer* timer) {
+  timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+}
+
+}  // namespace tarvik::platform::headless

@@ -1,0 +1,197 @@
+#pragma once
+// The in-memory backend for tests: controls keep the state the program gave them, and a test
+// raises the same events a user would (click, double-click, typing, focus, timer ticks,
+// close requests) and answers modal dialogs in advance.
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tarvik::platform::headless {
+
+class HeadlessPlatform;
+
+class HeadlessControl final : public Control {
+ public:
+  HeadlessControl(HeadlessPlatform& owner, NativeHandle id, const ControlSpec& spec,
+                  HeadlessControl* parent, ControlEvents* events);
+  ~HeadlessControl() override;
+
+  NativeHandle Handle() const override { return id_; }
+  void SetBounds(const Rect& bounds) override;
+  void SetVisible(bool visible) override { visible_ = visible; }
+  void SetText(const std::wstring& text) override { text_ = text; }
+  void SetFont(const FontSpec& font) override { font_ = font; }
+  void SetColors(Color back, Color fore) override { back_ = back, fore_ = fore; }
+  void SetBorderStyle(int style) override { border_ = style; }
+  void SetToolTip(const std::wstring& text) override { toolTip_ = text; }
+  void SetFocus() override;
+  bool HasFocus() const override;
+  void ListAdd(const std::wstring& item) override { items_.push_back(item); }
+  void ListRemove(int index) override;
+  void ListClear() override;
+  void ListSetItem(int index, const std::wstring& item) override;
+  void ListSetSelection(int index) override { selection_ = index; }
+  void SetLine(Point from, Point to, Color color) override;
+  Rect OuterBounds() const override { return bounds_; }
+  Point ClientSize() const override;
+  bool IsMinimized() const override { return minimized_; }
+  void SetCursorShape(int shape) override { cursorShape_ = shape; }
+  void Destroy() override { destroyed_ = true; }
+
+  // What the program last gave the control.
+  ControlKind Kind() const { return kind_; }
+  HeadlessControl* Parent() const { return parent_; }
+  const Rect& Bounds() const { return bounds_; }
+  bool Visible() const { return visible_; }
+  bool ShownOnScreen() const;  // visible, and so are all its containers
+  const std::wstring& Text() const { return text_; }
+  const FontSpec& Font() const { return font_; }
+  Color BackColor() const { return back_; }
+  Color ForeColor() const { return fore_; }
+  int BorderStyle() const { return border_; }
+  const std::wstring& ToolTip() const { return toolTip_; }
+  const std::vector<std::wstring>& Items() const { return items_; }
+  int Selection() const { return selection_; }
+  Point LineFrom() const { return lineFrom_; }
+  Point LineTo() const { return lineTo_; }
+  Color LineColor() const { return lineColor_; }
+  int CursorShape() const { return cursorShape_; }
+  bool Destroyed() const { return destroyed_; }
+  const ControlSpec& Spec() const { return spec_; }
+
+  // What a user does.
+  void MouseDown(int button, int shift, int x, int y);
+  void MouseUp(int button, int shift, int x, int y);
+  void MouseMove(int button, int shift, int x, int y);
+  void MouseEnter();
+  void Click();     // a left press and release
+  void DblClick();  // as the platform reports it: press, release, click, double-click, release
+  void Type(const std::wstring& newText);  // the user edited the box into newText
+  void SelectItem(int index);              // the user clicked an item
+  void Focus();                            // the user focused the control (same as SetFocus)
+  void RequestClose();                     // close box, system menu, WM_CLOSE from outside
+  void ResizeClient(int width, int height);  // the user resized the window
+  void SetMinimized(bool minimized);
+
+  void Detach() { events_ = nullptr; }
+  void NotifyFocus(bool got);
+
+ private:
+  HeadlessPlatform& owner_;
+  NativeHandle id_;
+  ControlSpec spec_;
+  ControlKind kind_;
+  HeadlessControl* parent_;
+  ControlEvents* events_;
+  Rect bounds_;
+  bool visible_;
+  std::wstring text_;
+  FontSpec font_;
+  Color back_;
+  Color fore_;
+  int border_;
+  std::wstring toolTip_;
+  std::vector<std::wstring> items_;
+  int selection_ = -1;
+  Point lineFrom_, lineTo_;
+  Color lineColor_ = 0;
+  int cursorShape_ = 0;
+  bool minimized_ = false;
+  bool destroyed_ = false;
+};
+
+class HeadlessTimer;
+
+struct RecordedMessageBox {
+  NativeHandle owner = 0;
+  std::wstring text;
+  std::wstring caption;
+  unsigned style = 0;
+};
+
+class HeadlessPlatform final : public Platform {
+ public:
+  HeadlessPlatform();
+  ~HeadlessPlatform() override;
+
+  std::unique_ptr<Control> CreateControl(const ControlSpec& spec, Control* parent,
+                                         ControlEvents* events) override;
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
+  int Run() override;
+  void Quit(int exitCode) override;
+  void DoEvents() override;
+  std::uint32_t TickCount() override { return tick_; }
+  void InitCommonControls() override { commonControlsInitialised_ = true; }
+  std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override;
+  std::wstring ProgramFolder() override { return programFolder_; }
+  std::wstring ProgramName() override { return programName_; }
+  ScreenMetrics Screen() override { return screen_; }
+  Point CursorPos() override { return cursor_; }
+  int ShowMessageBox(NativeHandle owner, const std::wstring& text, const std::wstring& caption,
+                     unsigned style) override;
+  FileDialogResult ShowFileDialog(const FileDialogRequest& request) override;
+  std::optional<std::wstring> BrowseForFolder(NativeHandle owner,
+                                              const std::wstring& prompt) override;
+  void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) override;
+  std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override;
+  std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override;
+
+  // Test controls.
+  HeadlessControl* Find(NativeHandle handle) const;
+  HeadlessControl& Get(NativeHandle handle) const;  // the control must exist
+  HeadlessControl* Focused() const { return focused_; }
+  void SetFocused(HeadlessControl* control);
+  void SetProgramFolder(std::wstring folder) { programFolder_ = std::move(folder); }
+  void SetProgramName(std::wstring name) { programName_ = std::move(name); }
+  void SetScreen(const ScreenMetrics& screen) { screen_ = screen; }
+  void SetCursor(Point p) { cursor_ = p; }
+  // Moves the clock on, firing every enabled timer each time its interval elapses.
+  void AdvanceTime(std::uint32_t milliseconds);
+  void QueueMessageBoxAnswer(int answer) { messageBoxAnswers_.push_back(answer); }
+  void QueueFileDialogAnswer(FileDialogResult answer) { fileDialogAnswers_.push_back(answer); }
+  void QueueFolderAnswer(std::optional<std::wstring> answer) { folderAnswers_.push_back(answer); }
+  const std::vector<RecordedMessageBox>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
+  const std::vector<std::wstring>& ShellOpens() const { return shellOpens_; }
+  bool QuitRequested() const { return quitRequested_; }
+  int ExitCode() const { return exitCode_; }
+  bool CommonControlsInitialised() const { return commonControlsInitialised_; }
+  // Something else (another process) holds the single-instance lock of this name.
+  void HoldInstanceElsewhere(const std::wstring& name) { heldLocks_.insert(name); }
+  std::size_t TimerCount() const { return timers_.size(); }
+
+  // Bookkeeping for controls and timers.
+  void Forget(HeadlessControl* control);
+  void Register(HeadlessTimer* timer) { timers_.push_back(timer); }
+  void Unregister(HeadlessTimer* timer);
+  void ReleaseLock(const std::wstring& name) { heldLocks_.erase(name); }
+
+ private:
+  std::map<NativeHandle, HeadlessControl*> controls_;
+  std::vector<HeadlessTimer*> timers_;
+  NativeHandle nextHandle_ = 0x1000;
+  HeadlessControl* focused_ = nullptr;
+  std::wstring programFolder_ = L".";
+  std::wstring programName_ = L"Tarvik";
+  ScreenMetrics screen_;
+  Point cursor_;
+  std::uint32_t tick_ = 100000;
+  std::deque<int> messageBoxAnswers_;
+  std::deque<FileDialogResult> fileDialogAnswers_;
+  std::deque<std::optional<std::wstring>> folderAnswers_;
+  std::vector<RecordedMessageBox> messageBoxes_;
+  std::vector<FileDialogRequest> fileDialogs_;
+  std::vector<std::wstring> shellOpens_;
+  std::set<std::wstring> heldLocks_;
+  bool quitRequested_ = false;
+  int exitCode_ = 0;
+  bool commonControlsInitialised_ = false;
+};
+
+}  // namespace tarvik::platform::headless

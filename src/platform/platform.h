@@ -1,0 +1,243 @@
+#pragma once
+// The small layer that stands in for the operating system. The program (widgets, forms,
+// modules) talks to the OS only through these interfaces; platform/win32 implements them
+// on real Win32 and platform/headless keeps state in memory for tests.
+//
+// Threading: everything here is called on the one user-interface thread, and every event
+// is delivered on it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvik::platform {
+
+// A native window handle as a number (the HWND value on Windows, a synthetic id headless).
+using NativeHandle = std::uintptr_t;
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Window colours: 0x00BBGGRR (red in the low byte). A value with the top bit set names a
+// system colour; its low byte is the system colour index (COLOR_WINDOW = 5, ...).
+using Color = std::uint32_t;
+constexpr Color Rgb(int r, int g, int b) {
+  return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+inline constexpr Color kSystemColorFlag = 0x80000000u;
+inline constexpr Color kSysWindowBack = 0x80000005u;  // the system's window background
+inline constexpr Color kSysWindowText = 0x80000008u;  // the system's window text
+inline constexpr Color kSysButtonFace = 0x8000000Fu;  // the system's 3-D face colour
+
+struct FontSpec {
+  std::wstring face = L"微软雅黑";
+  double sizePt = 9.0;  // points; fractional sizes (10.5) are kept exactly
+  int weight = 400;
+  int charset = 134;  // GB2312
+  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+// Mouse buttons and shift state as the program's events carry them.
+inline constexpr int kButtonLeft = 1;
+inline constexpr int kButtonRight = 2;
+inline constexpr int kButtonMiddle = 4;
+inline constexpr int kShiftKey = 1;
+inline constexpr int kCtrlKey = 2;
+inline constexpr int kAltKey = 4;
+
+struct MouseArgs {
+  int button = 0;  // the button that changed (down/up) or the buttons held (move)
+  int shift = 0;   // bit set of kShiftKey, kCtrlKey, kAltKey at the moment of the event
+  int x = 0;       // pixels in the control's client area
+  int y = 0;
+};
+
+enum class ControlKind {
+  Window,   // a top-level window (a form)
+  Panel,    // a picture box: a plain child container with a background, border and mouse events
+  Label,    // static text
+  Line,     // a straight 1-pixel line drawn in its container
+  TextBox,  // a Unicode edit field, single- or multi-line
+  ListBox,  // a Unicode list of text items, single selection, unsorted
+};
+
+// Settings fixed when the native control is created.
+struct ControlSpec {
+  ControlKind kind = ControlKind::Panel;
+  std::wstring text;       // caption of a window or label, initial text of a text box
+  bool multiLine = false;  // text box
+  int scrollBars = 0;      // text box: 0 none, 1 horizontal, 2 vertical, 3 both
+  int alignment = 0;       // text box and label: 0 left, 1 right, 2 centred
+  int borderStyle = 0;     // 0 none, 1 single line (changeable later through SetBorderStyle)
+  bool visible = true;
+  Rect bounds;  // pixels in the parent's client area; for a window, its outer rectangle on screen
+  Color backColor = kSysWindowBack;
+  Color foreColor = kSysWindowText;
+  std::optional<FontSpec> font;  // nothing: the system's default GUI font
+  std::wstring toolTip;
+};
+
+// Events a native control reports. Widgets implement this; the backend calls it on the
+// UI thread. Default implementations ignore the event.
+class ControlEvents {
+ public:
+  virtual void OnMouseDown(const MouseArgs&) {}
+  virtual void OnMouseUp(const MouseArgs&) {}
+  virtual void OnMouseMove(const MouseArgs&) {}
+  virtual void OnMouseEnter() {}
+  virtual void OnClick() {}
+  virtual void OnDblClick() {}
+  virtual void OnGotFocus() {}
+  virtual void OnLostFocus() {}
+  // The user changed the content of a text box; the new whole text.
+  virtual void OnTextEdited(const std::wstring& /*text*/) {}
+  // The user changed the selection of a list box (-1 = none).
+  virtual void OnSelectionChanged(int /*index*/) {}
+  // A window's client area now has this size in pixels (also sent once after creation).
+  virtual void OnResized(int /*clientWidth*/, int /*clientHeight*/) {}
+  // A window's outer rectangle moved or changed size (screen pixels).
+  virtual void OnMoved(const Rect& /*outer*/) {}
+  // A window is asked to close (system menu, Alt+F4, WM_CLOSE from outside, logoff).
+  virtual void OnCloseRequest() {}
+
+ protected:
+  ~ControlEvents() = default;
+};
+
+// The native counterpart of one widget. Destroying it destroys the native control.
+class Control {
+ public:
+  virtual ~Control() = default;
+  Control() = default;
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  virtual NativeHandle Handle() const = 0;
+
+  // Geometry in pixels: in the parent's client area, or on screen (outer) for a window.
+  virtual void SetBounds(const Rect& bounds) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetText(const std::wstring& text) = 0;  // raises no OnTextEdited
+  virtual void SetFont(const FontSpec& font) = 0;
+  virtual void SetColors(Color back, Color fore) = 0;
+  virtual void SetBorderStyle(int style) = 0;
+  virtual void SetToolTip(const std::wstring& text) = 0;
+  virtual void SetFocus() = 0;
+  virtual bool HasFocus() const = 0;
+
+  // List boxes. Indices are always in range; the widget checks them first.
+  virtual void ListAdd(const std::wstring& /*item*/) {}
+  virtual void ListRemove(int /*index*/) {}
+  virtual void ListClear() {}
+  virtual void ListSetItem(int /*index*/, const std::wstring& /*item*/) {}
+  virtual void ListSetSelection(int /*index*/) {}  // raises no OnSelectionChanged
+
+  // Lines: end points in the container's client pixels.
+  virtual void SetLine(Point /*from*/, Point /*to*/, Color /*color*/) {}
+
+  // Windows.
+  virtual Rect OuterBounds() const { return {}; }   // screen pixels
+  virtual Point ClientSize() const { return {}; }   // pixels
+  virtual bool IsMinimized() const { return false; }
+  virtual void SetCursorShape(int /*shape*/) {}     // 0 default, 6..9 the sizing arrows
+  virtual void Destroy() {}                         // closes the native window now
+};
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  Timer() = default;
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+  virtual void SetInterval(unsigned milliseconds) = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+// Held for as long as this process is the program's single instance.
+class InstanceLock {
+ public:
+  virtual ~InstanceLock() = default;
+};
+
+struct ScreenMetrics {
+  int widthPx = 1280;
+  int heightPx = 800;
+  int twipsPerPixelX = 15;
+  int twipsPerPixelY = 15;
+  Rect workArea{0, 0, 1280, 800};  // pixels
+};
+
+struct FileDialogRequest {
+  NativeHandle owner = 0;
+  bool save = false;        // Save dialog, else Open
+  std::wstring title;       // the dialog's caption
+  std::wstring filter;      // "desc|pattern|desc|pattern"
+  std::wstring fileName;    // initial name
+  int filterIndex = 1;
+};
+
+struct FileDialogResult {
+  enum class Outcome { Confirmed, Cancelled, Failed };
+  Outcome outcome = Outcome::Cancelled;
+  std::wstring fileName;   // full path when confirmed
+  std::wstring fileTitle;  // name without folder when confirmed
+  std::uint32_t errorCode = 0;  // the dialog's extended error when it failed
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  Platform() = default;
+  Platform(const Platform&) = delete;
+  Platform& operator=(const Platform&) = delete;
+
+  // Controls and timers. parent is null for a top-level window. events may be null.
+  virtual std::unique_ptr<Control> CreateControl(const ControlSpec& spec, Control* parent,
+                                                 ControlEvents* events) = 0;
+  virtual std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) = 0;
+
+  // The message loop. Run returns the code passed to Quit.
+  virtual int Run() = 0;
+  virtual void Quit(int exitCode) = 0;
+  virtual void DoEvents() = 0;               // handles pending events, then returns
+  virtual std::uint32_t TickCount() = 0;     // milliseconds, wraps around
+
+  virtual void InitCommonControls() = 0;
+  // Null when another instance already holds the lock of this name.
+  virtual std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) = 0;
+  virtual std::wstring ProgramFolder() = 0;  // the executable's folder, no trailing separator
+  virtual std::wstring ProgramName() = 0;    // the executable's name without extension
+
+  virtual ScreenMetrics Screen() = 0;
+  virtual Point CursorPos() = 0;  // screen pixels
+
+  // Modal dialogs. MessageBox style and result codes are those of the system message box.
+  virtual int ShowMessageBox(NativeHandle owner, const std::wstring& text,
+                             const std::wstring& caption, unsigned style) = 0;
+  virtual FileDialogResult ShowFileDialog(const FileDialogRequest& request) = 0;
+  // The folder-browse dialog; the chosen path, or nothing when cancelled.
+  virtual std::optional<std::wstring> BrowseForFolder(NativeHandle owner,
+                                                      const std::wstring& prompt) = 0;
+  // Runs "explorer" with the verb "open" and parameters as given.
+  virtual void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) = 0;
+
+  // Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
+  virtual std::string EncodeCodePage(std::wstring_view text, unsigned codePage) = 0;
+  virtual std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) = 0;
+};
+
+}  // namespace tarvik::platform

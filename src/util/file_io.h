@@ -1,0 +1,60 @@
+#pragma once
+// Whole-file access for the program's paths. Paths are wide and use "\" as the separator,
+// as the program builds them (folder + "\" + name); on POSIX builds "\" maps to "/".
+//
+// Every write that replaces a file goes through a flushed sibling temporary and a rename,
+// so a file is either the old one or the new one, never half-written.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvik::util {
+
+std::filesystem::path ToFsPath(const std::wstring& path);
+// The program's wide form of a name or path the file system gave back.
+std::wstring FromFsPath(const std::filesystem::path& path);
+
+bool FileExists(const std::wstring& path);    // a regular file (not a folder)
+bool FolderExists(const std::wstring& path);  // a folder
+bool CreateFolder(const std::wstring& path);  // true when it exists afterwards
+
+// The whole file's bytes; nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+
+// Creates or truncates path, writes bytes and flushes them to the disk. No rename.
+bool WriteFileDurable(const std::wstring& path, std::string_view bytes);
+
+// Renames from over to (replacing it), flushed through to the disk. Retries for about a
+// second while another program briefly holds either file.
+bool ReplaceFile(const std::wstring& from, const std::wstring& to);
+
+// Writes a sibling temporary, flushes it, renames it over path. On failure the old file is
+// unchanged, the temporary is removed and the result is false.
+bool WriteFileAtomic(const std::wstring& path, std::string_view bytes);
+
+// Renames from over to (replacing it) without waiting for the disk; several renames in one
+// folder are then made durable together with FlushFolder. Retries like ReplaceFile.
+bool RenameFile(const std::wstring& from, const std::wstring& to);
+
+// Makes the creations, renames and removals in folder durable.
+bool FlushFolder(const std::wstring& folder);
+
+// True when the file is gone afterwards. Not flushed: see FlushFolder.
+bool RemoveFile(const std::wstring& path);
+
+// Names (without folder) of the regular files / subfolders directly in folder, in the
+// order the file system lists them; empty when the folder is missing.
+std::vector<std::wstring> ListFileNames(const std::wstring& folder);
+std::vector<std::wstring> ListFolderNames(const std::wstring& folder);
+// As ListFileNames, but tells a folder that cannot be read apart from an empty one.
+std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder);
+
+// The name WriteFileAtomic gives its temporary for path: path + ".tmp~" + a token unique to
+// this process and call. Leftovers after a crash are recognised by the ".tmp~" part.
+std::wstring TemporarySiblingName(const std::wstring& path);
+inline constexpr std::wstring_view kTemporaryMark = L".tmp~";
+
+}  // namespace tarvik::util

@@ -1,0 +1,115 @@
+#include "util/text_codec.h"
+
+#include <cstdint>
+
+namespace tarvik::util {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(std::wstring& out, char32_t cp) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+      return;
+    }
+  }
+  out.push_back(static_cast<wchar_t>(cp));
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+std::wstring FromUtf8(std::string_view bytes) {
+  std::wstring out;
+  out.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      out.push_back(static_cast<wchar_t>(b));
+      ++i;
+      continue;
+    }
+    int len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2, cp = b & 0x1F, min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3, cp = b & 0x0F, min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4, cp = b & 0x07, min = 0x10000;
+    } else {
+      AppendCodePoint(out, kReplacement);  // stray continuation byte or invalid lead
+      ++i;
+      continue;
+    }
+    // Consume the longest valid prefix; a broken sequence yields one U+FFFD.
+    int got = 1;
+    while (got < len && i + got < n && (p[i + got] & 0xC0) == 0x80) {
+      cp = (cp << 6) | (p[i + got] & 0x3F);
+      ++got;
+    }
+    if (got < len || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      AppendCodePoint(out, kReplacement);
+      i += got;
+      continue;
+    }
+    AppendCodePoint(out, cp);
+    i += len;
+  }
+  return out;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 2);
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char32_t cp = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n) {
+        const char32_t lo = static_cast<char16_t>(text[i + 1]);
+        if (lo >= 0xDC00 && lo <= 0xDFFF) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = kReplacement;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::string_view StripUtf8Bom(std::string_view bytes) {
+  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+    bytes.remove_prefix(3);
+  }
+  return bytes;
+}
+
+}  // namespace tarvik::util

@@ -1,0 +1,302 @@
+#include "widgets/controls.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarvik::widgets {
+namespace {
+
+platform::ControlSpec PanelSpec(const PanelDesign& d) {
+  platform::ControlSpec spec;
+  spec.kind = platform::ControlKind::Panel;
+  spec.bounds = d.bounds;
+  spec.backColor = d.backColor;
+  spec.borderStyle = d.borderStyle;
+  spec.visible = d.visible;
+  spec.toolTip = d.toolTip;
+  return spec;
+}
+
+platform::ControlSpec LabelSpec(const LabelDesign& d) {
+  platform::ControlSpec spec;
+  spec.kind = platform::ControlKind::Label;
+  spec.bounds = d.bounds;
+  spec.text = d.caption;
+  spec.font = d.font;
+  spec.backColor = d.backColor;
+  spec.foreColor = d.foreColor;
+  spec.alignment = d.alignment;
+  spec.borderStyle = 0;
+  spec.visible = d.visible;
+  spec.toolTip = d.toolTip;
+  return spec;
+}
+
+platform::Rect LineBounds(platform::Point a, platform::Point b) {
+  const int left = std::min(a.x, b.x);
+  const int top = std::min(a.y, b.y);
+  return {left, top, std::abs(b.x - a.x) + 1, std::abs(b.y - a.y) + 1};
+}
+
+platform::ControlSpec LineSpec(platform::Point a, platform::Point b, Color color) {
+  platform::ControlSpec spec;
+  spec.kind = platform::ControlKind::Line;
+  spec.bounds = LineBounds(a, b);
+  spec.backColor = color;
+  spec.foreColor = color;
+  spec.borderStyle = 0;
+  return spec;
+}
+
+platform::ControlSpec TextBoxSpec(const TextBoxDesign& d) {
+  platform::ControlSpec spec;
+  spec.kind = platform::ControlKind::TextBox;
+  spec.bounds = d.bounds;
+  spec.text = d.text;
+  spec.font = d.font;
+  spec.backColor = d.backColor;
+  spec.foreColor = d.foreColor;
+  spec.borderStyle = d.borderStyle;
+  spec.alignment = d.alignment;
+  spec.multiLine = d.multiLine;
+  spec.scrollBars = d.scrollBars;
+  spec.visible = d.visible;
+  spec.toolTip = d.toolTip;
+  return spec;
+}
+
+platform::ControlSpec ListBoxSpec(const ListBoxDesign& d) {
+  platform::ControlSpec spec;
+  spec.kind = platform::ControlKind::ListBox;
+  spec.bounds = d.bounds;
+  spec.font = d.font;
+  spec.backColor = d.backColor;
+  spec.foreColor = d.foreColor;
+  spec.borderStyle = d.borderStyle;
+  spec.visible = d.visible;
+  spec.toolTip = d.toolTip;
+  return spec;
+}
+
+// The font a control gets when its design names none.
+FontSpec DefaultFont() { return FontSpec{L"宋体", 9.0, 400, 134}; }
+
+}  // namespace
+
+// ---- PictureBox --------------------------------------------------------------------------
+
+PictureBox::PictureBox(Container& parent, const PanelDesign& design)
+    : Widget(parent, PanelSpec(design)),
+      backColor_(design.backColor),
+      borderStyle_(design.borderStyle) {}
+
+void PictureBox::SetBackColor(Color color) {
+  backColor_ = color;
+  Peer().SetColors(color, platform::kSysWindowText);
+}
+
+void PictureBox::SetBorderStyle(int style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  Peer().SetBorderStyle(style);
+}
+
+int PictureBox::ScaleWidth() const { return std::max(0, Width() - (borderStyle_ != 0 ? 2 : 0)); }
+int PictureBox::ScaleHeight() const {
+  return std::max(0, Height() - (borderStyle_ != 0 ? 2 : 0));
+}
+
+// ---- Label -------------------------------------------------------------------------------
+
+Label::Label(Container& parent, const LabelDesign& design)
+    : Widget(parent, LabelSpec(design)), caption_(design.caption) {}
+
+void Label::SetCaption(const std::wstring& caption) {
+  caption_ = caption;
+  Peer().SetText(caption);
+}
+
+// ---- Line --------------------------------------------------------------------------------
+
+Line::Line(Container& parent, platform::Point from, platform::Point to, Color color)
+    : Widget(parent, LineSpec(from, to, color)), from_(from), to_(to), color_(color) {
+  Peer().SetLine(from, to, color);
+}
+
+void Line::SetEnds(platform::Point from, platform::Point to) {
+  if (from == from_ && to == to_) return;
+  from_ = from;
+  to_ = to;
+  const platform::Rect box = LineBounds(from, to);
+  Move(box.left, box.top, box.width, box.height);
+  Peer().SetLine(from, to, color_);
+}
+
+// ---- TextBoxW ----------------------------------------------------------------------------
+
+TextBoxW::TextBoxW(Container& parent, const TextBoxDesign& design)
+    : Widget(parent, TextBoxSpec(design)),
+      text_(design.text),
+      font_(design.font.value_or(DefaultFont())),
+      backColor_(design.backColor),
+      foreColor_(design.foreColor),
+      borderStyle_(design.borderStyle),
+      alignment_(design.alignment),
+      multiLine_(design.multiLine),
+      scrollBars_(design.scrollBars) {}
+
+void TextBoxW::SetText(const std::wstring& text) {
+  if (text == text_) return;
+  text_ = text;
+  Peer().SetText(text);
+  Raise(Change);
+}
+
+void TextBoxW::SetFontSize(double points) {
+  const double size = std::round(points * 10000.0) / 10000.0;
+  if (size == font_.sizePt) return;
+  font_.sizePt = size;
+  Peer().SetFont(font_);
+}
+
+void TextBoxW::SetBackColor(Color color) {
+  backColor_ = color;
+  Peer().SetColors(color, foreColor_);
+}
+
+void TextBoxW::SetBorderStyle(int style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  Peer().SetBorderStyle(style);
+}
+
+void TextBoxW::OnTextEdited(const std::wstring& text) {
+  if (text == text_) return;
+  text_ = text;
+  Raise(Change);
+}
+
+// ---- ListBoxW ----------------------------------------------------------------------------
+
+ListBoxW::ListBoxW(Container& parent, const ListBoxDesign& design)
+    : Widget(parent, ListBoxSpec(design)),
+      borderStyle_(design.borderStyle),
+      backColor_(design.backColor),
+      foreColor_(design.foreColor) {}
+
+void ListBoxW::AddItem(const std::wstring& item) {
+  items_.push_back(item);
+  Peer().ListAdd(item);
+}
+
+void ListBoxW::RemoveItem(int index) {
+  if (index < 0 || index >= ListCount()) return;
+  items_.erase(items_.begin() + index);
+  Peer().ListRemove(index);
+  // The selected item going away leaves no selection; one removed above it keeps the same
+  // item selected.
+  if (listIndex_ == index) {
+    listIndex_ = -1;
+  } else if (listIndex_ > index) {
+    --listIndex_;
+  }
+}
+
+void ListBoxW::Clear() {
+  items_.clear();
+  listIndex_ = -1;
+  Peer().ListClear();
+}
+
+std::wstring ListBoxW::List(int index) const {
+  if (index < 0 || index >= ListCount()) return {};
+  return items_[static_cast<std::size_t>(index)];
+}
+
+void ListBoxW::SetList(int index, const std::wstring& item) {
+  if (index < 0 || index >= ListCount()) return;
+  if (items_[static_cast<std::size_t>(index)] == item) return;
+  items_[static_cast<std::size_t>(index)] = item;
+  Peer().ListSetItem(index, item);
+}
+
+bool ListBoxW::SetListIndex(int index) {
+  if (index < -1 || index >= ListCount()) return false;
+  listIndex_ = index;
+  Peer().ListSetSelection(index);
+  return true;
+}
+
+void ListBoxW::SetBorderStyle(int style) {
+  if (style == borderStyle_) return;
+  borderStyle_ = style;
+  Peer().SetBorderStyle(style);
+}
+
+void ListBoxW::OnSelectionChanged(int index) {
+  if (index >= -1 && index < ListCount()) listIndex_ = index;
+}
+
+// ---- Timer -------------------------------------------------------------------------------
+
+Timer::Timer(platform::Platform& platform, unsigned intervalMs, bool enabled)
+    : interval_(intervalMs), enabled_(enabled) {
+  timer_ = platform.CreateTimer([this] {
+    if (enabled_ && Tick) Tick();
+  });
+  timer_->SetInterval(intervalMs);
+  timer_->SetEnabled(enabled);
+}
+
+void Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  timer_->SetEnabled(enabled);
+}
+
+void Timer::SetInterval(unsigned intervalMs) {
+  interval_ = intervalMs;
+  timer_->SetInterval(intervalMs);
+}
+
+// ---- CommonDialog ------------------------------------------------------------------------
+
+CommonDialog::CommonDialog(platform::Platform& platform, NativeHandle owner)
+    : platform_(platform), owner_(owner) {}
+
+DialogError CommonDialog::ErrorFor(std::uint32_t extendedError) {
+  switch (extendedError) {
+    case 0x3001:  // FNERR_SUBCLASSFAILURE
+      return {20478, L"An attempt to subclass a list box failed due to insufficient memory."};
+    case 0x3002:  // FNERR_INVALIDFILENAME
+      return {20477, L"File name is invalid."};
+    case 0x3003:  // FNERR_BUFFERTOOSMALL
+      return {20476, L"The buffer at which the member lpstrFile points is too small."};
+    default:
+      return {static_cast<long>(extendedError), L"Unexpected error."};
+  }
+}
+
+std::optional<DialogError> CommonDialog::Show(bool save) {
+  platform::FileDialogRequest request;
+  request.owner = owner_;
+  request.save = save;
+  request.title = DialogTitle;
+  request.filter = Filter;
+  request.fileName = FileName;
+  request.filterIndex = FilterIndex <= 0 ? 1 : FilterIndex;
+  const platform::FileDialogResult result = platform_.ShowFileDialog(request);
+  switch (result.outcome) {
+    case platform::FileDialogResult::Outcome::Confirmed:
+      FileName = result.fileName;
+      FileTitle = result.fileTitle;
+      return std::nullopt;
+    case platform::FileDialogResult::Outcome::Cancelled:
+      if (CancelError) return DialogError{32755, L"Cancel was selected."};
+      return std::nullopt;
+    case platform::FileDialogResult::Outcome::Failed:
+      break;
+  }
+  return ErrorFor(result.errorCode);
+}
+
+}  // namespace tarvik::widgets

@@ -1,0 +1,236 @@
+#pragma once
+// The stock pieces the windows are built from: picture box (a panel), label, line, text box,
+// list box, timer and the file dialog.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "widgets/widget.h"
+
+namespace tarvik::widgets {
+
+struct PanelDesign {
+  platform::Rect bounds;
+  Color backColor = platform::kSysButtonFace;
+  int borderStyle = 1;
+  bool visible = true;
+  std::wstring toolTip;
+};
+
+// A picture box used as a panel: a container with a background, a border and mouse events.
+class PictureBox : public Widget, public Container {
+ public:
+  PictureBox(Container& parent, const PanelDesign& design);
+
+  Color BackColor() const { return backColor_; }
+  void SetBackColor(Color color);
+  int BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(int style);
+  // Inner size: the client area without the border.
+  int ScaleWidth() const;
+  int ScaleHeight() const;
+
+  platform::Control& ContainerPeer() override { return Peer(); }
+  platform::Platform& GetPlatform() const override { return Widget::GetPlatform(); }
+  bool IsShownOnScreen() const override { return Widget::IsShownOnScreen(); }
+
+ private:
+  Color backColor_;
+  int borderStyle_;
+};
+
+struct LabelDesign {
+  platform::Rect bounds;
+  std::wstring caption;
+  std::optional<FontSpec> font;
+  Color backColor = platform::kSysButtonFace;
+  Color foreColor = platform::kSysWindowText;
+  int alignment = 0;
+  bool visible = true;
+  std::wstring toolTip;
+};
+
+class Label : public Widget {
+ public:
+  Label(Container& parent, const LabelDesign& design);
+  const std::wstring& Caption() const { return caption_; }
+  void SetCaption(const std::wstring& caption);
+
+ private:
+  std::wstring caption_;
+};
+
+// A straight line in its container, from (X1, Y1) to (X2, Y2), pixels.
+class Line : public Widget {
+ public:
+  Line(Container& parent, platform::Point from, platform::Point to, Color color);
+  int X1() const { return from_.x; }
+  int Y1() const { return from_.y; }
+  int X2() const { return to_.x; }
+  int Y2() const { return to_.y; }
+  void SetX1(int v) { SetEnds({v, from_.y}, to_); }
+  void SetY1(int v) { SetEnds({from_.x, v}, to_); }
+  void SetX2(int v) { SetEnds(from_, {v, to_.y}); }
+  void SetY2(int v) { SetEnds(from_, {to_.x, v}); }
+  void SetEnds(platform::Point from, platform::Point to);
+  Color BorderColor() const { return color_; }
+
+ private:
+  platform::Point from_;
+  platform::Point to_;
+  Color color_;
+};
+
+struct TextBoxDesign {
+  platform::Rect bounds;
+  std::wstring text;
+  std::optional<FontSpec> font;
+  Color backColor = platform::kSysWindowBack;
+  Color foreColor = platform::kSysWindowText;
+  int borderStyle = 1;
+  int alignment = 0;
+  bool multiLine = false;
+  int scrollBars = 0;
+  bool visible = true;
+  std::wstring toolTip;
+};
+
+// A Unicode edit field. Multi-line boxes separate lines with CR LF.
+class TextBoxW : public Widget {
+ public:
+  TextBoxW(Container& parent, const TextBoxDesign& design);
+
+  const std::wstring& Text() const { return text_; }
+  // Replaces the content; raises Change when the content differs.
+  void SetText(const std::wstring& text);
+
+  const FontSpec& Font() const { return font_; }
+  double FontSize() const { return font_.sizePt; }
+  // Points; kept to four decimal places so sizes like 10.5 stay exact.
+  void SetFontSize(double points);
+
+  Color BackColor() const { return backColor_; }
+  void SetBackColor(Color color);
+  int BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(int style);
+  int Alignment() const { return alignment_; }
+  bool MultiLine() const { return multiLine_; }
+  int ScrollBars() const { return scrollBars_; }
+
+  std::function<void()> Change;
+
+ protected:
+  void OnTextEdited(const std::wstring& text) override;
+
+ private:
+  std::wstring text_;
+  FontSpec font_;
+  Color backColor_;
+  Color foreColor_;
+  int borderStyle_;
+  int alignment_;
+  bool multiLine_;
+  int scrollBars_;
+};
+
+struct ListBoxDesign {
+  platform::Rect bounds;
+  std::optional<FontSpec> font;
+  Color backColor = platform::kSysWindowBack;
+  Color foreColor = platform::kSysWindowText;
+  int borderStyle = 1;
+  bool visible = true;
+  std::wstring toolTip;
+};
+
+// A Unicode list of text items: unsorted, single selection. Works the same while hidden, so
+// hidden lists serve as plain string arrays.
+class ListBoxW : public Widget {
+ public:
+  ListBoxW(Container& parent, const ListBoxDesign& design);
+
+  void AddItem(const std::wstring& item);
+  // Removes the item at a 0-based index; later items move up. Out of range: nothing happens.
+  void RemoveItem(int index);
+  void Clear();
+  // The item's text; the empty string for an index out of range.
+  std::wstring List(int index) const;
+  // Replaces an item's text in place; out of range: nothing happens.
+  void SetList(int index, const std::wstring& item);
+  int ListIndex() const { return listIndex_; }
+  // Selects an item (-1: none). An index out of range is refused: false, selection unchanged.
+  bool SetListIndex(int index);
+  int ListCount() const { return static_cast<int>(items_.size()); }
+  const std::vector<std::wstring>& Items() const { return items_; }
+
+  int BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(int style);
+
+ protected:
+  void OnSelectionChanged(int index) override;
+
+ private:
+  std::vector<std::wstring> items_;
+  int listIndex_ = -1;
+  int borderStyle_;
+  Color backColor_;
+  Color foreColor_;
+};
+
+// A periodic timer on the user-interface thread.
+class Timer {
+ public:
+  Timer(platform::Platform& platform, unsigned intervalMs, bool enabled);
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned intervalMs);
+
+  std::function<void()> Tick;
+
+ private:
+  unsigned interval_;
+  bool enabled_;
+  std::unique_ptr<platform::Timer> timer_;
+};
+
+struct DialogError {
+  long number = 0;
+  std::wstring message;
+};
+
+// The system's Open and Save dialogs behind a property-style object. A fresh object is made
+// for each command.
+class CommonDialog {
+ public:
+  CommonDialog(platform::Platform& platform, NativeHandle owner);
+
+  std::wstring Filter;
+  std::wstring DialogTitle;
+  std::wstring FileName;
+  std::wstring FileTitle;
+  int FilterIndex = 0;
+  bool CancelError = false;
+
+  // Nothing when the dialog closed normally: confirmed (FileName and FileTitle set) or
+  // cancelled (both left as they were). An error otherwise; error 32755 for a cancel only
+  // when CancelError is set.
+  std::optional<DialogError> ShowOpen() { return Show(false); }
+  std::optional<DialogError> ShowSave() { return Show(true); }
+
+  static DialogError ErrorFor(std::uint32_t extendedError);
+
+ private:
+  std::optional<DialogError> Show(bool save);
+
+  platform::Platform& platform_;
+  NativeHandle owner_;
+};
+
+}  // namespace tarvik::widgets

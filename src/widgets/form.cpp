@@ -1,0 +1,91 @@
+#include "widgets/form.h"
+
+#include <cmath>
+
+namespace tarvik::widgets {
+namespace {
+
+int ToPixels(int twips, int twipsPerPixel) {
+  return static_cast<int>(std::lround(static_cast<double>(twips) / twipsPerPixel));
+}
+
+}  // namespace
+
+Form::Form(platform::Platform& platform, const std::wstring& caption,
+           const platform::Rect& outerPx, Color backColor)
+    : platform_(platform), caption_(caption), outer_(outerPx) {
+  platform::ControlSpec spec;
+  spec.kind = platform::ControlKind::Window;
+  spec.text = caption;
+  spec.bounds = outerPx;
+  spec.visible = false;
+  spec.backColor = backColor;
+  peer_ = platform.CreateControl(spec, nullptr, this);
+  const platform::Point client = peer_->ClientSize();
+  client_ = client;
+  outer_ = peer_->OuterBounds();
+}
+
+int Form::TwipsPerPixelX() const { return platform_.Screen().twipsPerPixelX; }
+int Form::TwipsPerPixelY() const { return platform_.Screen().twipsPerPixelY; }
+
+int Form::Left() const { return outer_.left * TwipsPerPixelX(); }
+int Form::Top() const { return outer_.top * TwipsPerPixelY(); }
+int Form::Width() const { return outer_.width * TwipsPerPixelX(); }
+int Form::Height() const { return outer_.height * TwipsPerPixelY(); }
+
+void Form::Move(int left, int top, int width, int height) {
+  const int tpx = TwipsPerPixelX();
+  const int tpy = TwipsPerPixelY();
+  platform::Rect next{ToPixels(left, tpx), ToPixels(top, tpy), ToPixels(width, tpx),
+                      ToPixels(height, tpy)};
+  if (next.width < 0) next.width = 0;
+  if (next.height < 0) next.height = 0;
+  if (next == outer_) return;
+  outer_ = next;
+  peer_->SetBounds(next);
+  outer_ = peer_->OuterBounds();
+}
+
+void Form::Show() {
+  visible_ = true;
+  peer_->SetVisible(true);
+}
+
+void Form::Hide() {
+  visible_ = false;
+  peer_->SetVisible(false);
+}
+
+void Form::SetMousePointer(int shape) {
+  mousePointer_ = shape;
+  peer_->SetCursorShape(shape);
+}
+
+void Form::DestroyWindow() {
+  visible_ = false;
+  peer_->Destroy();
+}
+
+void Form::OnResized(int clientWidth, int clientHeight) {
+  client_ = {clientWidth, clientHeight};
+  if (Resize) Resize();
+}
+
+void Form::OnCloseRequest() {
+  if (CloseRequested) CloseRequested();
+}
+
+void Form::OnMouseDown(const MouseArgs& a) {
+  if (MouseDown) MouseDown(a);
+}
+
+void Form::OnMouseUp(const MouseArgs& a) {
+  if (MouseUp) MouseUp(a);
+}
+
+void Form::OnMouseMove(const MouseArgs& a) {
+  if (MouseMove) MouseMove(a);
+}
+
+}  // namespace tarvik::widgets

@@ -1,0 +1,79 @@
+#pragma once
+// A top-level window. Its position and size are twips (as the settings file stores them);
+// its contents lay out in pixels of the client area.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "widgets/widget.h"
+
+namespace tarvik::widgets {
+
+class Form : public Container, protected platform::ControlEvents {
+ public:
+  Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
+       Color backColor);
+  virtual ~Form() = default;
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // Outer geometry in twips.
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+  void Move(int left, int top, int width, int height);
+  void SetLeft(int left) { Move(left, Top(), Width(), Height()); }
+  void SetTop(int top) { Move(Left(), top, Width(), Height()); }
+  void SetWidth(int width) { Move(Left(), Top(), width, Height()); }
+  void SetHeight(int height) { Move(Left(), Top(), Width(), height); }
+  // Client area in pixels.
+  int ScaleWidth() const { return client_.x; }
+  int ScaleHeight() const { return client_.y; }
+  int TwipsPerPixelX() const;
+  int TwipsPerPixelY() const;
+
+  bool Visible() const { return visible_; }
+  void Show();
+  void Hide();
+  bool IsMinimized() const { return peer_->IsMinimized(); }
+
+  int MousePointer() const { return mousePointer_; }
+  void SetMousePointer(int shape);
+
+  const std::wstring& Caption() const { return caption_; }
+  NativeHandle hWnd() const { return peer_->Handle(); }
+  // Closes the native window; the form object stays until its owner drops it.
+  void DestroyWindow();
+
+  // Container.
+  platform::Control& ContainerPeer() override { return *peer_; }
+  platform::Platform& GetPlatform() const override { return platform_; }
+  bool IsShownOnScreen() const override { return visible_; }
+
+  std::function<void()> Resize;          // the client area changed size
+  std::function<void()> CloseRequested;  // the user or another program asked it to close
+  std::function<void(const MouseArgs&)> MouseDown;
+  std::function<void(const MouseArgs&)> MouseUp;
+  std::function<void(const MouseArgs&)> MouseMove;
+
+ protected:
+  void OnResized(int clientWidth, int clientHeight) override;
+  void OnMoved(const platform::Rect& outer) override { outer_ = outer; }
+  void OnCloseRequest() override;
+  void OnMouseDown(const MouseArgs& a) override;
+  void OnMouseUp(const MouseArgs& a) override;
+  void OnMouseMove(const MouseArgs& a) override;
+
+ private:
+  platform::Platform& platform_;
+  std::wstring caption_;
+  platform::Rect outer_;
+  platform::Point client_;
+  bool visible_ = false;
+  int mousePointer_ = 0;
+  std::unique_ptr<platform::Control> peer_;
+};
+
+}  // namespace tarvik::widgets

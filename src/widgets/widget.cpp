@@ -1,0 +1,38 @@
+#include "widgets/widget.h"
+
+namespace tarvik::widgets {
+
+Widget::Widget(Container& parent, const platform::ControlSpec& spec)
+    : parent_(parent), bounds_(spec.bounds), visible_(spec.visible), toolTip_(spec.toolTip) {
+  peer_ = parent.GetPlatform().CreateControl(spec, &parent.ContainerPeer(), this);
+}
+
+void Widget::Move(int left, int top) { Move(left, top, bounds_.width, bounds_.height); }
+
+void Widget::Move(int left, int top, int width, int height) {
+  // A negative size is not a size; keep the control at zero instead of handing it on.
+  const platform::Rect next{left, top, width < 0 ? 0 : width, height < 0 ? 0 : height};
+  if (next == bounds_) return;
+  bounds_ = next;
+  peer_->SetBounds(bounds_);
+}
+
+void Widget::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  peer_->SetVisible(visible);
+}
+
+bool Widget::IsShownOnScreen() const { return visible_ && parent_.IsShownOnScreen(); }
+
+void Widget::SetToolTipText(const std::wstring& text) {
+  toolTip_ = text;
+  peer_->SetToolTip(text);
+}
+
+void Widget::SetFocus() {
+  if (!IsShownOnScreen()) return;
+  peer_->SetFocus();
+}
+
+}  // namespace tarvik::widgets

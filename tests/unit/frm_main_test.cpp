@@ -1,0 +1,389 @@
+// The main window on the headless backend: start-up, the note list, the editor, the search,
+// the layout pass and closing.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "app/frm_main.h"
+#include "app/tarvik_app.h"
+#include "platform/headless/headless_platform.h"
+#include "util/text_codec.h"
+
+namespace tarvik::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::headless::HeadlessControl;
+using platform::headless::HeadlessPlatform;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device rd;
+    folder_ = fs::temp_directory_path() / ("tarvik_main_" + std::to_string(rd()));
+    fs::create_directories(folder_ / "Notes");
+    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
+  }
+  void TearDown() override {
+    window_.reset();
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+  }
+
+  void WriteNote(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ / "Notes" / name, std::ios::binary) << bytes;
+  }
+
+  std::map<std::string, std::string> NotesOnDisk() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder_ / "Notes")) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().filename().string()] =
+          std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return files;
+  }
+
+  frmMain& Start() {
+    window_ = std::make_unique<frmMain>(platform_);
+    EXPECT_TRUE(window_->Load());
+    window_->Me.Show();
+    return *window_;
+  }
+
+  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
+  HeadlessControl& Native(const widgets::Form& f) { return platform_.Get(f.hWnd()); }
+
+  HeadlessPlatform platform_;
+  fs::path folder_;
+  std::unique_ptr<frmMain> window_;
+};
+
+std::vector<std::wstring> Items(const widgets::ListBoxW& list) { return list.Items(); }
+
+TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderOntoTheListPage) {
+  for (int i = 12; i >= 1; --i) {
+    WriteNote("Note_" + std::to_string(i) + ".tvk",
+              "t" + std::to_string(i) + "\r\nline one\r\nline two " + std::to_string(i));
+  }
+  WriteNote("readme.txt", "not a note");
+  frmMain& w = Start();
+
+  ASSERT_EQ(w.List1.ListCount(), 12);
+  ASSERT_EQ(w.List2.ListCount(), 12);
+  ASSERT_EQ(w.NoteArray.size(), 12u);
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(w.List1.List(i), L"t" + std::to_wstring(i + 1));
+    EXPECT_EQ(w.List2.List(i), L"line one\r\nline two " + std::to_wstring(i + 1));
+    EXPECT_EQ(w.NoteArray[static_cast<std::size_t>(i)].title, w.List1.List(i));
+  }
+  EXPECT_EQ(w.List1.ListIndex(), -1);
+  // The native lists mirror the widgets, hidden text list included.
+  EXPECT_EQ(Native(w.List1).Items(), Items(w.List1));
+  EXPECT_EQ(Native(w.List2).Items(), Items(w.List2));
+  EXPECT_FALSE(Native(w.List2).Visible());
+  EXPECT_TRUE(Native(w.List1).ShownOnScreen());
+  EXPECT_FALSE(Native(w.picMain).ShownOnScreen());
+  EXPECT_FALSE(Native(w.picSearch).Visible());
+  EXPECT_EQ(w.Me.Caption(), L"Tarvik");
+}
+
+TEST_F(MainWindowTest, StartWithoutNotesFolderCreatesIt) {
+  fs::remove_all(folder_ / "Notes");
+  frmMain& w = Start();
+  EXPECT_EQ(w.List1.ListCount(), 0);
+  EXPECT_TRUE(fs::is_directory(folder_ / "Notes"));
+}
+
+TEST_F(MainWindowTest, DesignSettingsOfTheBoxesAndLists) {
+  frmMain& w = Start();
+  EXPECT_EQ(w.txtTitle.Tag, L"[无标题]");
+  EXPECT_EQ(w.txtTitle.Alignment(), 2);
+  EXPECT_EQ(w.txtTitle.BackColor(), platform::Rgb(255, 255, 255));
+  EXPECT_EQ(w.txtTitle.ToolTipText(), L"在此输入标题。");
+  EXPECT_EQ(w.txtSearch.ToolTipText(), L"在此输入查找字符串。");
+  EXPECT_TRUE(w.txtNote.MultiLine());
+  EXPECT_EQ(w.txtNote.ScrollBars(), 2);
+  for (const widgets::TextBoxW* box : {&w.txtSearch, &w.txtTitle, &w.txtNote}) {
+    EXPECT_EQ(box->Font().face, L"微软雅黑");
+    EXPECT_EQ(box->Font().sizePt, 9.0);
+    EXPECT_EQ(box->Font().charset, 134);
+    EXPECT_EQ(box->BorderStyle(), 0);
+  }
+  EXPECT_EQ(w.List1.BorderStyle(), 0);
+  EXPECT_EQ(w.List3.BorderStyle(), 0);
+  EXPECT_EQ(Native(w.List1).BorderStyle(), 0);
+  EXPECT_EQ(Native(w.txtNote).BackColor(), platform::Rgb(248, 248, 248));
+  const wchar_t* tips[] = {L"新建笔记", L"删除笔记", L"清空笔记",
+                           L"导出笔记", L"导入笔记", L"查找笔记"};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(w.picListButton(i).ToolTipText(), tips[i]);
+    EXPECT_EQ(w.picListButton(i).Tag, L"0");
+    EXPECT_EQ(w.picListButton(i).Width(), 29);
+  }
+  EXPECT_EQ(w.picListButton(5).Left(), 4);
+  EXPECT_EQ(w.picListButton(0).Left(), 38);
+  EXPECT_EQ(w.picListButton(4).Left(), 174);
+}
+
+TEST_F(MainWindowTest, DoubleClickOpensTheSelectedNote) {
+  WriteNote("Note_1.tvk", "first\r\nalpha");
+  WriteNote("Note_2.tvk", "[无标题]\r\nbeta\r\nmore");
+  frmMain& w = Start();
+
+  // Nothing selected: nothing opens.
+  Native(w.List1).DblClick();
+  EXPECT_TRUE(w.picList.Visible());
+  EXPECT_EQ(w.txtNote.Text(), L"");
+
+  Native(w.List1).SelectItem(0);
+  Native(w.List1).DblClick();
+  EXPECT_EQ(w.txtTitle.Text(), L"first");
+  EXPECT_EQ(w.txtNote.Text(), L"alpha");
+  EXPECT_FALSE(w.picList.Visible());
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_FALSE(w.picSearch.Visible());
+  EXPECT_TRUE(w.txtNote.HasFocus());
+  EXPECT_EQ(Native(w.txtNote).Text(), L"alpha");
+
+  // An untitled note opens with an empty title box; the focus is in the note text, so the
+  // placeholder shows once the title box has had and lost the focus.
+  w.picMain.SetVisible(false);
+  w.picList.SetVisible(true);
+  Native(w.List1).SelectItem(1);
+  Native(w.List1).DblClick();
+  EXPECT_EQ(w.txtTitle.Text(), L"");
+  EXPECT_EQ(w.txtNote.Text(), L"beta\r\nmore");
+  // Opening writes nothing back into the store.
+  EXPECT_EQ(w.NoteArray[1].title, L"[无标题]");
+}
+
+TEST_F(MainWindowTest, OpeningWhileTheWindowIsHiddenMovesNoFocus) {
+  WriteNote("Note_1.tvk", "a\r\nb");
+  frmMain& w = Start();
+  w.Me.Hide();
+  w.List1.SetListIndex(0);
+  w.List1_DblClick();
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_EQ(platform_.Focused(), nullptr);
+}
+
+TEST_F(MainWindowTest, TitlePlaceholderFollowsTheFocus) {
+  frmMain& w = Start();
+  w.picList.SetVisible(false);
+  w.picMain.SetVisible(true);
+
+  w.txtTitle.SetText(L"[无标题]");
+  Native(w.txtTitle).Focus();
+  EXPECT_EQ(w.txtTitle.Text(), L"");
+  Native(w.txtNote).Focus();
+  EXPECT_EQ(w.txtTitle.Text(), L"[无标题]");
+
+  // A title of spaces only reverts; a real title is left alone by both events.
+  Native(w.txtTitle).Type(L"   ");
+  Native(w.txtNote).Focus();
+  EXPECT_EQ(w.txtTitle.Text(), L"[无标题]");
+  Native(w.txtTitle).Type(L" real ");
+  Native(w.txtNote).Focus();
+  Native(w.txtTitle).Focus();
+  EXPECT_EQ(w.txtTitle.Text(), L" real ");
+}
+
+TEST_F(MainWindowTest, SearchListsMatchingTitlesInListOrder) {
+  WriteNote("Note_1.tvk", "abc\r\nx");
+  WriteNote("Note_2.tvk", "[无标题]\r\nAbc in text");
+  WriteNote("Note_3.tvk", "xbx\r\ny");
+  WriteNote("Note_4.tvk", "[无标题]\r\nz");
+  frmMain& w = Start();
+
+  w.picListButton_Click(5);  // search mode
+  EXPECT_TRUE(w.picSearch.Visible());
+  EXPECT_TRUE(w.List3.Visible());
+  EXPECT_FALSE(w.List1.Visible());
+  EXPECT_TRUE(w.txtSearch.HasFocus());
+
+  Native(w.txtSearch).Type(L"A");  // case-sensitive, titles only
+  EXPECT_EQ(w.List3.ListCount(), 0);
+  Native(w.txtSearch).Type(L"b");
+  EXPECT_EQ(Items(w.List3), (std::vector<std::wstring>{L"abc", L"xbx"}));
+  EXPECT_EQ(Items(w.List4), (std::vector<std::wstring>{L"0", L"2"}));
+  Native(w.txtSearch).Type(L"无");
+  EXPECT_EQ(Items(w.List4), (std::vector<std::wstring>{L"1", L"3"}));
+  EXPECT_EQ(w.List3.ListCount(), w.List4.ListCount());
+  Native(w.txtSearch).Type(L"");
+  EXPECT_EQ(w.List3.ListCount(), 0);
+  EXPECT_EQ(w.List4.ListCount(), 0);
+  EXPECT_EQ(Native(w.List3).Items().size(), 0u);
+
+  // The Find button again brings the note list back.
+  w.picListButton_Click(5);
+  EXPECT_FALSE(w.picSearch.Visible());
+  EXPECT_TRUE(w.List1.Visible());
+  EXPECT_FALSE(w.List3.Visible());
+}
+
+TEST_F(MainWindowTest, SearchResultOpensItsNote) {
+  WriteNote("Note_1.tvk", "apple\r\none");
+  WriteNote("Note_2.tvk", "banana\r\ntwo");
+  WriteNote("Note_3.tvk", "grape\r\nthree");
+  frmMain& w = Start();
+  w.picListButton_Click(5);
+  Native(w.txtSearch).Type(L"ap");  // apple, grape
+
+  Native(w.List3).DblClick();  // nothing selected yet
+  EXPECT_TRUE(w.picList.Visible());
+
+  Native(w.List3).SelectItem(1);
+  Native(w.List3).DblClick();
+  EXPECT_EQ(w.List1.ListIndex(), 2);
+  EXPECT_EQ(w.txtTitle.Text(), L"grape");
+  EXPECT_EQ(w.txtNote.Text(), L"three");
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_FALSE(w.picSearch.Visible());
+}
+
+TEST_F(MainWindowTest, StaleSearchResultBeyondTheListOpensNothing) {
+  WriteNote("Note_1.tvk", "one\r\n1");
+  WriteNote("Note_2.tvk", "two\r\n2");
+  frmMain& w = Start();
+  w.picListButton_Click(5);
+  Native(w.txtSearch).Type(L"two");
+  // Notes went away after the search.
+  w.List1.RemoveItem(1);
+  w.List2.RemoveItem(1);
+  w.List1.SetListIndex(0);
+  Native(w.List3).SelectItem(0);
+  Native(w.List3).DblClick();
+  EXPECT_TRUE(w.picList.Visible());
+  EXPECT_EQ(w.txtNote.Text(), L"");
+  EXPECT_EQ(w.List1.ListIndex(), 0);
+}
+
+TEST_F(MainWindowTest, NoteTextMouseBehaviours) {
+  frmMain& w = Start();
+  w.picList.SetVisible(false);
+  w.picMain.SetVisible(true);
+  HeadlessControl& note = Native(w.txtNote);
+
+  w.txtNote.SetFontSize(23);
+  note.MouseDown(platform::kButtonMiddle, 0, 5, 5);  // middle alone: nothing
+  EXPECT_EQ(w.txtNote.FontSize(), 23);
+  note.MouseDown(platform::kButtonMiddle, platform::kCtrlKey | platform::kShiftKey, 5, 5);
+  EXPECT_EQ(w.txtNote.FontSize(), 23);
+  note.MouseDown(platform::kButtonMiddle, platform::kCtrlKey, 5, 5);
+  EXPECT_EQ(w.txtNote.FontSize(), 9);
+  EXPECT_EQ(note.Font().sizePt, 9);
+
+  note.MouseMove(0, platform::kShiftKey, 5, 5);
+  EXPECT_FALSE(w.NoteHoverFlag);
+  note.MouseMove(0, platform::kCtrlKey, 5, 5);
+  EXPECT_TRUE(w.NoteHoverFlag);
+  note.MouseMove(0, 0, 6, 6);  // other moves leave the flag
+  EXPECT_TRUE(w.NoteHoverFlag);
+
+  w.Me.SetMousePointer(9);
+  note.MouseEnter();
+  EXPECT_EQ(w.Me.MousePointer(), 0);
+  EXPECT_EQ(Native(w.Me).CursorShape(), 0);
+
+  w.Me.SetMousePointer(7);
+  w.picMenu(2).Tag = L"1";
+  Native(w.picMain).MouseMove(0, 0, 1, 1);
+  EXPECT_FALSE(w.NoteHoverFlag);
+  EXPECT_EQ(w.Me.MousePointer(), 0);
+  EXPECT_EQ(w.picMenu(2).Tag, L"0");
+}
+
+TEST_F(MainWindowTest, LayoutFollowsTheClientSize) {
+  frmMain& w = Start();
+  Native(w.Me).ResizeClient(304, 400);
+  EXPECT_EQ(w.picMenuBar.Left(), 2);
+  EXPECT_EQ(w.picMenuBar.Width(), 300);
+  EXPECT_EQ(w.picMenuBar.Height(), 24);
+  // Close button rightmost, then float, options, tools; the list button at the left.
+  EXPECT_EQ(w.picMenu(0).Left(), 278);
+  EXPECT_EQ(w.picMenu(1).Left(), 256);
+  EXPECT_EQ(w.picMenu(2).Left(), 234);
+  EXPECT_EQ(w.picMenu(3).Left(), 212);
+  EXPECT_EQ(w.picMenu(4).Left(), 2);
+  EXPECT_EQ(w.picMenu(0).Top(), 2);
+  EXPECT_EQ(w.lblFormTitle.Left(), 26);
+  EXPECT_EQ(w.lblFormTitle.Top(), 1);
+  EXPECT_EQ(w.picMain.Top(), 28);
+  EXPECT_EQ(w.picMain.Height(), 400 - 6 - 24);
+  EXPECT_EQ(w.picList.Width(), 300);
+  EXPECT_EQ(w.txtTitle.Width(), 300 - 4 - 4);
+  EXPECT_EQ(w.lineTitle.X2(), 296);
+  EXPECT_EQ(w.lineTitle.Y1(), 4 + 17 + 2);
+  EXPECT_EQ(w.txtNote.Width(), 292);
+  EXPECT_EQ(w.txtNote.Height(), 370 - 4 - 28);
+  EXPECT_EQ(w.List1.Width(), 292);
+  EXPECT_EQ(w.List1.Height(), 370 - 4 - 40);
+  EXPECT_EQ(w.List3.Height(), w.List1.Height() + 10);
+  EXPECT_EQ(w.picSearch.Width(), 300 - 6 - 36);
+  EXPECT_EQ(w.txtSearch.Width(), 258 - 8);
+  EXPECT_EQ(w.LineSearch.X2(), 4 + 250);
+  EXPECT_EQ(w.picOptions.Left(), 304 - 165);
+  EXPECT_EQ(w.picOptions.Top(), 28);
+  // The native controls were moved too.
+  EXPECT_EQ(Native(w.List1).Bounds(), (platform::Rect{4, 40, 292, 326}));
+}
+
+TEST_F(MainWindowTest, LayoutSkipsMinimisedAndTooSmallWindows) {
+  frmMain& w = Start();
+  Native(w.Me).ResizeClient(304, 400);
+  const platform::Rect before{w.List1.Left(), w.List1.Top(), w.List1.Width(), w.List1.Height()};
+  Native(w.Me).SetMinimized(true);
+  Native(w.Me).ResizeClient(200, 300);
+  EXPECT_EQ(w.List1.Width(), before.width);
+  Native(w.Me).SetMinimized(false);
+  Native(w.Me).ResizeClient(4, 400);  // no inner width left
+  EXPECT_EQ(w.picMenuBar.Width(), 300);
+  Native(w.Me).ResizeClient(300, 30);  // no room under the bar
+  EXPECT_EQ(w.picMenuBar.Width(), 300);
+  EXPECT_EQ(w.List1.Height(), before.height);
+}
+
+TEST_F(MainWindowTest, CloseRequestEndsWithoutTouchingTheDisk) {
+  WriteNote("Note_1.tvk", "keep\r\nme");
+  WriteNote("Note_2.tvk", "and\r\nme");
+  frmMain& w = Start();
+  const auto before = NotesOnDisk();
+  w.List1.SetListIndex(0);
+  w.List1_DblClick();
+  Native(w.txtNote).Type(L"edited");
+  Native(w.Me).RequestClose();
+  EXPECT_TRUE(platform_.QuitRequested());
+  EXPECT_TRUE(Native(w.Me).Destroyed());
+  EXPECT_FALSE(w.Loaded());
+  EXPECT_EQ(NotesOnDisk(), before);
+  EXPECT_FALSE(fs::exists(folder_ / "Config.ini"));
+}
+
+TEST_F(MainWindowTest, SaveNotesWritesTheStoreBack) {
+  WriteNote("Note_1.tvk", "one\r\n1");
+  frmMain& w = Start();
+  w.NoteArray.push_back({L"", L"untitled text"});
+  w.NoteArray.push_back({L"empty", L""});
+  ASSERT_TRUE(w.SaveNotes());
+  const auto files = NotesOnDisk();
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files.at("Note_1.tvk"), "one\r\n1");
+  EXPECT_EQ(files.at("Note_2.tvk"), util::ToUtf8(L"[无标题]\r\nuntitled text"));
+}
+
+TEST(SingleInstance, SecondStartEndsAtOnceWithoutAWindow) {
+  HeadlessPlatform platform;
+  platform.HoldInstanceElsewhere(kSingleInstanceName);
+  EXPECT_EQ(RunTarvik(platform), 0);
+  EXPECT_FALSE(platform.CommonControlsInitialised());
+  EXPECT_TRUE(platform.MessageBoxes().empty());
+}
+
+}  // namespace
+}  // namespace tarvik::app
