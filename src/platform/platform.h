@@ -235,6 +235,10 @@ class Platform {
   // Runs "explorer" with the verb "open" and parameters as given.
   virtual void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) = 0;
 
+  // Z-order band of any top-level window (ours or another program's).
+  virtual bool IsTopMost(NativeHandle /*window*/) { return false; }
+  virtual void SetTopMost(NativeHandle /*window*/, bool /*topMost*/) {}
+
   // Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
   virtual std::string EncodeCodePage(std::wstring_view text, unsigned codePage) = 0;
   virtual std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) = 0;

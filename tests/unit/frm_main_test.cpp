@@ -341,7 +341,9 @@ TEST_F(MainWindowTest, LayoutSkipsMinimisedAndTooSmallWindows) {
   Native(w.Me).SetMinimized(true);
   Native(w.Me).ResizeClient(200, 300);
   EXPECT_EQ(w.List1.Width(), before.width);
-  Native(w.Me).SetMinimized(false);
+  Native(w.Me).SetMinimized(false);  // restoring lays out at the new size
+  EXPECT_EQ(w.picMenuBar.Width(), 196);
+  Native(w.Me).ResizeClient(304, 400);
   Native(w.Me).ResizeClient(4, 400);  // no inner width left
   EXPECT_EQ(w.picMenuBar.Width(), 300);
   Native(w.Me).ResizeClient(300, 30);  // no room under the bar

@@ -139,6 +139,14 @@ class HeadlessPlatform final : public Platform {
   std::optional<std::wstring> BrowseForFolder(NativeHandle owner,
                                               const std::wstring& prompt) override;
   void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) override;
+  bool IsTopMost(NativeHandle window) override { return topMost_.count(window) != 0; }
+  void SetTopMost(NativeHandle window, bool topMost) override {
+    if (topMost) {
+      topMost_.insert(window);
+    } else {
+      topMost_.erase(window);
+    }
+  }
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override;
   std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override;
 
@@ -189,6 +197,7 @@ class HeadlessPlatform final : public Platform {
   std::vector<FileDialogRequest> fileDialogs_;
   std::vector<std::wstring> shellOpens_;
   std::set<std::wstring> heldLocks_;
+  std::set<NativeHandle> topMost_;
   bool quitRequested_ = false;
   int exitCode_ = 0;
   bool commonControlsInitialised_ = false;

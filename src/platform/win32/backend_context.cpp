@@ -1,0 +1,114 @@
+#include "platform/win32/backend_context.h"
+
+#include "platform/win32/translate.h"
+#include "platform/win32/win32_control.h"
+
+namespace tarvik::platform::win32 {
+
+COLORREF ToColorRef(Color color) {
+  if (IsSystemColor(color)) return ::GetSysColor(SystemColorIndex(color));
+  return PlainColorRef(color);
+}
+
+BackendContext::BackendContext(HINSTANCE instance) : instance_(instance) {
+  classesRegistered_ = Win32Control::RegisterClasses(instance);
+}
+
+BackendContext::~BackendContext() {
+  // Kill what is left so no WM_TIMER reaches a dead function after this point.
+  if (timerSink_) {
+    for (const auto& [id, fn] : timers_) ::KillTimer(timerSink_.get(), id);
+  }
+}
+
+void BackendContext::Register(HWND hwnd, Win32Control* control) { controls_[hwnd] = control; }
+
+void BackendContext::Unregister(HWND hwnd) { controls_.erase(hwnd); }
+
+Win32Control* BackendContext::Find(HWND hwnd) const {
+  const auto it = controls_.find(hwnd);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<SharedFont> BackendContext::Font(const FontSpec& spec) {
+  if (auto found = fonts_[spec].lock()) return found;
+  int dpi = 96;
+  {
+    ScreenDc screen;
+    if (screen.get()) dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
+  unique_hfont font(::CreateFontW(FontHeightFromPoints(spec.sizePt, dpi), 0, 0, 0, spec.weight,
+                                  FALSE, FALSE, FALSE, static_cast<DWORD>(spec.charset),
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str()));
+  if (!font) {
+    fonts_.erase(spec);
+    return nullptr;
+  }
+  auto shared = std::make_shared<SharedFont>(std::move(font));
+  fonts_[spec] = shared;
+  // Drop entries whose fonts every control has let go of.
+  std::erase_if(fonts_, [](const auto& entry) { return entry.second.expired(); });
+  return shared;
+}
+
+HWND BackendContext::TimerSink() {
+  if (timerSink_) return timerSink_.get();
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &BackendContext::TimerSinkProc;
+  wc.hInstance = instance_;
+  wc.lpszClassName = kTimerClass;
+  ::RegisterClassExW(&wc);  // fails harmlessly when already registered
+  timerSink_.reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     instance_, nullptr));
+  if (timerSink_) ::SetWindowLongPtrW(timerSink_.get(), GWLP_USERDATA,
+                                      reinterpret_cast<LONG_PTR>(this));
+  return timerSink_.get();
+}
+
+LRESULT CALLBACK BackendContext::TimerSinkProc(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+  try {
+    if (message == WM_TIMER) {
+      auto* self = reinterpret_cast<BackendContext*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+      if (self) self->OnTimer(static_cast<UINT_PTR>(wParam));
+      return 0;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+void BackendContext::OnTimer(UINT_PTR id) {
+  const auto it = timers_.find(id);
+  if (it == timers_.end() || !it->second || !*it->second) return;
+  // A copy, so a handler that destroys its own timer does not pull the function out
+  // from under itself.
+  std::function<void()> onTick = *it->second;
+  onTick();
+}
+
+UINT_PTR BackendContext::AddTimer(std::function<void()>* onTick) {
+  const UINT_PTR id = nextTimerId_++;
+  timers_[id] = onTick;
+  return id;
+}
+
+void BackendContext::RemoveTimer(UINT_PTR id) {
+  if (timerSink_) ::KillTimer(timerSink_.get(), id);
+  timers_.erase(id);
+}
+
+void BackendContext::ArmTimer(UINT_PTR id, unsigned milliseconds, bool enabled) {
+  HWND sink = TimerSink();
+  if (!sink) return;
+  if (enabled && milliseconds > 0) {
+    ::SetTimer(sink, id, milliseconds, nullptr);
+  } else {
+    ::KillTimer(sink, id);
+  }
+}
+
+}  // namespace tarvik::platform::win32

@@ -1,0 +1,86 @@
+#pragma once
+// State shared by every native object of the Win32 backend: the module, our window
+// classes, the live controls by handle (so parent notifications find their child), the
+// font cache and the timer window. Controls and timers hold it by shared_ptr, so it
+// outlives whichever of them dies last.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <unordered_map>
+
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+
+namespace tarvik::platform::win32 {
+
+class Win32Control;
+
+inline constexpr wchar_t kWindowClass[] = L"TarvikWindow";
+inline constexpr wchar_t kPanelClass[] = L"TarvikPanel";
+inline constexpr wchar_t kLineClass[] = L"TarvikLine";
+inline constexpr wchar_t kTimerClass[] = L"TarvikTimerSink";
+
+// An HFONT shared by every control that uses the same font.
+class SharedFont {
+ public:
+  explicit SharedFont(unique_hfont font) : font_(std::move(font)) {}
+  HFONT get() const noexcept { return font_.get(); }
+
+ private:
+  unique_hfont font_;
+};
+
+class BackendContext {
+ public:
+  explicit BackendContext(HINSTANCE instance);
+  ~BackendContext();
+  BackendContext(const BackendContext&) = delete;
+  BackendContext& operator=(const BackendContext&) = delete;
+
+  HINSTANCE Instance() const noexcept { return instance_; }
+  bool ClassesRegistered() const noexcept { return classesRegistered_; }
+
+  // Live controls by their native handle.
+  void Register(HWND hwnd, Win32Control* control);
+  void Unregister(HWND hwnd);
+  Win32Control* Find(HWND hwnd) const;
+
+  int NextControlId() noexcept { return nextControlId_++; }
+
+  // The font for a FontSpec at the screen's DPI; null when it could not be created.
+  std::shared_ptr<SharedFont> Font(const FontSpec& spec);
+
+  // Timers: a tick for id calls the function registered under it, if it is still there.
+  UINT_PTR AddTimer(std::function<void()>* onTick);
+  void RemoveTimer(UINT_PTR id);
+  void ArmTimer(UINT_PTR id, unsigned milliseconds, bool enabled);
+
+ private:
+  static LRESULT CALLBACK TimerSinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnTimer(UINT_PTR id);
+  HWND TimerSink();
+
+  HINSTANCE instance_;
+  bool classesRegistered_ = false;
+  std::unordered_map<HWND, Win32Control*> controls_;
+  int nextControlId_ = 1000;
+  struct FontLess {
+    bool operator()(const FontSpec& a, const FontSpec& b) const {
+      return std::tie(a.face, a.sizePt, a.weight, a.charset) <
+             std::tie(b.face, b.sizePt, b.weight, b.charset);
+    }
+  };
+  std::map<FontSpec, std::weak_ptr<SharedFont>, FontLess> fonts_;
+  std::unordered_map<UINT_PTR, std::function<void()>*> timers_;
+  UINT_PTR nextTimerId_ = 1;
+  unique_hwnd timerSink_;
+};
+
+// Resolves a program colour (0x00BBGGRR, or a system colour index with the top bit set).
+COLORREF ToColorRef(Color color);
+
+}  // namespace tarvik::platform::win32

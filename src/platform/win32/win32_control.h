@@ -1,0 +1,104 @@
+#pragma once
+// The native counterpart of one widget on Win32. One class covers every kind: windows,
+// panels and lines are windows of our own classes (one window-procedure thunk); labels,
+// text boxes and list boxes are the system's STATIC, EDIT and LISTBOX controls, subclassed
+// to report mouse and focus input. Notifications the system sends to the parent
+// (WM_COMMAND, WM_CTLCOLOR*) are routed back to the child's object.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/win32/backend_context.h"
+#include "platform/win32/handles.h"
+
+namespace tarvik::platform::win32 {
+
+class Win32Control final : public Control {
+ public:
+  Win32Control(std::shared_ptr<BackendContext> context, const ControlSpec& spec,
+               Win32Control* parent, ControlEvents* events);
+  ~Win32Control() override;
+
+  // False when the native control could not be created.
+  bool Valid() const noexcept { return static_cast<bool>(hwnd_); }
+  HWND Hwnd() const noexcept { return hwnd_.get(); }
+  ControlKind Kind() const noexcept { return kind_; }
+
+  // Sends the first OnResized of a window once the object is complete.
+  void FinishCreation();
+
+  NativeHandle Handle() const override;
+  void SetBounds(const Rect& bounds) override;
+  void SetVisible(bool visible) override;
+  void SetText(const std::wstring& text) override;
+  void SetFont(const FontSpec& font) override;
+  void SetColors(Color back, Color fore) override;
+  void SetBorderStyle(int style) override;
+  void SetToolTip(const std::wstring& text) override;
+  void SetFocus() override;
+  bool HasFocus() const override;
+
+  void ListAdd(const std::wstring& item) override;
+  void ListRemove(int index) override;
+  void ListClear() override;
+  void ListSetItem(int index, const std::wstring& item) override;
+  void ListSetSelection(int index) override;
+
+  void SetLine(Point from, Point to, Color color) override;
+
+  Rect OuterBounds() const override;
+  Point ClientSize() const override;
+  bool IsMinimized() const override;
+  void SetCursorShape(int shape) override;
+  void Destroy() override;
+
+  static bool RegisterClasses(HINSTANCE instance);
+
+ private:
+  static LRESULT CALLBACK WindowThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR refData);
+
+  LRESULT HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Mouse and focus input common to both; reports it as events. May destroy this object.
+  void HandleInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  bool HandleFromChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void OnCommandFromParent(UINT code);
+  HBRUSH OnColorFromParent(HDC dc);
+  void OnNativeDestroyed(HWND hwnd);
+
+  // Calls the event sink; false when this object died during the call, after which the
+  // caller must not touch any member.
+  template <typename Fn>
+  bool Fire(Fn&& fn);
+
+  void ApplyFont();
+  void ApplyColors();
+  void Redraw();
+  HWND ToolTipOfRoot(bool create);
+  void RemoveToolTip();
+  DWORD BaseStyle(const ControlSpec& spec) const;
+
+  std::shared_ptr<BackendContext> context_;
+  ControlKind kind_;
+  ControlEvents* events_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  bool creating_ = true;
+  bool settingText_ = false;
+  bool trackingLeave_ = false;
+  bool clickArmed_ = false;  // a left press in this control that may become a click
+  int cursorShape_ = 0;
+  COLORREF back_ = 0;
+  COLORREF fore_ = 0;
+  std::shared_ptr<SharedFont> font_;
+  unique_hbrush backBrush_;
+  bool hasToolTip_ = false;
+  std::shared_ptr<SharedFont> toolTipFont_;  // windows only: the font of their tool tips
+  unique_hwnd hwnd_;
+  unique_hwnd toolTip_;  // windows only: the one tool-tip control for all their controls
+};
+
+}  // namespace tarvik::platform::win32

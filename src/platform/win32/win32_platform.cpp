@@ -1,0 +1,222 @@
+#include "platform/win32/win32_platform.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <climits>
+#include <utility>
+
+#include "platform/win32/backend_context.h"
+#include "platform/win32/dialogs.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/translate.h"
+#include "platform/win32/win32_control.h"
+
+namespace tarvik::platform::win32 {
+
+namespace {
+
+class Win32Timer final : public Timer {
+ public:
+  Win32Timer(std::shared_ptr<BackendContext> context, std::function<void()> onTick)
+      : context_(std::move(context)), onTick_(std::move(onTick)), id_(context_->AddTimer(&onTick_)) {}
+  ~Win32Timer() override { context_->RemoveTimer(id_); }
+
+  void SetInterval(unsigned milliseconds) override {
+    interval_ = milliseconds;
+    Arm();
+  }
+  void SetEnabled(bool enabled) override {
+    enabled_ = enabled;
+    Arm();
+  }
+
+ private:
+  void Arm() { context_->ArmTimer(id_, interval_, enabled_); }
+
+  std::shared_ptr<BackendContext> context_;
+  std::function<void()> onTick_;
+  UINT_PTR id_;
+  unsigned interval_ = 0;
+  bool enabled_ = false;
+};
+
+class MutexLock final : public InstanceLock {
+ public:
+  explicit MutexLock(unique_handle mutex) : mutex_(std::move(mutex)) {}
+  ~MutexLock() override {
+    if (mutex_) ::ReleaseMutex(mutex_.get());
+  }
+
+ private:
+  unique_handle mutex_;
+};
+
+std::wstring ModulePath() {
+  return ReadGrowing([](wchar_t* buffer, std::size_t capacity) -> std::size_t {
+    // A full buffer means the path was cut short; ReadGrowing then tries a bigger one.
+    return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
+  });
+}
+
+bool CodePageTakesNoDefaultChar(unsigned codePage) {
+  // WideCharToMultiByte rejects a default character (and best-fit flags) for these.
+  return codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 42 || codePage == 54936 ||
+         (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011);
+}
+
+class Win32Platform final : public Platform {
+ public:
+  explicit Win32Platform(HINSTANCE instance)
+      : context_(std::make_shared<BackendContext>(instance)) {}
+
+  std::unique_ptr<Control> CreateControl(const ControlSpec& spec, Control* parent,
+                                         ControlEvents* events) override {
+    // Every control of this platform is a Win32Control; nothing else reaches us.
+    auto* nativeParent = static_cast<Win32Control*>(parent);
+    auto control = std::make_unique<Win32Control>(context_, spec, nativeParent, events);
+    control->FinishCreation();
+    return control;
+  }
+
+  std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override {
+    return std::make_unique<Win32Timer>(context_, std::move(onTick));
+  }
+
+  int Run() override {
+    MSG msg{};
+    for (;;) {
+      const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+      if (got == 0) return static_cast<int>(msg.wParam);
+      if (got == -1) return -1;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+
+  void Quit(int exitCode) override { ::PostQuitMessage(exitCode); }
+
+  void DoEvents() override {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // Leave the quit request for the main loop instead of swallowing it here.
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+
+  std::uint32_t TickCount() override { return ::timeGetTime(); }
+
+  void InitCommonControls() override {
+    INITCOMMONCONTROLSEX init{};
+    init.dwSize = sizeof(init);
+    init.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+    ::InitCommonControlsEx(&init);
+  }
+
+  std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override {
+    const std::wstring fullName = L"Local\\" + name;
+    unique_handle mutex(::CreateMutexW(nullptr, TRUE, fullName.c_str()));
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) return nullptr;
+    if (!mutex) {
+      // Access denied means the object exists under another owner: another instance.
+      // Any other failure says nothing about other instances; run rather than vanish.
+      if (error == ERROR_ACCESS_DENIED) return nullptr;
+      return std::make_unique<MutexLock>(unique_handle());
+    }
+    return std::make_unique<MutexLock>(std::move(mutex));
+  }
+
+  std::wstring ProgramFolder() override { return SplitModulePath(ModulePath()).folder; }
+  std::wstring ProgramName() override { return SplitModulePath(ModulePath()).name; }
+
+  ScreenMetrics Screen() override {
+    ScreenMetrics metrics;
+    metrics.widthPx = ::GetSystemMetrics(SM_CXSCREEN);
+    metrics.heightPx = ::GetSystemMetrics(SM_CYSCREEN);
+    {
+      ScreenDc screen;
+      if (screen.get()) {
+        metrics.twipsPerPixelX = TwipsPerPixel(::GetDeviceCaps(screen.get(), LOGPIXELSX));
+        metrics.twipsPerPixelY = TwipsPerPixel(::GetDeviceCaps(screen.get(), LOGPIXELSY));
+      }
+    }
+    RECT work{};
+    if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+      metrics.workArea = Rect{work.left, work.top, work.right - work.left, work.bottom - work.top};
+    } else {
+      metrics.workArea = Rect{0, 0, metrics.widthPx, metrics.heightPx};
+    }
+    return metrics;
+  }
+
+  Point CursorPos() override {
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    return Point{pt.x, pt.y};
+  }
+
+  int ShowMessageBox(NativeHandle owner, const std::wstring& text, const std::wstring& caption,
+                     unsigned style) override {
+    return ::MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
+  }
+
+  FileDialogResult ShowFileDialog(const FileDialogRequest& request) override {
+    return RunFileDialog(request);
+  }
+
+  std::optional<std::wstring> BrowseForFolder(NativeHandle owner,
+                                              const std::wstring& prompt) override {
+    return RunFolderBrowser(owner, prompt);
+  }
+
+  void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) override {
+    ::ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", L"explorer", parameters.c_str(),
+                    nullptr, showMode);
+  }
+
+  std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override {
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
+    const bool plain = CodePageTakesNoDefaultChar(codePage);
+    const DWORD flags = plain ? 0 : WC_NO_BEST_FIT_CHARS;  // '?' rather than a look-alike
+    const char* defaultChar = plain ? nullptr : "?";
+    const int length = static_cast<int>(text.size());
+    const int needed = ::WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0,
+                                             defaultChar, nullptr);
+    if (needed <= 0) return {};
+    std::string out(static_cast<std::size_t>(needed), '\0');
+    const int written = ::WideCharToMultiByte(codePage, flags, text.data(), length, out.data(),
+                                              needed, defaultChar, nullptr);
+    out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return out;
+  }
+
+  std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) return {};
+    const int length = static_cast<int>(bytes.size());
+    const int needed = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring out(static_cast<std::size_t>(needed), L'\0');
+    const int written =
+        ::MultiByteToWideChar(codePage, 0, bytes.data(), length, out.data(), needed);
+    out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return out;
+  }
+
+ private:
+  std::shared_ptr<BackendContext> context_;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> CreateWin32Platform(HINSTANCE instance) {
+  return std::make_unique<Win32Platform>(instance);
+}
+
+}  // namespace tarvik::platform::win32

@@ -1,0 +1,40 @@
+#pragma once
+// INI files with the private-profile rules the program relies on: section and key names
+// compared without regard to case, blanks around names and values ignored, a value in
+// matching quotes unquoted on read. Files are UTF-8 (a byte-order mark is tolerated on read,
+// none is written). Lines starting with ';' are comments.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvik::util {
+
+// The value of key in section, or nothing when there is none. content is the file's bytes
+// (UTF-8, without a byte-order mark).
+std::optional<std::wstring> FindIniValue(std::string_view content, std::wstring_view section,
+                                         std::wstring_view key);
+
+// content with key in section set to value: the key's line is replaced in place, a missing
+// key is added after the last entry of its section, a missing section is added at the end
+// of the file. Every other line is kept byte for byte. New lines use the file's own line
+// break (CR LF for a file without one).
+std::string SetIniValue(std::string_view content, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view value);
+
+// True when section / key / value can be written without changing the file's structure:
+// names not empty and without line breaks; a section without ']'; a key without '=' that
+// does not start with '[' or ';'; a value without line breaks. Names are trimmed first.
+bool IsWritableIniEntry(std::wstring_view section, std::wstring_view key, std::wstring_view value);
+
+// The file's value for key in section; defaultValue when the file, section or key is
+// missing or the file cannot be read.
+std::wstring ReadIniValue(const std::wstring& fileName, std::wstring_view section,
+                          std::wstring_view key, const std::wstring& defaultValue);
+
+// Sets the value and writes the file atomically, creating it when missing. False (and the
+// file unchanged) when the entry is not writable or the file cannot be read or written.
+bool WriteIniValue(const std::wstring& fileName, std::wstring_view section, std::wstring_view key,
+                   std::wstring_view value);
+
+}  // namespace tarvik::util

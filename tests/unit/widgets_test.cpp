@@ -1,0 +1,232 @@
+// The widget toolkit on the headless backend: state kept by the widget, mirrored into the
+// native control, and user input fed back.
+
+#include <gtest/gtest.h>
+
+#include "app/text_rules.h"
+#include "platform/headless/headless_platform.h"
+#include "widgets/controls.h"
+#include "widgets/form.h"
+
+namespace tarvik::widgets {
+namespace {
+
+using platform::headless::HeadlessControl;
+using platform::headless::HeadlessPlatform;
+
+class WidgetTest : public ::testing::Test {
+ protected:
+  HeadlessControl& Native(const Widget& w) { return platform_.Get(w.hWnd()); }
+
+  HeadlessPlatform platform_;
+  Form form_{platform_, L"Test", {10, 20, 300, 200}, platform::Rgb(255, 255, 255)};
+};
+
+TEST_F(WidgetTest, HiddenListWorksAsAStringArray) {
+  ListBoxDesign design;
+  design.visible = false;
+  ListBoxW list(form_, design);
+  list.AddItem(L"一");
+  list.AddItem(L"two");
+  list.AddItem(L"");
+  EXPECT_EQ(list.ListCount(), 3);
+  EXPECT_EQ(list.List(0), L"一");
+  EXPECT_EQ(list.List(2), L"");
+  list.SetList(1, L"TWO");
+  EXPECT_EQ(list.List(1), L"TWO");
+  EXPECT_EQ(Native(list).Items(), list.Items());
+  // Out of range reads and writes are harmless.
+  EXPECT_EQ(list.List(3), L"");
+  EXPECT_EQ(list.List(-1), L"");
+  list.SetList(7, L"x");
+  list.RemoveItem(9);
+  EXPECT_EQ(list.ListCount(), 3);
+  list.Clear();
+  EXPECT_EQ(list.ListCount(), 0);
+  EXPECT_EQ(list.ListIndex(), -1);
+  EXPECT_TRUE(Native(list).Items().empty());
+}
+
+TEST_F(WidgetTest, ListSelectionFollowsRemovalsAndRefusesBadIndices) {
+  ListBoxW list(form_, ListBoxDesign{});
+  for (const wchar_t* item : {L"a", L"b", L"c", L"d"}) list.AddItem(item);
+  EXPECT_TRUE(list.SetListIndex(2));
+  EXPECT_FALSE(list.SetListIndex(4));
+  EXPECT_FALSE(list.SetListIndex(-2));
+  EXPECT_EQ(list.ListIndex(), 2);
+  list.RemoveItem(0);  // above the selection: the same item stays selected
+  EXPECT_EQ(list.ListIndex(), 1);
+  EXPECT_EQ(list.List(list.ListIndex()), L"c");
+  EXPECT_EQ(Native(list).Selection(), 1);
+  list.RemoveItem(2);  // below: unchanged
+  EXPECT_EQ(list.ListIndex(), 1);
+  list.RemoveItem(1);  // the selected one: none
+  EXPECT_EQ(list.ListIndex(), -1);
+  EXPECT_EQ(Native(list).Selection(), -1);
+  // A click by the user selects.
+  Native(list).SelectItem(0);
+  EXPECT_EQ(list.ListIndex(), 0);
+}
+
+TEST_F(WidgetTest, TextBoxKeepsTextAndRaisesChange) {
+  TextBoxDesign design;
+  design.multiLine = true;
+  TextBoxW box(form_, design);
+  int changes = 0;
+  box.Change = [&] { ++changes; };
+  Native(box).Type(L"line 1\r\nline 2");
+  EXPECT_EQ(box.Text(), L"line 1\r\nline 2");
+  EXPECT_EQ(changes, 1);
+  box.SetText(L"line 1\r\nline 2");  // no change of content, no event
+  EXPECT_EQ(changes, 1);
+  box.SetText(L"");
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(Native(box).Text(), L"");
+}
+
+TEST_F(WidgetTest, FontSizeKeepsFourDecimals) {
+  TextBoxW box(form_, TextBoxDesign{});
+  box.SetFontSize(10.5);
+  EXPECT_EQ(box.FontSize(), 10.5);
+  box.SetFontSize(12.123456);
+  EXPECT_EQ(box.FontSize(), 12.1235);
+  EXPECT_EQ(Native(box).Font().sizePt, 12.1235);
+}
+
+TEST_F(WidgetTest, FocusEventsAndHiddenControlsTakeNoFocus) {
+  TextBoxW a(form_, TextBoxDesign{});
+  TextBoxW b(form_, TextBoxDesign{});
+  std::vector<std::string> events;
+  a.GotFocus = [&] { events.push_back("a+"); };
+  a.LostFocus = [&] { events.push_back("a-"); };
+  b.GotFocus = [&] { events.push_back("b+"); };
+  form_.Show();
+  a.SetFocus();
+  b.SetFocus();
+  EXPECT_EQ(events, (std::vector<std::string>{"a+", "a-", "b+"}));
+  b.SetVisible(false);
+  a.SetFocus();
+  b.SetFocus();  // hidden: ignored
+  EXPECT_TRUE(a.HasFocus());
+  form_.Hide();
+  EXPECT_FALSE(a.IsShownOnScreen());
+}
+
+TEST_F(WidgetTest, PanelContainsChildrenAndHidesThem) {
+  PanelDesign design;
+  design.bounds = {5, 5, 100, 50};
+  PictureBox panel(form_, design);
+  LabelDesign labelDesign;
+  labelDesign.bounds = {1, 1, 20, 10};
+  labelDesign.caption = L"标题：";
+  Label label(panel, labelDesign);
+  form_.Show();
+  EXPECT_TRUE(label.IsShownOnScreen());
+  EXPECT_EQ(Native(label).Parent(), &Native(panel));
+  EXPECT_EQ(panel.ScaleWidth(), 98);  // inside the single-line border
+  panel.SetBorderStyle(0);
+  EXPECT_EQ(panel.ScaleWidth(), 100);
+  panel.SetVisible(false);
+  EXPECT_FALSE(label.IsShownOnScreen());
+  EXPECT_FALSE(Native(label).ShownOnScreen());
+}
+
+TEST_F(WidgetTest, LineMovesItsEnds) {
+  Line line(form_, {20, 20}, {44, 20}, platform::Rgb(136, 136, 136));
+  line.SetEnds({4, 23}, {150, 23});
+  EXPECT_EQ(Native(line).LineFrom(), (platform::Point{4, 23}));
+  EXPECT_EQ(Native(line).LineTo(), (platform::Point{150, 23}));
+  EXPECT_EQ(line.Left(), 4);
+  EXPECT_EQ(line.Width(), 147);
+}
+
+TEST_F(WidgetTest, FormGeometryIsTwipsOutsidePixelsInside) {
+  EXPECT_EQ(form_.Left(), 150);
+  EXPECT_EQ(form_.Width(), 4500);
+  form_.Move(7365, 2220, 4470, 5160);
+  EXPECT_EQ(platform_.Get(form_.hWnd()).Bounds(), (platform::Rect{491, 148, 298, 344}));
+  EXPECT_EQ(form_.Width(), 4470);
+  EXPECT_EQ(form_.ScaleWidth(), 298);
+  int resized = 0;
+  form_.Resize = [&] { ++resized; };
+  platform_.Get(form_.hWnd()).ResizeClient(310, 350);
+  EXPECT_EQ(resized, 1);
+  EXPECT_EQ(form_.ScaleHeight(), 350);
+}
+
+TEST_F(WidgetTest, TimerTicksOnlyWhileEnabled) {
+  Timer timer(platform_, 100, true);
+  int ticks = 0;
+  timer.Tick = [&] { ++ticks; };
+  platform_.AdvanceTime(350);
+  EXPECT_EQ(ticks, 3);
+  timer.SetEnabled(false);
+  platform_.AdvanceTime(500);
+  EXPECT_EQ(ticks, 3);
+  timer.SetEnabled(true);
+  platform_.AdvanceTime(100);
+  EXPECT_EQ(ticks, 4);
+}
+
+TEST_F(WidgetTest, FileDialogConfirmCancelAndErrors) {
+  CommonDialog dialog(platform_, form_.hWnd());
+  dialog.Filter = L"Tarvik导出文件(*.tvk)|*.tvk|纯文本格式文件(*.txt)|*.txt";
+  dialog.DialogTitle = L"导入文件";
+  dialog.FileName = L"";
+  EXPECT_FALSE(dialog.ShowOpen().has_value());  // cancelled
+  EXPECT_EQ(dialog.FileName, L"");
+  ASSERT_EQ(platform_.FileDialogs().size(), 1u);
+  EXPECT_EQ(platform_.FileDialogs()[0].title, L"导入文件");
+  EXPECT_FALSE(platform_.FileDialogs()[0].save);
+
+  platform::FileDialogResult ok;
+  ok.outcome = platform::FileDialogResult::Outcome::Confirmed;
+  ok.fileName = L"C:\\notes\\a.tvk";
+  ok.fileTitle = L"a.tvk";
+  platform_.QueueFileDialogAnswer(ok);
+  EXPECT_FALSE(dialog.ShowSave().has_value());
+  EXPECT_EQ(dialog.FileName, L"C:\\notes\\a.tvk");
+  EXPECT_EQ(dialog.FileTitle, L"a.tvk");
+  // A later cancel leaves the earlier answer in place.
+  EXPECT_FALSE(dialog.ShowSave().has_value());
+  EXPECT_EQ(dialog.FileTitle, L"a.tvk");
+
+  dialog.CancelError = true;
+  ASSERT_TRUE(dialog.ShowOpen().has_value());
+  EXPECT_EQ(dialog.ShowOpen()->number, 32755);
+
+  platform::FileDialogResult failed;
+  failed.outcome = platform::FileDialogResult::Outcome::Failed;
+  failed.errorCode = 0x3002;
+  platform_.QueueFileDialogAnswer(failed);
+  const auto error = dialog.ShowOpen();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number, 20477);
+  EXPECT_EQ(error->message, L"File name is invalid.");
+  EXPECT_EQ(CommonDialog::ErrorFor(0x3003).number, 20476);
+  EXPECT_EQ(CommonDialog::ErrorFor(0x3001).number, 20478);
+  EXPECT_EQ(CommonDialog::ErrorFor(0xFFFF).message, L"Unexpected error.");
+}
+
+TEST(TextRules, TrimAndNumbers) {
+  using app::LeadingNumber;
+  using app::ParseIndex;
+  using app::TrimSpaces;
+  EXPECT_EQ(TrimSpaces(L"  a b  "), L"a b");
+  EXPECT_EQ(TrimSpaces(L"   "), L"");
+  EXPECT_EQ(TrimSpaces(L"\ta\t"), L"\ta\t");
+  EXPECT_EQ(ParseIndex(L"12"), 12);
+  EXPECT_EQ(ParseIndex(L"-1"), -1);
+  EXPECT_FALSE(ParseIndex(L"").has_value());
+  EXPECT_FALSE(ParseIndex(L"1x").has_value());
+  EXPECT_FALSE(ParseIndex(L"99999999999").has_value());
+  EXPECT_EQ(LeadingNumber(L"100"), 100);
+  EXPECT_EQ(LeadingNumber(L" -2235.5abc"), -2235.5);
+  EXPECT_EQ(LeadingNumber(L"abc"), 0);
+  EXPECT_EQ(LeadingNumber(L"2"), 2);
+  EXPECT_EQ(LeadingNumber(L"1e3"), 1000);
+  EXPECT_EQ(LeadingNumber(L""), 0);
+}
+
+}  // namespace
+}  // namespace tarvik::widgets
