@@ -95,7 +95,8 @@ widgets::LabelDesign Text(Rect bounds, const std::wstring& caption, platform::Co
 }
 
 widgets::LabelDesign FormTitle() {
-  widgets::LabelDesign d = Text({28, 4, 88, 20}, L"Orvel Tarvik", Rgb(224, 224, 224), 10.5);
+  // The bar turns white at start-up; the title sits on it.
+  widgets::LabelDesign d = Text({28, 4, 88, 20}, L"Orvel Tarvik", kWhite, 10.5);
   d.foreColor = 0x333333;
   return d;
 }
@@ -189,7 +190,6 @@ bool frmMain::Load() {
   // 3. The look of the bar and the editor.
   picMenuBar.SetBorderStyle(0);
   picMenuBar.SetBackColor(kWhite);
-  lblFormTitle.SetVisible(true);
   picMain.SetBorderStyle(0);
   txtTitle.SetBackColor(kWhite);
   // 4. Buttons start in their normal look (painting joins here).

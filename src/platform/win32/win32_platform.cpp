@@ -181,6 +181,17 @@ class Win32Platform final : public Platform {
                     nullptr, showMode);
   }
 
+  bool IsTopMost(NativeHandle window) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (hwnd == nullptr || !::IsWindow(hwnd)) return false;
+    return (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  }
+
+  void SetTopMost(NativeHandle window, bool topMost) override {
+    ::SetWindowPos(reinterpret_cast<HWND>(window), topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
+                   0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  }
+
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override {
     if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
     const bool plain = CodePageTakesNoDefaultChar(codePage);
