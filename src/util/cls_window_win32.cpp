@@ -1,0 +1,503 @@
+// clsWindow's OS side on Win32: user32 for windows and input, the process API for paths and
+// bitness, and the management service (WMI) for command lines. Only wide APIs.
+//
+// Calls that would send a message to another program's thread use a time-out or the
+// asynchronous form, so a hung target cannot freeze the caller.
+
+#include <windows.h>
+
+#include <oleauto.h>
+#include <wbemidl.h>
+
+#include <algorithm>
+#include <map>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "util/cls_window.h"
+
+namespace tarvik::util {
+namespace {
+
+using platform::win32::ComApartment;
+using platform::win32::unique_handle;
+
+constexpr UINT kMessageTimeoutMs = 2000;
+constexpr UINT kMessageFlags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
+constexpr LONG kWmiRowTimeoutMs = 5000;
+
+HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+
+bool IsOwnThread(HWND window) {
+  return ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
+}
+
+// ---- small COM owners ---------------------------------------------------------------------
+
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() { Reset(); }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+
+  T* get() const { return ptr_; }
+  T* operator->() const { return ptr_; }
+  explicit operator bool() const { return ptr_ != nullptr; }
+  T** put() {
+    Reset();
+    return &ptr_;
+  }
+
+ private:
+  void Reset() {
+    if (ptr_ != nullptr) std::exchange(ptr_, nullptr)->Release();
+  }
+  T* ptr_ = nullptr;
+};
+
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& text)
+      : value_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  ~Bstr() { ::SysFreeString(value_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return value_; }
+
+ private:
+  BSTR value_;
+};
+
+class Variant {
+ public:
+  Variant() { ::VariantInit(&value_); }
+  ~Variant() { ::VariantClear(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  VARIANT* put() { return &value_; }
+  const VARIANT& get() const { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+// "Select * from Win32_Process Where ProcessId='<pid>'" at "winmgmts:\\.\root\cimv2";
+// "" on any failure (Wine, for one, may not know the command line).
+std::wstring QueryCommandLine(std::uint32_t pid) {
+  const ComApartment apartment;
+  ComRef<IWbemLocator> locator;
+  if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWbemLocator, reinterpret_cast<void**>(locator.put())))) {
+    return {};
+  }
+  const Bstr nameSpace(L"ROOT\\CIMV2");
+  ComRef<IWbemServices> services;
+  if (FAILED(locator->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr,
+                                    nullptr, services.put()))) {
+    return {};
+  }
+  ::CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  const Bstr language(L"WQL");
+  const Bstr query(L"Select * from Win32_Process Where ProcessId='" + std::to_wstring(pid) +
+                   L"'");
+  ComRef<IEnumWbemClassObject> rows;
+  if (FAILED(services->ExecQuery(
+          language.get(), query.get(),
+          static_cast<long>(WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY), nullptr,
+          rows.put()))) {
+    return {};
+  }
+  ComRef<IWbemClassObject> row;
+  ULONG count = 0;
+  if (FAILED(rows->Next(kWmiRowTimeoutMs, 1, row.put(), &count)) || count == 0 || !row) {
+    return {};
+  }
+  Variant value;
+  if (FAILED(row->Get(L"CommandLine", 0, value.put(), nullptr, nullptr))) return {};
+  if (value.get().vt != VT_BSTR || value.get().bstrVal == nullptr) return {};
+  return std::wstring(value.get().bstrVal, ::SysStringLen(value.get().bstrVal));
+}
+
+// ---- enumeration --------------------------------------------------------------------------
+
+struct Collected {
+  std::vector<WindowHandle> handles;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) noexcept {
+  try {
+    reinterpret_cast<Collected*>(param)->handles.push_back(FromHwnd(window));
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
+}
+
+// Joins the calling thread's input state to another thread's for a scope, so focus and
+// foreground changes are allowed there.
+class ThreadInputLink {
+ public:
+  explicit ThreadInputLink(DWORD otherThread)
+      : self_(::GetCurrentThreadId()), other_(otherThread) {
+    linked_ = other_ != 0 && other_ != self_ && ::AttachThreadInput(self_, other_, TRUE);
+  }
+  ~ThreadInputLink() {
+    if (linked_) ::AttachThreadInput(self_, other_, FALSE);
+  }
+  ThreadInputLink(const ThreadInputLink&) = delete;
+  ThreadInputLink& operator=(const ThreadInputLink&) = delete;
+
+ private:
+  DWORD self_;
+  DWORD other_;
+  bool linked_ = false;
+};
+
+unique_handle OpenProcessFor(std::uint32_t pid, DWORD access) {
+  return unique_handle(::OpenProcess(access, FALSE, pid));
+}
+
+COLORREF ToColorRef(platform::Color color) {
+  if ((color & platform::kSystemColorFlag) != 0) return ::GetSysColor(static_cast<int>(color & 0xFF));
+  return static_cast<COLORREF>(color & 0xFFFFFF);
+}
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  ~Win32WindowSystem() override { ReleaseDc(); }
+
+  std::vector<WindowHandle> TopLevelWindows() override {
+    Collected collected;
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&collected));
+    return std::move(collected.handles);
+  }
+
+  std::vector<WindowHandle> Descendants(WindowHandle window) override {
+    Collected collected;
+    if (window != 0) {
+      ::EnumChildWindows(ToHwnd(window), CollectWindow, reinterpret_cast<LPARAM>(&collected));
+    }
+    return std::move(collected.handles);
+  }
+
+  bool Exists(WindowHandle window) override { return ::IsWindow(ToHwnd(window)) != FALSE; }
+  bool IsVisible(WindowHandle window) override {
+    return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+  }
+
+  std::wstring Caption(WindowHandle window) override {
+    const HWND h = ToHwnd(window);
+    std::wstring text;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const int length = ::GetWindowTextLengthW(h);
+      if (length <= 0) return {};
+      text.assign(static_cast<std::size_t>(length) + 1, L'\0');
+      const int copied = ::GetWindowTextW(h, text.data(), static_cast<int>(text.size()));
+      text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+      // A text that grew in between is read again, so it always comes whole.
+      if (copied < length || ::GetWindowTextLengthW(h) <= length) break;
+    }
+    return text;
+  }
+
+  std::wstring Text(WindowHandle window) override {
+    const HWND h = ToHwnd(window);
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, kMessageFlags, kMessageTimeoutMs,
+                               &length) ||
+        length == 0) {
+      return {};
+    }
+    // The reported length may be larger than the text (never smaller); keep what was copied.
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                               kMessageFlags, kMessageTimeoutMs, &copied)) {
+      return {};
+    }
+    text.resize(std::min<std::size_t>(copied, length));
+    return text;
+  }
+
+  bool SetText(WindowHandle window, const std::wstring& text) override {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(ToHwnd(window), WM_SETTEXT, 0,
+                                 reinterpret_cast<LPARAM>(text.c_str()), kMessageFlags,
+                                 kMessageTimeoutMs, &result) != 0 &&
+           result != 0;
+  }
+
+  std::wstring ClassName(WindowHandle window) override {
+    wchar_t buffer[kMaxClassNameLength + 1] = {};
+    const int length = ::GetClassNameW(ToHwnd(window), buffer, static_cast<int>(std::size(buffer)));
+    return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
+  }
+
+  std::intptr_t ControlId(WindowHandle window) override {
+    return static_cast<std::intptr_t>(::GetWindowLongPtrW(ToHwnd(window), GWLP_ID));
+  }
+
+  std::uint32_t ProcessId(WindowHandle window) override {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(ToHwnd(window), &pid);
+    return pid;
+  }
+
+  WindowHandle TopLevelAt(platform::Point point) override {
+    const HWND hit = ::WindowFromPoint(POINT{point.x, point.y});
+    return hit != nullptr ? FromHwnd(::GetAncestor(hit, GA_ROOT)) : 0;
+  }
+
+  std::wstring ProcessPath(std::uint32_t pid) override {
+    const unique_handle process = OpenProcessFor(pid, PROCESS_QUERY_LIMITED_INFORMATION);
+    if (!process) return {};
+    std::wstring path(32768, L'\0');
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!::QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
+    path.resize(size);
+    return path;
+  }
+
+  std::wstring ProcessCommandLine(std::uint32_t pid) override { return QueryCommandLine(pid); }
+
+  bool IsProcess64Bit(std::uint32_t pid) override {
+    const unique_handle process = OpenProcessFor(pid, PROCESS_QUERY_LIMITED_INFORMATION);
+    if (!process) return false;
+    BOOL targetWow = FALSE;
+    if (!::IsWow64Process(process.get(), &targetWow)) return false;
+    BOOL selfWow = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &selfWow);
+    // A 64-bit caller runs on 64-bit Windows; a 32-bit one does when it is itself under WOW64.
+    const bool windows64 = sizeof(void*) == 8 || selfWow;
+    return windows64 && !targetWow;
+  }
+
+  bool TerminateProcess(std::uint32_t pid) override {
+    const unique_handle process = OpenProcessFor(pid, PROCESS_TERMINATE);
+    return process && ::TerminateProcess(process.get(), 1) != FALSE;
+  }
+
+  std::optional<platform::Rect> Bounds(WindowHandle window) override {
+    RECT r{};
+    if (!::GetWindowRect(ToHwnd(window), &r)) return std::nullopt;
+    return platform::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+
+  bool SetBounds(WindowHandle window, const platform::Rect& bounds) override {
+    const HWND h = ToHwnd(window);
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (!IsOwnThread(h)) flags |= SWP_ASYNCWINDOWPOS;
+    return ::SetWindowPos(h, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
+                          flags) != FALSE;
+  }
+
+  void SetZOrder(WindowHandle window, ZPlace place) override {
+    const HWND h = ToHwnd(window);
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!IsOwnThread(h)) flags |= SWP_ASYNCWINDOWPOS;
+    ::SetWindowPos(h, place == ZPlace::Top ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, flags);
+  }
+
+  void Show(WindowHandle window, ShowCommand command) override {
+    int show = SW_SHOW;
+    switch (command) {
+      case ShowCommand::Hide: show = SW_HIDE; break;
+      case ShowCommand::Show: show = SW_SHOW; break;
+      case ShowCommand::Normal: show = SW_RESTORE; break;
+      case ShowCommand::Minimize: show = SW_MINIMIZE; break;
+      case ShowCommand::Maximize: show = SW_MAXIMIZE; break;
+    }
+    const HWND h = ToHwnd(window);
+    if (IsOwnThread(h)) {
+      ::ShowWindow(h, show);
+    } else {
+      ::ShowWindowAsync(h, show);
+    }
+  }
+
+  int ShowState(WindowHandle window) override {
+    const HWND h = ToHwnd(window);
+    if (::IsIconic(h)) return 1;
+    if (::IsZoomed(h)) return 2;
+    return 0;
+  }
+
+  bool Activate(WindowHandle window, bool force) override {
+    const HWND h = ToHwnd(window);
+    if (::IsIconic(h)) Show(window, ShowCommand::Normal);
+    if (!force) return ::SetForegroundWindow(h) != FALSE;
+    const ThreadInputLink link(::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr));
+    ::BringWindowToTop(h);
+    return ::SetForegroundWindow(h) != FALSE;
+  }
+
+  bool SetKeyboardFocus(WindowHandle window) override {
+    const HWND h = ToHwnd(window);
+    const ThreadInputLink link(::GetWindowThreadProcessId(h, nullptr));
+    ::SetFocus(h);
+    return ::GetFocus() == h;
+  }
+
+  WindowHandle Foreground() override { return FromHwnd(::GetForegroundWindow()); }
+  bool IsEnabled(WindowHandle window) override { return ::IsWindowEnabled(ToHwnd(window)) != FALSE; }
+  void Enable(WindowHandle window, bool enabled) override {
+    ::EnableWindow(ToHwnd(window), enabled ? TRUE : FALSE);
+  }
+  void Redraw(WindowHandle window) override {
+    ::RedrawWindow(ToHwnd(window), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+
+  std::intptr_t DeviceContext(WindowHandle window) override {
+    ReleaseDc();
+    dcWindow_ = ToHwnd(window);
+    dc_ = ::GetDC(dcWindow_);
+    return reinterpret_cast<std::intptr_t>(dc_);
+  }
+
+  void SetFrame(WindowHandle window, bool withFrame) override {
+    constexpr LONG_PTR kFrame = WS_CAPTION | WS_THICKFRAME;
+    constexpr LONG_PTR kExFrame =
+        WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
+    const HWND h = ToHwnd(window);
+    const LONG_PTR style = ::GetWindowLongPtrW(h, GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
+    if (!withFrame) {
+      // Remember what frame the window had, so RecoverEdge gives exactly that back.
+      savedFrames_.try_emplace(window, style & kFrame, exStyle & kExFrame);
+      ::SetWindowLongPtrW(h, GWL_STYLE, style & ~kFrame);
+      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle & ~kExFrame);
+    } else {
+      LONG_PTR addStyle = kFrame;
+      LONG_PTR addExStyle = 0;
+      if (const auto saved = savedFrames_.find(window); saved != savedFrames_.end()) {
+        addStyle = saved->second.first;
+        addExStyle = saved->second.second;
+        savedFrames_.erase(saved);
+      }
+      ::SetWindowLongPtrW(h, GWL_STYLE, style | addStyle);
+      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle | addExStyle);
+    }
+    ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+
+  bool PostClose(WindowHandle window) override {
+    return ::PostMessageW(ToHwnd(window), WM_CLOSE, 0, 0) != FALSE;
+  }
+
+  bool SetAlpha(WindowHandle window, std::uint8_t alpha) override {
+    return SetLayered(window, LWA_ALPHA, 0, alpha);
+  }
+
+  bool SetColorKey(WindowHandle window, platform::Color color) override {
+    return SetLayered(window, LWA_COLORKEY, ToColorRef(color), 0);
+  }
+
+  void SetCursorPos(platform::Point point) override { ::SetCursorPos(point.x, point.y); }
+
+  void ClickMouse(int times) override {
+    if (times <= 0) return;
+    std::vector<INPUT> inputs(static_cast<std::size_t>(times) * 2);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+      inputs[i].type = INPUT_MOUSE;
+      inputs[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  }
+
+  bool ClickControl(WindowHandle window) override {
+    const HWND h = ToHwnd(window);
+    if (::CompareStringOrdinal(ClassName(window).c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL) {
+      return ::PostMessageW(h, BM_CLICK, 0, 0) != FALSE;
+    }
+    RECT client{};
+    if (!::GetClientRect(h, &client)) return false;
+    const LPARAM centre = MAKELPARAM((client.right - client.left) / 2,
+                                     (client.bottom - client.top) / 2);
+    return ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, centre) != FALSE &&
+           ::PostMessageW(h, WM_LBUTTONUP, 0, centre) != FALSE;
+  }
+
+  bool SelectComboIndex(WindowHandle window, int index) override {
+    const HWND combo = ToHwnd(window);
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0, kMessageFlags,
+                               kMessageTimeoutMs, &result)) {
+      return false;
+    }
+    if (static_cast<LRESULT>(result) == CB_ERR && index != -1) return false;
+    // The owner hears of it as of a user's choice.
+    if (const HWND parent = ::GetParent(combo)) {
+      const WPARAM command = MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE);
+      ::SendMessageTimeoutW(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(combo),
+                            kMessageFlags, kMessageTimeoutMs, &result);
+    }
+    return true;
+  }
+
+ private:
+  // Keeps the other layered attribute (colour key or alpha) the window already has.
+  bool SetLayered(WindowHandle window, DWORD flag, COLORREF key, std::uint8_t alpha) {
+    const HWND h = ToHwnd(window);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
+    COLORREF oldKey = 0;
+    BYTE oldAlpha = 255;
+    DWORD oldFlags = 0;
+    if ((exStyle & WS_EX_LAYERED) == 0) {
+      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    } else if (!::GetLayeredWindowAttributes(h, &oldKey, &oldAlpha, &oldFlags)) {
+      oldFlags = 0;
+    }
+    if (flag == LWA_ALPHA) {
+      oldAlpha = alpha;
+    } else {
+      oldKey = key;
+    }
+    return ::SetLayeredWindowAttributes(h, oldKey, oldAlpha, oldFlags | flag) != FALSE;
+  }
+
+  void ReleaseDc() {
+    if (dc_ != nullptr) ::ReleaseDC(dcWindow_, dc_);
+    dc_ = nullptr;
+    dcWindow_ = nullptr;
+  }
+
+  HWND dcWindow_ = nullptr;
+  HDC dc_ = nullptr;
+  std::map<WindowHandle, std::pair<LONG_PTR, LONG_PTR>> savedFrames_;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> CreateNativeWindowSystem() {
+  return std::make_unique<Win32WindowSystem>();
+}
+
+void clsWindow::Wait(std::int32_t milliseconds) {
+  const std::uint32_t start = platform_.TickCount();
+  for (;;) {
+    platform_.DoEvents();
+    const auto elapsed = static_cast<std::int32_t>(platform_.TickCount() - start);
+    if (elapsed >= milliseconds) break;
+    // Sleep until a message arrives or a little time passes, instead of spinning a core.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                static_cast<DWORD>(std::min(milliseconds - elapsed, 10)),
+                                QS_ALLINPUT);
+  }
+}
+
+std::wstring CurrentLogDateTime() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return FormatLogDateTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+}  // namespace tarvik::util
