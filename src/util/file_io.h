@@ -27,6 +27,11 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path);
 // Creates or truncates path, writes bytes and flushes them to the disk. No rename.
 bool WriteFileDurable(const std::wstring& path, std::string_view bytes);
 
+// Creates or truncates path and writes bytes without waiting for the disk; FlushFiles then
+// makes a whole batch durable at once, far cheaper than a flush per file.
+bool WriteFileBuffered(const std::wstring& path, std::string_view bytes);
+bool FlushFiles(const std::vector<std::wstring>& paths);
+
 // Renames from over to (replacing it), flushed through to the disk. Retries for about a
 // second while another program briefly holds either file.
 bool ReplaceFile(const std::wstring& from, const std::wstring& to);

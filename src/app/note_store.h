@@ -1,0 +1,79 @@
+#pragma once
+// The Notes folder on disk: one file per note, "Note_1.tvk", "Note_2.tvk", ... Each file is
+// UTF-8 without a byte-order mark: the title line, CR LF, then the text as held.
+//
+// A save never puts the old notes at risk before the new ones are safe. New files are written
+// as flushed temporaries ("Note_3.tvk.tmp~<token>"); a small journal naming the final set is
+// then renamed into place — that rename is the commit point — and only after it are the
+// temporaries renamed over their targets and stale notes removed. Loading first finishes a
+// committed save or throws away the temporaries of one that never committed, so the folder
+// always reads back as exactly the old notes or exactly the new ones.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvik::app {
+
+struct Note {
+  std::wstring title;
+  std::wstring text;
+  friend bool operator==(const Note&, const Note&) = default;
+};
+
+// Written as the title line of an untitled note, and shown for one in the list.
+inline constexpr std::wstring_view kUntitledTitle = L"[无标题]";
+
+// The file operations the store needs, so tests can fail any one of them. ReadFile may be
+// called from two threads at once while a large folder loads.
+class NoteFileSystem {
+ public:
+  virtual ~NoteFileSystem() = default;
+  virtual bool FolderExists(const std::wstring& folder) = 0;
+  virtual bool CreateFolder(const std::wstring& folder) = 0;
+  // Nothing when the folder cannot be listed (as opposed to an empty folder).
+  virtual std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring& folder) = 0;
+  virtual std::optional<std::string> ReadFile(const std::wstring& path) = 0;
+  // Creates or truncates path and writes bytes; durable after FlushFiles.
+  virtual bool WriteFile(const std::wstring& path, std::string_view bytes) = 0;
+  // Makes the written files durable, together with their names in the folder.
+  virtual bool FlushFiles(const std::vector<std::wstring>& paths) = 0;
+  // Renames from over to and flushes the rename to the disk.
+  virtual bool ReplaceFile(const std::wstring& from, const std::wstring& to) = 0;
+  // Renames from over to; durable after the next FlushFolder.
+  virtual bool RenameFile(const std::wstring& from, const std::wstring& to) = 0;
+  // True when the file is gone afterwards; durable after the next FlushFolder.
+  virtual bool RemoveFile(const std::wstring& path) = 0;
+  virtual bool FlushFolder(const std::wstring& folder) = 0;
+};
+
+// The one that works on the real disk (util/file_io).
+NoteFileSystem& RealNoteFileSystem();
+
+// Reads the Notes folder (creating it when missing), after finishing or discarding an
+// interrupted save. Returns the notes in load order: "Note_<n>.tvk" by ascending n (any
+// letter case), then the other names ending in "tvk" (any case, dot or not) by name.
+std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder,
+                                  NoteFileSystem& fs = RealNoteFileSystem());
+
+// Rewrites the folder so it holds exactly the notes with text, as Note_1.tvk, Note_2.tvk ...
+// in vector order; files that are not notes are left alone, files whose bytes would not
+// change are not rewritten. Returns false on failure, with the old files byte-identical.
+// Once the new set is committed the result is true, even if finishing it has to wait for the
+// next load (a file held open by another program): the new notes are then what loads.
+bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
+                      NoteFileSystem& fs = RealNoteFileSystem());
+
+// One note file's bytes: title line ("[无标题]" for ""), CR LF, text. Line breaks in the
+// title would split it on reading, so they become spaces.
+std::string FormatNoteFile(const Note& note);
+// The reverse: a leading BOM is dropped, invalid UTF-8 becomes U+FFFD, the first CR LF ends
+// the title line. Without any CR LF the whole content is the text of an untitled note.
+Note ParseNoteFile(std::string_view bytes);
+
+// Whether a file of this name is loaded as a note, and the order in which such names load.
+bool IsNoteFileName(std::wstring_view name);
+std::vector<std::wstring> OrderNoteFileNames(std::vector<std::wstring> names);
+
+}  // namespace tarvik::app

@@ -1,0 +1,162 @@
+// POSIX side of the file helpers: the headless build runs on Linux.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+#include "util/file_io.h"
+#include "util/text_codec.h"
+
+namespace tarvik::util {
+namespace {
+
+// Owns one file descriptor.
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+  // Closes now so that a failing close (a late write error) can be reported.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do {
+    fd = ::open(path, flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+bool SyncFolder(const std::filesystem::path& folder) {
+  UniqueFd fd(OpenRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+  if (!fd) return false;
+  return ::fsync(fd.Get()) == 0 && fd.Close();
+}
+
+// A rename or unlink is durable only once its folder's entry list is flushed.
+bool SyncFolderOf(const std::filesystem::path& path) {
+  return SyncFolder(path.parent_path());
+}
+
+}  // namespace
+
+std::filesystem::path ToFsPath(const std::wstring& path) {
+  std::string narrow = ToUtf8(path);
+  for (char& c : narrow) {
+    if (c == '\\') c = '/';
+  }
+  return std::filesystem::path(narrow);
+}
+
+std::wstring FromFsPath(const std::filesystem::path& path) {
+  return FromUtf8(path.native());
+}
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  // Straight to open(2): this runs once per note at start-up, so no path objects, no stat.
+  std::string narrow = ToUtf8(path);
+  std::replace(narrow.begin(), narrow.end(), '\\', '/');
+  UniqueFd fd(OpenRetrying(narrow.c_str(), O_RDONLY));
+  if (!fd) return std::nullopt;
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;  // EISDIR for a folder among others
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
+namespace {
+
+bool WriteAll(const std::wstring& path, std::string_view bytes, bool flush) {
+  const std::filesystem::path p = ToFsPath(path);
+  UniqueFd fd(OpenRetrying(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666));
+  if (!fd) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return (!flush || ::fsync(fd.Get()) == 0) && fd.Close();
+}
+
+}  // namespace
+
+bool WriteFileDurable(const std::wstring& path, std::string_view bytes) {
+  return WriteAll(path, bytes, true);
+}
+
+bool WriteFileBuffered(const std::wstring& path, std::string_view bytes) {
+  return WriteAll(path, bytes, false);
+}
+
+bool FlushFiles(const std::vector<std::wstring>& paths) {
+  // One syncfs per folder writes back every file and the folder entries together.
+  std::vector<std::filesystem::path> folders;
+  for (const std::wstring& path : paths) {
+    std::filesystem::path folder = ToFsPath(path).parent_path();
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(std::move(folder));
+    }
+  }
+  bool ok = true;
+  for (const std::filesystem::path& folder : folders) {
+    UniqueFd fd(OpenRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+    ok = fd && ::syncfs(fd.Get()) == 0 && ok;
+  }
+  return ok;
+}
+
+bool ReplaceFile(const std::wstring& from, const std::wstring& to) {
+  const std::filesystem::path source = ToFsPath(from);
+  const std::filesystem::path target = ToFsPath(to);
+  if (::rename(source.c_str(), target.c_str()) != 0) return false;
+  bool synced = SyncFolderOf(target);
+  if (source.parent_path() != target.parent_path()) synced = SyncFolderOf(source) && synced;
+  return synced;
+}
+
+bool RenameFile(const std::wstring& from, const std::wstring& to) {
+  const std::filesystem::path source = ToFsPath(from);
+  const std::filesystem::path target = ToFsPath(to);
+  return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool FlushFolder(const std::wstring& folder) {
+  return SyncFolder(ToFsPath(folder));
+}
+
+bool RemoveFile(const std::wstring& path) {
+  const std::filesystem::path p = ToFsPath(path);
+  return ::unlink(p.c_str()) == 0 || errno == ENOENT;
+}
+
+std::wstring TemporarySiblingName(const std::wstring& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + std::wstring(kTemporaryMark) + std::to_wstring(::getpid()) + L"-" +
+         std::to_wstring(++counter);
+}
+
+}  // namespace tarvik::util

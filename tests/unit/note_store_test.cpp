@@ -1,0 +1,429 @@
+#include "app/note_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <set>
+
+namespace tarvik::app {
+
+void PrintTo(const Note& note, std::ostream* out) {
+  *out << ::testing::PrintToString(note.title) << " / " << ::testing::PrintToString(note.text);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using FileMap = std::map<std::string, std::string>;  // name -> bytes
+
+// A scratch folder per test; on tmpfs when there is one, since the fault matrix saves often.
+class NotesFolder {
+ public:
+  explicit NotesFolder(const std::string& tag) {
+    const fs::path base =
+        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    root_ = base / ("tarvik_store_" + tag);
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  ~NotesFolder() { fs::remove_all(root_); }
+  NotesFolder(const NotesFolder&) = delete;
+  NotesFolder& operator=(const NotesFolder&) = delete;
+
+  // The program's own form: programFolder + "\Notes".
+  std::wstring Path() const {
+    std::wstring base = root_.wstring();
+    std::replace(base.begin(), base.end(), L'/', L'\\');
+    return base + L"\\Notes";
+  }
+  fs::path Dir() const { return root_ / "Notes"; }
+
+  void Put(const std::string& name, const std::string& bytes) const {
+    fs::create_directories(Dir());
+    std::ofstream(Dir() / name, std::ios::binary) << bytes;
+  }
+  FileMap Files() const {
+    FileMap files;
+    if (!fs::is_directory(Dir())) return files;
+    for (const auto& entry : fs::directory_iterator(Dir())) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().filename().string()] =
+          std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return files;
+  }
+  void Restore(const FileMap& files) const {
+    fs::remove_all(Dir());
+    fs::create_directories(Dir());
+    for (const auto& [name, bytes] : files) Put(name, bytes);
+  }
+
+ private:
+  fs::path root_;
+};
+
+// What a save of notes must read back as: only notes with text, untitled ones as "[无标题]".
+std::vector<Note> AsReloaded(const std::vector<Note>& notes) {
+  std::vector<Note> out;
+  for (const Note& n : notes) {
+    if (!n.text.empty())
+      out.push_back({n.title.empty() ? std::wstring(kUntitledTitle) : n.title, n.text});
+  }
+  return out;
+}
+
+// --- file format and naming ------------------------------------------------------------
+
+TEST(NoteFileFormat, BytesAndParsing) {
+  EXPECT_EQ(FormatNoteFile({L"标题", L"a\r\nb"}), "标题\r\na\r\nb");
+  EXPECT_EQ(FormatNoteFile({L"", L"x"}), "[无标题]\r\nx");
+  // A line break in a title would move part of it into the text on reading.
+  EXPECT_EQ(FormatNoteFile({L"a\r\nb", L"x"}), "a  b\r\nx");
+
+  EXPECT_EQ(ParseNoteFile("t\r\nline1\r\nline2\r\n"), (Note{L"t", L"line1\r\nline2\r\n"}));
+  EXPECT_EQ(ParseNoteFile("\xEF\xBB\xBF标题\r\n正文"), (Note{L"标题", L"正文"}));
+  EXPECT_EQ(ParseNoteFile("[无标题]\r\nx"), (Note{L"[无标题]", L"x"}));  // taken unchanged
+  EXPECT_EQ(ParseNoteFile("no line break\nat all"), (Note{L"[无标题]", L"no line break\nat all"}));
+  EXPECT_EQ(ParseNoteFile(""), (Note{L"[无标题]", L""}));
+  EXPECT_EQ(ParseNoteFile("\xFF\r\nok\xC3"), (Note{L"\uFFFD", L"ok\uFFFD"}));
+}
+
+TEST(NoteFileNames, WhichNamesAreNotesAndTheirOrder) {
+  EXPECT_TRUE(IsNoteFileName(L"Note_1.tvk"));
+  EXPECT_TRUE(IsNoteFileName(L"X.TVK"));
+  EXPECT_TRUE(IsNoteFileName(L"abctvk"));
+  EXPECT_FALSE(IsNoteFileName(L"a.txt"));
+  EXPECT_FALSE(IsNoteFileName(L"Note_1.tvk.tmp~12-1"));
+  EXPECT_FALSE(IsNoteFileName(L"~notes-save.journal"));
+
+  const std::vector<std::wstring> listed = {
+      L"zz.tvk",     L"Note_10.tvk",  L"readme.txt",
+      L"note_2.TVK", L"Note_1.tvk",   L"Note_x.tvk",
+      L"abctvk",     L"NOTE_002.tvk", L"Note_99999999999999999999.tvk"};
+  const std::vector<std::wstring> expected = {L"Note_1.tvk",
+                                              L"NOTE_002.tvk",
+                                              L"note_2.TVK",
+                                              L"Note_10.tvk",
+                                              L"Note_99999999999999999999.tvk",
+                                              L"Note_x.tvk",
+                                              L"abctvk",
+                                              L"zz.tvk"};
+  EXPECT_EQ(OrderNoteFileNames(listed), expected);
+}
+
+// --- round trips -----------------------------------------------------------------------
+
+TEST(NoteStore, RoundTripKeepsTextsTitlesAndOrder) {
+  NotesFolder folder("roundtrip");
+  std::vector<Note> notes;
+  for (int i = 0; i < 12; ++i)
+    notes.push_back({L"标题 " + std::to_wstring(i), L"正文\r\n第二行 " + std::to_wstring(i)});
+  notes.push_back({L"", L"untitled\r\n\r\n"});
+  notes.push_back({L"title only", L""});  // no text: no file
+  notes.push_back({L"[无标题]", L"already marked"});
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), notes));
+
+  const FileMap files = folder.Files();
+  EXPECT_EQ(files.size(), 14u);
+  EXPECT_EQ(files.at("Note_13.tvk"), "[无标题]\r\nuntitled\r\n\r\n");
+  EXPECT_EQ(files.at("Note_1.tvk"), "标题 0\r\n正文\r\n第二行 0");
+  EXPECT_EQ(ReadNotesFolder(folder.Path()), AsReloaded(notes));  // Note_10 after Note_9
+}
+
+TEST(NoteStore, LargeFolderLoadsInOrder) {
+  NotesFolder folder("large");
+  std::vector<Note> notes;
+  for (int i = 0; i < 700; ++i)
+    notes.push_back({L"t" + std::to_wstring(i), L"第 " + std::to_wstring(i) + L" 条"});
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), notes));
+  fs::remove(folder.Dir() / "Note_500.tvk");
+  fs::create_directories(folder.Dir() / "Note_500.tvk");  // listed as a folder, so not a note
+  notes.erase(notes.begin() + 499);
+  EXPECT_EQ(ReadNotesFolder(folder.Path()), notes);
+}
+
+TEST(NoteStore, LoadsOtherTvkNamesAfterNumberedOnesAndSkipsTheRest) {
+  NotesFolder folder("names");
+  folder.Put("Note_2.tvk", "two\r\n2");
+  folder.Put("NOTE_1.TVK", "one\r\n1");
+  folder.Put("b.TVK", "b\r\nB");
+  folder.Put("anotetvk", "a\r\nA");
+  folder.Put("readme.txt", "skip\r\nme");
+  folder.Put("hand made.tvk", "whole content, no break");
+  fs::create_directories(folder.Dir() / "sub.tvk");  // a folder is not a note
+  const std::vector<Note> expected = {{L"one", L"1"},
+                                      {L"two", L"2"},
+                                      {L"a", L"A"},
+                                      {L"b", L"B"},
+                                      {L"[无标题]", L"whole content, no break"}};
+  EXPECT_EQ(ReadNotesFolder(folder.Path()), expected);
+}
+
+TEST(NoteStore, MissingFolderIsCreatedOnLoadAndOnSave) {
+  NotesFolder folder("missing");
+  fs::remove_all(folder.Dir());
+  EXPECT_TRUE(ReadNotesFolder(folder.Path()).empty());
+  EXPECT_TRUE(fs::is_directory(folder.Dir()));
+  fs::remove_all(folder.Dir());
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"t", L"x"}}));
+  EXPECT_EQ(folder.Files(), (FileMap{{"Note_1.tvk", "t\r\nx"}}));
+}
+
+TEST(NoteStore, SaveReplacesAllOldNotesButLeavesOtherFilesAlone) {
+  NotesFolder folder("replace");
+  folder.Put("Note_1.tvk", "old1\r\n1");
+  folder.Put("Note_5.tvk", "old5\r\n5");
+  folder.Put("extra.TVK", "e\r\nE");
+  folder.Put("readme.txt", "keep me");
+  folder.Put("Note_1.tvk.tmp~1-1", "a leftover of a crashed save");
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"new", L"N"}}));
+  EXPECT_EQ(folder.Files(), (FileMap{{"Note_1.tvk", "new\r\nN"}, {"readme.txt", "keep me"}}));
+}
+
+TEST(NoteStore, EmptyNoteListEmptiesTheFolderOfNotes) {
+  NotesFolder folder("empty");
+  folder.Put("Note_1.tvk", "a\r\nb");
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"no text", L""}}));
+  EXPECT_TRUE(folder.Files().empty());
+}
+
+// --- fault injection -------------------------------------------------------------------
+
+enum class Fault { kNone, kKill, kDiskFull, kDenied };
+
+// Counts every call; from call faultAt on, the chosen fault strikes. heldOpen names files
+// that cannot be renamed over or removed at all, as when another program holds them.
+class FaultyFs final : public NoteFileSystem {
+ public:
+  explicit FaultyFs(Fault fault = Fault::kNone, int faultAt = 0)
+      : fault_(fault), faultAt_(faultAt) {}
+
+  int Calls() const { return calls_; }
+  std::set<std::wstring> heldOpen;
+
+  bool FolderExists(const std::wstring& folder) override {
+    return !Fails() && real_.FolderExists(folder);
+  }
+  bool CreateFolder(const std::wstring& folder) override {
+    return !Fails() && real_.CreateFolder(folder);
+  }
+  std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring& folder) override {
+    if (Fails()) return std::nullopt;
+    return real_.ListFileNames(folder);
+  }
+  std::optional<std::string> ReadFile(const std::wstring& path) override {
+    if (Fails()) return std::nullopt;
+    return real_.ReadFile(path);
+  }
+  bool WriteFile(const std::wstring& path, std::string_view bytes) override {
+    if (Fails()) return false;
+    if (fault_ == Fault::kDiskFull && calls_ >= faultAt_) {
+      real_.WriteFile(path, bytes.substr(0, bytes.size() / 2));  // what fitted stays behind
+      return false;
+    }
+    return real_.WriteFile(path, bytes);
+  }
+  bool FlushFiles(const std::vector<std::wstring>& paths) override {
+    return !Fails() && real_.FlushFiles(paths);
+  }
+  bool ReplaceFile(const std::wstring& from, const std::wstring& to) override {
+    return !Fails() && !Held(to) && real_.ReplaceFile(from, to);
+  }
+  bool RenameFile(const std::wstring& from, const std::wstring& to) override {
+    return !Fails() && !Held(to) && real_.RenameFile(from, to);
+  }
+  bool RemoveFile(const std::wstring& path) override {
+    return !Fails() && !Held(path) && real_.RemoveFile(path);
+  }
+  bool FlushFolder(const std::wstring& folder) override {
+    return !Fails() && real_.FlushFolder(folder);
+  }
+
+ private:
+  bool Fails() {
+    ++calls_;
+    if (fault_ == Fault::kKill) return calls_ >= faultAt_;  // the process is gone
+    if (fault_ == Fault::kDenied) return calls_ == faultAt_;
+    return false;
+  }
+  bool Held(const std::wstring& path) const {
+    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
+    return heldOpen.count(name) > 0;
+  }
+
+  NoteFileSystem& real_ = RealNoteFileSystem();
+  Fault fault_;
+  int faultAt_;
+  int calls_ = 0;
+};
+
+// An old folder that exercises every kind of step: kept, rewritten, new and stale notes,
+// a note under a name of its own, and a file that is no note.
+class NoteStoreFaults : public ::testing::Test {
+ protected:
+  NoteStoreFaults() : folder_(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+
+  void SetUp() override {
+    folder_.Put("Note_1.tvk", "same\r\nunchanged");
+    folder_.Put("Note_2.tvk", "two\r\nold text");
+    folder_.Put("Note_3.tvk", "three\r\nold");
+    folder_.Put("Note_4.tvk", "four\r\nstale");
+    folder_.Put("mine.TVK", "mine\r\nhand made");
+    folder_.Put("readme.txt", "not a note");
+    oldFiles_ = folder_.Files();
+    oldNotes_ = ReadNotesFolder(folder_.Path());
+    ASSERT_EQ(oldNotes_.size(), 5u);
+    newNotes_ = {{L"same", L"unchanged"},
+                 {L"two", L"new text\r\n第二行"},
+                 {L"", L"untitled"},
+                 {L"dropped", L""},
+                 {L"mine", L"hand made"}};
+  }
+
+  // Runs one save with the fault, then a clean start-up, and checks the outcome.
+  // Returns whether the new notes are what loads.
+  bool RunAndCheck(Fault fault, int step) {
+    SCOPED_TRACE(::testing::Message()
+                 << "fault " << static_cast<int>(fault) << " at step " << step);
+    folder_.Restore(oldFiles_);
+    FaultyFs faulty(fault, step);
+    const bool saved = WriteNotesFolder(folder_.Path(), newNotes_, faulty);
+    if (fault != Fault::kKill && !saved) {
+      const FileMap after = folder_.Files();
+      for (const auto& [name, bytes] : oldFiles_) {
+        EXPECT_EQ(after.count(name) ? after.at(name) : "<gone>", bytes) << name;
+      }
+    }
+    const std::vector<Note> loaded = ReadNotesFolder(folder_.Path());
+    const bool isOld = loaded == oldNotes_;
+    const bool isNew = loaded == AsReloaded(newNotes_);
+    EXPECT_TRUE(isOld || isNew);
+    if (fault != Fault::kKill) {
+      EXPECT_TRUE(saved ? isNew : isOld) << "saved=" << saved;
+    }
+    // The start-up settled everything: no journal, no temporaries, the other file intact.
+    const FileMap settled = folder_.Files();
+    EXPECT_EQ(settled.at("readme.txt"), "not a note");
+    for (const auto& entry : settled) {
+      EXPECT_TRUE(entry.first.find("tmp~") == std::string::npos &&
+                  entry.first.find("journal") == std::string::npos)
+          << entry.first;
+    }
+    EXPECT_EQ(settled.size(), isNew ? 5u : 6u);
+    return isNew;
+  }
+
+  int CountSteps() {
+    folder_.Restore(oldFiles_);
+    FaultyFs counting;
+    EXPECT_TRUE(WriteNotesFolder(folder_.Path(), newNotes_, counting));
+    return counting.Calls();
+  }
+
+  NotesFolder folder_;
+  FileMap oldFiles_;
+  std::vector<Note> oldNotes_;
+  std::vector<Note> newNotes_;
+};
+
+TEST_F(NoteStoreFaults, EveryStepOfASaveSurvivesKillDiskFullAndDenial) {
+  const int steps = CountSteps();
+  ASSERT_GT(steps, 10);
+  for (const Fault fault : {Fault::kKill, Fault::kDiskFull, Fault::kDenied}) {
+    int newOutcomes = 0;
+    for (int step = 1; step <= steps + 1; ++step) newOutcomes += RunAndCheck(fault, step);
+    // Early faults keep the old notes, late ones (past the commit) give the new ones.
+    EXPECT_GT(newOutcomes, 0);
+    EXPECT_LT(newOutcomes, steps + 1);
+  }
+}
+
+TEST_F(NoteStoreFaults, StartUpKilledWhileFinishingASaveIsFinishedByTheNextStartUp) {
+  const int steps = CountSteps();
+  for (int step = 1; step <= steps; ++step) {
+    folder_.Restore(oldFiles_);
+    FaultyFs killedSave(Fault::kKill, step);
+    WriteNotesFolder(folder_.Path(), newNotes_, killedSave);
+    const FileMap afterSave = folder_.Files();
+    FaultyFs counting;
+    const std::vector<Note> expected = ReadNotesFolder(folder_.Path(), counting);
+    for (int loadStep = 1; loadStep <= counting.Calls(); ++loadStep) {
+      SCOPED_TRACE(::testing::Message()
+                   << "save killed at " << step << ", load killed at " << loadStep);
+      folder_.Restore(afterSave);
+      FaultyFs killedLoad(Fault::kKill, loadStep);
+      ReadNotesFolder(folder_.Path(), killedLoad);
+      EXPECT_EQ(ReadNotesFolder(folder_.Path()), expected);
+    }
+  }
+}
+
+TEST_F(NoteStoreFaults, FileHeldOpenDefersTheSaveButLoadsTheNewNotes) {
+  FaultyFs held;
+  held.heldOpen = {L"mine.TVK", L"Note_2.tvk"};
+  EXPECT_TRUE(WriteNotesFolder(folder_.Path(), newNotes_, held));  // committed
+  EXPECT_EQ(ReadNotesFolder(folder_.Path(), held), AsReloaded(newNotes_));
+  EXPECT_EQ(ReadNotesFolder(folder_.Path(), held), AsReloaded(newNotes_));
+  // Another save while the first is still pending supersedes it.
+  const std::vector<Note> third = {{L"third", L"3"}, {L"same", L"unchanged"}};
+  EXPECT_TRUE(WriteNotesFolder(folder_.Path(), third, held));
+  EXPECT_EQ(ReadNotesFolder(folder_.Path(), held), third);
+  // Once released, the next start-up finishes and tidies up.
+  EXPECT_EQ(ReadNotesFolder(folder_.Path()), third);
+  EXPECT_EQ(folder_.Files(), (FileMap{{"Note_1.tvk", "third\r\n3"},
+                                      {"Note_2.tvk", "same\r\nunchanged"},
+                                      {"readme.txt", "not a note"}}));
+}
+
+TEST_F(NoteStoreFaults, DamagedJournalIsNeitherTrustedNorUsedToDeleteAnything) {
+  folder_.Put("~notes-save.journal", "tarvik-notes-journal 1 5-1\nW 10 Note_3.tvk\nend 0000");
+  folder_.Put("Note_3.tvk.tmp~5-1", "three\r\nperhaps new");
+  EXPECT_EQ(ReadNotesFolder(folder_.Path()), oldNotes_);
+  EXPECT_TRUE(folder_.Files().count("Note_3.tvk.tmp~5-1"));
+  // A new save supersedes it and clears the debris away at the next start-up.
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), newNotes_));
+  EXPECT_EQ(ReadNotesFolder(folder_.Path()), AsReloaded(newNotes_));
+  EXPECT_EQ(folder_.Files().size(), 5u);
+}
+
+TEST_F(NoteStoreFaults, UnchangedSaveRewritesNothingAndOneChangeTouchesOneNote) {
+  const std::vector<Note> same = ReadNotesFolder(folder_.Path());
+  // Only reading calls are allowed: any write, rename or removal would fail the save.
+  class NoWrites final : public NoteFileSystem {
+   public:
+    int changes = 0;
+    bool FolderExists(const std::wstring& f) override { return real.FolderExists(f); }
+    bool CreateFolder(const std::wstring&) override { return ++changes, false; }
+    std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring& f) override {
+      return real.ListFileNames(f);
+    }
+    std::optional<std::string> ReadFile(const std::wstring& p) override { return real.ReadFile(p); }
+    bool WriteFile(const std::wstring&, std::string_view) override { return ++changes, false; }
+    bool FlushFiles(const std::vector<std::wstring>&) override { return ++changes, false; }
+    bool ReplaceFile(const std::wstring&, const std::wstring&) override { return ++changes, false; }
+    bool RenameFile(const std::wstring&, const std::wstring&) override { return ++changes, false; }
+    bool RemoveFile(const std::wstring&) override { return ++changes, false; }
+    bool FlushFolder(const std::wstring&) override { return ++changes, false; }
+    NoteFileSystem& real = RealNoteFileSystem();
+  } noWrites;
+  // Saving the loaded notes renumbers "mine.TVK" and drops Note_4's gap, so settle once first.
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), same));
+  const auto before = fs::last_write_time(folder_.Dir() / "Note_2.tvk");
+  EXPECT_TRUE(WriteNotesFolder(folder_.Path(), same, noWrites));
+  EXPECT_EQ(noWrites.changes, 0);
+
+  std::vector<Note> oneChanged = same;
+  oneChanged[2].text = L"changed";
+  FaultyFs counting;
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), oneChanged, counting));
+  EXPECT_EQ(fs::last_write_time(folder_.Dir() / "Note_2.tvk"), before);
+  EXPECT_EQ(ReadNotesFolder(folder_.Path()), oneChanged);
+}
+
+}  // namespace
+}  // namespace tarvik::app
