@@ -1,0 +1,309 @@
+#include "e2e_support.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+
+namespace tarvik::e2e {
+
+namespace {
+
+// Cross-process messages never block the driver for long, even if the program hangs.
+constexpr UINT kMessageTimeoutMs = 2000;
+// Under Wine without a window manager a moved pointer needs a moment before a click lands.
+constexpr DWORD kPointerSettleMs = 150;
+
+bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             kMessageTimeoutMs, result) != 0;
+}
+
+HANDLE KillOnCloseJob() {
+  static const UniqueHandle job = [] {
+    UniqueHandle created(CreateJobObjectW(nullptr, nullptr));
+    if (created) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      SetInformationJobObject(created.Get(), JobObjectExtendedLimitInformation, &limits,
+                              sizeof(limits));
+    }
+    return created;
+  }();
+  return job.Get();
+}
+
+void SendMouseButton(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof(input));
+}
+
+}  // namespace
+
+UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept {
+  if (this != &other) {
+    Reset(other.Release());
+  }
+  return *this;
+}
+
+HANDLE UniqueHandle::Release() {
+  HANDLE released = handle_;
+  handle_ = nullptr;
+  return released;
+}
+
+void UniqueHandle::Reset(HANDLE handle) {
+  if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle_);
+  }
+  handle_ = handle;
+}
+
+std::optional<ChildProcess> ChildProcess::Start(const std::filesystem::path& exe,
+                                                std::wstring* error) {
+  std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+  const std::wstring folder = exe.parent_path().wstring();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                      nullptr, folder.c_str(), &startup, &info)) {
+    if (error != nullptr) {
+      *error = L"CreateProcess failed, error " + std::to_wstring(GetLastError());
+    }
+    return std::nullopt;
+  }
+  // Joined before it runs a single instruction, so it cannot escape the job.
+  if (HANDLE job = KillOnCloseJob(); job != nullptr) {
+    AssignProcessToJobObject(job, info.hProcess);
+  }
+  ResumeThread(info.hThread);
+  CloseHandle(info.hThread);
+  return ChildProcess(UniqueHandle(info.hProcess), info.dwProcessId);
+}
+
+ChildProcess::~ChildProcess() {
+  Terminate();
+}
+
+bool ChildProcess::IsRunning() const {
+  return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) const {
+  return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void ChildProcess::Terminate() {
+  if (IsRunning()) {
+    TerminateProcess(process_.Get(), 1);
+    WaitForSingleObject(process_.Get(), 5000);
+  }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) {
+      return true;
+    }
+    if (GetTickCount64() >= deadline) {
+      return false;
+    }
+    Sleep(pollMs);
+  }
+}
+
+std::wstring ReadWindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendBounded(window, WM_GETTEXTLENGTH, 0, 0, &length)) {
+    return {};
+  }
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                   &copied)) {
+    return {};
+  }
+  text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
+  return text;
+}
+
+std::wstring ClassNameOf(HWND window) {
+  wchar_t name[256] = {};
+  const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+  return std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+bool IsShown(HWND window) {
+  // IsWindowVisible already requires every ancestor to be visible.
+  return window != nullptr && IsWindow(window) && IsWindowVisible(window);
+}
+
+std::vector<HWND> FindTopLevelWindows(const std::wstring& caption, DWORD pid) {
+  struct Search {
+    const std::wstring* caption;
+    DWORD pid;
+    std::vector<HWND> found;
+  } search{&caption, pid, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if ((s->pid == 0 || owner == s->pid) && IsWindowVisible(window) &&
+            ReadWindowText(window) == *s->caption) {
+          s->found.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::vector<HWND> FindDescendants(HWND parent, const std::wstring& className) {
+  struct Search {
+    const std::wstring* className;
+    std::vector<HWND> found;
+  } search{&className, {}};
+  EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (CompareStringOrdinal(ClassNameOf(window).c_str(), -1, s->className->c_str(), -1,
+                                 TRUE) == CSTR_EQUAL) {
+          s->found.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::optional<std::vector<std::wstring>> ReadListBox(HWND listBox) {
+  DWORD_PTR count = 0;
+  if (!SendBounded(listBox, LB_GETCOUNT, 0, 0, &count) || static_cast<LRESULT>(count) == LB_ERR) {
+    return std::nullopt;
+  }
+  std::vector<std::wstring> items;
+  for (WPARAM i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    if (!SendBounded(listBox, LB_GETTEXTLEN, i, 0, &length) ||
+        static_cast<LRESULT>(length) == LB_ERR) {
+      return std::nullopt;
+    }
+    std::wstring item(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendBounded(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()), &copied) ||
+        static_cast<LRESULT>(copied) == LB_ERR) {
+      return std::nullopt;
+    }
+    item.resize(std::min<size_t>(static_cast<size_t>(copied), item.size() - 1));
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+void ClickAt(POINT screenPoint) {
+  SetCursorPos(screenPoint.x, screenPoint.y);
+  Sleep(kPointerSettleMs);
+  SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+  Sleep(30);
+  SendMouseButton(MOUSEEVENTF_LEFTUP);
+  Sleep(kPointerSettleMs);
+}
+
+void ClickClientPoint(HWND window, int x, int y) {
+  POINT point{x, y};
+  ClientToScreen(window, &point);
+  ClickAt(point);
+}
+
+void ClickCentre(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  ClickClientPoint(window, (rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2);
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t unit : text) {
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = unit;
+      key.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(40);
+  }
+}
+
+FolderSnapshot SnapshotFolder(const std::filesystem::path& folder) {
+  FolderSnapshot snapshot;
+  std::error_code error;
+  for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::wstring relative = std::filesystem::relative(it->path(), folder).wstring();
+    if (it->is_directory(error)) {
+      snapshot[relative + L"\\"] = {};
+      continue;
+    }
+    std::ifstream in(it->path(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    snapshot[relative] = in ? bytes.str() : std::string("<unreadable>");
+  }
+  return snapshot;
+}
+
+std::wstring CompareSnapshots(const FolderSnapshot& before, const FolderSnapshot& after) {
+  for (const auto& [name, bytes] : before) {
+    const auto found = after.find(name);
+    if (found == after.end()) {
+      return name + L" disappeared";
+    }
+    if (found->second != bytes) {
+      return name + L" changed";
+    }
+  }
+  for (const auto& [name, bytes] : after) {
+    if (before.find(name) == before.end()) {
+      return name + L" appeared";
+    }
+  }
+  return {};
+}
+
+bool WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+std::string ToUtf8(const std::wstring& text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& separator) {
+  std::wstring joined;
+  for (size_t i = 0; i < items.size(); ++i) {
+    joined += (i == 0 ? L"" : separator) + items[i];
+  }
+  return joined;
+}
+
+}  // namespace tarvik::e2e
