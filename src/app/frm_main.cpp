@@ -184,8 +184,9 @@ void frmMain::WireEvents() {
 
 bool frmMain::Load() {
   if (loaded_) return true;
-  // 1. The shared objects. (The window-automation object joins here.)
+  // 1. The shared objects.
   Util = std::make_unique<util::clsUtil>(platform_);
+  Win = std::make_unique<util::clsWindow>(platform_);
   // 2. The drawing library starts here.
   // 3. The look of the bar and the editor.
   picMenuBar.SetBorderStyle(0);
@@ -222,6 +223,8 @@ void frmMain::Unload() {
   if (!loaded_) return;
   loaded_ = false;
   Util.reset();
+  Win.reset();
+  // The window hooks come off here, the frame is restored and the drawing library stops.
 }
 
 void frmMain::CloseWithoutSaving() {
@@ -233,14 +236,30 @@ void frmMain::CloseWithoutSaving() {
 // ---- Note store -----------------------------------------------------------------------------
 
 void frmMain::LoadNotes() {
-  for (Note& note : ReadNotesFolder(NotesFolder())) {
+  NotesFolderContents contents = ReadNotesFolderContents(NotesFolder());
+  unreadableNotes_ = std::move(contents.unreadable);
+  notesFolderListed_ = contents.listed;
+  for (Note& note : contents.notes) {
     List1.AddItem(note.title);
     List2.AddItem(note.text);
     NoteArray.push_back(std::move(note));
   }
 }
 
-bool frmMain::SaveNotes() { return WriteNotesFolder(NotesFolder(), NoteArray); }
+bool frmMain::SaveNotes() {
+  if (!notesFolderListed_) {
+    // Nothing of the folder was loaded, so every note file in it now is one the user has not
+    // seen: keep them all and number the notes of this run around them.
+    auto names = RealNoteFileSystem().ListFileNames(NotesFolder());
+    if (!names) return false;
+    std::vector<std::wstring> untouched = unreadableNotes_;
+    for (std::wstring& name : *names) {
+      if (IsNoteFileName(name)) untouched.push_back(std::move(name));
+    }
+    return WriteNotesFolder(NotesFolder(), NoteArray, untouched);
+  }
+  return WriteNotesFolder(NotesFolder(), NoteArray, unreadableNotes_);
+}
 
 // ---- Note list, editor and search -----------------------------------------------------------
 

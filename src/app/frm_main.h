@@ -9,6 +9,7 @@
 
 #include "app/note_store.h"
 #include "util/cls_util.h"
+#include "util/cls_window.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 
@@ -65,6 +66,8 @@ class frmMain {
   bool NoteHoverFlag = false;
 
   std::unique_ptr<util::clsUtil> Util;
+  // Asked on every tick of Timer1 whether the window is still topmost.
+  std::unique_ptr<util::clsWindow> Win;
 
   // Controls, in creation order.
   widgets::Form Me;
@@ -111,6 +114,9 @@ class frmMain {
   void OpenSelectedNote();
 
   bool loaded_ = false;
+  // Note files the load could not read: never in memory, so the save must leave them be.
+  std::vector<std::wstring> unreadableNotes_;
+  bool notesFolderListed_ = true;
 };
 
 }  // namespace tarvik::app

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <future>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "util/file_io.h"
@@ -71,6 +72,12 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view lowerB) {
 bool StartsWithNoCase(std::wstring_view s, std::wstring_view lowerPrefix) {
   return s.size() >= lowerPrefix.size() &&
          EqualsNoCase(s.substr(0, lowerPrefix.size()), lowerPrefix);
+}
+
+std::wstring AsciiLowered(std::wstring_view s) {
+  std::wstring out(s);
+  std::transform(out.begin(), out.end(), out.begin(), AsciiLower);
+  return out;
 }
 
 bool EndsWithNoCase(std::wstring_view s, std::wstring_view lowerSuffix) {
@@ -286,18 +293,46 @@ Recovery Recover(NoteFileSystem& fs, const std::wstring& folder) {
   return {std::nullopt, std::move(names)};
 }
 
-std::vector<Note> LoadFromJournal(NoteFileSystem& fs, const std::wstring& folder,
-                                  const Journal& journal) {
-  std::vector<Note> notes;
+NotesFolderContents LoadFromJournal(NoteFileSystem& fs, const std::wstring& folder,
+                                    const Journal& journal) {
+  NotesFolderContents contents;
   for (const JournalEntry& entry : journal.entries) {
     if (entry.step == Step::kDelete) continue;
     std::optional<std::string> bytes;
     if (entry.step == Step::kWrite)
       bytes = fs.ReadFile(Join(folder, TemporaryName(entry.name, journal.token)));
     if (!bytes) bytes = fs.ReadFile(Join(folder, entry.name));  // already renamed, or kept
-    if (bytes) notes.push_back(ParseNoteFile(*bytes));
+    if (bytes) {
+      contents.notes.push_back(ParseNoteFile(*bytes));
+    } else {
+      contents.unreadable.push_back(entry.name);
+    }
   }
-  return notes;
+  return contents;
+}
+
+// The listed names a save must leave alone. A name the load reported is protected as listed;
+// failing that, its spellings in another letter case are, since on a case-insensitive disk
+// that is the same file.
+NameSet ProtectedNames(const std::vector<std::wstring>& listed,
+                       const std::vector<std::wstring>& untouched) {
+  const NameSet exact(untouched.begin(), untouched.end());
+  NameSet kept;
+  NameSet keptLower;
+  for (const std::wstring& name : listed) {
+    if (exact.count(name)) {
+      kept.insert(name);
+      keptLower.insert(AsciiLowered(name));
+    }
+  }
+  NameSet untouchedLower;
+  for (const std::wstring& name : untouched) untouchedLower.insert(AsciiLowered(name));
+  for (const std::wstring& name : listed) {
+    const std::wstring lower = AsciiLowered(name);
+    if (!kept.count(name) && untouchedLower.count(lower) && !keptLower.count(lower))
+      kept.insert(name);
+  }
+  return kept;
 }
 
 enum class Commit { kDone, kNotDone, kUnknown };
@@ -368,6 +403,11 @@ Note ParseNoteFile(std::string_view bytes) {
 }
 
 std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSystem& fs) {
+  return ReadNotesFolderContents(notesFolder, fs).notes;
+}
+
+NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder,
+                                            NoteFileSystem& fs) {
   if (!fs.FolderExists(notesFolder)) {
     fs.CreateFolder(notesFolder);
     return {};
@@ -375,7 +415,11 @@ std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSyste
   Recovery recovery = Recover(fs, notesFolder);
   if (recovery.pending) return LoadFromJournal(fs, notesFolder, *recovery.pending);
   auto names = recovery.names ? std::move(recovery.names) : fs.ListFileNames(notesFolder);
-  if (!names) return {};
+  if (!names) {
+    NotesFolderContents unlisted;
+    unlisted.listed = false;
+    return unlisted;
+  }
   const std::vector<std::wstring> ordered = OrderNoteFileNames(std::move(*names));
 
   std::vector<std::optional<Note>> slots(ordered.size());
@@ -400,16 +444,25 @@ std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSyste
   readRange(0, split);
   if (secondHalf.valid()) secondHalf.get();
 
-  std::vector<Note> notes;
-  notes.reserve(slots.size());
-  for (std::optional<Note>& slot : slots) {
-    if (slot) notes.push_back(std::move(*slot));
+  NotesFolderContents contents;
+  contents.notes.reserve(slots.size());
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    if (slots[i]) {
+      contents.notes.push_back(std::move(*slots[i]));
+    } else {
+      contents.unreadable.push_back(ordered[i]);
+    }
   }
-  return notes;
+  return contents;
 }
 
 bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
                       NoteFileSystem& fs) {
+  return WriteNotesFolder(notesFolder, notes, {}, fs);
+}
+
+bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
+                      const std::vector<std::wstring>& untouched, NoteFileSystem& fs) {
   if (!fs.FolderExists(notesFolder) && !fs.CreateFolder(notesFolder)) return false;
   // Whatever an earlier save left pending, this one supersedes it once it commits; until
   // then that journal and its temporaries are left as they are.
@@ -417,14 +470,22 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
   const auto names = recovery.names ? std::move(recovery.names) : fs.ListFileNames(notesFolder);
   if (!names) return false;
   NameSet present(names->begin(), names->end());
+  const NameSet kept = ProtectedNames(*names, untouched);
+  // Numbering steps over every untouched name, listed or not: it may be back by the time the
+  // temporaries are renamed, and a rename would then replace it.
+  NameSet takenLower;
+  for (const std::wstring& name : untouched) takenLower.insert(AsciiLowered(name));
 
   Journal journal{NewSaveToken(), {}};
-  std::vector<std::string> newBytes;  // per written entry, in order
+  std::unordered_map<std::wstring, std::string> newBytes;  // per written entry
   NameSet finalNames;
   int number = 0;
   for (const Note& note : notes) {
     if (note.text.empty()) continue;
-    std::wstring name = L"Note_" + std::to_wstring(++number) + L".tvk";
+    std::wstring name;
+    do {
+      name = L"Note_" + std::to_wstring(++number) + L".tvk";
+    } while (takenLower.count(AsciiLowered(name)));
     std::string bytes = FormatNoteFile(note);
     finalNames.insert(name);
     if (present.count(name)) {
@@ -434,11 +495,26 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
         continue;
       }
     }
+    newBytes.emplace(name, std::move(bytes));
     journal.entries.push_back({Step::kWrite, std::move(name)});
-    newBytes.push_back(std::move(bytes));
+  }
+  if (!kept.empty()) {
+    // The untouched files are part of the new set: a load while this save is still pending
+    // goes by the journal alone and must find them there, in their load-order place.
+    std::vector<std::wstring> finalOrder(kept.begin(), kept.end());
+    for (const JournalEntry& entry : journal.entries) finalOrder.push_back(entry.name);
+    finalOrder = OrderNoteFileNames(std::move(finalOrder));
+    std::vector<JournalEntry> entries;
+    entries.reserve(finalOrder.size());
+    for (std::wstring& name : finalOrder) {
+      const Step step = newBytes.count(name) ? Step::kWrite : Step::kKeep;
+      finalNames.insert(name);
+      entries.push_back({step, std::move(name)});
+    }
+    journal.entries = std::move(entries);
   }
   for (const std::wstring& name : *names) {
-    if (IsNoteFileName(name) && !finalNames.count(name))
+    if (IsNoteFileName(name) && !finalNames.count(name) && !kept.count(name))
       journal.entries.push_back({Step::kDelete, name});
   }
   if (newBytes.empty() && journal.entries.size() == finalNames.size()) return true;  // unchanged
@@ -448,12 +524,11 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
     for (const std::wstring& path : temporaries) fs.RemoveFile(path);
     return false;
   };
-  std::size_t nextBytes = 0;
   for (const JournalEntry& entry : journal.entries) {
     if (entry.step != Step::kWrite) continue;
     const std::wstring temporary = TemporaryName(entry.name, journal.token);
     temporaries.push_back(Join(notesFolder, temporary));  // a failed write may leave a part
-    if (!fs.WriteFile(temporaries.back(), newBytes[nextBytes++])) return abandon();
+    if (!fs.WriteFile(temporaries.back(), newBytes.at(entry.name))) return abandon();
     present.insert(temporary);
   }
   const std::string journalBytes = EncodeJournal(journal);

@@ -57,12 +57,31 @@ NoteFileSystem& RealNoteFileSystem();
 std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder,
                                   NoteFileSystem& fs = RealNoteFileSystem());
 
+// What a load found: the notes, and the names of note files it could not read (held open by
+// another program, a read error). Those were never in memory, so a save must leave them be
+// or they would be lost; they load again at the next start-up.
+struct NotesFolderContents {
+  std::vector<Note> notes;
+  std::vector<std::wstring> unreadable;  // in load order
+  // False when the folder itself could not be listed: nothing of it is in memory, so a save
+  // must leave every note file there as it is.
+  bool listed = true;
+};
+NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder,
+                                            NoteFileSystem& fs = RealNoteFileSystem());
+
 // Rewrites the folder so it holds exactly the notes with text, as Note_1.tvk, Note_2.tvk ...
 // in vector order; files that are not notes are left alone, files whose bytes would not
 // change are not rewritten. Returns false on failure, with the old files byte-identical.
 // Once the new set is committed the result is true, even if finishing it has to wait for the
 // next load (a file held open by another program): the new notes are then what loads.
 bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
+                      NoteFileSystem& fs = RealNoteFileSystem());
+// The same, leaving the note files named in untouched (the unreadable ones of the load) as
+// they are: they are neither removed nor replaced, and the numbering steps over their names
+// (Note_1, Note_2, Note_4 when "Note_3.tvk" is untouched; letter case does not matter).
+bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
+                      const std::vector<std::wstring>& untouched,
                       NoteFileSystem& fs = RealNoteFileSystem());
 
 // One note file's bytes: title line ("[无标题]" for ""), CR LF, text. Line breaks in the

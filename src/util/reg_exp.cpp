@@ -14,24 +14,8 @@ constexpr auto kSyntax = std::regex_constants::ECMAScript | std::regex_constants
 // recursion grow with the length of the pattern and of the text.
 constexpr std::size_t kInlineTextLimit = 256;
 
-// Runs work (which may throw) so that neither a bad pattern nor a long text can take the
-// program down. False when work failed.
-bool RunGuarded(std::size_t textLength, const std::function<void()>& work) {
-  bool ok = false;
-  const std::function<void()> guarded = [&]() noexcept {
-    try {
-      work();
-      ok = true;
-    } catch (...) {
-      // A bad pattern (regex_error), too little memory or too much backtracking: no
-      // result. Nothing may leave the helper thread's entry function.
-    }
-  };
-  if (textLength <= kInlineTextLimit) {
-    guarded();
-    return ok;
-  }
-  return RunOnLargeStack(guarded) && ok;
+bool RunGuarded(std::size_t size, const std::function<void()>& work) {
+  return util::RunGuarded(size, kInlineTextLimit, work);
 }
 
 // In ECMAScript both CR and LF end a line, so '^' and '$' would also match between the two

@@ -21,22 +21,8 @@ constexpr auto kLookupSyntax = std::regex_constants::ECMAScript | std::regex_con
 // Lists longer than this are matched on a large stack: the matcher recurses per character.
 constexpr std::size_t kInlineLimit = 1000;
 
-// Runs work so that neither a bad expression nor a long list can take the program down.
 bool RunGuarded(std::size_t size, const std::function<void()>& work) {
-  bool ok = false;
-  const std::function<void()> guarded = [&]() noexcept {
-    try {
-      work();
-      ok = true;
-    } catch (const std::regex_error&) {
-    } catch (const std::bad_alloc&) {
-    }
-  };
-  if (size <= kInlineLimit) {
-    guarded();
-    return ok;
-  }
-  return RunOnLargeStack(guarded) && ok;
+  return util::RunGuarded(size, kInlineLimit, work);
 }
 
 std::wstring_view Trim(std::wstring_view text) {

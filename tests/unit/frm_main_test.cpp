@@ -356,6 +356,7 @@ TEST_F(MainWindowTest, CloseRequestEndsWithoutTouchingTheDisk) {
   WriteNote("Note_2.tvk", "and\r\nme");
   frmMain& w = Start();
   const auto before = NotesOnDisk();
+  EXPECT_TRUE(w.Util && w.Win);
   w.List1.SetListIndex(0);
   w.List1_DblClick();
   Native(w.txtNote).Type(L"edited");
@@ -363,6 +364,7 @@ TEST_F(MainWindowTest, CloseRequestEndsWithoutTouchingTheDisk) {
   EXPECT_TRUE(platform_.QuitRequested());
   EXPECT_TRUE(Native(w.Me).Destroyed());
   EXPECT_FALSE(w.Loaded());
+  EXPECT_FALSE(w.Util || w.Win);
   EXPECT_EQ(NotesOnDisk(), before);
   EXPECT_FALSE(fs::exists(folder_ / "Config.ini"));
 }

@@ -205,6 +205,10 @@ class FaultyFs final : public NoteFileSystem {
 
   int Calls() const { return calls_; }
   std::set<std::wstring> heldOpen;
+  // Names that cannot be read, as when another program holds them exclusively.
+  std::set<std::wstring> unreadable;
+  // The folder itself cannot be listed.
+  bool unlistable = false;
 
   bool FolderExists(const std::wstring& folder) override {
     return !Fails() && real_.FolderExists(folder);
@@ -213,11 +217,11 @@ class FaultyFs final : public NoteFileSystem {
     return !Fails() && real_.CreateFolder(folder);
   }
   std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring& folder) override {
-    if (Fails()) return std::nullopt;
+    if (Fails() || unlistable) return std::nullopt;
     return real_.ListFileNames(folder);
   }
   std::optional<std::string> ReadFile(const std::wstring& path) override {
-    if (Fails()) return std::nullopt;
+    if (Fails() || Unreadable(path)) return std::nullopt;
     return real_.ReadFile(path);
   }
   bool WriteFile(const std::wstring& path, std::string_view bytes) override {
@@ -251,10 +255,11 @@ class FaultyFs final : public NoteFileSystem {
     if (fault_ == Fault::kDenied) return calls_ == faultAt_;
     return false;
   }
-  bool Held(const std::wstring& path) const {
-    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
-    return heldOpen.count(name) > 0;
+  static std::wstring NameOf(const std::wstring& path) {
+    return path.substr(path.rfind(L'\\') + 1);
   }
+  bool Held(const std::wstring& path) const { return heldOpen.count(NameOf(path)) > 0; }
+  bool Unreadable(const std::wstring& path) const { return unreadable.count(NameOf(path)) > 0; }
 
   NoteFileSystem& real_ = RealNoteFileSystem();
   Fault fault_;
@@ -423,6 +428,166 @@ TEST_F(NoteStoreFaults, UnchangedSaveRewritesNothingAndOneChangeTouchesOneNote) 
   ASSERT_TRUE(WriteNotesFolder(folder_.Path(), oneChanged, counting));
   EXPECT_EQ(fs::last_write_time(folder_.Dir() / "Note_2.tvk"), before);
   EXPECT_EQ(ReadNotesFolder(folder_.Path()), oneChanged);
+}
+
+
+// --- note files that could not be read at start-up ------------------------------------------
+
+using Names = std::vector<std::wstring>;
+
+TEST(NoteStoreUnreadable, LoadReportsThemAndSavesNeverRemoveNorReplaceThem) {
+  NotesFolder folder("unreadable");
+  folder.Put("Note_1.tvk", "one\r\n1");
+  folder.Put("Note_2.tvk", "two\r\n2");
+  folder.Put("Note_3.tvk", "three\r\n3");
+  folder.Put("Note_4.tvk", "four\r\n4");
+  folder.Put("mine.TVK", "mine\r\nM");
+  folder.Put("readme.txt", "not a note");
+  const FileMap oldFiles = folder.Files();
+  FaultyFs blocked;
+  blocked.unreadable = {L"Note_3.tvk", L"mine.TVK"};
+
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder.Path(), blocked);
+  const std::vector<Note> readable = {{L"one", L"1"}, {L"two", L"2"}, {L"four", L"4"}};
+  EXPECT_EQ(loaded.notes, readable);
+  EXPECT_EQ(loaded.unreadable, (Names{L"Note_3.tvk", L"mine.TVK"}));
+  EXPECT_EQ(ReadNotesFolder(folder.Path(), blocked), readable);
+
+  // Fewer notes: the stale Note_4 goes, the unreadable ones stay byte for byte.
+  ASSERT_TRUE(
+      WriteNotesFolder(folder.Path(), {{L"one", L"1"}, {L"four", L"4"}}, loaded.unreadable, blocked));
+  EXPECT_EQ(folder.Files(), (FileMap{{"Note_1.tvk", "one\r\n1"},
+                                     {"Note_2.tvk", "four\r\n4"},
+                                     {"Note_3.tvk", "three\r\n3"},
+                                     {"mine.TVK", "mine\r\nM"},
+                                     {"readme.txt", "not a note"}}));
+  EXPECT_EQ(ReadNotesFolder(folder.Path()), (std::vector<Note>{{L"one", L"1"},
+                                                               {L"four", L"4"},
+                                                               {L"three", L"3"},
+                                                               {L"mine", L"M"}}));
+
+  // More notes: the numbering steps over Note_3 instead of writing over it.
+  folder.Restore(oldFiles);
+  std::vector<Note> more = readable;
+  more.push_back({L"five", L"5"});
+  more.push_back({L"six", L"6"});
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), more, loaded.unreadable, blocked));
+  EXPECT_EQ(folder.Files(), (FileMap{{"Note_1.tvk", "one\r\n1"},
+                                     {"Note_2.tvk", "two\r\n2"},
+                                     {"Note_3.tvk", "three\r\n3"},
+                                     {"Note_4.tvk", "four\r\n4"},
+                                     {"Note_5.tvk", "five\r\n5"},
+                                     {"Note_6.tvk", "six\r\n6"},
+                                     {"mine.TVK", "mine\r\nM"},
+                                     {"readme.txt", "not a note"}}));
+  // Every note once, the untouched ones in their place by number.
+  EXPECT_EQ(ReadNotesFolder(folder.Path()),
+            (std::vector<Note>{{L"one", L"1"}, {L"two", L"2"}, {L"three", L"3"}, {L"four", L"4"},
+                               {L"five", L"5"}, {L"six", L"6"}, {L"mine", L"M"}}));
+}
+
+TEST(NoteStoreUnreadable, AFolderThatCannotBeListedIsReportedSoASaveKeepsItAll) {
+  NotesFolder folder("unlistable");
+  folder.Put("Note_1.tvk", "one\r\n1");
+  folder.Put("Note_2.tvk", "two\r\n2");
+  FaultyFs blocked;
+  blocked.unlistable = true;
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder.Path(), blocked);
+  EXPECT_FALSE(loaded.listed);
+  EXPECT_TRUE(loaded.notes.empty());
+  // What the main window then does at exit: keep every note file there now.
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"new", L"N"}}, {L"Note_1.tvk", L"Note_2.tvk"}));
+  EXPECT_EQ(ReadNotesFolder(folder.Path()),
+            (std::vector<Note>{{L"one", L"1"}, {L"two", L"2"}, {L"new", L"N"}}));
+  EXPECT_TRUE(ReadNotesFolderContents(folder.Path()).listed);
+}
+
+TEST(NoteStoreUnreadable, NumberingSkipsTheirNamesInAnyLetterCaseEvenWhenGone) {
+  NotesFolder folder("unreadable_case");
+  folder.Put("NOTE_2.TVK", "two\r\n2");
+  const std::vector<Note> notes = {{L"a", L"A"}, {L"b", L"B"}, {L"c", L"C"}};
+  // On a case-insensitive disk "Note_2.tvk" would be the very same file.
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), notes, Names{L"NOTE_2.TVK", L"Note_5.tvk"}));
+  EXPECT_EQ(folder.Files(), (FileMap{{"NOTE_2.TVK", "two\r\n2"},
+                                     {"Note_1.tvk", "a\r\nA"},
+                                     {"Note_3.tvk", "b\r\nB"},
+                                     {"Note_4.tvk", "c\r\nC"}}));
+  // Saving the same again changes nothing.
+  FaultyFs counting;
+  const FileMap before = folder.Files();
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), notes, Names{L"NOTE_2.TVK"}, counting));
+  EXPECT_EQ(folder.Files(), before);
+}
+
+TEST(NoteStoreUnreadable, LargeFolderReportsThemInLoadOrder) {
+  NotesFolder folder("unreadable_large");
+  std::vector<Note> notes;
+  for (int i = 1; i <= 300; ++i) notes.push_back({L"t" + std::to_wstring(i), L"x"});
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), notes));
+  FaultyFs blocked;
+  blocked.unreadable = {L"Note_290.tvk", L"Note_5.tvk"};  // one in each half
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder.Path(), blocked);
+  EXPECT_EQ(loaded.unreadable, (Names{L"Note_5.tvk", L"Note_290.tvk"}));
+  ASSERT_EQ(loaded.notes.size(), 298u);
+  EXPECT_EQ(loaded.notes[4].title, L"t6");
+  EXPECT_EQ(loaded.notes[287].title, L"t289");
+  EXPECT_EQ(loaded.notes[288].title, L"t291");
+}
+
+TEST_F(NoteStoreFaults, UnreadableNoteSurvivesEveryFaultOfTheSave) {
+  FaultyFs blocked;
+  blocked.unreadable = {L"Note_3.tvk"};
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder_.Path(), blocked);
+  ASSERT_EQ(loaded.unreadable, Names{L"Note_3.tvk"});
+  std::vector<Note> expectedNew = AsReloaded(newNotes_);
+  expectedNew.insert(expectedNew.begin() + 2, {L"three", L"old"});
+
+  FaultyFs counting;
+  counting.unreadable = blocked.unreadable;
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), newNotes_, loaded.unreadable, counting));
+  const int steps = counting.Calls();
+  for (const Fault fault : {Fault::kKill, Fault::kDiskFull, Fault::kDenied}) {
+    int newOutcomes = 0;
+    for (int step = 1; step <= steps + 1; ++step) {
+      SCOPED_TRACE(::testing::Message()
+                   << "fault " << static_cast<int>(fault) << " at step " << step);
+      folder_.Restore(oldFiles_);
+      FaultyFs faulty(fault, step);
+      faulty.unreadable = blocked.unreadable;
+      WriteNotesFolder(folder_.Path(), newNotes_, loaded.unreadable, faulty);
+      const std::vector<Note> notes = ReadNotesFolder(folder_.Path());
+      EXPECT_EQ(folder_.Files().at("Note_3.tvk"), "three\r\nold");
+      EXPECT_TRUE(notes == oldNotes_ || notes == expectedNew);
+      newOutcomes += notes == expectedNew;
+    }
+    EXPECT_GT(newOutcomes, 0);
+    EXPECT_LT(newOutcomes, steps + 1);
+  }
+}
+
+TEST_F(NoteStoreFaults, UnreadableNoteOfAPendingSaveIsKeptByTheNextSave) {
+  FaultyFs held;
+  held.heldOpen = {L"Note_2.tvk"};
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), newNotes_, held));  // committed, Note_2 waits
+  held.unreadable = {L"Note_1.tvk"};
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder_.Path(), held);
+  std::vector<Note> edited = AsReloaded(newNotes_);
+  edited.erase(edited.begin());
+  EXPECT_EQ(loaded.notes, edited);
+  EXPECT_EQ(loaded.unreadable, Names{L"Note_1.tvk"});
+
+  edited.push_back({L"added", L"new"});
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), edited, loaded.unreadable, held));  // waits too
+  // A start-up while that save is still waiting goes by its journal, which must list Note_1.
+  std::vector<Note> all = edited;
+  all.insert(all.begin(), {L"same", L"unchanged"});
+  held.unreadable.clear();
+  EXPECT_EQ(ReadNotesFolder(folder_.Path(), held), all);
+  EXPECT_EQ(ReadNotesFolder(folder_.Path()), all);
+  const FileMap files = folder_.Files();
+  EXPECT_EQ(files.size(), 6u);
+  EXPECT_EQ(files.at("Note_1.tvk"), "same\r\nunchanged");
+  EXPECT_EQ(files.at("Note_5.tvk"), "added\r\nnew");
 }
 
 }  // namespace
