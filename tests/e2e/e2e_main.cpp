@@ -1,8 +1,9 @@
 // End-to-end checks of the real Tarvik.exe, run under Wine (or on Windows):
 //   tarvik_e2e.exe <path to Tarvik.exe>
-// The program is copied into a fresh program folder with a prepared Notes folder, started,
-// and driven from outside the way a user would. One line per case, then "N passed, N failed";
-// the exit code is the number of failed cases.
+// First the cases for clsWindow itself run against a window of the driver's own. Then the
+// program is copied into a fresh program folder with a prepared Notes folder, started, and
+// driven from outside through clsWindow, the way a user would. One line per case, then
+// "N passed, N failed"; the exit code is the number of failed cases.
 
 #include <fcntl.h>
 #include <io.h>
@@ -11,24 +12,35 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "cls_window_cases.h"
 #include "e2e_support.h"
+#include "util/cls_window.h"
 
 namespace tarvik::e2e {
 namespace {
 
 namespace fs = std::filesystem;
+using util::clsWindow;
 
-const std::wstring kCaption = L"Tarvik";
+// The main window's caption exactly, as a regular expression for the title finder.
+const std::wstring kCaptionPattern = L"^Tarvik$";
 const std::wstring kUntitled = L"[无标题]";
 // Start-up under a cold Wine server can take several seconds; a warm one well under one.
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kSecondStartTimeoutMs = 5000;
 constexpr DWORD kReactionTimeoutMs = 5000;
 constexpr DWORD kExitTimeoutMs = 10000;
+// Each finder call waits at most this long, so the driver can also notice a program that ended.
+constexpr int kFinderWaitSeconds = 1;
+// Under Wine without a window manager a moved pointer needs a moment before a click lands.
+constexpr int kPointerSettleMs = 150;
+// The classes a text box may have, for the control lookup's regular-expression form.
+const std::wstring kTextBoxClasses = L"^(Edit|RichEdit20W|RICHEDIT50W)$";
 // Typed into the search box; non-ASCII on purpose, so the Unicode input path is exercised.
 const std::wstring kSearchText = L"记 1";
 
@@ -59,8 +71,8 @@ struct Session {
   std::vector<std::wstring> titles;
   FolderSnapshot notesBefore;
   std::optional<ChildProcess> program;
-  HWND mainWindow = nullptr;
-  HWND list1 = nullptr;
+  WindowHandle mainWindow = 0;
+  WindowHandle list1 = 0;
 };
 
 void PrintLine(const std::wstring& line) {
@@ -103,6 +115,66 @@ std::wstring PrepareProgramFolder(const fs::path& sourceExe, Session& session) {
   return {};
 }
 
+// --- clsWindow in the driver's hands ---
+
+// A clsWindow bound to `window` (0: nothing bound).
+struct Bound {
+  explicit Bound(WindowHandle window) : object(DriverPlatform()) { object.hwnd = window; }
+  clsWindow object;
+};
+
+// Visible on screen: the window and all its ancestors are shown.
+bool IsShown(WindowHandle window) {
+  Bound probe(window);
+  return window != 0 && probe.object.CheckWindow() && probe.object.Visible();
+}
+
+std::wstring TextOf(WindowHandle window) { return Bound(window).object.Text(); }
+
+// Every control of the bound window that the control lookup finds, in list order.
+std::vector<WindowHandle> ElementsByClassName(clsWindow& container, const std::wstring& className,
+                                              bool useRegExp = false) {
+  std::vector<WindowHandle> found;
+  for (int index = 1;; ++index) {
+    const WindowHandle control = container.GetElementHwndByClassName(className, index, useRegExp);
+    if (control == 0) {
+      return found;
+    }
+    found.push_back(control);
+  }
+}
+
+// The visible top-level windows captioned "Tarvik" (of one process if pid is not 0).
+std::vector<WindowHandle> MainWindows(DWORD pid = 0) {
+  clsWindow finder(DriverPlatform());
+  std::wstring list;
+  finder.GetWindowByTitleEx(kCaptionPattern, 0, &list, true, pid, 1);
+  std::vector<WindowHandle> windows;
+  std::wistringstream tokens(list);
+  for (std::wstring token; tokens >> token;) {
+    windows.push_back(static_cast<WindowHandle>(std::stoll(token)));
+  }
+  return windows;
+}
+
+// A real click, as a user gives it: the pointer moves, settles, then the button goes down
+// and up. Relative points count from the bound window's top-left corner.
+void RealClick(clsWindow& window, int x, int y) {
+  window.SetCursor(x, y, L"relative");
+  window.Wait(kPointerSettleMs);
+  window.ClickPoint(x, y, L"relative", 1, 0, kPointerSettleMs);
+}
+
+void RealClickCentre(clsWindow& window) {
+  RealClick(window, window.Width() / 2, window.Height() / 2);
+}
+
+// The control list of a window, for failure messages.
+std::wstring ControlsOf(WindowHandle window) {
+  clsWindow lister(DriverPlatform());
+  return L"; controls:\r\n" + lister.ControlsInfo(window);
+}
+
 // --- the cases; each returns an empty string when it passes, else why it failed ---
 
 std::wstring WindowAppears(Session& session) {
@@ -112,17 +184,28 @@ std::wstring WindowAppears(Session& session) {
     return error;
   }
   const DWORD pid = session.program->Id();
-  const bool found = WaitUntil(
-      [&] {
-        const auto windows = FindTopLevelWindows(kCaption, pid);
-        session.mainWindow = windows.empty() ? nullptr : windows.front();
-        return session.mainWindow != nullptr || !session.program->IsRunning();
-      },
-      kStartTimeoutMs);
-  if (session.mainWindow != nullptr) {
+  clsWindow finder(DriverPlatform());
+  const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
+  bool ended = false;
+  for (;;) {
+    finder.GetWindowByTitleEx(kCaptionPattern, kFinderWaitSeconds, nullptr, true, pid, 1);
+    if (finder.hwnd != 0) {
+      break;
+    }
+    ended = !session.program->IsRunning();
+    if (ended || GetTickCount64() >= deadline) {
+      break;
+    }
+  }
+  if (finder.hwnd != 0) {
+    if (finder.ProcessID() != pid) {
+      return L"the window found belongs to process " + std::to_wstring(finder.ProcessID()) +
+             L", not to " + std::to_wstring(pid);
+    }
+    session.mainWindow = finder.hwnd;
     return {};
   }
-  if (found) {
+  if (ended) {
     return L"the program ended before showing its window";
   }
   return L"no visible window captioned \"Tarvik\" within " +
@@ -141,16 +224,17 @@ bool MatchesLoadedTitles(const std::vector<std::wstring>& items,
 }
 
 std::wstring ListShowsTitlesInOrder(Session& session) {
-  if (session.mainWindow == nullptr) {
+  if (session.mainWindow == 0) {
     return L"no main window";
   }
+  Bound main(session.mainWindow);
   std::vector<std::wstring> seen;
   bool heldByHiddenList = false;
   WaitUntil(
       [&] {
         seen.clear();
         heldByHiddenList = false;
-        for (HWND listBox : FindDescendants(session.mainWindow, L"ListBox")) {
+        for (WindowHandle listBox : ElementsByClassName(main.object, L"ListBox")) {
           const auto items = ReadListBox(listBox);
           if (!items) {
             continue;
@@ -169,18 +253,19 @@ std::wstring ListShowsTitlesInOrder(Session& session) {
         return false;
       },
       kReactionTimeoutMs);
-  if (session.list1 != nullptr) {
+  if (session.list1 != 0) {
     return {};
   }
   if (heldByHiddenList) {
     return L"a list box holds the titles in order, but it is not shown";
   }
   return L"expected " + Describe(session.titles) + L"; visible list boxes hold " +
-         (seen.empty() ? std::wstring(L"nothing (none found)") : Join(seen, L", "));
+         (seen.empty() ? std::wstring(L"nothing (none found)") : Join(seen, L", ")) +
+         ControlsOf(session.mainWindow);
 }
 
 std::wstring SecondStartEnds(Session& session) {
-  if (session.mainWindow == nullptr) {
+  if (session.mainWindow == 0) {
     return L"no main window";
   }
   std::wstring error;
@@ -189,72 +274,78 @@ std::wstring SecondStartEnds(Session& session) {
     return error;
   }
   if (!second->WaitForExit(kSecondStartTimeoutMs)) {
-    const bool hasWindow = !FindTopLevelWindows(kCaption, second->Id()).empty();
+    const bool hasWindow = !MainWindows(second->Id()).empty();
     second->Terminate();
     return std::wstring(L"the second start was still running after ") +
            std::to_wstring(kSecondStartTimeoutMs / 1000) + L" s" +
            (hasWindow ? L" with a window of its own" : L"");
   }
-  const size_t windows = FindTopLevelWindows(kCaption).size();
-  if (windows != 1) {
-    return std::to_wstring(windows) + L" windows captioned \"Tarvik\" after the second start";
+  const std::vector<WindowHandle> windows = MainWindows();
+  if (windows.size() != 1) {
+    return std::to_wstring(windows.size()) +
+           L" windows captioned \"Tarvik\" after the second start";
   }
   if (!session.program->IsRunning()) {
     return L"the first instance ended";
   }
+  if (Bound(windows.front()).object.ProcessID() != session.program->Id()) {
+    return L"the window captioned \"Tarvik\" is not the first instance's";
+  }
   return {};
 }
 
-HWND FindShownTextBox(HWND container) {
-  for (const wchar_t* className : {L"Edit", L"RichEdit20W", L"RICHEDIT50W"}) {
-    for (HWND box : FindDescendants(container, className)) {
-      if (IsShown(box)) {
-        return box;
-      }
+WindowHandle FindShownTextBox(WindowHandle container) {
+  Bound page(container);
+  for (WindowHandle box : ElementsByClassName(page.object, kTextBoxClasses, true)) {
+    if (IsShown(box)) {
+      return box;
     }
   }
   // A text box of a class of its own: the Find command focuses the search box.
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
-  const DWORD thread = GetWindowThreadProcessId(container, nullptr);
+  const DWORD thread = GetWindowThreadProcessId(ToHwnd(container), nullptr);
   if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr &&
-      IsChild(container, info.hwndFocus) && IsShown(info.hwndFocus)) {
-    return info.hwndFocus;
+      IsChild(ToHwnd(container), info.hwndFocus) && IsShown(ToHandle(info.hwndFocus))) {
+    return ToHandle(info.hwndFocus);
   }
-  return nullptr;
+  return 0;
 }
 
-HWND FindShownListBoxOtherThan(HWND container, HWND other) {
-  for (HWND listBox : FindDescendants(container, L"ListBox")) {
+WindowHandle FindShownListBoxOtherThan(WindowHandle container, WindowHandle other) {
+  Bound page(container);
+  for (WindowHandle listBox : ElementsByClassName(page.object, L"ListBox")) {
     if (listBox != other && IsShown(listBox)) {
       return listBox;
     }
   }
-  return nullptr;
+  return 0;
 }
 
 std::wstring SearchFillsResults(Session& session) {
-  if (session.list1 == nullptr) {
+  if (session.list1 == 0) {
     return L"the note list was not found";
   }
-  const HWND listPage = GetParent(session.list1);
+  const WindowHandle listPage = ToHandle(GetParent(ToHwnd(session.list1)));
   if (!IsShown(listPage)) {
     return L"the list page is not shown";
   }
   // The Find button: a 29 x 29 button at 4,4 of the list page.
-  ClickClientPoint(listPage, 4 + 14, 4 + 14);
-  HWND searchBox = nullptr;
-  HWND results = nullptr;
+  Bound page(listPage);
+  RealClick(page.object, 4 + 14, 4 + 14);
+  WindowHandle searchBox = 0;
+  WindowHandle results = 0;
   WaitUntil(
       [&] {
         searchBox = FindShownTextBox(listPage);
         results = FindShownListBoxOtherThan(listPage, session.list1);
-        return searchBox != nullptr && results != nullptr;
+        return searchBox != 0 && results != 0;
       },
       kReactionTimeoutMs);
-  if (searchBox == nullptr || results == nullptr) {
+  if (searchBox == 0 || results == 0) {
     return std::wstring(L"after a click on the Find button: ") +
-           (searchBox == nullptr ? L"no search box shown" : L"no result list shown");
+           (searchBox == 0 ? L"no search box shown" : L"no result list shown") +
+           ControlsOf(listPage);
   }
 
   std::vector<std::wstring> expected;
@@ -263,7 +354,8 @@ std::wstring SearchFillsResults(Session& session) {
       expected.push_back(title);
     }
   }
-  ClickCentre(searchBox);
+  Bound box(searchBox);
+  RealClickCentre(box.object);
   TypeText(kSearchText);
   std::vector<std::wstring> shown;
   const bool matched = WaitUntil(
@@ -276,7 +368,7 @@ std::wstring SearchFillsResults(Session& session) {
   if (matched) {
     return {};
   }
-  return L"search box holds \"" + ReadWindowText(searchBox) + L"\"; expected results " +
+  return L"search box holds \"" + TextOf(searchBox) + L"\"; expected results " +
          Describe(expected) + L", result list holds " + Describe(shown);
 }
 
@@ -284,10 +376,13 @@ std::wstring CloseChangesNothing(Session& session) {
   if (!session.program) {
     return L"the program was not started";
   }
-  if (session.mainWindow == nullptr || !IsWindow(session.mainWindow)) {
+  Bound main(session.mainWindow);
+  if (session.mainWindow == 0 || !main.object.CheckWindow()) {
     return L"no main window";
   }
-  PostMessageW(session.mainWindow, WM_CLOSE, 0, 0);
+  if (!main.object.CloseWindow()) {
+    return L"the close request could not be posted";
+  }
   if (!session.program->WaitForExit(kExitTimeoutMs)) {
     session.program->Terminate();
     return L"the process was still running " + std::to_wstring(kExitTimeoutMs / 1000) +
@@ -319,6 +414,12 @@ int Run(int argc, wchar_t** argv) {
       PrintLine(std::wstring(L"FAIL ") + name + L": " + failure);
     }
   };
+
+  for (const auto& [name, run] : ClsWindowCases()) {
+    std::wstring why;
+    const bool held = run(why);
+    report(name, held ? std::wstring() : (why.empty() ? std::wstring(L"failed") : why));
+  }
 
   const std::wstring setupError = PrepareProgramFolder(argv[1], session);
   if (!setupError.empty()) {

@@ -4,7 +4,10 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <memory>
 #include <system_error>
+
+#include "platform/win32/win32_platform.h"
 
 namespace tarvik::e2e {
 
@@ -12,8 +15,6 @@ namespace {
 
 // Cross-process messages never block the driver for long, even if the program hangs.
 constexpr UINT kMessageTimeoutMs = 2000;
-// Under Wine without a window manager a moved pointer needs a moment before a click lands.
-constexpr DWORD kPointerSettleMs = 150;
 
 bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
   return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
@@ -21,46 +22,25 @@ bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_
 }
 
 HANDLE KillOnCloseJob() {
-  static const UniqueHandle job = [] {
-    UniqueHandle created(CreateJobObjectW(nullptr, nullptr));
+  static const unique_handle job = [] {
+    unique_handle created(CreateJobObjectW(nullptr, nullptr));
     if (created) {
       JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
       limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-      SetInformationJobObject(created.Get(), JobObjectExtendedLimitInformation, &limits,
+      SetInformationJobObject(created.get(), JobObjectExtendedLimitInformation, &limits,
                               sizeof(limits));
     }
     return created;
   }();
-  return job.Get();
-}
-
-void SendMouseButton(DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  SendInput(1, &input, sizeof(input));
+  return job.get();
 }
 
 }  // namespace
 
-UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept {
-  if (this != &other) {
-    Reset(other.Release());
-  }
-  return *this;
-}
-
-HANDLE UniqueHandle::Release() {
-  HANDLE released = handle_;
-  handle_ = nullptr;
-  return released;
-}
-
-void UniqueHandle::Reset(HANDLE handle) {
-  if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
-    CloseHandle(handle_);
-  }
-  handle_ = handle;
+platform::Platform& DriverPlatform() {
+  static const std::unique_ptr<platform::Platform> platform =
+      platform::win32::CreateWin32Platform(GetModuleHandleW(nullptr));
+  return *platform;
 }
 
 std::optional<ChildProcess> ChildProcess::Start(const std::filesystem::path& exe,
@@ -83,7 +63,7 @@ std::optional<ChildProcess> ChildProcess::Start(const std::filesystem::path& exe
   }
   ResumeThread(info.hThread);
   CloseHandle(info.hThread);
-  return ChildProcess(UniqueHandle(info.hProcess), info.dwProcessId);
+  return ChildProcess(unique_handle(info.hProcess), info.dwProcessId);
 }
 
 ChildProcess::~ChildProcess() {
@@ -91,17 +71,17 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::IsRunning() const {
-  return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs) const {
-  return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+  return !process_ || WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 void ChildProcess::Terminate() {
   if (IsRunning()) {
-    TerminateProcess(process_.Get(), 1);
-    WaitForSingleObject(process_.Get(), 5000);
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
   }
 }
 
@@ -118,73 +98,8 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
   }
 }
 
-std::wstring ReadWindowText(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendBounded(window, WM_GETTEXTLENGTH, 0, 0, &length)) {
-    return {};
-  }
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendBounded(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                   &copied)) {
-    return {};
-  }
-  text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
-  return text;
-}
-
-std::wstring ClassNameOf(HWND window) {
-  wchar_t name[256] = {};
-  const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
-  return std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0);
-}
-
-bool IsShown(HWND window) {
-  // IsWindowVisible already requires every ancestor to be visible.
-  return window != nullptr && IsWindow(window) && IsWindowVisible(window);
-}
-
-std::vector<HWND> FindTopLevelWindows(const std::wstring& caption, DWORD pid) {
-  struct Search {
-    const std::wstring* caption;
-    DWORD pid;
-    std::vector<HWND> found;
-  } search{&caption, pid, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if ((s->pid == 0 || owner == s->pid) && IsWindowVisible(window) &&
-            ReadWindowText(window) == *s->caption) {
-          s->found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::vector<HWND> FindDescendants(HWND parent, const std::wstring& className) {
-  struct Search {
-    const std::wstring* className;
-    std::vector<HWND> found;
-  } search{&className, {}};
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (CompareStringOrdinal(ClassNameOf(window).c_str(), -1, s->className->c_str(), -1,
-                                 TRUE) == CSTR_EQUAL) {
-          s->found.push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-std::optional<std::vector<std::wstring>> ReadListBox(HWND listBox) {
+std::optional<std::vector<std::wstring>> ReadListBox(WindowHandle listBoxHandle) {
+  const HWND listBox = ToHwnd(listBoxHandle);
   DWORD_PTR count = 0;
   if (!SendBounded(listBox, LB_GETCOUNT, 0, 0, &count) || static_cast<LRESULT>(count) == LB_ERR) {
     return std::nullopt;
@@ -206,27 +121,6 @@ std::optional<std::vector<std::wstring>> ReadListBox(HWND listBox) {
     items.push_back(std::move(item));
   }
   return items;
-}
-
-void ClickAt(POINT screenPoint) {
-  SetCursorPos(screenPoint.x, screenPoint.y);
-  Sleep(kPointerSettleMs);
-  SendMouseButton(MOUSEEVENTF_LEFTDOWN);
-  Sleep(30);
-  SendMouseButton(MOUSEEVENTF_LEFTUP);
-  Sleep(kPointerSettleMs);
-}
-
-void ClickClientPoint(HWND window, int x, int y) {
-  POINT point{x, y};
-  ClientToScreen(window, &point);
-  ClickAt(point);
-}
-
-void ClickCentre(HWND window) {
-  RECT rect{};
-  GetClientRect(window, &rect);
-  ClickClientPoint(window, (rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2);
 }
 
 void TypeText(const std::wstring& text) {

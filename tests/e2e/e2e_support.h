@@ -1,6 +1,7 @@
 #pragma once
-// Helpers for driving another process's windows from the e2e driver: owned handles, a child
-// process that cannot outlive the driver, window lookup, list-box reading and real input.
+// Helpers of the e2e driver for what clsWindow does not cover: a child process that cannot
+// outlive the driver, list-box items read across processes, typing, folder snapshots. The
+// windows themselves are found, read and clicked through clsWindow.
 
 #include <windows.h>
 
@@ -11,27 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+#include "platform/win32/handles.h"
+#include "util/cls_window.h"
+
 namespace tarvik::e2e {
 
-// Move-only owner of a kernel handle.
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept;
-  ~UniqueHandle() { Reset(); }
+using platform::win32::unique_handle;
+using util::WindowHandle;
 
-  HANDLE Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Release();
-  void Reset(HANDLE handle = nullptr);
+inline WindowHandle ToHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+inline HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
 
- private:
-  HANDLE handle_ = nullptr;
-};
+// The one real Win32 platform of the driver; every clsWindow it makes is built on it.
+platform::Platform& DriverPlatform();
 
 // A started program. Every process is put in one kill-on-close job, so nothing the driver
 // started keeps running when the driver ends, however it ends.
@@ -50,33 +44,19 @@ class ChildProcess {
   void Terminate();
 
  private:
-  ChildProcess(UniqueHandle process, DWORD id) : process_(std::move(process)), id_(id) {}
-  UniqueHandle process_;
+  ChildProcess(unique_handle process, DWORD id) : process_(std::move(process)), id_(id) {}
+  unique_handle process_;
   DWORD id_ = 0;
 };
 
 // Polls a condition until it holds or the time runs out; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 50);
 
-// Text of another process's window or control, read with WM_GETTEXT (bounded wait).
-std::wstring ReadWindowText(HWND window);
-std::wstring ClassNameOf(HWND window);
-// Visible on screen: the window and all its ancestors are shown.
-bool IsShown(HWND window);
+// Items of a list box in another process (LB_GETCOUNT / LB_GETTEXTLEN / LB_GETTEXT); clsWindow
+// reads window texts only.
+std::optional<std::vector<std::wstring>> ReadListBox(WindowHandle listBox);
 
-// Visible top-level windows whose caption is exactly `caption`; of one process if pid != 0.
-std::vector<HWND> FindTopLevelWindows(const std::wstring& caption, DWORD pid = 0);
-// Every descendant of `parent` whose class name equals `className` (case-insensitive).
-std::vector<HWND> FindDescendants(HWND parent, const std::wstring& className);
-
-// Items of a list box in another process (LB_GETCOUNT / LB_GETTEXTLEN / LB_GETTEXT).
-std::optional<std::vector<std::wstring>> ReadListBox(HWND listBox);
-
-// Real input, as a user would give it: the pointer is moved first and allowed to settle,
-// then the button goes down and up.
-void ClickAt(POINT screenPoint);
-void ClickClientPoint(HWND window, int x, int y);
-void ClickCentre(HWND window);
+// Real key input into whatever has the focus, one UTF-16 unit at a time.
 void TypeText(const std::wstring& text);
 
 // Every file below `folder` (relative path -> bytes), for before/after comparisons.

@@ -4,19 +4,19 @@
 // as special.
 //
 // Each case returns true when it held, and otherwise says why. ClsWindowCases() lists them
-// for the driver's runner. Needs tarvik_core (clsWindow and the Win32 platform) linked in.
+// for the driver's runner.
+
+#include "cls_window_cases.h"
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "e2e_support.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/win32_platform.h"
 #include "util/cls_window.h"
 
 namespace tarvik::e2e {
@@ -98,18 +98,12 @@ struct TestWindow {
   }
 };
 
-WindowHandle H(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+WindowHandle H(HWND window) { return ToHandle(window); }
 
 std::wstring Num(WindowHandle handle) { return std::to_wstring(handle); }
 
-// One Win32 platform for all cases; clsWindow asks it for the clock, events and topmost.
-platform::Platform& ThePlatform() {
-  static const std::unique_ptr<platform::Platform> platform =
-      platform::win32::CreateWin32Platform(::GetModuleHandleW(nullptr));
-  return *platform;
-}
-
-}  // namespace
+// clsWindow asks the driver's platform for the clock, pending messages and topmost.
+platform::Platform& ThePlatform() { return DriverPlatform(); }
 
 bool CaseFinderWithoutWaitBindsZero(std::wstring& why) {
   clsWindow window(ThePlatform());
@@ -249,7 +243,9 @@ bool CaseControlsInfoListsTheChildren(std::wstring& why) {
   return true;
 }
 
-std::vector<std::pair<const wchar_t*, bool (*)(std::wstring&)>> ClsWindowCases() {
+}  // namespace
+
+std::vector<NamedCase> ClsWindowCases() {
   return {
       {L"clsWindow: finder with wait 0 and no match binds 0 after one walk",
        CaseFinderWithoutWaitBindsZero},
