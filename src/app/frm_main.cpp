@@ -7,15 +7,17 @@
 namespace tarvik::app {
 namespace {
 
-using platform::Rgb;
 using platform::Rect;
+using platform::Rgb;
 
 constexpr platform::Color kPageGrey = Rgb(244, 244, 244);
 constexpr platform::Color kPanelGrey = Rgb(240, 240, 240);
 constexpr platform::Color kLineGrey = Rgb(136, 136, 136);
 constexpr platform::Color kWhite = Rgb(255, 255, 255);
 
-platform::FontSpec Yahei(double points) { return platform::FontSpec{L"微软雅黑", points, 400, 134}; }
+platform::FontSpec Yahei(double points) {
+  return platform::FontSpec{L"微软雅黑", points, 400, 134};
+}
 
 // The window's design size: a client area of 298 x 344 pixels, centred on the screen.
 Rect DesignWindowRect(platform::Platform& p) {
@@ -161,7 +163,9 @@ frmMain::frmMain(platform::Platform& platform)
   WireEvents();
 }
 
-frmMain::~frmMain() { Unload(); }
+frmMain::~frmMain() {
+  Unload();
+}
 
 void frmMain::WireEvents() {
   Me.Resize = [this] { Form_Resize(); };
@@ -263,7 +267,9 @@ bool frmMain::SaveNotes() {
 
 // ---- Note list, editor and search -----------------------------------------------------------
 
-void frmMain::List1_DblClick() { OpenSelectedNote(); }
+void frmMain::List1_DblClick() {
+  OpenSelectedNote();
+}
 
 void frmMain::OpenSelectedNote() {
   if (List1.ListCount() == 0 || List1.ListIndex() == -1) return;

@@ -8,7 +8,9 @@
 namespace tarvik::app {
 namespace {
 
-int Px(double value) { return static_cast<int>(std::lround(value)); }
+int Px(double value) {
+  return static_cast<int>(std::lround(value));
+}
 
 }  // namespace
 

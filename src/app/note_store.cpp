@@ -406,8 +406,7 @@ std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSyste
   return ReadNotesFolderContents(notesFolder, fs).notes;
 }
 
-NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder,
-                                            NoteFileSystem& fs) {
+NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, NoteFileSystem& fs) {
   if (!fs.FolderExists(notesFolder)) {
     fs.CreateFolder(notesFolder);
     return {};

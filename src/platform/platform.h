@@ -150,11 +150,11 @@ class Control {
   virtual void SetLine(Point /*from*/, Point /*to*/, Color /*color*/) {}
 
   // Windows.
-  virtual Rect OuterBounds() const { return {}; }   // screen pixels
-  virtual Point ClientSize() const { return {}; }   // pixels
+  virtual Rect OuterBounds() const { return {}; }  // screen pixels
+  virtual Point ClientSize() const { return {}; }  // pixels
   virtual bool IsMinimized() const { return false; }
-  virtual void SetCursorShape(int /*shape*/) {}     // 0 default, 6..9 the sizing arrows
-  virtual void Destroy() {}                         // closes the native window now
+  virtual void SetCursorShape(int /*shape*/) {}  // 0 default, 6..9 the sizing arrows
+  virtual void Destroy() {}                      // closes the native window now
 };
 
 class Timer {
@@ -183,18 +183,18 @@ struct ScreenMetrics {
 
 struct FileDialogRequest {
   NativeHandle owner = 0;
-  bool save = false;        // Save dialog, else Open
-  std::wstring title;       // the dialog's caption
-  std::wstring filter;      // "desc|pattern|desc|pattern"
-  std::wstring fileName;    // initial name
+  bool save = false;      // Save dialog, else Open
+  std::wstring title;     // the dialog's caption
+  std::wstring filter;    // "desc|pattern|desc|pattern"
+  std::wstring fileName;  // initial name
   int filterIndex = 1;
 };
 
 struct FileDialogResult {
   enum class Outcome { Confirmed, Cancelled, Failed };
   Outcome outcome = Outcome::Cancelled;
-  std::wstring fileName;   // full path when confirmed
-  std::wstring fileTitle;  // name without folder when confirmed
+  std::wstring fileName;        // full path when confirmed
+  std::wstring fileTitle;       // name without folder when confirmed
   std::uint32_t errorCode = 0;  // the dialog's extended error when it failed
 };
 
@@ -213,8 +213,8 @@ class Platform {
   // The message loop. Run returns the code passed to Quit.
   virtual int Run() = 0;
   virtual void Quit(int exitCode) = 0;
-  virtual void DoEvents() = 0;               // handles pending events, then returns
-  virtual std::uint32_t TickCount() = 0;     // milliseconds, wraps around
+  virtual void DoEvents() = 0;            // handles pending events, then returns
+  virtual std::uint32_t TickCount() = 0;  // milliseconds, wraps around
 
   virtual void InitCommonControls() = 0;
   // Null when another instance already holds the lock of this name.

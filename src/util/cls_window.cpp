@@ -16,9 +16,15 @@ constexpr int kSettleBeforeClickMs = 50;  // lets the target see the pointer arr
 constexpr int kGlideSteps = 10;
 constexpr int kGlideStepMs = 10;
 
-std::wstring Num(std::intmax_t value) { return std::to_wstring(value); }
-std::wstring Flag(bool value) { return value ? L"True" : L"False"; }
-std::wstring Opt(std::optional<int> value) { return value ? Num(*value) : std::wstring(); }
+std::wstring Num(std::intmax_t value) {
+  return std::to_wstring(value);
+}
+std::wstring Flag(bool value) {
+  return value ? L"True" : L"False";
+}
+std::wstring Opt(std::optional<int> value) {
+  return value ? Num(*value) : std::wstring();
+}
 
 platform::Point Centre(const platform::Rect& r) {
   return {r.left + r.width / 2, r.top + r.height / 2};
@@ -77,8 +83,8 @@ clsWindow& clsWindow::Bind(WindowHandle handle) {
 
 // ---- geometry -----------------------------------------------------------------------------
 
-void clsWindow::SetBoundsPart(std::optional<int> x, std::optional<int> y,
-                              std::optional<int> width, std::optional<int> height) {
+void clsWindow::SetBoundsPart(std::optional<int> x, std::optional<int> y, std::optional<int> width,
+                              std::optional<int> height) {
   if (hwnd == 0) return;
   const auto current = system_->Bounds(hwnd);
   if (!current) return;
@@ -108,36 +114,60 @@ int clsWindow::Left() {
   const auto b = hwnd != 0 ? system_->Bounds(hwnd) : std::nullopt;
   return b ? b->left : 0;
 }
-void clsWindow::Left(int value) { SetBoundsPart(value, std::nullopt, std::nullopt, std::nullopt); }
+void clsWindow::Left(int value) {
+  SetBoundsPart(value, std::nullopt, std::nullopt, std::nullopt);
+}
 int clsWindow::Top() {
   const auto b = hwnd != 0 ? system_->Bounds(hwnd) : std::nullopt;
   return b ? b->top : 0;
 }
-void clsWindow::Top(int value) { SetBoundsPart(std::nullopt, value, std::nullopt, std::nullopt); }
+void clsWindow::Top(int value) {
+  SetBoundsPart(std::nullopt, value, std::nullopt, std::nullopt);
+}
 int clsWindow::Width() {
   const auto b = hwnd != 0 ? system_->Bounds(hwnd) : std::nullopt;
   return b ? b->width : 0;
 }
-void clsWindow::Width(int value) { SetBoundsPart(std::nullopt, std::nullopt, value, std::nullopt); }
+void clsWindow::Width(int value) {
+  SetBoundsPart(std::nullopt, std::nullopt, value, std::nullopt);
+}
 int clsWindow::Height() {
   const auto b = hwnd != 0 ? system_->Bounds(hwnd) : std::nullopt;
   return b ? b->height : 0;
 }
-void clsWindow::Height(int value) { SetBoundsPart(std::nullopt, std::nullopt, std::nullopt, value); }
+void clsWindow::Height(int value) {
+  SetBoundsPart(std::nullopt, std::nullopt, std::nullopt, value);
+}
 
 // ---- texts and classes --------------------------------------------------------------------
 
-std::wstring clsWindow::Caption() { return hwnd != 0 ? system_->Caption(hwnd) : std::wstring(); }
+std::wstring clsWindow::Caption() {
+  return hwnd != 0 ? system_->Caption(hwnd) : std::wstring();
+}
 void clsWindow::Caption(const std::wstring& value) {
   if (hwnd != 0) system_->SetText(hwnd, value);
 }
-std::wstring clsWindow::Text() { return hwnd != 0 ? system_->Text(hwnd) : std::wstring(); }
-void clsWindow::Text(const std::wstring& value) { Caption(value); }
-std::wstring clsWindow::Value() { return Text(); }
-void clsWindow::Value(const std::wstring& value) { Caption(value); }
-std::wstring clsWindow::Title() { return Caption(); }
-void clsWindow::Title(const std::wstring& value) { Caption(value); }
-std::wstring clsWindow::ClassName() { return GetClassNameByHwnd(hwnd); }
+std::wstring clsWindow::Text() {
+  return hwnd != 0 ? system_->Text(hwnd) : std::wstring();
+}
+void clsWindow::Text(const std::wstring& value) {
+  Caption(value);
+}
+std::wstring clsWindow::Value() {
+  return Text();
+}
+void clsWindow::Value(const std::wstring& value) {
+  Caption(value);
+}
+std::wstring clsWindow::Title() {
+  return Caption();
+}
+void clsWindow::Title(const std::wstring& value) {
+  Caption(value);
+}
+std::wstring clsWindow::ClassName() {
+  return GetClassNameByHwnd(hwnd);
+}
 
 std::wstring clsWindow::GetCaptionByHwnd(WindowHandle hWnd1) {
   return hWnd1 != 0 ? system_->Caption(hWnd1) : std::wstring();
@@ -148,7 +178,9 @@ std::wstring clsWindow::GetTextByHwnd(WindowHandle hWnd1) {
 std::wstring clsWindow::GetClassNameByHwnd(WindowHandle hWnd1) {
   return hWnd1 != 0 ? system_->ClassName(hWnd1) : std::wstring();
 }
-std::wstring clsWindow::GetWindowTextByHwnd(WindowHandle hWnd1) { return GetCaptionByHwnd(hWnd1); }
+std::wstring clsWindow::GetWindowTextByHwnd(WindowHandle hWnd1) {
+  return GetCaptionByHwnd(hWnd1);
+}
 
 // ---- state --------------------------------------------------------------------------------
 
@@ -185,11 +217,19 @@ void clsWindow::Normal() {
   if (hwnd != 0) system_->Show(hwnd, ShowCommand::Normal);
 }
 
-bool clsWindow::Focus() { return hwnd != 0 && system_->Activate(hwnd, false); }
-bool clsWindow::Focus2() { return hwnd != 0 && system_->Activate(hwnd, true); }
-bool clsWindow::SetFocus() { return hwnd != 0 && system_->SetKeyboardFocus(hwnd); }
+bool clsWindow::Focus() {
+  return hwnd != 0 && system_->Activate(hwnd, false);
+}
+bool clsWindow::Focus2() {
+  return hwnd != 0 && system_->Activate(hwnd, true);
+}
+bool clsWindow::SetFocus() {
+  return hwnd != 0 && system_->SetKeyboardFocus(hwnd);
+}
 
-int clsWindow::WindowState() { return hwnd != 0 ? system_->ShowState(hwnd) : 0; }
+int clsWindow::WindowState() {
+  return hwnd != 0 ? system_->ShowState(hwnd) : 0;
+}
 void clsWindow::WindowState(int value) {
   if (value == 1) {
     Minimized();
@@ -200,9 +240,15 @@ void clsWindow::WindowState(int value) {
   }
 }
 
-bool clsWindow::Visible() { return hwnd != 0 && system_->IsVisible(hwnd); }
-void clsWindow::Visible(bool value) { value ? Show() : Hide(); }
-bool clsWindow::Enabled() { return hwnd != 0 && system_->IsEnabled(hwnd); }
+bool clsWindow::Visible() {
+  return hwnd != 0 && system_->IsVisible(hwnd);
+}
+void clsWindow::Visible(bool value) {
+  value ? Show() : Hide();
+}
+bool clsWindow::Enabled() {
+  return hwnd != 0 && system_->IsEnabled(hwnd);
+}
 void clsWindow::Enabled(bool value) {
   if (hwnd != 0) system_->Enable(hwnd, value);
 }
@@ -221,7 +267,9 @@ bool clsWindow::IsTopMost(WindowHandle hWnd) {
   return target != 0 && platform_.IsTopMost(static_cast<platform::NativeHandle>(target));
 }
 
-bool clsWindow::IsForegroundWindow() { return hwnd != 0 && system_->Foreground() == hwnd; }
+bool clsWindow::IsForegroundWindow() {
+  return hwnd != 0 && system_->Foreground() == hwnd;
+}
 
 void clsWindow::ZOrder(int position) {
   if (hwnd != 0) system_->SetZOrder(hwnd, position == 0 ? ZPlace::Top : ZPlace::Bottom);
@@ -233,7 +281,9 @@ void clsWindow::DeleteEdge() {
 void clsWindow::RecoverEdge() {
   if (hwnd != 0) system_->SetFrame(hwnd, true);
 }
-std::intptr_t clsWindow::hDC() { return hwnd != 0 ? system_->DeviceContext(hwnd) : 0; }
+std::intptr_t clsWindow::hDC() {
+  return hwnd != 0 ? system_->DeviceContext(hwnd) : 0;
+}
 
 // ---- process ------------------------------------------------------------------------------
 
@@ -241,7 +291,9 @@ std::uint32_t clsWindow::ProcessID(WindowHandle hWnd1) {
   const WindowHandle target = Target(hWnd1);
   return target != 0 ? system_->ProcessId(target) : 0;
 }
-std::uint32_t clsWindow::pid() { return ProcessID(0); }
+std::uint32_t clsWindow::pid() {
+  return ProcessID(0);
+}
 bool clsWindow::IsWin64() {
   const std::uint32_t id = pid();
   return id != 0 && system_->IsProcess64Bit(id);
@@ -250,12 +302,16 @@ std::wstring clsWindow::AppPath() {
   const std::uint32_t id = pid();
   return id != 0 ? system_->ProcessPath(id) : std::wstring();
 }
-std::wstring clsWindow::AppName() { return FileNameOfPath(AppPath()); }
+std::wstring clsWindow::AppName() {
+  return FileNameOfPath(AppPath());
+}
 std::wstring clsWindow::AppCommandLine(std::uint32_t lPid) {
   Log(LogKind::Function, L"AppCommandLine", LogPhase::Called, {{L"lPid", Num(lPid)}});
   return lPid != 0 ? system_->ProcessCommandLine(lPid) : std::wstring();
 }
-std::wstring clsWindow::CommandLine() { return AppCommandLine(pid()); }
+std::wstring clsWindow::CommandLine() {
+  return AppCommandLine(pid());
+}
 
 // ---- finders ------------------------------------------------------------------------------
 
@@ -268,8 +324,8 @@ bool clsWindow::FinderAccepts(const FinderQuery& query, WindowHandle window) {
     case FinderKey::Title:
     case FinderKey::ClassName: {
       if (query.checkPid != 0 && system_->ProcessId(window) != query.checkPid) return false;
-      const std::wstring text = query.key == FinderKey::Title ? system_->Caption(window)
-                                                              : system_->ClassName(window);
+      const std::wstring text =
+          query.key == FinderKey::Title ? system_->Caption(window) : system_->ClassName(window);
       return TitleMatches(text, query.pattern, query.useRegExp);
     }
     case FinderKey::AppName: {
@@ -419,7 +475,9 @@ clsWindow& clsWindow::GetWindowByPoint(int X, int Y) {
   return Bind(system_->TopLevelAt({X, Y}));
 }
 
-bool clsWindow::CheckWindow() { return hwnd != 0 && system_->Exists(hwnd); }
+bool clsWindow::CheckWindow() {
+  return hwnd != 0 && system_->Exists(hwnd);
+}
 
 // ---- elements -----------------------------------------------------------------------------
 
@@ -451,7 +509,9 @@ WindowHandle clsWindow::getMatchHwndFromWindow(const std::wstring& pattern, int 
 std::wstring clsWindow::GetElementTextByClassName(const std::wstring& strClassName, int intIndex,
                                                   bool UseRegExp) {
   Log(LogKind::Function, L"GetElementTextByClassName", LogPhase::Called,
-      {{L"strClassName", strClassName}, {L"intIndex", Num(intIndex)}, {L"UseRegExp", Flag(UseRegExp)}});
+      {{L"strClassName", strClassName},
+       {L"intIndex", Num(intIndex)},
+       {L"UseRegExp", Flag(UseRegExp)}});
   const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, true);
   return control != 0 ? system_->Text(control) : std::wstring();
 }
@@ -468,7 +528,9 @@ bool clsWindow::SetElementTextByClassName(const std::wstring& strClassName,
                                           const std::wstring& strNewText, int intIndex,
                                           bool UseRegExp) {
   Log(LogKind::Function, L"SetElementTextByClassName", LogPhase::Called,
-      {{L"strClassName", strClassName}, {L"strNewText", strNewText}, {L"intIndex", Num(intIndex)},
+      {{L"strClassName", strClassName},
+       {L"strNewText", strNewText},
+       {L"intIndex", Num(intIndex)},
        {L"UseRegExp", Flag(UseRegExp)}});
   const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, true);
   return control != 0 && system_->SetText(control, strNewText);
@@ -477,7 +539,9 @@ bool clsWindow::SetElementTextByClassName(const std::wstring& strClassName,
 bool clsWindow::SetElementTextByText(const std::wstring& strText, const std::wstring& strNewText,
                                      int intIndex, bool UseRegExp) {
   Log(LogKind::Function, L"SetElementTextByText", LogPhase::Called,
-      {{L"strText", strText}, {L"strNewText", strNewText}, {L"intIndex", Num(intIndex)},
+      {{L"strText", strText},
+       {L"strNewText", strNewText},
+       {L"intIndex", Num(intIndex)},
        {L"UseRegExp", Flag(UseRegExp)}});
   const WindowHandle control = getMatchHwndFromWindow(strText, intIndex, UseRegExp, false);
   return control != 0 && system_->SetText(control, strNewText);
@@ -487,8 +551,10 @@ bool clsWindow::AppendElementTextByClassName(const std::wstring& strClassName,
                                              const std::wstring& strAppendText, int intIndex,
                                              bool UseRegExp) {
   Log(LogKind::Function, L"AppendElementTextByClassName", LogPhase::Called,
-      {{L"strClassName", strClassName}, {L"strAppendText", strAppendText},
-       {L"intIndex", Num(intIndex)}, {L"UseRegExp", Flag(UseRegExp)}});
+      {{L"strClassName", strClassName},
+       {L"strAppendText", strAppendText},
+       {L"intIndex", Num(intIndex)},
+       {L"UseRegExp", Flag(UseRegExp)}});
   const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, true);
   return control != 0 && system_->SetText(control, system_->Text(control) + strAppendText);
 }
@@ -496,7 +562,9 @@ bool clsWindow::AppendElementTextByClassName(const std::wstring& strClassName,
 WindowHandle clsWindow::GetElementHwndByClassName(const std::wstring& strClassName, int intIndex,
                                                   bool UseRegExp) {
   Log(LogKind::Function, L"GetElementHwndByClassName", LogPhase::Called,
-      {{L"strClassName", strClassName}, {L"intIndex", Num(intIndex)}, {L"UseRegExp", Flag(UseRegExp)}});
+      {{L"strClassName", strClassName},
+       {L"intIndex", Num(intIndex)},
+       {L"UseRegExp", Flag(UseRegExp)}});
   return getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, true);
 }
 
@@ -510,7 +578,9 @@ WindowHandle clsWindow::GetElementHwndByText(const std::wstring& strText, int in
 bool clsWindow::ClickElementByClassName(const std::wstring& strClassName, int intIndex,
                                         bool UseRegExp) {
   Log(LogKind::Function, L"ClickElementByClassName", LogPhase::Called,
-      {{L"strClassName", strClassName}, {L"intIndex", Num(intIndex)}, {L"UseRegExp", Flag(UseRegExp)}});
+      {{L"strClassName", strClassName},
+       {L"intIndex", Num(intIndex)},
+       {L"UseRegExp", Flag(UseRegExp)}});
   const WindowHandle control = getMatchHwndFromWindow(strClassName, intIndex, UseRegExp, true);
   return control != 0 && system_->ClickControl(control);
 }
@@ -557,8 +627,11 @@ void clsWindow::Click() {
 void clsWindow::ClickPoint(int x1, int y1, const std::wstring& PositionMod, int clickTimes,
                            int delayMilliSecondsBefore, int delayMilliSecondsAfter) {
   Log(LogKind::Function, L"ClickPoint", LogPhase::Called,
-      {{L"x1", Num(x1)}, {L"y1", Num(y1)}, {L"PositionMod", PositionMod},
-       {L"clickTimes", Num(clickTimes)}, {L"delayMilliSecondsBefore", Num(delayMilliSecondsBefore)},
+      {{L"x1", Num(x1)},
+       {L"y1", Num(y1)},
+       {L"PositionMod", PositionMod},
+       {L"clickTimes", Num(clickTimes)},
+       {L"delayMilliSecondsBefore", Num(delayMilliSecondsBefore)},
        {L"delayMilliSecondsAfter", Num(delayMilliSecondsAfter)}});
   const platform::Point target = ResolvePoint(x1, y1, PositionMod, L"ClickPoint");
   if (delayMilliSecondsBefore > 0) Wait(delayMilliSecondsBefore);
@@ -569,7 +642,8 @@ void clsWindow::ClickPoint(int x1, int y1, const std::wstring& PositionMod, int 
 }
 
 void clsWindow::ClickCurrentPoint(int clickTimes) {
-  Log(LogKind::Function, L"ClickCurrentPoint", LogPhase::Called, {{L"clickTimes", Num(clickTimes)}});
+  Log(LogKind::Function, L"ClickCurrentPoint", LogPhase::Called,
+      {{L"clickTimes", Num(clickTimes)}});
   if (clickTimes > 0) system_->ClickMouse(clickTimes);
 }
 
@@ -579,7 +653,9 @@ void clsWindow::SetCursor(int x, int y, const std::wstring& PositionMod) {
   system_->SetCursorPos(ResolvePoint(x, y, PositionMod, L"SetCursor"));
 }
 
-void clsWindow::SetPoint(int x, int y) { system_->SetCursorPos({x, y}); }
+void clsWindow::SetPoint(int x, int y) {
+  system_->SetCursorPos({x, y});
+}
 
 void clsWindow::MoveCursor(int dx, int dy) {
   const platform::Point p = platform_.CursorPos();
@@ -589,13 +665,15 @@ void clsWindow::MoveCursor(int dx, int dy) {
 void clsWindow::MoveCursorTo(int x, int y) {
   const platform::Point from = platform_.CursorPos();
   for (int i = 1; i <= kGlideSteps; ++i) {
-    system_->SetCursorPos({from.x + (x - from.x) * i / kGlideSteps,
-                           from.y + (y - from.y) * i / kGlideSteps});
+    system_->SetCursorPos(
+        {from.x + (x - from.x) * i / kGlideSteps, from.y + (y - from.y) * i / kGlideSteps});
     if (i < kGlideSteps) Wait(kGlideStepMs);
   }
 }
 
-platform::Point clsWindow::GetCursorPosCurrent() { return platform_.CursorPos(); }
+platform::Point clsWindow::GetCursorPosCurrent() {
+  return platform_.CursorPos();
+}
 
 platform::Point clsWindow::GetCursorPoint() {
   const platform::Point p = platform_.CursorPos();
@@ -631,8 +709,10 @@ void clsWindow::Shake(int shakeShift, int shakeRepeats, int shakePads, int shake
     }
   }
   Log(LogKind::Function, L"Shake", LogPhase::Finished,
-      {{L"shakeShift", Num(shakeShift)}, {L"shakeRepeats", Num(shakeRepeats)},
-       {L"shakePads", Num(shakePads)}, {L"shakeInterval", Num(shakeInterval)}});
+      {{L"shakeShift", Num(shakeShift)},
+       {L"shakeRepeats", Num(shakeRepeats)},
+       {L"shakePads", Num(shakePads)},
+       {L"shakeInterval", Num(shakeInterval)}});
 }
 
 void clsWindow::FadeIn(int speed) {
@@ -664,7 +744,8 @@ void clsWindow::FadeOut(int speed, bool isCloseWindow, bool isCloseApp) {
     }
   }
   Log(LogKind::Function, L"FadeOut", LogPhase::Finished,
-      {{L"speed", Num(speed)}, {L"isCloseWindow", Flag(isCloseWindow)},
+      {{L"speed", Num(speed)},
+       {L"isCloseWindow", Flag(isCloseWindow)},
        {L"isCloseApp", Flag(isCloseApp)}});
 }
 
@@ -673,8 +754,12 @@ bool clsWindow::Transparent(const std::wstring& Percent) {
   const auto opacity = ParseOpacity(Percent);
   return opacity && hwnd != 0 && system_->SetAlpha(hwnd, OpacityToAlpha(*opacity));
 }
-bool clsWindow::MakeTransparent(const std::wstring& Percent) { return Transparent(Percent); }
-bool clsWindow::SetTransparent(const std::wstring& Percent) { return Transparent(Percent); }
+bool clsWindow::MakeTransparent(const std::wstring& Percent) {
+  return Transparent(Percent);
+}
+bool clsWindow::SetTransparent(const std::wstring& Percent) {
+  return Transparent(Percent);
+}
 
 bool clsWindow::AlphaBlend(int alpha) {
   Log(LogKind::Function, L"AlphaBlend", LogPhase::Called, {{L"alpha", Num(alpha)}});

@@ -152,9 +152,9 @@ class clsWindow {
   void Hide();
   void Show();
   void Normal();
-  bool Focus();   // brings the window to the foreground
-  bool Focus2();  // the same, also when another program holds the foreground
-  bool SetFocus();  // keyboard focus to the bound window (a control)
+  bool Focus();       // brings the window to the foreground
+  bool Focus2();      // the same, also when another program holds the foreground
+  bool SetFocus();    // keyboard focus to the bound window (a control)
   int WindowState();  // 0 normal, 1 minimised, 2 maximised
   void WindowState(int value);
   bool Visible();
@@ -229,14 +229,13 @@ class clsWindow {
 
   // ---- mouse ------------------------------------------------------------------------------
   void Click();  // a left click at the centre of the bound window
-  void ClickPoint(int x1, int y1, const std::wstring& PositionMod = L"relative",
-                  int clickTimes = 1, int delayMilliSecondsBefore = 0,
-                  int delayMilliSecondsAfter = 0);
+  void ClickPoint(int x1, int y1, const std::wstring& PositionMod = L"relative", int clickTimes = 1,
+                  int delayMilliSecondsBefore = 0, int delayMilliSecondsAfter = 0);
   void ClickCurrentPoint(int clickTimes = 1);
   void SetCursor(int x, int y, const std::wstring& PositionMod = L"relative");
-  void SetPoint(int x, int y);      // screen pixels
-  void MoveCursor(int dx, int dy);  // from where the cursor is
-  void MoveCursorTo(int x, int y);  // glides to a screen point in 10 steps over ~100 ms
+  void SetPoint(int x, int y);            // screen pixels
+  void MoveCursor(int dx, int dy);        // from where the cursor is
+  void MoveCursorTo(int x, int y);        // glides to a screen point in 10 steps over ~100 ms
   platform::Point GetCursorPosCurrent();  // screen pixels
   platform::Point GetCursorPoint();       // relative to the bound window's top-left corner
 
@@ -245,14 +244,13 @@ class clsWindow {
   bool CloseApp(WindowHandle hWnd1 = 0);     // ends the window's process
 
   // ---- effects ----------------------------------------------------------------------------
-  void Shake(int shakeShift = 10, int shakeRepeats = 5, int shakePads = 2,
-             int shakeInterval = 20);
+  void Shake(int shakeShift = 10, int shakeRepeats = 5, int shakePads = 2, int shakeInterval = 20);
   void FadeIn(int speed = 15);
   void FadeOut(int speed = 15, bool isCloseWindow = false, bool isCloseApp = false);
   bool Transparent(const std::wstring& Percent);
   bool MakeTransparent(const std::wstring& Percent);
   bool SetTransparent(const std::wstring& Percent);
-  bool AlphaBlend(int alpha);  // 0..255, clamped
+  bool AlphaBlend(int alpha);                    // 0..255, clamped
   bool TransparentColor(platform::Color color);  // pixels of this colour become see-through
 
   // ---- misc -------------------------------------------------------------------------------
@@ -284,8 +282,8 @@ class clsWindow {
   clsWindow& RunFinder(const FinderQuery& query, int intWaitSeconds, std::wstring* matchList);
   bool FinderAccepts(const FinderQuery& query, WindowHandle window);
   clsWindow* LoadChecked(const std::wstring& WindowHwnd);
-  WindowHandle getMatchHwndFromWindow(const std::wstring& pattern, int intIndex,
-                                      bool UseRegExp, bool byClass);
+  WindowHandle getMatchHwndFromWindow(const std::wstring& pattern, int intIndex, bool UseRegExp,
+                                      bool byClass);
   void SetBoundsPart(std::optional<int> x, std::optional<int> y, std::optional<int> width,
                      std::optional<int> height);
   platform::Point ResolvePoint(int x, int y, const std::wstring& PositionMod,

@@ -29,8 +29,12 @@ constexpr UINT kMessageTimeoutMs = 2000;
 constexpr UINT kMessageFlags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
 constexpr LONG kWmiRowTimeoutMs = 5000;
 
-HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
-WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+HWND ToHwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
+WindowHandle FromHwnd(HWND window) {
+  return reinterpret_cast<WindowHandle>(window);
+}
 
 bool IsOwnThread(HWND window) {
   return ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
@@ -92,21 +96,20 @@ class Variant {
 std::wstring QueryCommandLine(std::uint32_t pid) {
   const ComApartment apartment;
   ComRef<IWbemLocator> locator;
-  if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWbemLocator, reinterpret_cast<void**>(locator.put())))) {
+  if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                reinterpret_cast<void**>(locator.put())))) {
     return {};
   }
   const Bstr nameSpace(L"ROOT\\CIMV2");
   ComRef<IWbemServices> services;
-  if (FAILED(locator->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr,
-                                    nullptr, services.put()))) {
+  if (FAILED(locator->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                    services.put()))) {
     return {};
   }
   ::CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                       RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
   const Bstr language(L"WQL");
-  const Bstr query(L"Select * from Win32_Process Where ProcessId='" + std::to_wstring(pid) +
-                   L"'");
+  const Bstr query(L"Select * from Win32_Process Where ProcessId='" + std::to_wstring(pid) + L"'");
   ComRef<IEnumWbemClassObject> rows;
   if (FAILED(services->ExecQuery(
           language.get(), query.get(),
@@ -144,8 +147,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) noexcept {
 // foreground changes are allowed there.
 class ThreadInputLink {
  public:
-  explicit ThreadInputLink(DWORD otherThread)
-      : self_(::GetCurrentThreadId()), other_(otherThread) {
+  explicit ThreadInputLink(DWORD otherThread) : self_(::GetCurrentThreadId()), other_(otherThread) {
     linked_ = other_ != 0 && other_ != self_ && ::AttachThreadInput(self_, other_, TRUE);
   }
   ~ThreadInputLink() {
@@ -165,7 +167,8 @@ unique_handle OpenProcessFor(std::uint32_t pid, DWORD access) {
 }
 
 COLORREF ToColorRef(platform::Color color) {
-  if ((color & platform::kSystemColorFlag) != 0) return ::GetSysColor(static_cast<int>(color & 0xFF));
+  if ((color & platform::kSystemColorFlag) != 0)
+    return ::GetSysColor(static_cast<int>(color & 0xFF));
   return static_cast<COLORREF>(color & 0xFFFFFF);
 }
 
@@ -308,11 +311,21 @@ class Win32WindowSystem final : public WindowSystem {
   void Show(WindowHandle window, ShowCommand command) override {
     int show = SW_SHOW;
     switch (command) {
-      case ShowCommand::Hide: show = SW_HIDE; break;
-      case ShowCommand::Show: show = SW_SHOW; break;
-      case ShowCommand::Normal: show = SW_RESTORE; break;
-      case ShowCommand::Minimize: show = SW_MINIMIZE; break;
-      case ShowCommand::Maximize: show = SW_MAXIMIZE; break;
+      case ShowCommand::Hide:
+        show = SW_HIDE;
+        break;
+      case ShowCommand::Show:
+        show = SW_SHOW;
+        break;
+      case ShowCommand::Normal:
+        show = SW_RESTORE;
+        break;
+      case ShowCommand::Minimize:
+        show = SW_MINIMIZE;
+        break;
+      case ShowCommand::Maximize:
+        show = SW_MAXIMIZE;
+        break;
     }
     const HWND h = ToHwnd(window);
     if (IsOwnThread(h)) {
@@ -346,7 +359,9 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
   WindowHandle Foreground() override { return FromHwnd(::GetForegroundWindow()); }
-  bool IsEnabled(WindowHandle window) override { return ::IsWindowEnabled(ToHwnd(window)) != FALSE; }
+  bool IsEnabled(WindowHandle window) override {
+    return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
+  }
   void Enable(WindowHandle window, bool enabled) override {
     ::EnableWindow(ToHwnd(window), enabled ? TRUE : FALSE);
   }
@@ -420,8 +435,8 @@ class Win32WindowSystem final : public WindowSystem {
     }
     RECT client{};
     if (!::GetClientRect(h, &client)) return false;
-    const LPARAM centre = MAKELPARAM((client.right - client.left) / 2,
-                                     (client.bottom - client.top) / 2);
+    const LPARAM centre =
+        MAKELPARAM((client.right - client.left) / 2, (client.bottom - client.top) / 2);
     return ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, centre) != FALSE &&
            ::PostMessageW(h, WM_LBUTTONUP, 0, centre) != FALSE;
   }
@@ -488,9 +503,8 @@ void clsWindow::Wait(std::int32_t milliseconds) {
     const auto elapsed = static_cast<std::int32_t>(platform_.TickCount() - start);
     if (elapsed >= milliseconds) break;
     // Sleep until a message arrives or a little time passes, instead of spinning a core.
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                static_cast<DWORD>(std::min(milliseconds - elapsed, 10)),
-                                QS_ALLINPUT);
+    ::MsgWaitForMultipleObjects(
+        0, nullptr, FALSE, static_cast<DWORD>(std::min(milliseconds - elapsed, 10)), QS_ALLINPUT);
   }
 }
 

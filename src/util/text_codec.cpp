@@ -106,7 +106,8 @@ std::string ToUtf8(std::wstring_view text) {
 
 std::string_view StripUtf8Bom(std::string_view bytes) {
   if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+      static_cast<unsigned char>(bytes[1]) == 0xBB &&
+      static_cast<unsigned char>(bytes[2]) == 0xBF) {
     bytes.remove_prefix(3);
   }
   return bytes;

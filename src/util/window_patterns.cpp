@@ -51,7 +51,9 @@ std::optional<std::intptr_t> ParseDecimal(std::wstring_view text) {
   return negative ? -value : value;
 }
 
-std::wstring ToDecimal(std::intmax_t value) { return std::to_wstring(value); }
+std::wstring ToDecimal(std::intmax_t value) {
+  return std::to_wstring(value);
+}
 
 }  // namespace
 
@@ -122,8 +124,8 @@ std::wstring TextLinePattern(std::wstring_view escapedText) {
   return L"^([-\\d]+)\\s+[-\\d]+\\s.*?\\s" + std::wstring(escapedText) + L"$";
 }
 
-ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pattern,
-                               int intIndex, bool useRegExp, bool byClass) {
+ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pattern, int intIndex,
+                               bool useRegExp, bool byClass) {
   ControlMatch result;
   std::wstring handleText;
   const auto take = [&](int count, const std::function<std::wstring()>& handleOf) {
@@ -233,8 +235,8 @@ std::optional<double> ParseOpacity(std::wstring_view percent) {
     scale /= 10;
   }
 
-  const bool isFraction = !hasPercentSign && dot != std::wstring_view::npos &&
-                          (whole.empty() || whole == L"0");
+  const bool isFraction =
+      !hasPercentSign && dot != std::wstring_view::npos && (whole.empty() || whole == L"0");
   if (isFraction) return value;
   if (whole.empty()) return std::nullopt;  // ".5%" is neither form
   return std::min(value, 100.0) / 100.0;
@@ -283,8 +285,8 @@ std::wstring FormatLogDateTime(int year, int month, int day, int hour, int minut
   };
   std::wstring yearText = std::to_wstring(year);
   while (yearText.size() < 4) yearText.insert(0, 1, L'0');
-  return yearText + L"-" + two(month) + L"-" + two(day) + L" " + two(hour) + L":" +
-         two(minute) + L":" + two(second);
+  return yearText + L"-" + two(month) + L"-" + two(day) + L" " + two(hour) + L":" + two(minute) +
+         L":" + two(second);
 }
 
 std::wstring DebugLogLine(std::wstring_view dateTime, LogKind kind, std::wstring_view name,
@@ -309,7 +311,8 @@ std::wstring MatchCountLogLine(std::wstring_view dateTime, int matchCount) {
 
 std::wstring UnknownClickModeText(std::wstring_view memberName) {
   return L"函数" + std::wstring(memberName) +
-         L"执行一次。未能识别点击模式，要么是relative(相对位置)要么是absolute(绝对位置)，默认是相对位置。";
+         L"执行一次。未能识别点击模式，要么是relative(相对位置)要么是absolute(绝对位置)"
+         L"，默认是相对位置。";
 }
 
 }  // namespace tarvik::util

@@ -57,8 +57,8 @@ struct ControlMatch {
 // line breaks). With useRegExp the expression is tested, in any letter case, against the
 // class (or the text) of each line. intIndex counts from 1. An invalid expression matches
 // nothing.
-ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pattern,
-                               int intIndex, bool useRegExp, bool byClass);
+ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pattern, int intIndex,
+                               bool useRegExp, bool byClass);
 
 // ---- finders ------------------------------------------------------------------------------
 
@@ -113,7 +113,7 @@ std::vector<int> ShakeOffsets(int shakeShift, int shakeRepeats, int shakePads);
 std::wstring FormatLogDateTime(int year, int month, int day, int hour, int minute, int second);
 
 enum class LogKind { Function, Procedure };  // "函数" / "过程"
-enum class LogPhase { Called, Finished };     // "被调用" / "执行完毕"
+enum class LogPhase { Called, Finished };    // "被调用" / "执行完毕"
 using LogArgs = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // dateTime + " 函数 Move 被调用。参数为 x=1\t y=2 ..."; without arguments the line ends at "。".

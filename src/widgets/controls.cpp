@@ -79,7 +79,9 @@ platform::ControlSpec ListBoxSpec(const ListBoxDesign& d) {
 }
 
 // The font a control gets when its design names none.
-FontSpec DefaultFont() { return FontSpec{L"宋体", 9.0, 400, 134}; }
+FontSpec DefaultFont() {
+  return FontSpec{L"宋体", 9.0, 400, 134};
+}
 
 }  // namespace
 
@@ -101,7 +103,9 @@ void PictureBox::SetBorderStyle(int style) {
   Peer().SetBorderStyle(style);
 }
 
-int PictureBox::ScaleWidth() const { return std::max(0, Width() - (borderStyle_ != 0 ? 2 : 0)); }
+int PictureBox::ScaleWidth() const {
+  return std::max(0, Width() - (borderStyle_ != 0 ? 2 : 0));
+}
 int PictureBox::ScaleHeight() const {
   return std::max(0, Height() - (borderStyle_ != 0 ? 2 : 0));
 }

@@ -11,8 +11,8 @@ int ToPixels(int twips, int twipsPerPixel) {
 
 }  // namespace
 
-Form::Form(platform::Platform& platform, const std::wstring& caption,
-           const platform::Rect& outerPx, Color backColor)
+Form::Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
+           Color backColor)
     : platform_(platform), caption_(caption), outer_(outerPx) {
   platform::ControlSpec spec;
   spec.kind = platform::ControlKind::Window;
@@ -26,13 +26,25 @@ Form::Form(platform::Platform& platform, const std::wstring& caption,
   outer_ = peer_->OuterBounds();
 }
 
-int Form::TwipsPerPixelX() const { return platform_.Screen().twipsPerPixelX; }
-int Form::TwipsPerPixelY() const { return platform_.Screen().twipsPerPixelY; }
+int Form::TwipsPerPixelX() const {
+  return platform_.Screen().twipsPerPixelX;
+}
+int Form::TwipsPerPixelY() const {
+  return platform_.Screen().twipsPerPixelY;
+}
 
-int Form::Left() const { return outer_.left * TwipsPerPixelX(); }
-int Form::Top() const { return outer_.top * TwipsPerPixelY(); }
-int Form::Width() const { return outer_.width * TwipsPerPixelX(); }
-int Form::Height() const { return outer_.height * TwipsPerPixelY(); }
+int Form::Left() const {
+  return outer_.left * TwipsPerPixelX();
+}
+int Form::Top() const {
+  return outer_.top * TwipsPerPixelY();
+}
+int Form::Width() const {
+  return outer_.width * TwipsPerPixelX();
+}
+int Form::Height() const {
+  return outer_.height * TwipsPerPixelY();
+}
 
 void Form::Move(int left, int top, int width, int height) {
   const int tpx = TwipsPerPixelX();

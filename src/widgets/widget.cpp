@@ -7,7 +7,9 @@ Widget::Widget(Container& parent, const platform::ControlSpec& spec)
   peer_ = parent.GetPlatform().CreateControl(spec, &parent.ContainerPeer(), this);
 }
 
-void Widget::Move(int left, int top) { Move(left, top, bounds_.width, bounds_.height); }
+void Widget::Move(int left, int top) {
+  Move(left, top, bounds_.width, bounds_.height);
+}
 
 void Widget::Move(int left, int top, int width, int height) {
   // A negative size is not a size; keep the control at zero instead of handing it on.
@@ -23,7 +25,9 @@ void Widget::SetVisible(bool visible) {
   peer_->SetVisible(visible);
 }
 
-bool Widget::IsShownOnScreen() const { return visible_ && parent_.IsShownOnScreen(); }
+bool Widget::IsShownOnScreen() const {
+  return visible_ && parent_.IsShownOnScreen();
+}
 
 void Widget::SetToolTipText(const std::wstring& text) {
   toolTip_ = text;

@@ -74,8 +74,8 @@ struct TestWindow {
     TestWindow w;
     const std::wstring title = kTitlePrefix + std::to_wstring(number);
     w.main.reset(::CreateWindowExW(0, kTopClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                   100 + 40 * number, 100 + 40 * number, 400, 300, nullptr,
-                                   nullptr, instance, nullptr));
+                                   100 + 40 * number, 100 + 40 * number, 400, 300, nullptr, nullptr,
+                                   instance, nullptr));
     if (!w.main) {
       why = L"cannot create the test window";
       return std::nullopt;
@@ -98,12 +98,18 @@ struct TestWindow {
   }
 };
 
-WindowHandle H(HWND window) { return ToHandle(window); }
+WindowHandle H(HWND window) {
+  return ToHandle(window);
+}
 
-std::wstring Num(WindowHandle handle) { return std::to_wstring(handle); }
+std::wstring Num(WindowHandle handle) {
+  return std::to_wstring(handle);
+}
 
 // clsWindow asks the driver's platform for the clock, pending messages and topmost.
-platform::Platform& ThePlatform() { return DriverPlatform(); }
+platform::Platform& ThePlatform() {
+  return DriverPlatform();
+}
 
 bool CaseFinderWithoutWaitBindsZero(std::wstring& why) {
   clsWindow window(ThePlatform());
@@ -195,8 +201,7 @@ bool CaseTitleExWithRegExpListsEveryMatch(std::wstring& why) {
   if (!second) return false;
   clsWindow window(ThePlatform());
   std::wstring list;
-  clsWindow& result =
-      window.GetWindowByTitleEx(L"^clsWindow 测试窗口 [12]$", 2, &list, true, 0, 1);
+  clsWindow& result = window.GetWindowByTitleEx(L"^clsWindow 测试窗口 [12]$", 2, &list, true, 0, 1);
   std::wistringstream tokens(list);
   std::vector<WindowHandle> handles;
   for (std::wstring token; tokens >> token;) handles.push_back(std::stoll(token));

@@ -129,7 +129,9 @@ bool IsShown(WindowHandle window) {
   return window != 0 && probe.object.CheckWindow() && probe.object.Visible();
 }
 
-std::wstring TextOf(WindowHandle window) { return Bound(window).object.Text(); }
+std::wstring TextOf(WindowHandle window) {
+  return Bound(window).object.Text();
+}
 
 // Every control of the bound window that the control lookup finds, in list order.
 std::vector<WindowHandle> ElementsByClassName(clsWindow& container, const std::wstring& className,

@@ -21,8 +21,12 @@ namespace tarvik::e2e {
 using platform::win32::unique_handle;
 using util::WindowHandle;
 
-inline WindowHandle ToHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
-inline HWND ToHwnd(WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+inline WindowHandle ToHandle(HWND window) {
+  return reinterpret_cast<WindowHandle>(window);
+}
+inline HWND ToHwnd(WindowHandle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
 
 // The one real Win32 platform of the driver; every clsWindow it makes is built on it.
 platform::Platform& DriverPlatform();

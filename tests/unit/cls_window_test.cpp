@@ -120,7 +120,8 @@ FakeWindow Win(std::wstring text, std::wstring className = L"Static", bool visib
 class ClsWindowTest : public ::testing::Test {
  protected:
   ClsWindowTest()
-      : fakeOwner_(std::make_shared<FakeSystem>(platform_)), fake_(*fakeOwner_),
+      : fakeOwner_(std::make_shared<FakeSystem>(platform_)),
+        fake_(*fakeOwner_),
         window_(platform_, fakeOwner_) {}
 
   HeadlessPlatform platform_;
@@ -373,10 +374,12 @@ TEST(WindowPatternsTest, OpacityForms) {
     std::optional<double> opacity;
   };
   const Case cases[] = {
-      {L"0.4", 0.4},   {L".25", 0.25},  {L"40", 0.4},    {L"40%", 0.4},    {L"12.5%", 0.125},
-      {L"100", 1.0},   {L"250", 1.0},   {L"250%", 1.0},  {L"0", 0.0},      {L" 50 ", 0.5},
-      {L"1.5", 0.015}, {L"", std::nullopt}, {L"abc", std::nullopt}, {L"-5", std::nullopt},
-      {L"5.", std::nullopt}, {L".5%", std::nullopt}, {L"%", std::nullopt}, {L"1.2.3", std::nullopt},
+      {L"0.4", 0.4},          {L".25", 0.25},        {L"40", 0.4},
+      {L"40%", 0.4},          {L"12.5%", 0.125},     {L"100", 1.0},
+      {L"250", 1.0},          {L"250%", 1.0},        {L"0", 0.0},
+      {L" 50 ", 0.5},         {L"1.5", 0.015},       {L"", std::nullopt},
+      {L"abc", std::nullopt}, {L"-5", std::nullopt}, {L"5.", std::nullopt},
+      {L".5%", std::nullopt}, {L"%", std::nullopt},  {L"1.2.3", std::nullopt},
   };
   for (const Case& c : cases) {
     const auto value = ParseOpacity(c.text);
@@ -407,8 +410,9 @@ TEST(WindowPatternsTest, LogLineTexts) {
   EXPECT_EQ(DebugLogLine(when, LogKind::Function, L"Move", LogPhase::Called,
                          {{L"x", L"1"}, {L"y", L"2"}, {L"nWidth", L""}, {L"nHeight", L"4"}}),
             L"2024-03-07 09:05:02 函数 Move 被调用。参数为 x=1\t y=2\t nWidth=\t nHeight=4");
-  EXPECT_EQ(DebugLogLine(when, LogKind::Function, L"Shake", LogPhase::Finished, {{L"shakeShift", L"10"}}),
-            L"2024-03-07 09:05:02 函数 Shake 执行完毕。参数为 shakeShift=10");
+  EXPECT_EQ(
+      DebugLogLine(when, LogKind::Function, L"Shake", LogPhase::Finished, {{L"shakeShift", L"10"}}),
+      L"2024-03-07 09:05:02 函数 Shake 执行完毕。参数为 shakeShift=10");
   EXPECT_EQ(DebugLogLine(when, LogKind::Procedure, L"ControlsInfo", LogPhase::Finished,
                          {{L"lngMainHwnd", L"5"}}),
             L"2024-03-07 09:05:02 过程 ControlsInfo 执行完毕。参数为 lngMainHwnd=5");
@@ -417,7 +421,8 @@ TEST(WindowPatternsTest, LogLineTexts) {
   EXPECT_EQ(MatchCountLogLine(when, 3),
             L"2024-03-07 09:05:02 >> 函数 getMatchHwndFromWindow 执行完毕。匹配数量为=3");
   EXPECT_EQ(UnknownClickModeText(L"SetCursor"),
-            L"函数SetCursor执行一次。未能识别点击模式，要么是relative(相对位置)要么是absolute(绝对位置)，默认是相对位置。");
+            L"函数SetCursor执行一次。未能识别点击模式，要么是relative(相对位置)要么是absolute("
+            L"绝对位置)，默认是相对位置。");
 }
 
 TEST(WindowPatternsTest, HandleTextAndPositionMode) {
@@ -452,8 +457,7 @@ TEST_F(ClsWindowTest, ClickPointResolvesModesAndUnknownModeIsRelative) {
   window_.ClickPoint(5, 6, L"absolute", 2);
   window_.ClickPoint(5, 6, L"relative");
   window_.ClickPoint(5, 6, L"sideways");
-  EXPECT_EQ(fake_.cursorMoves,
-            (std::vector<platform::Point>{{5, 6}, {15, 26}, {15, 26}}));
+  EXPECT_EQ(fake_.cursorMoves, (std::vector<platform::Point>{{5, 6}, {15, 26}, {15, 26}}));
   EXPECT_EQ(fake_.clicks, (std::vector<int>{2, 1, 1}));
   platform_.SetCursor({30, 50});
   EXPECT_EQ(window_.GetCursorPoint(), (platform::Point{20, 30}));
@@ -551,7 +555,8 @@ TEST_F(ClsWindowFilesTest, DebugModeLogsCallsAndDumpsTheControlList) {
   ASSERT_EQ(lines.size(), 6u);
   const auto afterTime = [](const std::wstring& line) { return line.substr(19); };
   EXPECT_EQ(afterTime(lines[0]),
-            L" 函数 GetElementHwndByClassName 被调用。参数为 strClassName=Button\t intIndex=1\t UseRegExp=False");
+            L" 函数 GetElementHwndByClassName 被调用。参数为 strClassName=Button\t intIndex=1\t "
+            L"UseRegExp=False");
   EXPECT_EQ(afterTime(lines[1]),
             L" 过程 ControlsInfo 执行完毕。参数为 lngMainHwnd=100\t isDebug=True");
   EXPECT_EQ(afterTime(lines[2]), L" >> 函数 getMatchHwndFromWindow 执行完毕。匹配数量为=1");

@@ -64,7 +64,9 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<frmMain> window_;
 };
 
-std::vector<std::wstring> Items(const widgets::ListBoxW& list) { return list.Items(); }
+std::vector<std::wstring> Items(const widgets::ListBoxW& list) {
+  return list.Items();
+}
 
 TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderOntoTheListPage) {
   for (int i = 12; i >= 1; --i) {

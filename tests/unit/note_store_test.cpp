@@ -430,7 +430,6 @@ TEST_F(NoteStoreFaults, UnchangedSaveRewritesNothingAndOneChangeTouchesOneNote) 
   EXPECT_EQ(ReadNotesFolder(folder_.Path()), oneChanged);
 }
 
-
 // --- note files that could not be read at start-up ------------------------------------------
 
 using Names = std::vector<std::wstring>;
@@ -454,17 +453,16 @@ TEST(NoteStoreUnreadable, LoadReportsThemAndSavesNeverRemoveNorReplaceThem) {
   EXPECT_EQ(ReadNotesFolder(folder.Path(), blocked), readable);
 
   // Fewer notes: the stale Note_4 goes, the unreadable ones stay byte for byte.
-  ASSERT_TRUE(
-      WriteNotesFolder(folder.Path(), {{L"one", L"1"}, {L"four", L"4"}}, loaded.unreadable, blocked));
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"one", L"1"}, {L"four", L"4"}}, loaded.unreadable,
+                               blocked));
   EXPECT_EQ(folder.Files(), (FileMap{{"Note_1.tvk", "one\r\n1"},
                                      {"Note_2.tvk", "four\r\n4"},
                                      {"Note_3.tvk", "three\r\n3"},
                                      {"mine.TVK", "mine\r\nM"},
                                      {"readme.txt", "not a note"}}));
-  EXPECT_EQ(ReadNotesFolder(folder.Path()), (std::vector<Note>{{L"one", L"1"},
-                                                               {L"four", L"4"},
-                                                               {L"three", L"3"},
-                                                               {L"mine", L"M"}}));
+  EXPECT_EQ(
+      ReadNotesFolder(folder.Path()),
+      (std::vector<Note>{{L"one", L"1"}, {L"four", L"4"}, {L"three", L"3"}, {L"mine", L"M"}}));
 
   // More notes: the numbering steps over Note_3 instead of writing over it.
   folder.Restore(oldFiles);
@@ -481,9 +479,13 @@ TEST(NoteStoreUnreadable, LoadReportsThemAndSavesNeverRemoveNorReplaceThem) {
                                      {"mine.TVK", "mine\r\nM"},
                                      {"readme.txt", "not a note"}}));
   // Every note once, the untouched ones in their place by number.
-  EXPECT_EQ(ReadNotesFolder(folder.Path()),
-            (std::vector<Note>{{L"one", L"1"}, {L"two", L"2"}, {L"three", L"3"}, {L"four", L"4"},
-                               {L"five", L"5"}, {L"six", L"6"}, {L"mine", L"M"}}));
+  EXPECT_EQ(ReadNotesFolder(folder.Path()), (std::vector<Note>{{L"one", L"1"},
+                                                               {L"two", L"2"},
+                                                               {L"three", L"3"},
+                                                               {L"four", L"4"},
+                                                               {L"five", L"5"},
+                                                               {L"six", L"6"},
+                                                               {L"mine", L"M"}}));
 }
 
 TEST(NoteStoreUnreadable, AFolderThatCannotBeListedIsReportedSoASaveKeepsItAll) {

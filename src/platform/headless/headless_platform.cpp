@@ -42,7 +42,8 @@ namespace {
 
 class HeadlessLock final : public InstanceLock {
  public:
-  HeadlessLock(HeadlessPlatform& owner, std::wstring name) : owner_(owner), name_(std::move(name)) {}
+  HeadlessLock(HeadlessPlatform& owner, std::wstring name)
+      : owner_(owner), name_(std::move(name)) {}
   ~HeadlessLock() override { owner_.ReleaseLock(name_); }
 
  private:
@@ -71,7 +72,9 @@ HeadlessControl::HeadlessControl(HeadlessPlatform& owner, NativeHandle id, const
       border_(spec.borderStyle),
       toolTip_(spec.toolTip) {}
 
-HeadlessControl::~HeadlessControl() { owner_.Forget(this); }
+HeadlessControl::~HeadlessControl() {
+  owner_.Forget(this);
+}
 
 void HeadlessControl::SetBounds(const Rect& bounds) {
   const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
@@ -87,7 +90,9 @@ void HeadlessControl::SetFocus() {
   owner_.SetFocused(this);
 }
 
-bool HeadlessControl::HasFocus() const { return owner_.Focused() == this; }
+bool HeadlessControl::HasFocus() const {
+  return owner_.Focused() == this;
+}
 
 void HeadlessControl::ListRemove(int index) {
   if (index < 0 || index >= static_cast<int>(items_.size())) return;
@@ -117,7 +122,9 @@ void HeadlessControl::SetLine(Point from, Point to, Color color) {
   lineColor_ = color;
 }
 
-Point HeadlessControl::ClientSize() const { return {bounds_.width, bounds_.height}; }
+Point HeadlessControl::ClientSize() const {
+  return {bounds_.width, bounds_.height};
+}
 
 bool HeadlessControl::ShownOnScreen() const {
   for (const HeadlessControl* c = this; c != nullptr; c = c->parent_) {
@@ -166,7 +173,9 @@ void HeadlessControl::SelectItem(int index) {
   if (events_) events_->OnSelectionChanged(index);
 }
 
-void HeadlessControl::Focus() { SetFocus(); }
+void HeadlessControl::Focus() {
+  SetFocus();
+}
 
 void HeadlessControl::NotifyFocus(bool got) {
   if (events_ == nullptr) return;
@@ -217,7 +226,9 @@ std::unique_ptr<Timer> HeadlessPlatform::CreateTimer(std::function<void()> onTic
   return std::make_unique<HeadlessTimer>(*this, std::move(onTick));
 }
 
-int HeadlessPlatform::Run() { return exitCode_; }
+int HeadlessPlatform::Run() {
+  return exitCode_;
+}
 
 void HeadlessPlatform::Quit(int exitCode) {
   quitRequested_ = true;

@@ -72,10 +72,10 @@ class HeadlessControl final : public Control {
   void MouseEnter();
   void Click();     // a left press and release
   void DblClick();  // as the platform reports it: press, release, click, double-click, release
-  void Type(const std::wstring& newText);  // the user edited the box into newText
-  void SelectItem(int index);              // the user clicked an item
-  void Focus();                            // the user focused the control (same as SetFocus)
-  void RequestClose();                     // close box, system menu, WM_CLOSE from outside
+  void Type(const std::wstring& newText);    // the user edited the box into newText
+  void SelectItem(int index);                // the user clicked an item
+  void Focus();                              // the user focused the control (same as SetFocus)
+  void RequestClose();                       // close box, system menu, WM_CLOSE from outside
   void ResizeClient(int width, int height);  // the user resized the window
   void SetMinimized(bool minimized);
 

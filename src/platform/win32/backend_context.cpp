@@ -21,9 +21,13 @@ BackendContext::~BackendContext() {
   }
 }
 
-void BackendContext::Register(HWND hwnd, Win32Control* control) { controls_[hwnd] = control; }
+void BackendContext::Register(HWND hwnd, Win32Control* control) {
+  controls_[hwnd] = control;
+}
 
-void BackendContext::Unregister(HWND hwnd) { controls_.erase(hwnd); }
+void BackendContext::Unregister(HWND hwnd) {
+  controls_.erase(hwnd);
+}
 
 Win32Control* BackendContext::Find(HWND hwnd) const {
   const auto it = controls_.find(hwnd);
@@ -62,8 +66,8 @@ HWND BackendContext::TimerSink() {
   ::RegisterClassExW(&wc);  // fails harmlessly when already registered
   timerSink_.reset(::CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      instance_, nullptr));
-  if (timerSink_) ::SetWindowLongPtrW(timerSink_.get(), GWLP_USERDATA,
-                                      reinterpret_cast<LONG_PTR>(this));
+  if (timerSink_)
+    ::SetWindowLongPtrW(timerSink_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   return timerSink_.get();
 }
 

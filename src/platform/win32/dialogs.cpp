@@ -38,8 +38,8 @@ FileDialogResult RunFileDialog(const FileDialogRequest& request) {
   const BOOL confirmed = request.save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
   if (!confirmed) {
     const DWORD error = ::CommDlgExtendedError();
-    result.outcome = error == 0 ? FileDialogResult::Outcome::Cancelled
-                                : FileDialogResult::Outcome::Failed;
+    result.outcome =
+        error == 0 ? FileDialogResult::Outcome::Cancelled : FileDialogResult::Outcome::Failed;
     result.errorCode = error;
     return result;
   }

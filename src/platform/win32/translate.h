@@ -125,17 +125,28 @@ inline constexpr int kIdcSizeNs = 32645;
 
 constexpr int CursorIdForShape(int shape) {
   switch (shape) {
-    case 6: return kIdcSizeNesw;
-    case 7: return kIdcSizeNs;
-    case 8: return kIdcSizeNwse;
-    case 9: return kIdcSizeWe;
-    default: return kIdcArrow;
+    case 6:
+      return kIdcSizeNesw;
+    case 7:
+      return kIdcSizeNs;
+    case 8:
+      return kIdcSizeNwse;
+    case 9:
+      return kIdcSizeWe;
+    default:
+      return kIdcArrow;
   }
 }
 
-constexpr bool IsSystemColor(Color color) { return (color & kSystemColorFlag) != 0; }
-constexpr int SystemColorIndex(Color color) { return static_cast<int>(color & 0xFF); }
-constexpr unsigned PlainColorRef(Color color) { return color & 0x00FFFFFFu; }
+constexpr bool IsSystemColor(Color color) {
+  return (color & kSystemColorFlag) != 0;
+}
+constexpr int SystemColorIndex(Color color) {
+  return static_cast<int>(color & 0xFF);
+}
+constexpr unsigned PlainColorRef(Color color) {
+  return color & 0x00FFFFFFu;
+}
 
 // Calls read(buffer, capacity) -> characters written, growing the buffer while the
 // result filled it completely (the API's sign of truncation, e.g. GetModuleFileNameW).

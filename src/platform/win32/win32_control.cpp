@@ -23,8 +23,12 @@ int ShiftNow() {
 
 // Signed client coordinates of a mouse message (negative while the mouse is captured
 // outside); <windowsx.h> is avoided because its macros clash with our member names.
-int XFromLParam(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
-int YFromLParam(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
+int XFromLParam(LPARAM lParam) {
+  return static_cast<short>(LOWORD(lParam));
+}
+int YFromLParam(LPARAM lParam) {
+  return static_cast<short>(HIWORD(lParam));
+}
 
 MouseArgs MouseAt(int button, LPARAM lParam) {
   return MouseArgs{button, ShiftNow(), XFromLParam(lParam), YFromLParam(lParam)};
@@ -87,7 +91,9 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
       break;
     case ControlKind::Label: {
       className = L"STATIC";
-      const DWORD align = spec.alignment == 1 ? SS_RIGHT : spec.alignment == 2 ? SS_CENTER : SS_LEFT;
+      const DWORD align = spec.alignment == 1   ? SS_RIGHT
+                          : spec.alignment == 2 ? SS_CENTER
+                                                : SS_LEFT;
       style = child | SS_NOTIFY | align | border;
       break;
     }
@@ -110,12 +116,12 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   }
   if (spec.visible) style |= WS_VISIBLE;
 
-  const wchar_t* text = (kind_ == ControlKind::Window || kind_ == ControlKind::Label ||
-                         kind_ == ControlKind::TextBox)
-                            ? spec.text.c_str()
-                            : L"";
-  const auto id = topLevel ? nullptr
-                           : reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_->NextControlId()));
+  const wchar_t* text =
+      (kind_ == ControlKind::Window || kind_ == ControlKind::Label || kind_ == ControlKind::TextBox)
+          ? spec.text.c_str()
+          : L"";
+  const auto id =
+      topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_->NextControlId()));
   HWND created = ::CreateWindowExW(0, className, text, style, spec.bounds.left, spec.bounds.top,
                                    spec.bounds.width, spec.bounds.height, parentHwnd, id,
                                    context_->Instance(), this);
@@ -179,8 +185,7 @@ void Win32Control::OnNativeDestroyed(HWND hwnd) {
 // ---------------------------------------------------------------------------------------
 // Window procedures
 
-LRESULT CALLBACK Win32Control::WindowThunk(HWND hwnd, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK Win32Control::WindowThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
     Win32Control* self = nullptr;
     if (message == WM_NCCREATE) {
@@ -205,8 +210,8 @@ LRESULT CALLBACK Win32Control::WindowThunk(HWND hwnd, UINT message, WPARAM wPara
   }
 }
 
-LRESULT CALLBACK Win32Control::SubclassThunk(HWND hwnd, UINT message, WPARAM wParam,
-                                             LPARAM lParam, UINT_PTR /*id*/, DWORD_PTR refData) {
+LRESULT CALLBACK Win32Control::SubclassThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR /*id*/, DWORD_PTR refData) {
   try {
     auto* self = reinterpret_cast<Win32Control*>(refData);
     if (message == WM_NCDESTROY) {
@@ -312,8 +317,7 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
   return ::DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT Win32Control::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
+LRESULT Win32Control::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -341,8 +345,8 @@ LRESULT Win32Control::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wPar
 }
 
 void Win32Control::HandleInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  const bool clickable = kind_ == ControlKind::Panel || kind_ == ControlKind::Window ||
-                         kind_ == ControlKind::Label;
+  const bool clickable =
+      kind_ == ControlKind::Panel || kind_ == ControlKind::Window || kind_ == ControlKind::Label;
   switch (message) {
     case WM_LBUTTONDOWN:
       clickArmed_ = true;
@@ -466,7 +470,9 @@ HBRUSH Win32Control::OnColorFromParent(HDC dc) {
 // ---------------------------------------------------------------------------------------
 // Control
 
-NativeHandle Win32Control::Handle() const { return reinterpret_cast<NativeHandle>(hwnd_.get()); }
+NativeHandle Win32Control::Handle() const {
+  return reinterpret_cast<NativeHandle>(hwnd_.get());
+}
 
 void Win32Control::SetBounds(const Rect& bounds) {
   if (!hwnd_) return;
@@ -520,7 +526,8 @@ void Win32Control::Redraw() {
 void Win32Control::SetBorderStyle(int style) {
   if (!hwnd_ || kind_ == ControlKind::Window || kind_ == ControlKind::Line) return;
   const LONG_PTR old = ::GetWindowLongPtrW(hwnd_.get(), GWL_STYLE);
-  const LONG_PTR updated = style == 1 ? (old | WS_BORDER) : (old & ~static_cast<LONG_PTR>(WS_BORDER));
+  const LONG_PTR updated =
+      style == 1 ? (old | WS_BORDER) : (old & ~static_cast<LONG_PTR>(WS_BORDER));
   if (updated == old) return;
   ::SetWindowLongPtrW(hwnd_.get(), GWL_STYLE, updated);
   ::SetWindowPos(hwnd_.get(), nullptr, 0, 0, 0, 0,
@@ -533,11 +540,10 @@ HWND Win32Control::ToolTipOfRoot(bool create) {
   Win32Control* root = context_->Find(::GetAncestor(hwnd_.get(), GA_ROOT));
   if (!root) return nullptr;
   if (!root->toolTip_ && create) {
-    root->toolTip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                           root->hwnd_.get(), nullptr, context_->Instance(),
-                                           nullptr));
+    root->toolTip_.reset(::CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, root->hwnd_.get(), nullptr,
+        context_->Instance(), nullptr));
     if (root->toolTip_) {
       ::SendMessageW(root->toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
       // The tips are Chinese: show them in the program's UI font, not the system's
@@ -582,7 +588,9 @@ void Win32Control::SetFocus() {
   if (hwnd_) ::SetFocus(hwnd_.get());
 }
 
-bool Win32Control::HasFocus() const { return hwnd_ && ::GetFocus() == hwnd_.get(); }
+bool Win32Control::HasFocus() const {
+  return hwnd_ && ::GetFocus() == hwnd_.get();
+}
 
 // ---------------------------------------------------------------------------------------
 // Lists
@@ -648,7 +656,9 @@ Point Win32Control::ClientSize() const {
   return Point{rc.right - rc.left, rc.bottom - rc.top};
 }
 
-bool Win32Control::IsMinimized() const { return hwnd_ && ::IsIconic(hwnd_.get()); }
+bool Win32Control::IsMinimized() const {
+  return hwnd_ && ::IsIconic(hwnd_.get());
+}
 
 void Win32Control::SetCursorShape(int shape) {
   cursorShape_ = shape;

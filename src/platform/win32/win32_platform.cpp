@@ -20,7 +20,9 @@ namespace {
 class Win32Timer final : public Timer {
  public:
   Win32Timer(std::shared_ptr<BackendContext> context, std::function<void()> onTick)
-      : context_(std::move(context)), onTick_(std::move(onTick)), id_(context_->AddTimer(&onTick_)) {}
+      : context_(std::move(context)),
+        onTick_(std::move(onTick)),
+        id_(context_->AddTimer(&onTick_)) {}
   ~Win32Timer() override { context_->RemoveTimer(id_); }
 
   void SetInterval(unsigned milliseconds) override {
@@ -188,8 +190,8 @@ class Win32Platform final : public Platform {
   }
 
   void SetTopMost(NativeHandle window, bool topMost) override {
-    ::SetWindowPos(reinterpret_cast<HWND>(window), topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
-                   0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    ::SetWindowPos(reinterpret_cast<HWND>(window), topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0,
+                   0, SWP_NOSIZE | SWP_NOMOVE);
   }
 
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override {
