@@ -288,7 +288,7 @@ void frmMain::List3_DblClick() {
   const std::optional<int> index = ParseIndex(List4.List(List3.ListIndex()));
   // A result can point past the end once notes were removed after the search; it then opens
   // nothing rather than whatever note happens to be selected.
-  if (!index || !List1.SetListIndex(*index) || *index < 0) return;
+  if (!index || *index < 0 || !List1.SetListIndex(*index)) return;
   List1_DblClick();
 }
 

@@ -2,8 +2,9 @@
 //   tarvik_e2e.exe <path to Tarvik.exe>
 // First the cases for clsWindow itself run against a window of the driver's own. Then the
 // program is copied into a fresh program folder with a prepared Notes folder, started, and
-// driven from outside through clsWindow, the way a user would. One line per case, then
-// "N passed, N failed"; the exit code is the number of failed cases.
+// driven from outside through clsWindow, the way a user would; the cases that open notes each
+// start an instance of their own. One line per case, then "N passed, N failed"; the exit code
+// is the number of failed cases.
 
 #include <fcntl.h>
 #include <io.h>
@@ -43,6 +44,11 @@ constexpr int kPointerSettleMs = 150;
 const std::wstring kTextBoxClasses = L"^(Edit|RichEdit20W|RICHEDIT50W)$";
 // Typed into the search box; non-ASCII on purpose, so the Unicode input path is exercised.
 const std::wstring kSearchText = L"记 1";
+// Opened by a double-click in the note list: neither the first note nor the last, so a wrong
+// row or a text taken from another note shows.
+constexpr int kOpenedByClickIndex = 4;
+// Found by exactly one title, whose note sits at yet another place in the list.
+const std::wstring kUniqueSearchText = L"旅行";
 
 struct NoteFile {
   std::wstring fileName;
@@ -69,6 +75,7 @@ struct Session {
   fs::path programDir;
   fs::path exe;
   std::vector<std::wstring> titles;
+  std::vector<std::wstring> texts;
   FolderSnapshot notesBefore;
   std::optional<ChildProcess> program;
   WindowHandle mainWindow = 0;
@@ -108,6 +115,7 @@ std::wstring PrepareProgramFolder(const fs::path& sourceExe, Session& session) {
       return L"cannot write " + note.fileName;
     }
     session.titles.push_back(note.title);
+    session.texts.push_back(note.text);
   }
   // Not a note: must be neither listed nor touched.
   WriteBytes(session.programDir / L"Notes" / L"readme.txt", "not a note\r\nleave me alone");
@@ -324,7 +332,8 @@ WindowHandle FindShownListBoxOtherThan(WindowHandle container, WindowHandle othe
   return 0;
 }
 
-std::wstring SearchFillsResults(Session& session) {
+// Clicks the Find button and waits for the search box and the result list to show.
+std::wstring OpenSearch(const Session& session, WindowHandle& searchBox, WindowHandle& results) {
   if (session.list1 == 0) {
     return L"the note list was not found";
   }
@@ -335,8 +344,8 @@ std::wstring SearchFillsResults(Session& session) {
   // The Find button: a 29 x 29 button at 4,4 of the list page.
   Bound page(listPage);
   RealClick(page.object, 4 + 14, 4 + 14);
-  WindowHandle searchBox = 0;
-  WindowHandle results = 0;
+  searchBox = 0;
+  results = 0;
   WaitUntil(
       [&] {
         searchBox = FindShownTextBox(listPage);
@@ -349,7 +358,15 @@ std::wstring SearchFillsResults(Session& session) {
            (searchBox == 0 ? L"no search box shown" : L"no result list shown") +
            ControlsOf(listPage);
   }
+  return {};
+}
 
+std::wstring SearchFillsResults(Session& session) {
+  WindowHandle searchBox = 0;
+  WindowHandle results = 0;
+  if (std::wstring error = OpenSearch(session, searchBox, results); !error.empty()) {
+    return error;
+  }
   std::vector<std::wstring> expected;
   for (const std::wstring& title : session.titles) {
     if (title.find(kSearchText) != std::wstring::npos) {
@@ -398,6 +415,173 @@ std::wstring CloseChangesNothing(Session& session) {
   return {};
 }
 
+// --- fresh instances and the editor page ---
+
+// Ends the running program, if any, without saving: a close request, and the process ended
+// by force if it does not go.
+void EndProgram(Session& session) {
+  if (session.program && session.program->IsRunning()) {
+    Bound main(session.mainWindow);
+    if (session.mainWindow == 0 || !main.object.CloseWindow() ||
+        !session.program->WaitForExit(kExitTimeoutMs)) {
+      session.program->Terminate();
+    }
+  }
+  session.program.reset();
+  session.mainWindow = 0;
+  session.list1 = 0;
+}
+
+// A fresh program instance on the same program folder, up to its note list, so a case does
+// not depend on what the cases before it left behind.
+std::wstring StartFresh(Session& session) {
+  EndProgram(session);
+  if (std::wstring error = WindowAppears(session); !error.empty()) {
+    return L"fresh start: " + error;
+  }
+  if (std::wstring error = ListShowsTitlesInOrder(session); !error.empty()) {
+    return L"fresh start: " + error;
+  }
+  return {};
+}
+
+// Line breaks made visible, for failure messages.
+std::wstring Quoted(const std::wstring& text) {
+  std::wstring quoted = L"\"";
+  for (wchar_t c : text) {
+    quoted += c == L'\r'   ? std::wstring(L"\\r")
+              : c == L'\n' ? std::wstring(L"\\n")
+                           : std::wstring(1, c);
+  }
+  return quoted + L"\"";
+}
+
+// A real double-click on the centre of a list box item: the pointer moves there, settles,
+// then two presses and releases go out in one input batch.
+std::wstring DoubleClickListItem(WindowHandle listBox, int index) {
+  const std::optional<RECT> item = ListBoxItemRect(listBox, index);
+  if (!item) {
+    return L"no rectangle for list item " + std::to_wstring(index);
+  }
+  RECT client{};
+  GetClientRect(ToHwnd(listBox), &client);
+  POINT centre{(item->left + item->right) / 2, (item->top + item->bottom) / 2};
+  if (!PtInRect(&client, centre)) {
+    return L"list item " + std::to_wstring(index) + L" is scrolled out of view";
+  }
+  MapWindowPoints(ToHwnd(listBox), nullptr, &centre, 1);
+  Bound list(listBox);
+  list.object.SetCursor(centre.x, centre.y, L"absolute");
+  list.object.Wait(kPointerSettleMs);
+  list.object.ClickCurrentPoint(2);
+  return {};
+}
+
+// The shown text boxes of the main window, split into one-line and multi-line ones.
+struct ShownTextBoxes {
+  std::vector<WindowHandle> singleLine;
+  std::vector<WindowHandle> multiLine;
+};
+
+ShownTextBoxes FindShownTextBoxes(WindowHandle mainWindow) {
+  ShownTextBoxes boxes;
+  Bound main(mainWindow);
+  for (WindowHandle box : ElementsByClassName(main.object, kTextBoxClasses, true)) {
+    if (!IsShown(box)) {
+      continue;
+    }
+    const LONG_PTR style = GetWindowLongPtrW(ToHwnd(box), GWL_STYLE);
+    ((style & ES_MULTILINE) != 0 ? boxes.multiLine : boxes.singleLine).push_back(box);
+  }
+  return boxes;
+}
+
+// Waits until the editor page shows the note: one title box and one note box with exactly
+// these texts, and the list the note was opened from no longer shown.
+std::wstring EditorShows(const Session& session, WindowHandle openedFrom, const std::wstring& title,
+                         const std::wstring& text) {
+  ShownTextBoxes boxes;
+  std::wstring shownTitle;
+  std::wstring shownText;
+  bool listShown = true;
+  const bool shown = WaitUntil(
+      [&] {
+        listShown = IsShown(openedFrom);
+        boxes = FindShownTextBoxes(session.mainWindow);
+        shownTitle = boxes.singleLine.size() == 1 ? TextOf(boxes.singleLine.front()) : L"";
+        shownText = boxes.multiLine.size() == 1 ? TextOf(boxes.multiLine.front()) : L"";
+        return !listShown && boxes.singleLine.size() == 1 && boxes.multiLine.size() == 1 &&
+               shownTitle == title && shownText == text;
+      },
+      kReactionTimeoutMs);
+  if (shown) {
+    return {};
+  }
+  if (boxes.singleLine.size() != 1 || boxes.multiLine.size() != 1) {
+    return std::to_wstring(boxes.singleLine.size()) + L" one-line and " +
+           std::to_wstring(boxes.multiLine.size()) +
+           L" multi-line text boxes shown, expected one of each" + ControlsOf(session.mainWindow);
+  }
+  if (shownTitle != title || shownText != text) {
+    return L"the editor shows title " + Quoted(shownTitle) + L" and text " + Quoted(shownText) +
+           L"; expected " + Quoted(title) + L" and " + Quoted(text);
+  }
+  return L"the editor shows the note, but the list it was opened from is still shown";
+}
+
+std::wstring OpenByDoubleClick(Session& session) {
+  if (std::wstring error = StartFresh(session); !error.empty()) {
+    return error;
+  }
+  const size_t index = static_cast<size_t>(kOpenedByClickIndex);
+  if (std::wstring error = DoubleClickListItem(session.list1, kOpenedByClickIndex);
+      !error.empty()) {
+    return error;
+  }
+  return EditorShows(session, session.list1, session.titles[index], session.texts[index]);
+}
+
+std::wstring OpenSearchResult(Session& session) {
+  if (std::wstring error = StartFresh(session); !error.empty()) {
+    return error;
+  }
+  WindowHandle searchBox = 0;
+  WindowHandle results = 0;
+  if (std::wstring error = OpenSearch(session, searchBox, results); !error.empty()) {
+    return error;
+  }
+  std::vector<size_t> matching;
+  for (size_t i = 0; i < session.titles.size(); ++i) {
+    if (session.titles[i].find(kUniqueSearchText) != std::wstring::npos) {
+      matching.push_back(i);
+    }
+  }
+  if (matching.size() != 1) {
+    return L"the sample notes have " + std::to_wstring(matching.size()) + L" titles with " +
+           Quoted(kUniqueSearchText) + L", not one";
+  }
+  const size_t index = matching.front();
+  Bound box(searchBox);
+  RealClickCentre(box.object);
+  TypeText(kUniqueSearchText);
+  std::vector<std::wstring> shown;
+  const std::vector<std::wstring> expected{session.titles[index]};
+  if (!WaitUntil(
+          [&] {
+            const auto items = ReadListBox(results);
+            shown = items.value_or(std::vector<std::wstring>{});
+            return items && *items == expected;
+          },
+          kReactionTimeoutMs)) {
+    return L"search box holds " + Quoted(TextOf(searchBox)) + L"; expected results " +
+           Describe(expected) + L", result list holds " + Describe(shown);
+  }
+  if (std::wstring error = DoubleClickListItem(results, 0); !error.empty()) {
+    return error;
+  }
+  return EditorShows(session, results, session.titles[index], session.texts[index]);
+}
+
 int Run(int argc, wchar_t** argv) {
   if (argc != 2) {
     PrintLine(L"usage: tarvik_e2e <path to Tarvik.exe>");
@@ -432,8 +616,10 @@ int Run(int argc, wchar_t** argv) {
     report(L"second_start_ends", SecondStartEnds(session));
     report(L"search_fills_list3", SearchFillsResults(session));
     report(L"close_changes_nothing", CloseChangesNothing(session));
+    report(L"open_by_double_click", OpenByDoubleClick(session));
+    report(L"open_search_result", OpenSearchResult(session));
   }
-  session.program.reset();
+  EndProgram(session);
 
   if (failed == 0) {
     std::error_code error;

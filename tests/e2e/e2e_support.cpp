@@ -123,6 +123,18 @@ std::optional<std::vector<std::wstring>> ReadListBox(WindowHandle listBoxHandle)
   return items;
 }
 
+std::optional<RECT> ListBoxItemRect(WindowHandle listBox, int index) {
+  RECT item{};
+  DWORD_PTR result = 0;
+  if (index < 0 ||
+      !SendBounded(ToHwnd(listBox), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&item), &result) ||
+      static_cast<LRESULT>(result) == LB_ERR) {
+    return std::nullopt;
+  }
+  return item;
+}
+
 void TypeText(const std::wstring& text) {
   for (wchar_t unit : text) {
     INPUT keys[2] = {};

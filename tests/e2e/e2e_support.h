@@ -60,6 +60,10 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
 // reads window texts only.
 std::optional<std::vector<std::wstring>> ReadListBox(WindowHandle listBox);
 
+// An item's rectangle in the list box's client coordinates (LB_GETITEMRECT), for aiming a
+// real click at it.
+std::optional<RECT> ListBoxItemRect(WindowHandle listBox, int index);
+
 // Real key input into whatever has the focus, one UTF-16 unit at a time.
 void TypeText(const std::wstring& text);
 
