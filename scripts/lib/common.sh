@@ -10,7 +10,7 @@ TARVIK_BUILD="${TARVIK_BUILD_DIR:-$TARVIK_ROOT/build}"
 # Everything the build, the tests and the Wine runs need on Debian 12.
 TARVIK_PACKAGES=(
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix wine wine64 xvfb fonts-wqy-microhei imagemagick x11-utils
+  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb fonts-wqy-microhei imagemagick x11-utils
 )
 
 tarvik_log() {
@@ -42,7 +42,7 @@ tarvik_ensure_packages() {
   fi
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
+    apt-get install -y -q "${missing[@]}"
 }
 
 # Configures and builds a preset; both steps are quick when nothing changed.
