@@ -15,8 +15,8 @@ constexpr platform::Color kPanelGrey = Rgb(240, 240, 240);
 constexpr platform::Color kLineGrey = Rgb(136, 136, 136);
 constexpr platform::Color kWhite = Rgb(255, 255, 255);
 
-platform::FontSpec Yahei(double points) {
-  return platform::FontSpec{L"微软雅黑", points, 400, 134};
+platform::FontInfo Yahei(double points) {
+  return platform::FontInfo{L"微软雅黑", points, 400, 134};
 }
 
 // The window's design size: a client area of 298 x 344 pixels, centred on the screen.

@@ -43,12 +43,12 @@ inline constexpr Color kSysWindowBack = 0x80000005u;  // the system's window bac
 inline constexpr Color kSysWindowText = 0x80000008u;  // the system's window text
 inline constexpr Color kSysButtonFace = 0x8000000Fu;  // the system's 3-D face colour
 
-struct FontSpec {
+struct FontInfo {
   std::wstring face = L"微软雅黑";
   double sizePt = 9.0;  // points; fractional sizes (10.5) are kept exactly
   int weight = 400;
   int charset = 134;  // GB2312
-  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+  friend bool operator==(const FontInfo&, const FontInfo&) = default;
 };
 
 // Mouse buttons and shift state as the program's events carry them.
@@ -76,7 +76,7 @@ enum class ControlKind {
 };
 
 // Settings fixed when the native control is created.
-struct ControlSpec {
+struct ControlSettings {
   ControlKind kind = ControlKind::Panel;
   std::wstring text;       // caption of a window or label, initial text of a text box
   bool multiLine = false;  // text box
@@ -87,7 +87,7 @@ struct ControlSpec {
   Rect bounds;  // pixels in the parent's client area; for a window, its outer rectangle on screen
   Color backColor = kSysWindowBack;
   Color foreColor = kSysWindowText;
-  std::optional<FontSpec> font;  // nothing: the system's default GUI font
+  std::optional<FontInfo> font;  // nothing: the system's default GUI font
   std::wstring toolTip;
 };
 
@@ -132,7 +132,7 @@ class Control {
   virtual void SetBounds(const Rect& bounds) = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual void SetText(const std::wstring& text) = 0;  // raises no OnTextEdited
-  virtual void SetFont(const FontSpec& font) = 0;
+  virtual void SetFont(const FontInfo& font) = 0;
   virtual void SetColors(Color back, Color fore) = 0;
   virtual void SetBorderStyle(int style) = 0;
   virtual void SetToolTip(const std::wstring& text) = 0;
@@ -206,7 +206,7 @@ class Platform {
   Platform& operator=(const Platform&) = delete;
 
   // Controls and timers. parent is null for a top-level window. events may be null.
-  virtual std::unique_ptr<Control> CreateControl(const ControlSpec& spec, Control* parent,
+  virtual std::unique_ptr<Control> CreateControl(const ControlSettings& settings, Control* parent,
                                                  ControlEvents* events) = 0;
   virtual std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) = 0;
 

@@ -6,30 +6,30 @@
 namespace tarvik::widgets {
 namespace {
 
-platform::ControlSpec PanelSpec(const PanelDesign& d) {
-  platform::ControlSpec spec;
-  spec.kind = platform::ControlKind::Panel;
-  spec.bounds = d.bounds;
-  spec.backColor = d.backColor;
-  spec.borderStyle = d.borderStyle;
-  spec.visible = d.visible;
-  spec.toolTip = d.toolTip;
-  return spec;
+platform::ControlSettings PanelSettings(const PanelDesign& d) {
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::Panel;
+  settings.bounds = d.bounds;
+  settings.backColor = d.backColor;
+  settings.borderStyle = d.borderStyle;
+  settings.visible = d.visible;
+  settings.toolTip = d.toolTip;
+  return settings;
 }
 
-platform::ControlSpec LabelSpec(const LabelDesign& d) {
-  platform::ControlSpec spec;
-  spec.kind = platform::ControlKind::Label;
-  spec.bounds = d.bounds;
-  spec.text = d.caption;
-  spec.font = d.font;
-  spec.backColor = d.backColor;
-  spec.foreColor = d.foreColor;
-  spec.alignment = d.alignment;
-  spec.borderStyle = 0;
-  spec.visible = d.visible;
-  spec.toolTip = d.toolTip;
-  return spec;
+platform::ControlSettings LabelSettings(const LabelDesign& d) {
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::Label;
+  settings.bounds = d.bounds;
+  settings.text = d.caption;
+  settings.font = d.font;
+  settings.backColor = d.backColor;
+  settings.foreColor = d.foreColor;
+  settings.alignment = d.alignment;
+  settings.borderStyle = 0;
+  settings.visible = d.visible;
+  settings.toolTip = d.toolTip;
+  return settings;
 }
 
 platform::Rect LineBounds(platform::Point a, platform::Point b) {
@@ -38,49 +38,49 @@ platform::Rect LineBounds(platform::Point a, platform::Point b) {
   return {left, top, std::abs(b.x - a.x) + 1, std::abs(b.y - a.y) + 1};
 }
 
-platform::ControlSpec LineSpec(platform::Point a, platform::Point b, Color color) {
-  platform::ControlSpec spec;
-  spec.kind = platform::ControlKind::Line;
-  spec.bounds = LineBounds(a, b);
-  spec.backColor = color;
-  spec.foreColor = color;
-  spec.borderStyle = 0;
-  return spec;
+platform::ControlSettings LineSettings(platform::Point a, platform::Point b, Color color) {
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::Line;
+  settings.bounds = LineBounds(a, b);
+  settings.backColor = color;
+  settings.foreColor = color;
+  settings.borderStyle = 0;
+  return settings;
 }
 
-platform::ControlSpec TextBoxSpec(const TextBoxDesign& d) {
-  platform::ControlSpec spec;
-  spec.kind = platform::ControlKind::TextBox;
-  spec.bounds = d.bounds;
-  spec.text = d.text;
-  spec.font = d.font;
-  spec.backColor = d.backColor;
-  spec.foreColor = d.foreColor;
-  spec.borderStyle = d.borderStyle;
-  spec.alignment = d.alignment;
-  spec.multiLine = d.multiLine;
-  spec.scrollBars = d.scrollBars;
-  spec.visible = d.visible;
-  spec.toolTip = d.toolTip;
-  return spec;
+platform::ControlSettings TextBoxSettings(const TextBoxDesign& d) {
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::TextBox;
+  settings.bounds = d.bounds;
+  settings.text = d.text;
+  settings.font = d.font;
+  settings.backColor = d.backColor;
+  settings.foreColor = d.foreColor;
+  settings.borderStyle = d.borderStyle;
+  settings.alignment = d.alignment;
+  settings.multiLine = d.multiLine;
+  settings.scrollBars = d.scrollBars;
+  settings.visible = d.visible;
+  settings.toolTip = d.toolTip;
+  return settings;
 }
 
-platform::ControlSpec ListBoxSpec(const ListBoxDesign& d) {
-  platform::ControlSpec spec;
-  spec.kind = platform::ControlKind::ListBox;
-  spec.bounds = d.bounds;
-  spec.font = d.font;
-  spec.backColor = d.backColor;
-  spec.foreColor = d.foreColor;
-  spec.borderStyle = d.borderStyle;
-  spec.visible = d.visible;
-  spec.toolTip = d.toolTip;
-  return spec;
+platform::ControlSettings ListBoxSettings(const ListBoxDesign& d) {
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::ListBox;
+  settings.bounds = d.bounds;
+  settings.font = d.font;
+  settings.backColor = d.backColor;
+  settings.foreColor = d.foreColor;
+  settings.borderStyle = d.borderStyle;
+  settings.visible = d.visible;
+  settings.toolTip = d.toolTip;
+  return settings;
 }
 
 // The font a control gets when its design names none.
-FontSpec DefaultFont() {
-  return FontSpec{L"宋体", 9.0, 400, 134};
+FontInfo DefaultFont() {
+  return FontInfo{L"宋体", 9.0, 400, 134};
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ FontSpec DefaultFont() {
 // ---- PictureBox --------------------------------------------------------------------------
 
 PictureBox::PictureBox(Container& parent, const PanelDesign& design)
-    : Widget(parent, PanelSpec(design)),
+    : Widget(parent, PanelSettings(design)),
       backColor_(design.backColor),
       borderStyle_(design.borderStyle) {}
 
@@ -113,7 +113,7 @@ int PictureBox::ScaleHeight() const {
 // ---- Label -------------------------------------------------------------------------------
 
 Label::Label(Container& parent, const LabelDesign& design)
-    : Widget(parent, LabelSpec(design)), caption_(design.caption) {}
+    : Widget(parent, LabelSettings(design)), caption_(design.caption) {}
 
 void Label::SetCaption(const std::wstring& caption) {
   caption_ = caption;
@@ -123,7 +123,7 @@ void Label::SetCaption(const std::wstring& caption) {
 // ---- Line --------------------------------------------------------------------------------
 
 Line::Line(Container& parent, platform::Point from, platform::Point to, Color color)
-    : Widget(parent, LineSpec(from, to, color)), from_(from), to_(to), color_(color) {
+    : Widget(parent, LineSettings(from, to, color)), from_(from), to_(to), color_(color) {
   Peer().SetLine(from, to, color);
 }
 
@@ -139,7 +139,7 @@ void Line::SetEnds(platform::Point from, platform::Point to) {
 // ---- TextBoxW ----------------------------------------------------------------------------
 
 TextBoxW::TextBoxW(Container& parent, const TextBoxDesign& design)
-    : Widget(parent, TextBoxSpec(design)),
+    : Widget(parent, TextBoxSettings(design)),
       text_(design.text),
       font_(design.font.value_or(DefaultFont())),
       backColor_(design.backColor),
@@ -183,7 +183,7 @@ void TextBoxW::OnTextEdited(const std::wstring& text) {
 // ---- ListBoxW ----------------------------------------------------------------------------
 
 ListBoxW::ListBoxW(Container& parent, const ListBoxDesign& design)
-    : Widget(parent, ListBoxSpec(design)),
+    : Widget(parent, ListBoxSettings(design)),
       borderStyle_(design.borderStyle),
       backColor_(design.backColor),
       foreColor_(design.foreColor) {}

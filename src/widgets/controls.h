@@ -45,7 +45,7 @@ class PictureBox : public Widget, public Container {
 struct LabelDesign {
   platform::Rect bounds;
   std::wstring caption;
-  std::optional<FontSpec> font;
+  std::optional<FontInfo> font;
   Color backColor = platform::kSysButtonFace;
   Color foreColor = platform::kSysWindowText;
   int alignment = 0;
@@ -87,7 +87,7 @@ class Line : public Widget {
 struct TextBoxDesign {
   platform::Rect bounds;
   std::wstring text;
-  std::optional<FontSpec> font;
+  std::optional<FontInfo> font;
   Color backColor = platform::kSysWindowBack;
   Color foreColor = platform::kSysWindowText;
   int borderStyle = 1;
@@ -107,7 +107,7 @@ class TextBoxW : public Widget {
   // Replaces the content; raises Change when the content differs.
   void SetText(const std::wstring& text);
 
-  const FontSpec& Font() const { return font_; }
+  const FontInfo& Font() const { return font_; }
   double FontSize() const { return font_.sizePt; }
   // Points; kept to four decimal places so sizes like 10.5 stay exact.
   void SetFontSize(double points);
@@ -127,7 +127,7 @@ class TextBoxW : public Widget {
 
  private:
   std::wstring text_;
-  FontSpec font_;
+  FontInfo font_;
   Color backColor_;
   Color foreColor_;
   int borderStyle_;
@@ -138,7 +138,7 @@ class TextBoxW : public Widget {
 
 struct ListBoxDesign {
   platform::Rect bounds;
-  std::optional<FontSpec> font;
+  std::optional<FontInfo> font;
   Color backColor = platform::kSysWindowBack;
   Color foreColor = platform::kSysWindowText;
   int borderStyle = 1;

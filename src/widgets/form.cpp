@@ -14,13 +14,13 @@ int ToPixels(int twips, int twipsPerPixel) {
 Form::Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
            Color backColor)
     : platform_(platform), caption_(caption), outer_(outerPx) {
-  platform::ControlSpec spec;
-  spec.kind = platform::ControlKind::Window;
-  spec.text = caption;
-  spec.bounds = outerPx;
-  spec.visible = false;
-  spec.backColor = backColor;
-  peer_ = platform.CreateControl(spec, nullptr, this);
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::Window;
+  settings.text = caption;
+  settings.bounds = outerPx;
+  settings.visible = false;
+  settings.backColor = backColor;
+  peer_ = platform.CreateControl(settings, nullptr, this);
   const platform::Point client = peer_->ClientSize();
   client_ = client;
   outer_ = peer_->OuterBounds();

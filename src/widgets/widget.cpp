@@ -2,9 +2,12 @@
 
 namespace tarvik::widgets {
 
-Widget::Widget(Container& parent, const platform::ControlSpec& spec)
-    : parent_(parent), bounds_(spec.bounds), visible_(spec.visible), toolTip_(spec.toolTip) {
-  peer_ = parent.GetPlatform().CreateControl(spec, &parent.ContainerPeer(), this);
+Widget::Widget(Container& parent, const platform::ControlSettings& settings)
+    : parent_(parent),
+      bounds_(settings.bounds),
+      visible_(settings.visible),
+      toolTip_(settings.toolTip) {
+  peer_ = parent.GetPlatform().CreateControl(settings, &parent.ContainerPeer(), this);
 }
 
 void Widget::Move(int left, int top) {

@@ -11,7 +11,7 @@
 namespace tarvik::widgets {
 
 using platform::Color;
-using platform::FontSpec;
+using platform::FontInfo;
 using platform::MouseArgs;
 using platform::NativeHandle;
 
@@ -74,7 +74,7 @@ class Widget : protected platform::ControlEvents {
   std::function<void()> DblClick;
 
  protected:
-  Widget(Container& parent, const platform::ControlSpec& spec);
+  Widget(Container& parent, const platform::ControlSettings& settings);
   platform::Control& Peer() const { return *peer_; }
   platform::Platform& GetPlatform() const { return parent_.GetPlatform(); }
 

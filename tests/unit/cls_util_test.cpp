@@ -33,7 +33,8 @@ class FakePlatform : public platform::Platform {
   std::wstring browsePrompt;
   platform::NativeHandle browseOwner = 0;
 
-  std::unique_ptr<platform::Control> CreateControl(const platform::ControlSpec&, platform::Control*,
+  std::unique_ptr<platform::Control> CreateControl(const platform::ControlSettings&,
+                                                   platform::Control*,
                                                    platform::ControlEvents*) override {
     return nullptr;
   }

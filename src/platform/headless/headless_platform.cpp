@@ -55,22 +55,23 @@ class HeadlessLock final : public InstanceLock {
 
 // ---- HeadlessControl ------------------------------------------------------------------
 
-HeadlessControl::HeadlessControl(HeadlessPlatform& owner, NativeHandle id, const ControlSpec& spec,
-                                 HeadlessControl* parent, ControlEvents* events)
+HeadlessControl::HeadlessControl(HeadlessPlatform& owner, NativeHandle id,
+                                 const ControlSettings& settings, HeadlessControl* parent,
+                                 ControlEvents* events)
     : owner_(owner),
       id_(id),
-      spec_(spec),
-      kind_(spec.kind),
+      settings_(settings),
+      kind_(settings.kind),
       parent_(parent),
       events_(events),
-      bounds_(spec.bounds),
-      visible_(spec.visible),
-      text_(spec.text),
-      font_(spec.font.value_or(FontSpec{L"Tahoma", 8.25, 400, 1})),
-      back_(spec.backColor),
-      fore_(spec.foreColor),
-      border_(spec.borderStyle),
-      toolTip_(spec.toolTip) {}
+      bounds_(settings.bounds),
+      visible_(settings.visible),
+      text_(settings.text),
+      font_(settings.font.value_or(FontInfo{L"Tahoma", 8.25, 400, 1})),
+      back_(settings.backColor),
+      fore_(settings.foreColor),
+      border_(settings.borderStyle),
+      toolTip_(settings.toolTip) {}
 
 HeadlessControl::~HeadlessControl() {
   owner_.Forget(this);
@@ -212,12 +213,12 @@ HeadlessPlatform::~HeadlessPlatform() {
   timers_.clear();
 }
 
-std::unique_ptr<Control> HeadlessPlatform::CreateControl(const ControlSpec& spec, Control* parent,
-                                                         ControlEvents* events) {
+std::unique_ptr<Control> HeadlessPlatform::CreateControl(const ControlSettings& settings,
+                                                         Control* parent, ControlEvents* events) {
   auto* parentControl = static_cast<HeadlessControl*>(parent);
   const NativeHandle id = nextHandle_;
   nextHandle_ += 4;
-  auto control = std::make_unique<HeadlessControl>(*this, id, spec, parentControl, events);
+  auto control = std::make_unique<HeadlessControl>(*this, id, settings, parentControl, events);
   controls_[id] = control.get();
   return control;
 }

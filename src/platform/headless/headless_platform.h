@@ -18,7 +18,7 @@ class HeadlessPlatform;
 
 class HeadlessControl final : public Control {
  public:
-  HeadlessControl(HeadlessPlatform& owner, NativeHandle id, const ControlSpec& spec,
+  HeadlessControl(HeadlessPlatform& owner, NativeHandle id, const ControlSettings& settings,
                   HeadlessControl* parent, ControlEvents* events);
   ~HeadlessControl() override;
 
@@ -26,7 +26,7 @@ class HeadlessControl final : public Control {
   void SetBounds(const Rect& bounds) override;
   void SetVisible(bool visible) override { visible_ = visible; }
   void SetText(const std::wstring& text) override { text_ = text; }
-  void SetFont(const FontSpec& font) override { font_ = font; }
+  void SetFont(const FontInfo& font) override { font_ = font; }
   void SetColors(Color back, Color fore) override { back_ = back, fore_ = fore; }
   void SetBorderStyle(int style) override { border_ = style; }
   void SetToolTip(const std::wstring& text) override { toolTip_ = text; }
@@ -51,7 +51,7 @@ class HeadlessControl final : public Control {
   bool Visible() const { return visible_; }
   bool ShownOnScreen() const;  // visible, and so are all its containers
   const std::wstring& Text() const { return text_; }
-  const FontSpec& Font() const { return font_; }
+  const FontInfo& Font() const { return font_; }
   Color BackColor() const { return back_; }
   Color ForeColor() const { return fore_; }
   int BorderStyle() const { return border_; }
@@ -63,7 +63,7 @@ class HeadlessControl final : public Control {
   Color LineColor() const { return lineColor_; }
   int CursorShape() const { return cursorShape_; }
   bool Destroyed() const { return destroyed_; }
-  const ControlSpec& Spec() const { return spec_; }
+  const ControlSettings& Settings() const { return settings_; }
 
   // What a user does.
   void MouseDown(int button, int shift, int x, int y);
@@ -85,14 +85,14 @@ class HeadlessControl final : public Control {
  private:
   HeadlessPlatform& owner_;
   NativeHandle id_;
-  ControlSpec spec_;
+  ControlSettings settings_;
   ControlKind kind_;
   HeadlessControl* parent_;
   ControlEvents* events_;
   Rect bounds_;
   bool visible_;
   std::wstring text_;
-  FontSpec font_;
+  FontInfo font_;
   Color back_;
   Color fore_;
   int border_;
@@ -120,7 +120,7 @@ class HeadlessPlatform final : public Platform {
   HeadlessPlatform();
   ~HeadlessPlatform() override;
 
-  std::unique_ptr<Control> CreateControl(const ControlSpec& spec, Control* parent,
+  std::unique_ptr<Control> CreateControl(const ControlSettings& settings, Control* parent,
                                          ControlEvents* events) override;
   std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
   int Run() override;

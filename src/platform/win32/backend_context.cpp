@@ -34,23 +34,23 @@ Win32Control* BackendContext::Find(HWND hwnd) const {
   return it == controls_.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<SharedFont> BackendContext::Font(const FontSpec& spec) {
-  if (auto found = fonts_[spec].lock()) return found;
+std::shared_ptr<SharedFont> BackendContext::Font(const FontInfo& settings) {
+  if (auto found = fonts_[settings].lock()) return found;
   int dpi = 96;
   {
     ScreenDc screen;
     if (screen.get()) dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
-  unique_hfont font(::CreateFontW(FontHeightFromPoints(spec.sizePt, dpi), 0, 0, 0, spec.weight,
-                                  FALSE, FALSE, FALSE, static_cast<DWORD>(spec.charset),
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, spec.face.c_str()));
+  unique_hfont font(::CreateFontW(
+      FontHeightFromPoints(settings.sizePt, dpi), 0, 0, 0, settings.weight, FALSE, FALSE, FALSE,
+      static_cast<DWORD>(settings.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, settings.face.c_str()));
   if (!font) {
-    fonts_.erase(spec);
+    fonts_.erase(settings);
     return nullptr;
   }
   auto shared = std::make_shared<SharedFont>(std::move(font));
-  fonts_[spec] = shared;
+  fonts_[settings] = shared;
   // Drop entries whose fonts every control has let go of.
   std::erase_if(fonts_, [](const auto& entry) { return entry.second.expired(); });
   return shared;

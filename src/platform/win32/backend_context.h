@@ -51,8 +51,8 @@ class BackendContext {
 
   int NextControlId() noexcept { return nextControlId_++; }
 
-  // The font for a FontSpec at the screen's DPI; null when it could not be created.
-  std::shared_ptr<SharedFont> Font(const FontSpec& spec);
+  // The font for a FontInfo at the screen's DPI; null when it could not be created.
+  std::shared_ptr<SharedFont> Font(const FontInfo& settings);
 
   // Timers: a tick for id calls the function registered under it, if it is still there.
   UINT_PTR AddTimer(std::function<void()>* onTick);
@@ -69,12 +69,12 @@ class BackendContext {
   std::unordered_map<HWND, Win32Control*> controls_;
   int nextControlId_ = 1000;
   struct FontLess {
-    bool operator()(const FontSpec& a, const FontSpec& b) const {
+    bool operator()(const FontInfo& a, const FontInfo& b) const {
       return std::tie(a.face, a.sizePt, a.weight, a.charset) <
              std::tie(b.face, b.sizePt, b.weight, b.charset);
     }
   };
-  std::map<FontSpec, std::weak_ptr<SharedFont>, FontLess> fonts_;
+  std::map<FontInfo, std::weak_ptr<SharedFont>, FontLess> fonts_;
   std::unordered_map<UINT_PTR, std::function<void()>*> timers_;
   UINT_PTR nextTimerId_ = 1;
   unique_hwnd timerSink_;

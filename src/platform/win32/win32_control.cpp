@@ -60,11 +60,11 @@ bool Win32Control::RegisterClasses(HINSTANCE instance) {
   return ok;
 }
 
-Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const ControlSpec& spec,
+Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const ControlSettings& settings,
                            Win32Control* parent, ControlEvents* events)
-    : context_(std::move(context)), kind_(spec.kind), events_(events) {
-  back_ = ToColorRef(spec.backColor);
-  fore_ = ToColorRef(spec.foreColor);
+    : context_(std::move(context)), kind_(settings.kind), events_(events) {
+  back_ = ToColorRef(settings.backColor);
+  fore_ = ToColorRef(settings.foreColor);
   // A line is drawn in its fore colour; everything else fills with its back colour.
   backBrush_.reset(::CreateSolidBrush(kind_ == ControlKind::Line ? fore_ : back_));
 
@@ -72,7 +72,7 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   HWND parentHwnd = parent ? parent->Hwnd() : nullptr;
   if (!topLevel && !parentHwnd) return;
 
-  const DWORD border = spec.borderStyle == 1 ? WS_BORDER : 0;
+  const DWORD border = settings.borderStyle == 1 ? WS_BORDER : 0;
   const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
   const wchar_t* className = nullptr;
   DWORD style = 0;
@@ -91,15 +91,16 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
       break;
     case ControlKind::Label: {
       className = L"STATIC";
-      const DWORD align = spec.alignment == 1   ? SS_RIGHT
-                          : spec.alignment == 2 ? SS_CENTER
-                                                : SS_LEFT;
+      const DWORD align = settings.alignment == 1   ? SS_RIGHT
+                          : settings.alignment == 2 ? SS_CENTER
+                                                    : SS_LEFT;
       style = child | SS_NOTIFY | align | border;
       break;
     }
     case ControlKind::TextBox: {
       className = L"EDIT";
-      const EditStyle edit = EditStyleFor(spec.multiLine, spec.scrollBars, spec.alignment);
+      const EditStyle edit =
+          EditStyleFor(settings.multiLine, settings.scrollBars, settings.alignment);
       style = child | WS_TABSTOP | border;
       style |= edit.alignment == 1 ? ES_RIGHT : edit.alignment == 2 ? ES_CENTER : ES_LEFT;
       if (edit.multiLine) style |= ES_MULTILINE | ES_WANTRETURN;
@@ -114,17 +115,17 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
       style = child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | border;
       break;
   }
-  if (spec.visible) style |= WS_VISIBLE;
+  if (settings.visible) style |= WS_VISIBLE;
 
   const wchar_t* text =
       (kind_ == ControlKind::Window || kind_ == ControlKind::Label || kind_ == ControlKind::TextBox)
-          ? spec.text.c_str()
+          ? settings.text.c_str()
           : L"";
   const auto id =
       topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_->NextControlId()));
-  HWND created = ::CreateWindowExW(0, className, text, style, spec.bounds.left, spec.bounds.top,
-                                   spec.bounds.width, spec.bounds.height, parentHwnd, id,
-                                   context_->Instance(), this);
+  HWND created = ::CreateWindowExW(
+      0, className, text, style, settings.bounds.left, settings.bounds.top, settings.bounds.width,
+      settings.bounds.height, parentHwnd, id, context_->Instance(), this);
   if (!created) {
     hwnd_.release();
     return;
@@ -139,9 +140,9 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
     // The default limit (32 K characters) would stop the user typing in a long note.
     ::SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
   }
-  if (spec.font) font_ = context_->Font(*spec.font);
+  if (settings.font) font_ = context_->Font(*settings.font);
   ApplyFont();
-  if (!spec.toolTip.empty()) SetToolTip(spec.toolTip);
+  if (!settings.toolTip.empty()) SetToolTip(settings.toolTip);
 }
 
 Win32Control::~Win32Control() {
@@ -493,7 +494,7 @@ void Win32Control::SetText(const std::wstring& text) {
   settingText_ = wasSetting;
 }
 
-void Win32Control::SetFont(const FontSpec& font) {
+void Win32Control::SetFont(const FontInfo& font) {
   font_ = context_->Font(font);
   ApplyFont();
 }
@@ -548,7 +549,7 @@ HWND Win32Control::ToolTipOfRoot(bool create) {
       ::SendMessageW(root->toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
       // The tips are Chinese: show them in the program's UI font, not the system's
       // status font, which may have no CJK glyphs.
-      root->toolTipFont_ = context_->Font(FontSpec{});
+      root->toolTipFont_ = context_->Font(FontInfo{});
       if (root->toolTipFont_) {
         ::SendMessageW(root->toolTip_.get(), WM_SETFONT,
                        reinterpret_cast<WPARAM>(root->toolTipFont_->get()), FALSE);

@@ -17,7 +17,7 @@ namespace tarvik::platform::win32 {
 
 class Win32Control final : public Control {
  public:
-  Win32Control(std::shared_ptr<BackendContext> context, const ControlSpec& spec,
+  Win32Control(std::shared_ptr<BackendContext> context, const ControlSettings& settings,
                Win32Control* parent, ControlEvents* events);
   ~Win32Control() override;
 
@@ -33,7 +33,7 @@ class Win32Control final : public Control {
   void SetBounds(const Rect& bounds) override;
   void SetVisible(bool visible) override;
   void SetText(const std::wstring& text) override;
-  void SetFont(const FontSpec& font) override;
+  void SetFont(const FontInfo& font) override;
   void SetColors(Color back, Color fore) override;
   void SetBorderStyle(int style) override;
   void SetToolTip(const std::wstring& text) override;
@@ -80,7 +80,7 @@ class Win32Control final : public Control {
   void Redraw();
   HWND ToolTipOfRoot(bool create);
   void RemoveToolTip();
-  DWORD BaseStyle(const ControlSpec& spec) const;
+  DWORD BaseStyle(const ControlSettings& settings) const;
 
   std::shared_ptr<BackendContext> context_;
   ControlKind kind_;

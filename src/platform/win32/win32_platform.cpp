@@ -73,11 +73,11 @@ class Win32Platform final : public Platform {
   explicit Win32Platform(HINSTANCE instance)
       : context_(std::make_shared<BackendContext>(instance)) {}
 
-  std::unique_ptr<Control> CreateControl(const ControlSpec& spec, Control* parent,
+  std::unique_ptr<Control> CreateControl(const ControlSettings& settings, Control* parent,
                                          ControlEvents* events) override {
     // Every control of this platform is a Win32Control; nothing else reaches us.
     auto* nativeParent = static_cast<Win32Control*>(parent);
-    auto control = std::make_unique<Win32Control>(context_, spec, nativeParent, events);
+    auto control = std::make_unique<Win32Control>(context_, settings, nativeParent, events);
     control->FinishCreation();
     return control;
   }
