@@ -159,7 +159,7 @@ frmMain::frmMain(platform::Platform& platform)
       Label1(picMain, Text({4, 4, 36, 17}, L"标题：", kWhite, 9, L"设置笔记的标题。")),
       picMenuBar(Me, Panel({28, 40, 249, 45}, Rgb(224, 224, 224), true)),
       lblFormTitle(picMenuBar, FormTitle()) {
-  txtTitle.Tag = kUntitled;
+  txtTitle.Tag = kUntitledTitle;
   WireEvents();
 }
 
@@ -275,7 +275,7 @@ void frmMain::OpenSelectedNote() {
   if (List1.ListCount() == 0 || List1.ListIndex() == -1) return;
   const int i = List1.ListIndex();
   const std::wstring title = List1.List(i);
-  txtTitle.SetText(title == kUntitled ? std::wstring() : title);
+  txtTitle.SetText(title == kUntitledTitle ? std::wstring() : title);
   txtNote.SetText(List2.List(i));
   picList.SetVisible(false);
   picMain.SetVisible(true);

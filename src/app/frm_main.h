@@ -15,9 +15,6 @@
 
 namespace tarvik::app {
 
-// The title a note without one is listed under.
-inline constexpr wchar_t kUntitled[] = L"[无标题]";
-
 class frmMain {
  public:
   explicit frmMain(platform::Platform& platform);

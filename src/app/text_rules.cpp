@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "util/decimal.h"
+
 namespace tarvik::app {
 
 std::wstring TrimSpaces(std::wstring_view text) {
@@ -13,21 +15,12 @@ std::wstring TrimSpaces(std::wstring_view text) {
 }
 
 std::optional<int> ParseIndex(std::wstring_view text) {
-  if (text.empty()) return std::nullopt;
-  std::size_t i = 0;
-  bool negative = false;
-  if (text[0] == L'-' || text[0] == L'+') {
-    negative = text[0] == L'-';
-    i = 1;
+  const auto value = util::ParseDecimal(text);
+  if (!value || *value > std::numeric_limits<int>::max() ||
+      *value < std::numeric_limits<int>::min()) {
+    return std::nullopt;
   }
-  if (i == text.size()) return std::nullopt;
-  long long value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
-    value = value * 10 + (text[i] - L'0');
-    if (value > std::numeric_limits<int>::max()) return std::nullopt;
-  }
-  return static_cast<int>(negative ? -value : value);
+  return static_cast<int>(*value);
 }
 
 double LeadingNumber(std::wstring_view text) {

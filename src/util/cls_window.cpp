@@ -378,13 +378,8 @@ clsWindow& clsWindow::GetWindowByTitleEx(const std::wstring& strTitle, int intWa
        {L"isUseRegExp", Flag(isUseRegExp)},
        {L"checkPid", Num(checkPid)},
        {L"windowVisible", Num(windowVisible)}});
-  FinderQuery query;
-  query.key = FinderKey::Title;
-  query.pattern = strTitle;
-  query.useRegExp = isUseRegExp;
-  query.checkPid = checkPid;
-  query.windowVisible = windowVisible;
-  return RunFinder(query, intWaitSeconds, matchList);
+  return RunFinder({FinderKey::Title, strTitle, 0, isUseRegExp, checkPid, windowVisible},
+                   intWaitSeconds, matchList);
 }
 
 clsWindow& clsWindow::GetWindowByClassName(const std::wstring& strClassName, int intWaitSeconds) {
@@ -400,13 +395,8 @@ clsWindow& clsWindow::GetWindowByClassNameEx(const std::wstring& strClassName, i
        {L"isUseRegExp", Flag(isUseRegExp)},
        {L"checkPid", Num(checkPid)},
        {L"windowVisible", Num(windowVisible)}});
-  FinderQuery query;
-  query.key = FinderKey::ClassName;
-  query.pattern = strClassName;
-  query.useRegExp = isUseRegExp;
-  query.checkPid = checkPid;
-  query.windowVisible = windowVisible;
-  return RunFinder(query, intWaitSeconds, matchList);
+  return RunFinder({FinderKey::ClassName, strClassName, 0, isUseRegExp, checkPid, windowVisible},
+                   intWaitSeconds, matchList);
 }
 
 clsWindow& clsWindow::GetWindowByAppName(const std::wstring& strAppName, int intWaitSeconds) {
@@ -421,12 +411,8 @@ clsWindow& clsWindow::GetWindowByAppNameEx(const std::wstring& strAppName, int i
        {L"intWaitSeconds", Num(intWaitSeconds)},
        {L"isUseRegExp", Flag(isUseRegExp)},
        {L"windowVisible", Num(windowVisible)}});
-  FinderQuery query;
-  query.key = FinderKey::AppName;
-  query.pattern = strAppName;
-  query.useRegExp = isUseRegExp;
-  query.windowVisible = windowVisible;
-  return RunFinder(query, intWaitSeconds, matchList);
+  return RunFinder({FinderKey::AppName, strAppName, 0, isUseRegExp, 0, windowVisible},
+                   intWaitSeconds, matchList);
 }
 
 clsWindow& clsWindow::GetWindowByPID(std::uint32_t lPid, int intWaitSeconds,
@@ -435,11 +421,7 @@ clsWindow& clsWindow::GetWindowByPID(std::uint32_t lPid, int intWaitSeconds,
       {{L"lPid", Num(lPid)},
        {L"intWaitSeconds", Num(intWaitSeconds)},
        {L"windowVisible", Num(windowVisible)}});
-  FinderQuery query;
-  query.key = FinderKey::Pid;
-  query.pid = lPid;
-  query.windowVisible = windowVisible;
-  return RunFinder(query, intWaitSeconds, matchList);
+  return RunFinder({FinderKey::Pid, L"", lPid, false, 0, windowVisible}, intWaitSeconds, matchList);
 }
 
 clsWindow* clsWindow::LoadChecked(const std::wstring& WindowHwnd) {

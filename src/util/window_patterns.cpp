@@ -8,6 +8,7 @@
 #include <new>
 #include <regex>
 
+#include "util/decimal.h"
 #include "util/large_stack.h"
 #include "util/reg_exp.h"
 
@@ -30,25 +31,6 @@ std::wstring_view Trim(std::wstring_view text) {
   while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
   return text;
-}
-
-// Optional sign and decimal digits, nothing else; nothing when it does not fit.
-std::optional<std::intptr_t> ParseDecimal(std::wstring_view text) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == L'-' || text.front() == L'+')) {
-    negative = text.front() == L'-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  constexpr auto kMax = std::numeric_limits<std::intptr_t>::max();
-  std::intptr_t value = 0;
-  for (const wchar_t c : text) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    const int digit = c - L'0';
-    if (value > (kMax - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  return negative ? -value : value;
 }
 
 std::wstring ToDecimal(std::intmax_t value) {
