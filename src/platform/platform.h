@@ -111,8 +111,11 @@ class ControlEvents {
   virtual void OnResized(int /*clientWidth*/, int /*clientHeight*/) {}
   // A window's outer rectangle moved or changed size (screen pixels).
   virtual void OnMoved(const Rect& /*outer*/) {}
-  // A window is asked to close (system menu, Alt+F4, WM_CLOSE from outside, logoff).
+  // A window is asked to close (system menu, Alt+F4, WM_CLOSE from outside).
   virtual void OnCloseRequest() {}
+  // The user's session is ending (logoff, shutdown): the last chance to save, with no
+  // questions; the process may be ended as soon as this returns.
+  virtual void OnEndSession() {}
 
  protected:
   ~ControlEvents() = default;

@@ -88,6 +88,10 @@ void Form::OnCloseRequest() {
   if (CloseRequested) CloseRequested();
 }
 
+void Form::OnEndSession() {
+  if (EndSession) EndSession();
+}
+
 void Form::OnMouseDown(const MouseArgs& a) {
   if (MouseDown) MouseDown(a);
 }

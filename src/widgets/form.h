@@ -54,6 +54,7 @@ class Form : public Container, protected platform::ControlEvents {
 
   std::function<void()> Resize;          // the client area changed size
   std::function<void()> CloseRequested;  // the user or another program asked it to close
+  std::function<void()> EndSession;      // logoff or shutdown: save now, ask nothing
   std::function<void(const MouseArgs&)> MouseDown;
   std::function<void(const MouseArgs&)> MouseUp;
   std::function<void(const MouseArgs&)> MouseMove;
@@ -62,6 +63,7 @@ class Form : public Container, protected platform::ControlEvents {
   void OnResized(int clientWidth, int clientHeight) override;
   void OnMoved(const platform::Rect& outer) override { outer_ = outer; }
   void OnCloseRequest() override;
+  void OnEndSession() override;
   void OnMouseDown(const MouseArgs& a) override;
   void OnMouseUp(const MouseArgs& a) override;
   void OnMouseMove(const MouseArgs& a) override;

@@ -191,6 +191,10 @@ void HeadlessControl::RequestClose() {
   if (events_) events_->OnCloseRequest();
 }
 
+void HeadlessControl::EndSession() {
+  if (events_) events_->OnEndSession();
+}
+
 void HeadlessControl::ResizeClient(int width, int height) {
   SetBounds({bounds_.left, bounds_.top, width, height});
 }

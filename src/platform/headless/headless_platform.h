@@ -76,6 +76,7 @@ class HeadlessControl final : public Control {
   void SelectItem(int index);                // the user clicked an item
   void Focus();                              // the user focused the control (same as SetFocus)
   void RequestClose();                       // close box, system menu, WM_CLOSE from outside
+  void EndSession();                         // the user logs off or shuts down
   void ResizeClient(int width, int height);  // the user resized the window
   void SetMinimized(bool minimized);
 

@@ -280,9 +280,13 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
         return 0;
       }
       break;
+    case WM_QUERYENDSESSION:
+      // Never hold up a logoff: the edits are saved when the session really ends.
+      if (isWindow) return TRUE;
+      break;
     case WM_ENDSESSION:
       if (isWindow) {
-        if (wParam) Fire([](ControlEvents& e) { e.OnCloseRequest(); });
+        if (wParam) Fire([](ControlEvents& e) { e.OnEndSession(); });
         return 0;
       }
       break;
