@@ -181,8 +181,15 @@ void frmMain::WireEvents() {
   picMain.MouseMove = [this](const platform::MouseArgs& a) { picMain_MouseMove(a); };
   picMenuBar.MouseMove = [this](const platform::MouseArgs& a) { picMenuBar_MouseMove(a); };
   lblFormTitle.MouseMove = [this](const platform::MouseArgs& a) { picMenuBar_MouseMove(a); };
+  picList.MouseMove = [this](const platform::MouseArgs& a) { picList_MouseMove(a); };
   for (int i = 0; i < 6; ++i) {
     picListButton(i).Click = [this, i] { picListButton_Click(i); };
+    picListButton(i).MouseMove = [this, i](const platform::MouseArgs& a) {
+      picListButton_MouseMove(i, a);
+    };
+  }
+  for (int i = 0; i < 5; ++i) {
+    picMenu(i).MouseMove = [this, i](const platform::MouseArgs& a) { picMenu_MouseMove(i, a); };
   }
 }
 
@@ -191,17 +198,25 @@ bool frmMain::Load() {
   // 1. The shared objects.
   Util = std::make_unique<util::clsUtil>(platform_);
   Win = std::make_unique<util::clsWindow>(platform_);
-  // 2. The drawing library starts here.
+  // 2. The drawing library; without it the program cannot show itself and ends.
+  if (Drawing.InitGDIPlus(true, true, L"GDI+ 初始化错误。程序即将关闭。", 16, L"初始化错误") != 0) {
+    return false;
+  }
   // 3. The look of the bar and the editor.
   picMenuBar.SetBorderStyle(0);
   picMenuBar.SetBackColor(kWhite);
   picMain.SetBorderStyle(0);
   txtTitle.SetBackColor(kWhite);
-  // 4. Buttons start in their normal look (painting joins here).
-  for (int i = 0; i < 5; ++i) picMenu(i).Tag = L"0";
+  // 4. Buttons start in their normal look. A list button loses its border before it is
+  // painted, so its image is made at its final size.
   for (int i = 0; i < 6; ++i) {
+    if (i < 5) {
+      picMenu(i).Tag = L"0";
+      PaintMenuButton(i, false);
+    }
     picListButton(i).Tag = L"0";
     picListButton(i).SetBorderStyle(0);
+    PaintListButton(i, false);
   }
   // 5. The frame is removed here.
   // 6. Borderless pages and lists.
@@ -228,7 +243,8 @@ void frmMain::Unload() {
   loaded_ = false;
   Util.reset();
   Win.reset();
-  // The window hooks come off here, the frame is restored and the drawing library stops.
+  // The window hooks come off here and the frame is restored.
+  Drawing.TerminateGDIPlus();
 }
 
 void frmMain::CloseWithoutSaving() {
@@ -338,11 +354,40 @@ void frmMain::picMenuBar_MouseMove(const platform::MouseArgs& /*a*/) {
   for (int i = 0; i < 5; ++i) hovered += ParseIndex(picMenu(i).Tag).value_or(0);
   if (hovered == 0) return;
   for (int i = 0; i < 5; ++i) {
-    if (picMenu(i).Tag == L"1") picMenu(i).Tag = L"0";  // repainting joins here
+    if (picMenu(i).Tag == L"1") {
+      picMenu(i).Tag = L"0";
+      PaintMenuButton(i, false);
+    }
   }
 }
 
+void frmMain::picList_MouseMove(const platform::MouseArgs& /*a*/) {
+  if (Me.MousePointer() != 0) Me.SetMousePointer(0);
+  int hovered = 0;
+  for (int i = 0; i < 6; ++i) hovered += ParseIndex(picListButton(i).Tag).value_or(0);
+  if (hovered == 0) return;
+  for (int i = 0; i < 6; ++i) {
+    if (picListButton(i).Tag == L"1") {
+      picListButton(i).Tag = L"0";
+      PaintListButton(i, false);
+    }
+  }
+}
+
+void frmMain::picMenu_MouseMove(int index, const platform::MouseArgs& /*a*/) {
+  if (picMenu(index).Tag != L"0") return;
+  picMenu(index).Tag = L"1";
+  PaintMenuButton(index, true);
+}
+
+void frmMain::picListButton_MouseMove(int index, const platform::MouseArgs& /*a*/) {
+  if (picListButton(index).Tag != L"0") return;
+  picListButton(index).Tag = L"1";
+  PaintListButton(index, true);
+}
+
 void frmMain::picListButton_Click(int index) {
+  PaintListButton(index, false);
   picListButton(index).Tag = L"0";
   if (index == 5) {
     // Find: the search strip and its result list take the place of the note list, or back.

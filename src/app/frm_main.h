@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/note_store.h"
+#include "dialogs/gdiplus2.h"
 #include "util/cls_util.h"
 #include "util/cls_window.h"
 #include "widgets/controls.h"
@@ -48,6 +49,9 @@ class frmMain {
   void txtNote_MouseEnter();
   void picMain_MouseMove(const platform::MouseArgs& a);
   void picMenuBar_MouseMove(const platform::MouseArgs& a);
+  void picMenu_MouseMove(int index, const platform::MouseArgs& a);
+  void picListButton_MouseMove(int index, const platform::MouseArgs& a);
+  void picList_MouseMove(const platform::MouseArgs& a);
   void picListButton_Click(int index);
   void Form_Resize();
 
@@ -55,7 +59,19 @@ class frmMain {
   widgets::PictureBox& picMenu(int index) { return *picMenu_.at(index); }
   bool Loaded() const { return loaded_; }
 
+  // The painted buttons in their normal or hovered look (frm_main_paint.cpp).
+  void PaintMenuButton(int index, bool hover);
+  void PaintListButton(int index, bool hover);
+
+  // The "keep on top" option as the options page shows it.
+  bool TopmostOptionOn() const { return false; }
+
   platform::Platform& platform_;
+  // The drawing library the painted buttons of every window draw with.
+  dialogs::GDIPlus2 Drawing{platform_};
+
+  // The answer of the last question (ShowQuestion): true confirmed, false cancelled.
+  bool QuestionResult = false;
 
   // The notes: element i belongs to item i of List1 (titles) and List2 (texts).
   std::vector<Note> NoteArray;

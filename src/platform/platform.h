@@ -18,6 +18,8 @@ namespace tarvik::platform {
 // A native window handle as a number (the HWND value on Windows, a synthetic id headless).
 using NativeHandle = std::uintptr_t;
 
+class Canvas;  // platform/canvas.h
+
 struct Point {
   int x = 0;
   int y = 0;
@@ -73,6 +75,7 @@ enum class ControlKind {
   Line,     // a straight 1-pixel line drawn in its container
   TextBox,  // a Unicode edit field, single- or multi-line
   ListBox,  // a Unicode list of text items, single selection, unsorted
+  Button,   // a push button; Enter and Esc in a modal window press its default and cancel ones
 };
 
 // Settings fixed when the native control is created.
@@ -82,13 +85,16 @@ struct ControlSettings {
   bool multiLine = false;  // text box
   int scrollBars = 0;      // text box: 0 none, 1 horizontal, 2 vertical, 3 both
   int alignment = 0;       // text box and label: 0 left, 1 right, 2 centred
-  int borderStyle = 0;     // 0 none, 1 single line (changeable later through SetBorderStyle)
+  int borderStyle = 0;     // 0 none, 1 single line (changeable later through SetBorderStyle);
+                           // a window with 1 is a pop-up without caption in a thin border
   bool visible = true;
   Rect bounds;  // pixels in the parent's client area; for a window, its outer rectangle on screen
   Color backColor = kSysWindowBack;
   Color foreColor = kSysWindowText;
   std::optional<FontInfo> font;  // nothing: the system's default GUI font
   std::wstring toolTip;
+  bool defaultButton = false;  // button: Enter in its modal window presses it
+  bool cancelButton = false;   // button: Esc in its modal window presses it
 };
 
 // Events a native control reports. Widgets implement this; the backend calls it on the
@@ -237,6 +243,21 @@ class Platform {
                                                       const std::wstring& prompt) = 0;
   // Runs "explorer" with the verb "open" and parameters as given.
   virtual void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) = 0;
+
+  // Modal windows and drawing. RunModal runs a nested message loop until the window is
+  // closed (destroyed); the program's other windows take no input meanwhile. The defaults
+  // stand for a platform with neither: the loop returns at once, the library does not start.
+  virtual void RunModal(Control& /*window*/) {}
+  // Starts the drawing library: its status (0 = started) and the token that stops it.
+  virtual int StartDrawingLibrary(std::uintptr_t& token) {
+    token = 0;
+    return 1;
+  }
+  virtual void StopDrawingLibrary(std::uintptr_t /*token*/) {}
+  // The persistent image of a picture box, made on first use; null for other controls.
+  virtual Canvas* CanvasOf(Control& /*panel*/) { return nullptr; }
+  // Ends the process at once; nothing after it runs (a test backend records it and returns).
+  virtual void EndProcess(unsigned /*exitCode*/) {}
 
   // Z-order band of any top-level window (ours or another program's).
   virtual bool IsTopMost(NativeHandle /*window*/) { return false; }

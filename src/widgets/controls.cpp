@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/canvas.h"
+
 namespace tarvik::widgets {
 namespace {
 
@@ -95,6 +97,20 @@ PictureBox::PictureBox(Container& parent, const PanelDesign& design)
 void PictureBox::SetBackColor(Color color) {
   backColor_ = color;
   Peer().SetColors(color, platform::kSysWindowText);
+  if (canvas_ != nullptr) canvas_->Clear(color);
+}
+
+platform::Canvas* PictureBox::hDC() {
+  if (canvas_ == nullptr) canvas_ = GetPlatform().CanvasOf(Peer());
+  return canvas_;
+}
+
+void PictureBox::Cls() {
+  if (platform::Canvas* canvas = hDC()) canvas->Clear(backColor_);
+}
+
+void PictureBox::Refresh() {
+  if (platform::Canvas* canvas = hDC()) canvas->Refresh();
 }
 
 void PictureBox::SetBorderStyle(int style) {
@@ -240,6 +256,26 @@ void ListBoxW::SetBorderStyle(int style) {
 void ListBoxW::OnSelectionChanged(int index) {
   if (index >= -1 && index < ListCount()) listIndex_ = index;
 }
+
+// ---- CommandButton -----------------------------------------------------------------------
+
+namespace {
+
+platform::ControlSettings ButtonSettings(const ButtonDesign& d) {
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::Button;
+  settings.bounds = d.bounds;
+  settings.text = d.caption;
+  settings.font = d.font;
+  settings.defaultButton = d.isDefault;
+  settings.cancelButton = d.isCancel;
+  return settings;
+}
+
+}  // namespace
+
+CommandButton::CommandButton(Container& parent, const ButtonDesign& design)
+    : Widget(parent, ButtonSettings(design)), caption_(design.caption) {}
 
 // ---- Timer -------------------------------------------------------------------------------
 

@@ -37,9 +37,18 @@ class PictureBox : public Widget, public Container {
   platform::Platform& GetPlatform() const override { return Widget::GetPlatform(); }
   bool IsShownOnScreen() const override { return Widget::IsShownOnScreen(); }
 
+  // The box's persistent image, what the drawing helpers paint on. Once the box has one, a
+  // new background colour erases it to that colour, and the box shows it when it repaints.
+  platform::Canvas* hDC();
+  // Erases the image to the background colour.
+  void Cls();
+  // Shows the image as it now stands.
+  void Refresh();
+
  private:
   Color backColor_;
   int borderStyle_;
+  platform::Canvas* canvas_ = nullptr;
 };
 
 struct LabelDesign {
@@ -178,6 +187,24 @@ class ListBoxW : public Widget {
   int borderStyle_;
   Color backColor_;
   Color foreColor_;
+};
+
+struct ButtonDesign {
+  platform::Rect bounds;
+  std::wstring caption;
+  std::optional<FontInfo> font;
+  bool isDefault = false;  // Enter in a modal window presses it
+  bool isCancel = false;   // Esc in a modal window presses it
+};
+
+// A push button; Click is raised by the mouse and by the dialog keys.
+class CommandButton : public Widget {
+ public:
+  CommandButton(Container& parent, const ButtonDesign& design);
+  const std::wstring& Caption() const { return caption_; }
+
+ private:
+  std::wstring caption_;
 };
 
 // A periodic timer on the user-interface thread.

@@ -12,7 +12,7 @@ int ToPixels(int twips, int twipsPerPixel) {
 }  // namespace
 
 Form::Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
-           Color backColor)
+           Color backColor, int borderStyle)
     : platform_(platform), caption_(caption), outer_(outerPx) {
   platform::ControlSettings settings;
   settings.kind = platform::ControlKind::Window;
@@ -20,6 +20,7 @@ Form::Form(platform::Platform& platform, const std::wstring& caption, const plat
   settings.bounds = outerPx;
   settings.visible = false;
   settings.backColor = backColor;
+  settings.borderStyle = borderStyle;
   peer_ = platform.CreateControl(settings, nullptr, this);
   const platform::Point client = peer_->ClientSize();
   client_ = client;
@@ -67,6 +68,11 @@ void Form::Show() {
 void Form::Hide() {
   visible_ = false;
   peer_->SetVisible(false);
+}
+
+void Form::RunModal() {
+  platform_.RunModal(*peer_);
+  visible_ = false;
 }
 
 void Form::SetMousePointer(int shape) {

@@ -12,8 +12,9 @@ namespace tarvik::widgets {
 
 class Form : public Container, protected platform::ControlEvents {
  public:
+  // borderStyle 1: a pop-up without caption in a thin border; otherwise a normal frame.
   Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
-       Color backColor);
+       Color backColor, int borderStyle = 0);
   virtual ~Form() = default;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -38,6 +39,9 @@ class Form : public Container, protected platform::ControlEvents {
   void Show();
   void Hide();
   bool IsMinimized() const { return peer_->IsMinimized(); }
+  // Waits in a nested message loop until the window is closed (DestroyWindow); the
+  // program's other windows take no input meanwhile. Show the window first.
+  void RunModal();
 
   int MousePointer() const { return mousePointer_; }
   void SetMousePointer(int shape);

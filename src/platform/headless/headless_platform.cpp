@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/headless/code_page.h"
 
@@ -199,6 +200,32 @@ void HeadlessControl::ResizeClient(int width, int height) {
   SetBounds({bounds_.left, bounds_.top, width, height});
 }
 
+std::vector<DrawCall> HeadlessControl::Drawn() const {
+  return canvas_ ? canvas_->Calls() : std::vector<DrawCall>{};
+}
+
+RecordingCanvas& HeadlessControl::MakeCanvas() {
+  if (!canvas_) canvas_ = std::make_unique<RecordingCanvas>();
+  return *canvas_;
+}
+
+void HeadlessControl::PressEnter() {
+  HeadlessControl* focused = owner_.Focused();
+  if (focused != nullptr && focused->kind_ == ControlKind::Button && !focused->destroyed_) {
+    for (const HeadlessControl* c = focused->parent_; c != nullptr; c = c->parent_) {
+      if (c == this) {
+        focused->Click();
+        return;
+      }
+    }
+  }
+  if (HeadlessControl* button = owner_.ButtonOf(*this, true)) button->Click();
+}
+
+void HeadlessControl::PressEscape() {
+  if (HeadlessControl* button = owner_.ButtonOf(*this, false)) button->Click();
+}
+
 void HeadlessControl::SetMinimized(bool minimized) {
   minimized_ = minimized;
   if (events_ != nullptr && kind_ == ControlKind::Window) {
@@ -284,6 +311,73 @@ std::string HeadlessPlatform::EncodeCodePage(std::wstring_view text, unsigned co
 
 std::wstring HeadlessPlatform::DecodeCodePage(std::string_view bytes, unsigned codePage) {
   return ::tarvik::platform::headless::DecodeCodePage(bytes, codePage);
+}
+
+void HeadlessPlatform::RunModal(Control& window) {
+  auto& modal = static_cast<HeadlessControl&>(window);
+  if (modal.Destroyed()) return;
+  ++modalLoops_;
+  modalStack_.push_back(modal.Handle());
+  // The program's other windows take no input while the modal one is up.
+  std::vector<NativeHandle> disabled;
+  for (const auto& [handle, control] : controls_) {
+    if (control != &modal && control->Kind() == ControlKind::Window && !control->Destroyed() &&
+        control->Enabled()) {
+      control->SetEnabled(false);
+      disabled.push_back(handle);
+    }
+  }
+  if (!modalActions_.empty()) {
+    std::function<void()> action = std::move(modalActions_.front());
+    modalActions_.pop_front();
+    action();
+  }
+  // Nobody closed it: the system does (a real loop would wait for the user).
+  if (!modal.Destroyed()) modal.RequestClose();
+  for (NativeHandle handle : disabled) {
+    if (HeadlessControl* control = Find(handle)) control->SetEnabled(true);
+  }
+  modalStack_.pop_back();
+}
+
+int HeadlessPlatform::StartDrawingLibrary(std::uintptr_t& token) {
+  ++drawingStarts_;
+  if (drawingStartFailure_ != 0) {
+    token = 0;
+    return std::exchange(drawingStartFailure_, 0);
+  }
+  drawingToken_ = nextDrawingToken_++;
+  token = drawingToken_;
+  return 0;
+}
+
+void HeadlessPlatform::StopDrawingLibrary(std::uintptr_t token) {
+  ++drawingStops_;
+  if (token == drawingToken_) drawingToken_ = 0;
+}
+
+Canvas* HeadlessPlatform::CanvasOf(Control& panel) {
+  auto& control = static_cast<HeadlessControl&>(panel);
+  if (control.Kind() != ControlKind::Panel) return nullptr;
+  return &control.MakeCanvas();
+}
+
+void HeadlessPlatform::EndProcess(unsigned exitCode) {
+  processEnded_ = true;
+  processExitCode_ = exitCode;
+}
+
+HeadlessControl* HeadlessPlatform::ButtonOf(const HeadlessControl& window, bool isDefault) const {
+  for (const auto& [handle, control] : controls_) {
+    if (control->Kind() != ControlKind::Button || control->Destroyed()) continue;
+    const bool wanted =
+        isDefault ? control->Settings().defaultButton : control->Settings().cancelButton;
+    if (!wanted) continue;
+    for (const HeadlessControl* c = control->Parent(); c != nullptr; c = c->Parent()) {
+      if (c == &window) return control;
+    }
+  }
+  return nullptr;
 }
 
 HeadlessControl* HeadlessPlatform::Find(NativeHandle handle) const {

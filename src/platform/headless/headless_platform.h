@@ -4,12 +4,14 @@
 // close requests) and answers modal dialogs in advance.
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/headless/recording_canvas.h"
 #include "platform/platform.h"
 
 namespace tarvik::platform::headless {
@@ -64,6 +66,12 @@ class HeadlessControl final : public Control {
   int CursorShape() const { return cursorShape_; }
   bool Destroyed() const { return destroyed_; }
   const ControlSettings& Settings() const { return settings_; }
+  // False while a modal window of the program keeps this window from input.
+  bool Enabled() const { return enabled_; }
+  // The persistent image of a picture box, once the program asked for it.
+  RecordingCanvas* Canvas() const { return canvas_.get(); }
+  // What was drawn on the image so far (nothing when it was never asked for).
+  std::vector<DrawCall> Drawn() const;
 
   // What a user does.
   void MouseDown(int button, int shift, int x, int y);
@@ -79,9 +87,15 @@ class HeadlessControl final : public Control {
   void EndSession();                         // the user logs off or shuts down
   void ResizeClient(int width, int height);  // the user resized the window
   void SetMinimized(bool minimized);
+  // Keys a modal window takes as the platform's dialog keys do: Enter presses the focused
+  // push button of the window, else its default one; Esc presses its cancel button.
+  void PressEnter();
+  void PressEscape();
 
   void Detach() { events_ = nullptr; }
   void NotifyFocus(bool got);
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  RecordingCanvas& MakeCanvas();
 
  private:
   HeadlessPlatform& owner_;
@@ -105,6 +119,8 @@ class HeadlessControl final : public Control {
   int cursorShape_ = 0;
   bool minimized_ = false;
   bool destroyed_ = false;
+  bool enabled_ = true;
+  std::unique_ptr<RecordingCanvas> canvas_;
 };
 
 class HeadlessTimer;
@@ -150,10 +166,17 @@ class HeadlessPlatform final : public Platform {
   }
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override;
   std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override;
+  void RunModal(Control& window) override;
+  int StartDrawingLibrary(std::uintptr_t& token) override;
+  void StopDrawingLibrary(std::uintptr_t token) override;
+  Canvas* CanvasOf(Control& panel) override;
+  void EndProcess(unsigned exitCode) override;
 
   // Test controls.
   HeadlessControl* Find(NativeHandle handle) const;
   HeadlessControl& Get(NativeHandle handle) const;  // the control must exist
+  // The default (or cancel) push button inside a window, if it has one.
+  HeadlessControl* ButtonOf(const HeadlessControl& window, bool isDefault) const;
   HeadlessControl* Focused() const { return focused_; }
   void SetFocused(HeadlessControl* control);
   void SetProgramFolder(std::wstring folder) { programFolder_ = std::move(folder); }
@@ -174,6 +197,21 @@ class HeadlessPlatform final : public Platform {
   // Something else (another process) holds the single-instance lock of this name.
   void HoldInstanceElsewhere(const std::wstring& name) { heldLocks_.insert(name); }
   std::size_t TimerCount() const { return timers_.size(); }
+  // Runs as the next modal loop starts, as a user would act on the modal window. A loop
+  // with nothing queued ends as the system closing the window.
+  void QueueModalAction(std::function<void()> action) { modalActions_.push_back(std::move(action)); }
+  int ModalDepth() const { return static_cast<int>(modalStack_.size()); }
+  // The window of the innermost modal loop running now (0: none).
+  NativeHandle ModalWindow() const { return modalStack_.empty() ? 0 : modalStack_.back(); }
+  int ModalLoopsRun() const { return modalLoops_; }
+  // The drawing library: the next start fails with this status (0: starts normally).
+  void FailDrawingStart(int status) { drawingStartFailure_ = status; }
+  int DrawingStarts() const { return drawingStarts_; }
+  int DrawingStops() const { return drawingStops_; }
+  bool DrawingStarted() const { return drawingToken_ != 0; }
+  // EndProcess was called (the process would be gone) and with which code.
+  bool ProcessEnded() const { return processEnded_; }
+  unsigned ProcessExitCode() const { return processExitCode_; }
 
   // Bookkeeping for controls and timers.
   void Forget(HeadlessControl* control);
@@ -202,6 +240,16 @@ class HeadlessPlatform final : public Platform {
   bool quitRequested_ = false;
   int exitCode_ = 0;
   bool commonControlsInitialised_ = false;
+  std::deque<std::function<void()>> modalActions_;
+  std::vector<NativeHandle> modalStack_;
+  int modalLoops_ = 0;
+  int drawingStartFailure_ = 0;
+  int drawingStarts_ = 0;
+  int drawingStops_ = 0;
+  std::uintptr_t drawingToken_ = 0;
+  std::uintptr_t nextDrawingToken_ = 0x5150;
+  bool processEnded_ = false;
+  unsigned processExitCode_ = 0;
 };
 
 }  // namespace tarvik::platform::headless

@@ -116,3 +116,34 @@ void BackendContext::ArmTimer(UINT_PTR id, unsigned milliseconds, bool enabled) 
 }
 
 }  // namespace tarvik::platform::win32
+
+namespace tarvik::platform::win32 {
+
+void BackendContext::BeginModal(HWND modal) {
+  ModalState state{modal, {}};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<ModalState*>(param);
+        if (window != s->modal && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+          ::EnableWindow(window, FALSE);
+          s->disabled.push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&state));
+  modals_.push_back(std::move(state));
+}
+
+void BackendContext::EndModal(HWND modal) {
+  for (auto it = modals_.begin(); it != modals_.end(); ++it) {
+    if (it->modal != modal) continue;
+    for (HWND window : it->disabled) {
+      if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+    }
+    modals_.erase(it);
+    return;
+  }
+}
+
+}  // namespace tarvik::platform::win32

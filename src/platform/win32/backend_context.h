@@ -11,6 +11,7 @@
 #include <memory>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
@@ -59,6 +60,11 @@ class BackendContext {
   void RemoveTimer(UINT_PTR id);
   void ArmTimer(UINT_PTR id, unsigned milliseconds, bool enabled);
 
+  // Modal windows: BeginModal takes the input from the thread's other enabled windows;
+  // EndModal gives it back (once; later calls for the same window do nothing).
+  void BeginModal(HWND modal);
+  void EndModal(HWND modal);
+
  private:
   static LRESULT CALLBACK TimerSinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnTimer(UINT_PTR id);
@@ -78,6 +84,11 @@ class BackendContext {
   std::unordered_map<UINT_PTR, std::function<void()>*> timers_;
   UINT_PTR nextTimerId_ = 1;
   unique_hwnd timerSink_;
+  struct ModalState {
+    HWND modal;
+    std::vector<HWND> disabled;
+  };
+  std::vector<ModalState> modals_;
 };
 
 // Resolves a program colour (0x00BBGGRR, or a system colour index with the top bit set).

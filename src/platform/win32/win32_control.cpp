@@ -79,7 +79,8 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   switch (kind_) {
     case ControlKind::Window:
       className = kWindowClass;
-      style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+      style = settings.borderStyle == 1 ? WS_POPUP | WS_BORDER | WS_SYSMENU | WS_CLIPCHILDREN
+                                        : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
       break;
     case ControlKind::Panel:
       className = kPanelClass;
@@ -114,15 +115,26 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
       className = L"LISTBOX";
       style = child | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | border;
       break;
+    case ControlKind::Button:
+      className = L"BUTTON";
+      style = child | WS_TABSTOP | (settings.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      break;
   }
   if (settings.visible) style |= WS_VISIBLE;
 
-  const wchar_t* text =
-      (kind_ == ControlKind::Window || kind_ == ControlKind::Label || kind_ == ControlKind::TextBox)
-          ? settings.text.c_str()
-          : L"";
-  const auto id =
-      topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_->NextControlId()));
+  const wchar_t* text = (kind_ == ControlKind::Window || kind_ == ControlKind::Label ||
+                         kind_ == ControlKind::TextBox || kind_ == ControlKind::Button)
+                            ? settings.text.c_str()
+                            : L"";
+  // The dialog keys of a modal loop (IsDialogMessage) send IDOK for Enter and IDCANCEL for
+  // Esc, naming the control with that id: the default and cancel buttons carry them.
+  int controlId = 0;
+  if (!topLevel) {
+    controlId = settings.defaultButton  ? IDOK
+                : settings.cancelButton ? IDCANCEL
+                                        : context_->NextControlId();
+  }
+  const auto id = topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId));
   HWND created = ::CreateWindowExW(
       0, className, text, style, settings.bounds.left, settings.bounds.top, settings.bounds.width,
       settings.bounds.height, parentHwnd, id, context_->Instance(), this);
@@ -234,12 +246,23 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
   const bool isWindow = kind_ == ControlKind::Window;
   switch (message) {
     case WM_ERASEBKGND: {
+      if (canvas_) return 1;  // the image covers it all
       RECT rc{};
       ::GetClientRect(hwnd, &rc);
       ::FillRect(reinterpret_cast<HDC>(wParam), &rc,
                  backBrush_ ? backBrush_.get() : ::GetSysColorBrush(COLOR_WINDOW));
       return 1;
     }
+    case WM_PAINT:
+      if (canvas_) {
+        PAINTSTRUCT ps{};
+        if (HDC dc = ::BeginPaint(hwnd, &ps)) {
+          canvas_->PaintTo(dc, ps.rcPaint);
+          ::EndPaint(hwnd, &ps);
+        }
+        return 0;
+      }
+      break;
     case WM_NCHITTEST:
       // A line is decoration: clicks go to whatever lies beneath it.
       if (kind_ == ControlKind::Line) return HTTRANSPARENT;
@@ -252,6 +275,7 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
       }
       break;
     case WM_SIZE:
+      if (canvas_) canvas_->Resize(LOWORD(lParam), HIWORD(lParam), back_);
       if (isWindow) {
         const int width = LOWORD(lParam);
         const int height = HIWORD(lParam);
@@ -451,6 +475,9 @@ void Win32Control::OnCommandFromParent(UINT code) {
             ::GetWindowTextW(hwnd_.get(), text.data(), static_cast<int>(text.size()))));
         Fire([&](ControlEvents& e) { e.OnTextEdited(text); });
       }
+      break;
+    case ControlKind::Button:
+      if (code == BN_CLICKED) Fire([](ControlEvents& e) { e.OnClick(); });
       break;
     case ControlKind::ListBox:
       if (code == LBN_SELCHANGE) {
@@ -675,8 +702,17 @@ void Win32Control::SetCursorShape(int shape) {
   }
 }
 
+Canvas* Win32Control::GetCanvas() {
+  if (kind_ != ControlKind::Panel || !hwnd_) return nullptr;
+  if (!canvas_) canvas_ = std::make_unique<GdiPlusCanvas>(hwnd_.get(), back_);
+  return canvas_.get();
+}
+
 void Win32Control::Destroy() {
   if (!hwnd_) return;
+  // A modal window gives the input back to the windows it held off before it goes, so the
+  // system activates one of ours next and not another program's window.
+  if (kind_ == ControlKind::Window) context_->EndModal(hwnd_.get());
   // WM_NCDESTROY releases hwnd_ (and the tool tip) as the system tears the window down.
   ::DestroyWindow(hwnd_.get());
 }

@@ -11,6 +11,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/backend_context.h"
+#include "platform/win32/gdiplus_canvas.h"
 #include "platform/win32/handles.h"
 
 namespace tarvik::platform::win32 {
@@ -53,6 +54,9 @@ class Win32Control final : public Control {
   bool IsMinimized() const override;
   void SetCursorShape(int shape) override;
   void Destroy() override;
+
+  // A panel's persistent image, made on first use; null for other kinds.
+  Canvas* GetCanvas();
 
   static bool RegisterClasses(HINSTANCE instance);
 
@@ -99,6 +103,7 @@ class Win32Control final : public Control {
   std::shared_ptr<SharedFont> toolTipFont_;  // windows only: the font of their tool tips
   unique_hwnd hwnd_;
   unique_hwnd toolTip_;  // windows only: the one tool-tip control for all their controls
+  std::unique_ptr<GdiPlusCanvas> canvas_;  // panels that are drawn on
 };
 
 }  // namespace tarvik::platform::win32

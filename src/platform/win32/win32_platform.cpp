@@ -9,6 +9,7 @@
 
 #include "platform/win32/backend_context.h"
 #include "platform/win32/dialogs.h"
+#include "platform/win32/gdiplus_canvas.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/translate.h"
 #include "platform/win32/win32_control.h"
@@ -182,6 +183,36 @@ class Win32Platform final : public Platform {
     ::ShellExecuteW(reinterpret_cast<HWND>(owner), L"open", L"explorer", parameters.c_str(),
                     nullptr, showMode);
   }
+
+  void RunModal(Control& window) override {
+    auto& modal = static_cast<Win32Control&>(window);
+    const HWND hwnd = modal.Hwnd();
+    if (hwnd == nullptr) return;
+    context_->BeginModal(hwnd);
+    MSG msg{};
+    // The window's handle goes when it is destroyed (WM_NCDESTROY), whoever destroys it.
+    while (modal.Hwnd() != nullptr) {
+      const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+      if (got == 0) {
+        // Leave the quit request for the main loop.
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      if (got == -1) break;
+      // Enter and Esc become the default and cancel buttons' clicks.
+      if (::IsDialogMessageW(hwnd, &msg)) continue;
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    context_->EndModal(hwnd);
+  }
+
+  int StartDrawingLibrary(std::uintptr_t& token) override { return StartGdiPlus(token); }
+  void StopDrawingLibrary(std::uintptr_t token) override { StopGdiPlus(token); }
+
+  Canvas* CanvasOf(Control& panel) override { return static_cast<Win32Control&>(panel).GetCanvas(); }
+
+  void EndProcess(unsigned exitCode) override { ::ExitProcess(exitCode); }
 
   bool IsTopMost(NativeHandle window) override {
     const HWND hwnd = reinterpret_cast<HWND>(window);
