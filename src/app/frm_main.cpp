@@ -179,9 +179,16 @@ void frmMain::WireEvents() {
   txtNote.MouseMove = [this](const platform::MouseArgs& a) { txtNote_MouseMove(a); };
   txtNote.MouseEnter = [this] { txtNote_MouseEnter(); };
   picMain.MouseMove = [this](const platform::MouseArgs& a) { picMain_MouseMove(a); };
+  picMenuBar.MouseDown = [this](const platform::MouseArgs& a) { picMenuBar_MouseDown(a); };
   picMenuBar.MouseMove = [this](const platform::MouseArgs& a) { picMenuBar_MouseMove(a); };
+  picMenuBar.MouseUp = [this](const platform::MouseArgs& a) { picMenuBar_MouseUp(a); };
+  // The title is part of the bar: a press or a move on it is one on the bar.
+  lblFormTitle.MouseDown = [this](const platform::MouseArgs& a) { picMenuBar_MouseDown(a); };
   lblFormTitle.MouseMove = [this](const platform::MouseArgs& a) { picMenuBar_MouseMove(a); };
   picList.MouseMove = [this](const platform::MouseArgs& a) { picList_MouseMove(a); };
+  Me.MouseDown = [this](const platform::MouseArgs& a) { Form_MouseDown(a); };
+  Me.MouseMove = [this](const platform::MouseArgs& a) { Form_MouseMove(a); };
+  Me.MouseUp = [this](const platform::MouseArgs& a) { Form_MouseUp(a); };
   for (int i = 0; i < 6; ++i) {
     picListButton(i).Click = [this, i] { picListButton_Click(i); };
     picListButton(i).MouseMove = [this, i](const platform::MouseArgs& a) {
@@ -190,6 +197,9 @@ void frmMain::WireEvents() {
   }
   for (int i = 0; i < 5; ++i) {
     picMenu(i).MouseMove = [this, i](const platform::MouseArgs& a) { picMenu_MouseMove(i, a); };
+  }
+  for (int i = 0; i < 5; ++i) {
+    picMenu(i).Click = [this, i] { picMenu_Click(i); };
   }
 }
 
@@ -218,7 +228,8 @@ bool frmMain::Load() {
     picListButton(i).SetBorderStyle(0);
     PaintListButton(i, false);
   }
-  // 5. The frame is removed here.
+  // 5. The program draws its own bar and edges.
+  Borderless.RemoveFrame(platform_, Me.hWnd());
   // 6. Borderless pages and lists.
   picOptions.SetBorderStyle(0);
   picTools.SetBorderStyle(0);
@@ -229,11 +240,10 @@ bool frmMain::Load() {
   // 7. Settings are loaded here.
   // 8. The notes.
   LoadNotes();
-  // 9. Until the menu bar can switch pages, the window opens on the note list.
-  picMain.SetVisible(false);
-  picList.SetVisible(true);
-  // 10-11. The window hooks are installed here.
+  // 9. Every start opens on a fresh note in the editor, as a click on New.
   loaded_ = true;
+  picListButton_Click(0);
+  // 10-11. The window hooks are installed here.
   Form_Resize();
   return true;
 }
@@ -243,7 +253,8 @@ void frmMain::Unload() {
   loaded_ = false;
   Util.reset();
   Win.reset();
-  // The window hooks come off here and the frame is restored.
+  // The window hooks come off here.
+  Borderless.RestoreFrame(platform_, Me.hWnd());
   Drawing.TerminateGDIPlus();
 }
 
@@ -289,14 +300,18 @@ void frmMain::List1_DblClick() {
 
 void frmMain::OpenSelectedNote() {
   if (List1.ListCount() == 0 || List1.ListIndex() == -1) return;
-  const int i = List1.ListIndex();
-  const std::wstring title = List1.List(i);
-  txtTitle.SetText(title == kUntitledTitle ? std::wstring() : title);
-  txtNote.SetText(List2.List(i));
+  LoadIntoEditor(List1.ListIndex());
   picList.SetVisible(false);
   picMain.SetVisible(true);
   picSearch.SetVisible(false);
   if (Me.Visible()) txtNote.SetFocus();
+}
+
+void frmMain::LoadIntoEditor(int i) {
+  const std::wstring title = List1.List(i);
+  txtTitle.SetText(title == kUntitledTitle ? std::wstring() : title);
+  txtNote.SetText(List2.List(i));
+  openNote_ = i;
 }
 
 void frmMain::List3_DblClick() {
@@ -384,22 +399,6 @@ void frmMain::picListButton_MouseMove(int index, const platform::MouseArgs& /*a*
   if (picListButton(index).Tag != L"0") return;
   picListButton(index).Tag = L"1";
   PaintListButton(index, true);
-}
-
-void frmMain::picListButton_Click(int index) {
-  PaintListButton(index, false);
-  picListButton(index).Tag = L"0";
-  if (index == 5) {
-    // Find: the search strip and its result list take the place of the note list, or back.
-    picSearch.SetVisible(!picSearch.Visible());
-    List1.SetVisible(!List1.Visible());
-    List3.SetVisible(!List3.Visible());
-    if (picSearch.Visible()) {
-      txtSearch.SetText(L"");
-      if (txtSearch.IsShownOnScreen()) txtSearch.SetFocus();
-    }
-  }
-  if (!Timer1.Enabled()) Timer1.SetEnabled(true);
 }
 
 }  // namespace tarvik::app

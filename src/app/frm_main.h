@@ -13,6 +13,7 @@
 #include "util/cls_window.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
+#include "window/mod_borderless.h"
 
 namespace tarvik::app {
 
@@ -48,12 +49,26 @@ class frmMain {
   void txtNote_MouseMove(const platform::MouseArgs& a);
   void txtNote_MouseEnter();
   void picMain_MouseMove(const platform::MouseArgs& a);
+  void picMenuBar_MouseDown(const platform::MouseArgs& a);
   void picMenuBar_MouseMove(const platform::MouseArgs& a);
   void picMenu_MouseMove(int index, const platform::MouseArgs& a);
   void picListButton_MouseMove(int index, const platform::MouseArgs& a);
   void picList_MouseMove(const platform::MouseArgs& a);
+  void picMenuBar_MouseUp(const platform::MouseArgs& a);
   void picListButton_Click(int index);
+  void picMenu_Click(int index);
   void Form_Resize();
+  void Form_MouseDown(const platform::MouseArgs& a);
+  void Form_MouseMove(const platform::MouseArgs& a);
+  void Form_MouseUp(const platform::MouseArgs& a);
+
+  // Copies the editor back into the note it shows: the only way edits reach the notes.
+  void CommitOpenNote();
+  // The index of the note the editor shows (-1: none).
+  int OpenNoteIndex() const { return openNote_; }
+  // Whether the cursor is over the window's outer rectangle.
+  bool IsCursorInWindow() const;
+  void Relayout() { Form_Resize(); }
 
   widgets::PictureBox& picListButton(int index) { return *picListButton_.at(index); }
   widgets::PictureBox& picMenu(int index) { return *picMenu_.at(index); }
@@ -81,6 +96,8 @@ class frmMain {
   std::unique_ptr<util::clsUtil> Util;
   // Asked on every tick of Timer1 whether the window is still topmost.
   std::unique_ptr<util::clsWindow> Win;
+  // Keeps the frame style the window had, to put back at unload.
+  window::modBorderless Borderless;
 
   // Controls, in creation order.
   widgets::Form Me;
@@ -125,8 +142,23 @@ class frmMain {
       widgets::PictureBox& parent);
   void WireEvents();
   void OpenSelectedNote();
+  // Puts note i into the title and note boxes; the editor shows it from now on.
+  void LoadIntoEditor(int i);
+  void ApplyMinimumSize();
+
+  // The list-button commands (frm_main_commands.cpp). Each returns false when it ended at
+  // once, skipping the closing steps.
+  void NewNote();
+  bool DeleteNote();
+  bool ExportNote(widgets::CommonDialog& dialog);
+  void ImportNote(widgets::CommonDialog& dialog);
+  void ToggleSearch();
 
   bool loaded_ = false;
+  // The note the editor shows. It is tracked apart from the list's selection, which a single
+  // click on another title moves: committing to the selection would copy the open note over
+  // the clicked one.
+  int openNote_ = -1;
   // Note files the load could not read: never in memory, so the save must leave them be.
   std::vector<std::wstring> unreadableNotes_;
   bool notesFolderListed_ = true;

@@ -197,6 +197,10 @@ struct FileDialogRequest {
   std::wstring filter;    // "desc|pattern|desc|pattern"
   std::wstring fileName;  // initial name
   int filterIndex = 1;
+  bool overwritePrompt = false;  // Save: ask before replacing an existing file
+  // Added to a typed name without extension; the chosen filter's own extension wins when it
+  // names one (as the system dialog does). Empty: nothing is added.
+  std::wstring defaultExtension;
 };
 
 struct FileDialogResult {
@@ -262,6 +266,23 @@ class Platform {
   // Z-order band of any top-level window (ours or another program's).
   virtual bool IsTopMost(NativeHandle /*window*/) { return false; }
   virtual void SetTopMost(NativeHandle /*window*/, bool /*topMost*/) {}
+
+  // Frame, mouse capture, the move/size loop and the system menu of a top-level window.
+  // Window style bits as the system defines them (WS_CAPTION 0x00C00000, ...).
+  virtual std::uint32_t GetWindowStyle(NativeHandle /*window*/) { return 0; }
+  // Takes effect at once: the frame is redrawn and the client area follows.
+  virtual void SetWindowStyle(NativeHandle /*window*/, std::uint32_t /*style*/) {}
+  virtual void SetMouseCapture(NativeHandle /*window*/) {}
+  virtual void ReleaseMouseCapture() {}
+  virtual bool HasMouseCapture(NativeHandle /*window*/) { return false; }
+  // The system's own move (hit-test code 2) or size loop (10 to 17), as a press on that part
+  // of a frame starts it; returns once the left button is up. Nothing happens while the
+  // left button is not held: the loop would otherwise keep the window on the pointer.
+  virtual void RunMoveSizeLoop(NativeHandle /*window*/, int /*hitTest*/) {}
+  // Shows the window's system menu at a screen point; the chosen command id, 0 for none.
+  virtual unsigned TrackSystemMenu(NativeHandle /*window*/, Point /*at*/) { return 0; }
+  // Carries out a system command (minimise, maximise, restore, move, size, close).
+  virtual void SendSystemCommand(NativeHandle /*window*/, unsigned /*command*/) {}
 
   // Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
   virtual std::string EncodeCodePage(std::wstring_view text, unsigned codePage) = 0;

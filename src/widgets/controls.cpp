@@ -324,6 +324,8 @@ std::optional<DialogError> CommonDialog::Show(bool save) {
   request.filter = Filter;
   request.fileName = FileName;
   request.filterIndex = FilterIndex <= 0 ? 1 : FilterIndex;
+  request.overwritePrompt = (Flags & kOverwritePrompt) != 0;
+  request.defaultExtension = DefaultExt;
   const platform::FileDialogResult result = platform_.ShowFileDialog(request);
   switch (result.outcome) {
     case platform::FileDialogResult::Outcome::Confirmed:

@@ -244,6 +244,11 @@ class CommonDialog {
   std::wstring FileTitle;
   int FilterIndex = 0;
   bool CancelError = false;
+  // Bit set of the dialog options; only kOverwritePrompt is honoured.
+  long Flags = 0;
+  static constexpr long kOverwritePrompt = 0x2;
+  // Added to a typed name without extension (the selected filter's extension first).
+  std::wstring DefaultExt;
 
   // Nothing when the dialog closed normally: confirmed (FileName and FileTitle set) or
   // cancelled (both left as they were). An error otherwise; error 32755 for a cancel only

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cls_window_cases.h"
+#include "commands_cases.h"
 #include "e2e_support.h"
 #include "util/cls_window.h"
 
@@ -238,6 +239,9 @@ std::wstring ListShowsTitlesInOrder(Session& session) {
     return L"no main window";
   }
   Bound main(session.mainWindow);
+  // The program opens on a fresh note; the note list is behind the menu bar's list button
+  // (20 x 20 at 2,2 of the bar, which sits at 2,2 of the frameless window).
+  RealClick(main.object, 2 + 2 + 10, 2 + 2 + 10);
   std::vector<std::wstring> seen;
   bool heldByHiddenList = false;
   WaitUntil(
@@ -618,6 +622,10 @@ int Run(int argc, wchar_t** argv) {
     report(L"close_changes_nothing", CloseChangesNothing(session));
     report(L"open_by_double_click", OpenByDoubleClick(session));
     report(L"open_search_result", OpenSearchResult(session));
+    EndProgram(session);
+    for (const ProgramCase& programCase : CommandCases(session.exe)) {
+      report(programCase.name, programCase.run());
+    }
   }
   EndProgram(session);
 

@@ -55,6 +55,12 @@ class MainWindowTest : public ::testing::Test {
     window_->Me.Show();
     return *window_;
   }
+  // Started, then on the note list through the menu bar's list button.
+  frmMain& StartOnList() {
+    frmMain& w = Start();
+    w.picMenu_Click(4);
+    return w;
+  }
 
   HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
   HeadlessControl& Native(const widgets::Form& f) { return platform_.Get(f.hWnd()); }
@@ -68,7 +74,7 @@ std::vector<std::wstring> Items(const widgets::ListBoxW& list) {
   return list.Items();
 }
 
-TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderOntoTheListPage) {
+TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderBeforeTheFreshNote) {
   for (int i = 12; i >= 1; --i) {
     WriteNote("Note_" + std::to_string(i) + ".tvk",
               "t" + std::to_string(i) + "\r\nline one\r\nline two " + std::to_string(i));
@@ -76,21 +82,23 @@ TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderOntoTheListPage) {
   WriteNote("readme.txt", "not a note");
   frmMain& w = Start();
 
-  ASSERT_EQ(w.List1.ListCount(), 12);
-  ASSERT_EQ(w.List2.ListCount(), 12);
-  ASSERT_EQ(w.NoteArray.size(), 12u);
+  // The twelve notes, then the fresh one every start opens.
+  ASSERT_EQ(w.List1.ListCount(), 13);
+  ASSERT_EQ(w.List2.ListCount(), 13);
+  ASSERT_EQ(w.NoteArray.size(), 13u);
+  EXPECT_EQ(w.List1.List(12), L"[无标题]");
   for (int i = 0; i < 12; ++i) {
     EXPECT_EQ(w.List1.List(i), L"t" + std::to_wstring(i + 1));
     EXPECT_EQ(w.List2.List(i), L"line one\r\nline two " + std::to_wstring(i + 1));
     EXPECT_EQ(w.NoteArray[static_cast<std::size_t>(i)].title, w.List1.List(i));
   }
-  EXPECT_EQ(w.List1.ListIndex(), -1);
+  EXPECT_EQ(w.List1.ListIndex(), 12);
   // The native lists mirror the widgets, hidden text list included.
   EXPECT_EQ(Native(w.List1).Items(), Items(w.List1));
   EXPECT_EQ(Native(w.List2).Items(), Items(w.List2));
   EXPECT_FALSE(Native(w.List2).Visible());
-  EXPECT_TRUE(Native(w.List1).ShownOnScreen());
-  EXPECT_FALSE(Native(w.picMain).ShownOnScreen());
+  EXPECT_FALSE(Native(w.List1).ShownOnScreen());
+  EXPECT_TRUE(Native(w.picMain).ShownOnScreen());
   EXPECT_FALSE(Native(w.picSearch).Visible());
   EXPECT_EQ(w.Me.Caption(), L"Tarvik");
 }
@@ -98,7 +106,7 @@ TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderOntoTheListPage) {
 TEST_F(MainWindowTest, StartWithoutNotesFolderCreatesIt) {
   fs::remove_all(folder_ / "Notes");
   frmMain& w = Start();
-  EXPECT_EQ(w.List1.ListCount(), 0);
+  EXPECT_EQ(w.List1.Items(), std::vector<std::wstring>{L"[无标题]"});
   EXPECT_TRUE(fs::is_directory(folder_ / "Notes"));
 }
 
@@ -136,9 +144,10 @@ TEST_F(MainWindowTest, DesignSettingsOfTheBoxesAndLists) {
 TEST_F(MainWindowTest, DoubleClickOpensTheSelectedNote) {
   WriteNote("Note_1.tvk", "first\r\nalpha");
   WriteNote("Note_2.tvk", "[无标题]\r\nbeta\r\nmore");
-  frmMain& w = Start();
+  frmMain& w = StartOnList();
 
   // Nothing selected: nothing opens.
+  w.List1.SetListIndex(-1);
   Native(w.List1).DblClick();
   EXPECT_TRUE(w.picList.Visible());
   EXPECT_EQ(w.txtNote.Text(), L"");
@@ -201,7 +210,7 @@ TEST_F(MainWindowTest, SearchListsMatchingTitlesInListOrder) {
   WriteNote("Note_2.tvk", "[无标题]\r\nAbc in text");
   WriteNote("Note_3.tvk", "xbx\r\ny");
   WriteNote("Note_4.tvk", "[无标题]\r\nz");
-  frmMain& w = Start();
+  frmMain& w = StartOnList();
 
   w.picListButton_Click(5);  // search mode
   EXPECT_TRUE(w.picSearch.Visible());
@@ -215,7 +224,7 @@ TEST_F(MainWindowTest, SearchListsMatchingTitlesInListOrder) {
   EXPECT_EQ(Items(w.List3), (std::vector<std::wstring>{L"abc", L"xbx"}));
   EXPECT_EQ(Items(w.List4), (std::vector<std::wstring>{L"0", L"2"}));
   Native(w.txtSearch).Type(L"无");
-  EXPECT_EQ(Items(w.List4), (std::vector<std::wstring>{L"1", L"3"}));
+  EXPECT_EQ(Items(w.List4), (std::vector<std::wstring>{L"1", L"3", L"4"}));
   EXPECT_EQ(w.List3.ListCount(), w.List4.ListCount());
   Native(w.txtSearch).Type(L"");
   EXPECT_EQ(w.List3.ListCount(), 0);
@@ -233,7 +242,7 @@ TEST_F(MainWindowTest, SearchResultOpensItsNote) {
   WriteNote("Note_1.tvk", "apple\r\none");
   WriteNote("Note_2.tvk", "banana\r\ntwo");
   WriteNote("Note_3.tvk", "grape\r\nthree");
-  frmMain& w = Start();
+  frmMain& w = StartOnList();
   w.picListButton_Click(5);
   Native(w.txtSearch).Type(L"ap");  // apple, grape
 
@@ -252,12 +261,14 @@ TEST_F(MainWindowTest, SearchResultOpensItsNote) {
 TEST_F(MainWindowTest, StaleSearchResultBeyondTheListOpensNothing) {
   WriteNote("Note_1.tvk", "one\r\n1");
   WriteNote("Note_2.tvk", "two\r\n2");
-  frmMain& w = Start();
+  frmMain& w = StartOnList();
   w.picListButton_Click(5);
   Native(w.txtSearch).Type(L"two");
-  // Notes went away after the search.
-  w.List1.RemoveItem(1);
-  w.List2.RemoveItem(1);
+  // Notes went away after the search (the found one and the fresh one after it).
+  for (int i = 0; i < 2; ++i) {
+    w.List1.RemoveItem(1);
+    w.List2.RemoveItem(1);
+  }
   w.List1.SetListIndex(0);
   Native(w.List3).SelectItem(0);
   Native(w.List3).DblClick();

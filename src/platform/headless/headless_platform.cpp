@@ -136,10 +136,12 @@ bool HeadlessControl::ShownOnScreen() const {
 }
 
 void HeadlessControl::MouseDown(int button, int shift, int x, int y) {
+  if (button == kButtonLeft) owner_.SetLeftButtonHeld(true);
   if (events_) events_->OnMouseDown({button, shift, x, y});
 }
 
 void HeadlessControl::MouseUp(int button, int shift, int x, int y) {
+  if (button == kButtonLeft) owner_.SetLeftButtonHeld(false);
   if (events_) events_->OnMouseUp({button, shift, x, y});
 }
 
@@ -305,6 +307,42 @@ void HeadlessPlatform::ShellOpen(const std::wstring& parameters, int /*showMode*
   shellOpens_.push_back(parameters);
 }
 
+std::uint32_t HeadlessPlatform::GetWindowStyle(NativeHandle window) {
+  const auto it = styles_.find(window);
+  if (it != styles_.end()) return it->second;
+  const HeadlessControl* control = Find(window);
+  if (control == nullptr) return 0;
+  // What the Win32 backend creates: an overlapped window clipping its children, or a child.
+  return control->Kind() == ControlKind::Window ? 0x02CF0000u : 0x44000000u;
+}
+
+void HeadlessPlatform::SetWindowStyle(NativeHandle window, std::uint32_t style) {
+  if (Find(window) != nullptr) styles_[window] = style;
+}
+
+void HeadlessPlatform::RunMoveSizeLoop(NativeHandle window, int hitTest) {
+  HeadlessControl* control = Find(window);
+  if (control == nullptr || !leftButtonHeld_) return;
+  moveSizeLoops_.push_back({window, hitTest, capture_ != 0});
+  if (moveSizeUser_) moveSizeUser_(*control, hitTest);
+  leftButtonHeld_ = false;  // the loop ends with the release, which it consumes
+}
+
+unsigned HeadlessPlatform::TrackSystemMenu(NativeHandle window, Point at) {
+  systemMenus_.push_back({window, at});
+  if (systemMenuAnswers_.empty()) return 0;
+  const unsigned answer = systemMenuAnswers_.front();
+  systemMenuAnswers_.pop_front();
+  return answer;
+}
+
+void HeadlessPlatform::SendSystemCommand(NativeHandle window, unsigned command) {
+  systemCommands_.emplace_back(window, command);
+  if ((command & 0xFFF0u) == 0xF060u) {
+    if (HeadlessControl* control = Find(window)) control->RequestClose();
+  }
+}
+
 std::string HeadlessPlatform::EncodeCodePage(std::wstring_view text, unsigned codePage) {
   return ::tarvik::platform::headless::EncodeCodePage(text, codePage);
 }
@@ -419,6 +457,8 @@ void HeadlessPlatform::AdvanceTime(std::uint32_t milliseconds) {
 
 void HeadlessPlatform::Forget(HeadlessControl* control) {
   if (focused_ == control) focused_ = nullptr;
+  if (capture_ == control->Handle()) capture_ = 0;
+  styles_.erase(control->Handle());
   controls_.erase(control->Handle());
 }
 

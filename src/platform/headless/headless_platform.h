@@ -8,7 +8,9 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/headless/recording_canvas.h"
@@ -164,6 +166,14 @@ class HeadlessPlatform final : public Platform {
       topMost_.erase(window);
     }
   }
+  std::uint32_t GetWindowStyle(NativeHandle window) override;
+  void SetWindowStyle(NativeHandle window, std::uint32_t style) override;
+  void SetMouseCapture(NativeHandle window) override { capture_ = window; }
+  void ReleaseMouseCapture() override { capture_ = 0; }
+  bool HasMouseCapture(NativeHandle window) override { return window != 0 && capture_ == window; }
+  void RunMoveSizeLoop(NativeHandle window, int hitTest) override;
+  unsigned TrackSystemMenu(NativeHandle window, Point at) override;
+  void SendSystemCommand(NativeHandle window, unsigned command) override;
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override;
   std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override;
   void RunModal(Control& window) override;
@@ -213,6 +223,33 @@ class HeadlessPlatform final : public Platform {
   bool ProcessEnded() const { return processEnded_; }
   unsigned ProcessExitCode() const { return processExitCode_; }
 
+  // The mouse: presses and releases of the left button through HeadlessControl keep this up
+  // to date; a move/size loop starts only while it is held.
+  bool LeftButtonHeld() const { return leftButtonHeld_; }
+  void SetLeftButtonHeld(bool held) { leftButtonHeld_ = held; }
+  NativeHandle Capture() const { return capture_; }
+  struct MoveSizeLoop {
+    NativeHandle window = 0;
+    int hitTest = 0;
+    bool captureHeld = false;  // whether some window still held the mouse when it began
+  };
+  const std::vector<MoveSizeLoop>& MoveSizeLoops() const { return moveSizeLoops_; }
+  // Plays the user's part in a loop (drags the window somewhere); the loop ends after it
+  // with the button released.
+  void OnMoveSizeLoop(std::function<void(HeadlessControl& window, int hitTest)> user) {
+    moveSizeUser_ = std::move(user);
+  }
+  struct SystemMenu {
+    NativeHandle window = 0;
+    Point at;
+  };
+  const std::vector<SystemMenu>& SystemMenus() const { return systemMenus_; }
+  void QueueSystemMenuAnswer(unsigned command) { systemMenuAnswers_.push_back(command); }
+  // Commands sent; a close (0xF060) also reaches the window as a close request.
+  const std::vector<std::pair<NativeHandle, unsigned>>& SystemCommands() const {
+    return systemCommands_;
+  }
+
   // Bookkeeping for controls and timers.
   void Forget(HeadlessControl* control);
   void Register(HeadlessTimer* timer) { timers_.push_back(timer); }
@@ -239,6 +276,14 @@ class HeadlessPlatform final : public Platform {
   std::set<NativeHandle> topMost_;
   bool quitRequested_ = false;
   int exitCode_ = 0;
+  std::map<NativeHandle, std::uint32_t> styles_;
+  NativeHandle capture_ = 0;
+  bool leftButtonHeld_ = false;
+  std::vector<MoveSizeLoop> moveSizeLoops_;
+  std::function<void(HeadlessControl&, int)> moveSizeUser_;
+  std::vector<SystemMenu> systemMenus_;
+  std::deque<unsigned> systemMenuAnswers_;
+  std::vector<std::pair<NativeHandle, unsigned>> systemCommands_;
   bool commonControlsInitialised_ = false;
   std::deque<std::function<void()>> modalActions_;
   std::vector<NativeHandle> modalStack_;

@@ -34,6 +34,10 @@ FileDialogResult RunFileDialog(const FileDialogRequest& request) {
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
   ofn.Flags = OFN_EXPLORER;
+  if (request.save && request.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  // With a default extension set, the dialog adds the selected filter's extension instead
+  // when that filter names one.
+  ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
 
   const BOOL confirmed = request.save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
   if (!confirmed) {

@@ -34,6 +34,22 @@ MouseArgs MouseAt(int button, LPARAM lParam) {
   return MouseArgs{button, ShiftNow(), XFromLParam(lParam), YFromLParam(lParam)};
 }
 
+// A press that reaches a window only because the program holds the mouse for it (to catch a
+// right click elsewhere on the screen) but lies over one of its controls is that control's:
+// the capture ends and the control gets the press. True when it was passed on.
+bool PassCapturedPressToChild(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  POINT pt{XFromLParam(lParam), YFromLParam(lParam)};
+  RECT client{};
+  if (!::GetClientRect(window, &client) || !::PtInRect(&client, pt)) return false;
+  ::ClientToScreen(window, &pt);
+  HWND target = ::WindowFromPoint(pt);
+  if (target == nullptr || target == window || !::IsChild(window, target)) return false;
+  ::ReleaseCapture();
+  ::ScreenToClient(target, &pt);
+  ::PostMessageW(target, message, wParam, MAKELPARAM(pt.x, pt.y));
+  return true;
+}
+
 }  // namespace
 
 bool Win32Control::RegisterClasses(HINSTANCE instance) {
@@ -320,6 +336,10 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
+      if (isWindow && ::GetCapture() == hwnd &&
+          PassCapturedPressToChild(hwnd, message, wParam, lParam)) {
+        return 0;
+      }
       // Like a form's picture box: the control keeps the mouse until the buttons are up.
       ::SetCapture(hwnd);
       HandleInput(hwnd, message, wParam, lParam);

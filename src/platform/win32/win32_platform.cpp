@@ -225,6 +225,58 @@ class Win32Platform final : public Platform {
                    0, SWP_NOSIZE | SWP_NOMOVE);
   }
 
+  std::uint32_t GetWindowStyle(NativeHandle window) override {
+    return static_cast<std::uint32_t>(
+        ::GetWindowLongPtrW(reinterpret_cast<HWND>(window), GWL_STYLE));
+  }
+
+  void SetWindowStyle(NativeHandle window, std::uint32_t style) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (hwnd == nullptr || !::IsWindow(hwnd)) return;
+    ::SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(static_cast<LONG>(style)));
+    // The frame is cached until the window is told it changed.
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  void SetMouseCapture(NativeHandle window) override {
+    ::SetCapture(reinterpret_cast<HWND>(window));
+  }
+
+  void ReleaseMouseCapture() override { ::ReleaseCapture(); }
+
+  bool HasMouseCapture(NativeHandle window) override {
+    return window != 0 && ::GetCapture() == reinterpret_cast<HWND>(window);
+  }
+
+  void RunMoveSizeLoop(NativeHandle window, int hitTest) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (hwnd == nullptr || !::IsWindow(hwnd)) return;
+    const int leftKey = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    if (::GetAsyncKeyState(leftKey) >= 0) return;
+    // The loop measures the drag from the point in lParam, so it gets the real cursor.
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    ::SendMessageW(hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hitTest), MAKELPARAM(pt.x, pt.y));
+  }
+
+  unsigned TrackSystemMenu(NativeHandle window, Point at) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (hwnd == nullptr || !::IsWindow(hwnd)) return 0;
+    HMENU menu = ::GetSystemMenu(hwnd, FALSE);
+    if (menu == nullptr) return 0;
+    // A pop-up closes on a click elsewhere only when its owner is in the foreground.
+    ::SetForegroundWindow(hwnd);
+    const BOOL command =
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
+    ::PostMessageW(hwnd, WM_NULL, 0, 0);
+    return command > 0 ? static_cast<unsigned>(command) : 0u;
+  }
+
+  void SendSystemCommand(NativeHandle window, unsigned command) override {
+    ::SendMessageW(reinterpret_cast<HWND>(window), WM_SYSCOMMAND, command, 0);
+  }
+
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override {
     if (text.empty() || text.size() > static_cast<std::size_t>(INT_MAX)) return {};
     const bool plain = CodePageTakesNoDefaultChar(codePage);

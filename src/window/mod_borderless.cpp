@@ -1,0 +1,68 @@
+#include "window/mod_borderless.h"
+
+namespace tarvik::window {
+
+namespace {
+constexpr int kBand = 2;
+}  // namespace
+
+std::optional<int> EdgeHitTest(int x, int y, int w, int h) {
+  const bool left = x <= kBand;
+  const bool right = x + kBand >= w;
+  const bool top = y <= kBand;
+  const bool bottom = y + kBand >= h;
+  if (right && bottom) return kHitBottomRight;
+  if (bottom && left) return kHitBottomLeft;
+  if (left && top) return kHitTopLeft;
+  if (top && right) return kHitTopRight;
+  if (right && y <= h) return kHitRight;
+  if (bottom && x <= w) return kHitBottom;
+  if (left && y <= h) return kHitLeft;
+  if (top && x <= w) return kHitTop;
+  return std::nullopt;
+}
+
+int EdgeCursorShape(int x, int y, int w, int h) {
+  const bool left = x <= kBand;
+  const bool right = x + kBand >= w;
+  const bool top = y <= kBand;
+  const bool bottom = y + kBand >= h;
+  if ((right && bottom) || (left && top)) return kCursorNwSe;
+  if ((left && bottom) || (right && top)) return kCursorNeSw;
+  if ((left || right) && y <= h) return kCursorWe;
+  if ((top || bottom) && x <= w) return kCursorNs;
+  return kCursorDefault;
+}
+
+std::optional<OuterSize> RaiseToMinimum(OuterSize size) {
+  if (size.width >= kMinWidthTwips && size.height >= kMinHeightTwips) return std::nullopt;
+  if (size.height < kMinHeightTwips) size.height = kMinHeightTwips;
+  if (size.width < kMinWidthTwips) size.width = kMinWidthTwips;
+  return size;
+}
+
+void modBorderless::RemoveFrame(platform::Platform& platform, platform::NativeHandle window) {
+  const std::uint32_t style = platform.GetWindowStyle(window);
+  // A second call must not save the frameless style over the original one.
+  if (!savedStyle_) savedStyle_ = style;
+  platform.SetWindowStyle(window, style & kFramelessMask);
+}
+
+void modBorderless::RestoreFrame(platform::Platform& platform, platform::NativeHandle window) {
+  if (!savedStyle_) return;
+  platform.SetWindowStyle(window, *savedStyle_);
+  savedStyle_.reset();
+}
+
+void BeginDragMove(platform::Platform& platform, platform::NativeHandle window) {
+  platform.ReleaseMouseCapture();
+  platform.RunMoveSizeLoop(window, kHitCaption);
+}
+
+void ShowSystemMenu(platform::Platform& platform, platform::NativeHandle window) {
+  const platform::Point at = platform.CursorPos();
+  const unsigned command = platform.TrackSystemMenu(window, at);
+  if (command != 0) platform.SendSystemCommand(window, command);
+}
+
+}  // namespace tarvik::window

@@ -1,0 +1,490 @@
+#include "commands_cases.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "e2e_support.h"
+
+namespace tarvik::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kReactionTimeoutMs = 5000;
+constexpr DWORD kSettleMs = 150;
+const std::wstring kUntitled = L"[无标题]";
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, &copied);
+  return text;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+RECT ScreenRect(HWND window) {
+  RECT rc{};
+  GetWindowRect(window, &rc);
+  return rc;
+}
+
+std::wstring Describe(const RECT& rc) {
+  return L"(" + std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top) + L" " +
+         std::to_wstring(rc.right - rc.left) + L"x" + std::to_wstring(rc.bottom - rc.top) + L")";
+}
+
+void MouseButton(bool down) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &input, sizeof(input));
+  Sleep(kSettleMs);
+}
+
+void PointerTo(POINT at) {
+  SetCursorPos(at.x, at.y);
+  Sleep(kSettleMs);
+}
+
+void ClickAt(POINT at) {
+  PointerTo(at);
+  MouseButton(true);
+  MouseButton(false);
+}
+
+// A press at `from`, a drag in steps to `to`, a release: what a user's hand does.
+void Drag(POINT from, POINT to) {
+  PointerTo(from);
+  MouseButton(true);
+  for (int step = 1; step <= 5; ++step) {
+    SetCursorPos(from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5);
+    Sleep(60);
+  }
+  Sleep(kSettleMs);
+  MouseButton(false);
+}
+
+void ClickCentre(HWND control) {
+  const RECT rc = ScreenRect(control);
+  ClickAt({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+}
+
+// With TARVIK_E2E_SHOTS naming a folder, asks whoever watches it for a screenshot: writes
+// <name>.want and waits for <name>.png.
+void Screenshot(const std::wstring& name) {
+  wchar_t folder[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"TARVIK_E2E_SHOTS", folder, MAX_PATH) == 0) return;
+  const fs::path want = fs::path(folder) / (name + L".want");
+  std::ofstream(want).put('\n');
+  WaitUntil([&] { return fs::exists(fs::path(folder) / (name + L".png")); }, 5000);
+}
+
+// A running Tarvik.exe with its main window; closed (without saving) when the case ends.
+class Program {
+ public:
+  std::wstring Start(const fs::path& exe) {
+    std::wstring error;
+    process_ = ChildProcess::Start(exe, &error);
+    if (!process_) return error;
+    const DWORD pid = process_->Id();
+    WaitUntil(
+        [&] {
+          main_ = nullptr;
+          EnumWindows(
+              [](HWND window, LPARAM self) {
+                auto* me = reinterpret_cast<Program*>(self);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == me->process_->Id() && IsWindowVisible(window) &&
+                    TextOf(window) == L"Tarvik") {
+                  me->main_ = window;
+                  return FALSE;
+                }
+                return TRUE;
+              },
+              reinterpret_cast<LPARAM>(this));
+          return main_ != nullptr || !process_->IsRunning();
+        },
+        kStartTimeoutMs);
+    if (main_ == nullptr) return L"no window of process " + std::to_wstring(pid);
+    SetForegroundWindow(main_);
+    Sleep(300);
+    return {};
+  }
+  ~Program() {
+    if (!process_) return;
+    if (main_ != nullptr) PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (!process_->WaitForExit(10000)) process_->Terminate();
+  }
+  HWND Main() const { return main_; }
+  DWORD Pid() const { return process_->Id(); }
+
+  // The menu bar: the panel 24 pixels high across the top.
+  HWND MenuBar() const {
+    for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT rc = ScreenRect(child);
+      if (ClassOf(child) == L"TarvikPanel" && rc.bottom - rc.top == 24) return child;
+    }
+    return nullptr;
+  }
+  // The square panels directly in `parent` of that size, left to right.
+  static std::vector<HWND> Buttons(HWND parent, int size) {
+    std::vector<HWND> buttons;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      const RECT rc = ScreenRect(child);
+      if (ClassOf(child) == L"TarvikPanel" && rc.right - rc.left == size &&
+          rc.bottom - rc.top == size) {
+        buttons.push_back(child);
+      }
+    }
+    std::sort(buttons.begin(), buttons.end(),
+              [](HWND a, HWND b) { return ScreenRect(a).left < ScreenRect(b).left; });
+    return buttons;
+  }
+  // Menu button by index: 0 close, 1 float, 2 options, 3 tools, 4 list (leftmost).
+  HWND MenuButton(int index) const {
+    const auto buttons = Buttons(MenuBar(), 20);
+    if (buttons.size() != 5) return nullptr;
+    return buttons[static_cast<std::size_t>(4 - index)];
+  }
+  // The title list: at 4,40 of the list page, where the search results lie too, 10 pixels
+  // taller.
+  HWND NoteList() const {
+    HWND best = nullptr;
+    for (HWND c : Descendants(main_)) {
+      if (ClassOf(c) != L"ListBox") continue;
+      const RECT rc = ScreenRect(c);
+      const RECT page = ScreenRect(GetParent(c));
+      if (rc.left - page.left != 4 || rc.top - page.top != 40) continue;
+      if (best == nullptr || rc.bottom < ScreenRect(best).bottom) best = c;
+    }
+    return best;
+  }
+  // List-page button by index: 5 find (leftmost), then 0 new ... 4 import.
+  HWND ListButton(int index) const {
+    const auto buttons = Buttons(GetParent(NoteList()), 29);
+    if (buttons.size() != 6) return nullptr;
+    return buttons[static_cast<std::size_t>(index == 5 ? 0 : index + 1)];
+  }
+  HWND Shown(const std::wstring& className, bool multiLine) const {
+    for (HWND c : Descendants(main_)) {
+      if (ClassOf(c) == className && IsWindowVisible(c) &&
+          ((GetWindowLongPtrW(c, GWL_STYLE) & ES_MULTILINE) != 0) == multiLine) {
+        return c;
+      }
+    }
+    return nullptr;
+  }
+  bool LabelShown(const std::wstring& text) const {
+    for (HWND c : Descendants(main_)) {
+      if (ClassOf(c) == L"Static" && IsWindowVisible(c) && TextOf(c) == text) return true;
+    }
+    return false;
+  }
+  // What the window shows: "editor" or "list", with "+options" / "+tools" over it.
+  std::wstring Page() const {
+    std::wstring page;
+    if (Shown(L"Edit", true) != nullptr) page += L"editor";
+    if (NoteList() != nullptr && IsWindowVisible(NoteList())) page += L"list";
+    if (LabelShown(L"置顶窗口")) page += L"+options";
+    if (LabelShown(L"工具还在设计中")) page += L"+tools";
+    return page;
+  }
+  std::wstring WaitForPage(const std::wstring& expected) const {
+    std::wstring seen;
+    if (WaitUntil([&] { return (seen = Page()) == expected; }, kReactionTimeoutMs)) return {};
+    return L"expected page " + expected + L", the window shows " + seen;
+  }
+  std::vector<std::wstring> Titles() const {
+    return ReadListBox(ToHandle(NoteList())).value_or(std::vector<std::wstring>{});
+  }
+  // A top-level window of the program with this caption (a dialog).
+  HWND WaitForDialog(const std::wstring& caption) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+          found = FindWindowW(L"#32770", caption.c_str());
+          return found != nullptr && IsWindowVisible(found);
+        },
+        kReactionTimeoutMs);
+    return found;
+  }
+
+ private:
+  std::optional<ChildProcess> process_;
+  HWND main_ = nullptr;
+};
+
+// Fills the file dialog's name box and confirms it, as typing a name and pressing Enter.
+std::wstring AnswerFileDialog(const Program& program, const std::wstring& caption,
+                              const std::wstring& path) {
+  const HWND dialog = program.WaitForDialog(caption);
+  if (dialog == nullptr) return L"no dialog captioned " + caption;
+  HWND nameBox = nullptr;
+  for (HWND c : Descendants(dialog)) {
+    if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
+      nameBox = c;
+      break;
+    }
+  }
+  if (nameBox == nullptr) return L"the dialog " + caption + L" has no name box";
+  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); },
+                 kReactionTimeoutMs)) {
+    return L"the dialog " + caption + L" stayed open";
+  }
+  return {};
+}
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// ---- the cases --------------------------------------------------------------------------------
+
+std::wstring StartsOnAFreshNote(const fs::path& exe) {
+  Program program;
+  if (auto error = program.Start(exe); !error.empty()) return error;
+  if (auto error = program.WaitForPage(L"editor"); !error.empty()) return error;
+  const std::wstring title = TextOf(program.Shown(L"Edit", false));
+  const std::wstring text = TextOf(program.Shown(L"Edit", true));
+  if (title != kUntitled || !text.empty()) {
+    return L"the editor shows title \"" + title + L"\" and text \"" + text + L"\"";
+  }
+  // No frame: the client area is the whole window.
+  RECT client{};
+  GetClientRect(program.Main(), &client);
+  const RECT outer = ScreenRect(program.Main());
+  if (client.right != outer.right - outer.left || client.bottom != outer.bottom - outer.top) {
+    return L"the window still has a frame: outer " + Describe(outer) + L", client " +
+           Describe(client);
+  }
+  Screenshot(L"page_editor");
+  return {};
+}
+
+std::wstring MenuButtonsSwitchPages(const fs::path& exe) {
+  Program program;
+  if (auto error = program.Start(exe); !error.empty()) return error;
+  const struct {
+    int button;
+    const wchar_t* page;
+    const wchar_t* shot;
+  } steps[] = {
+      {2, L"editor+options", L"page_options"},
+      {3, L"editor+tools", L"page_tools"},
+      {3, L"editor", nullptr},
+      {4, L"list", L"page_list"},
+      {2, L"editor+options", nullptr},
+      {4, L"list", nullptr},
+      {4, L"editor", nullptr},
+  };
+  for (const auto& step : steps) {
+    const HWND button = program.MenuButton(step.button);
+    if (button == nullptr) return L"the menu bar has not five 20 x 20 buttons";
+    // Two quick clicks on one button are a double-click, not two clicks.
+    Sleep(GetDoubleClickTime() + 100);
+    ClickCentre(button);
+    if (auto error = program.WaitForPage(step.page); !error.empty()) {
+      return L"after menu button " + std::to_wstring(step.button) + L": " + error;
+    }
+    if (step.shot) Screenshot(step.shot);
+  }
+  return {};
+}
+
+std::wstring NewAndDelete(const fs::path& exe) {
+  Program program;
+  if (auto error = program.Start(exe); !error.empty()) return error;
+  ClickCentre(program.MenuButton(4));
+  if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
+  const std::vector<std::wstring> before = program.Titles();
+  ClickCentre(program.ListButton(0));  // New: a second fresh note, in the editor
+  if (auto error = program.WaitForPage(L"editor"); !error.empty()) return L"New: " + error;
+  std::vector<std::wstring> expected = before;
+  expected.push_back(kUntitled);
+  if (program.Titles() != expected) {
+    return L"after New the list holds " + Join(program.Titles(), L" | ");
+  }
+  ClickCentre(program.MenuButton(4));
+  if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
+  ClickCentre(program.ListButton(1));  // Delete the new note
+  if (!WaitUntil([&] { return program.Titles() == before; }, kReactionTimeoutMs)) {
+    return L"after Delete the list holds " + Join(program.Titles(), L" | ");
+  }
+  if (auto error = program.WaitForPage(L"list"); !error.empty()) return L"Delete: " + error;
+  return {};
+}
+
+std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
+  const fs::path folder = exe.parent_path() / L"exchange";
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  fs::create_directories(folder);
+  Program program;
+  if (auto error = program.Start(exe); !error.empty()) return error;
+  // A note with a title and two lines, committed by the switch to the list page.
+  ClickCentre(program.Shown(L"Edit", false));
+  SendMessageW(program.Shown(L"Edit", false), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"购物"));
+  ClickCentre(program.Shown(L"Edit", true));
+  TypeText(L"牛奶\r面包");  // Enter in a note box starts a new line: CR LF
+  ClickCentre(program.MenuButton(4));
+  if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
+
+  // A name typed without extension gets the filter's ".tvk".
+  ClickCentre(program.ListButton(3));
+  if (auto error = AnswerFileDialog(program, L"导出文件", (folder / L"购物").wstring());
+      !error.empty()) {
+    return error;
+  }
+  const fs::path exported = folder / L"购物.tvk";
+  if (!WaitUntil([&] { return fs::exists(exported); }, kReactionTimeoutMs)) {
+    return L"no " + exported.wstring() + L" after the export";
+  }
+  WaitUntil([&] { return !ReadAll(exported).empty(); }, kReactionTimeoutMs);
+  const std::string bytes = ReadAll(exported);
+  if (bytes != ToUtf8(L"购物\r\n牛奶\r\n面包")) {
+    return L"the exported file holds " + std::to_wstring(bytes.size()) + L" unexpected bytes: " +
+           std::wstring(bytes.begin(), bytes.end());
+  }
+
+  // Exporting over it asks first; answered no, the file stays as it was.
+  WriteBytes(exported, "old");
+  ClickCentre(program.ListButton(3));
+  const HWND dialog = program.WaitForDialog(L"导出文件");
+  if (dialog == nullptr) return L"no second export dialog";
+  for (HWND c : Descendants(dialog)) {
+    if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
+      SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
+      break;
+    }
+  }
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  HWND prompt = nullptr;
+  WaitUntil(
+      [&] {
+        prompt = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+          if (w != dialog && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == dialog) prompt = w;
+        }
+        return prompt != nullptr;
+      },
+      kReactionTimeoutMs);
+  if (prompt == nullptr) return L"no question before overwriting " + exported.wstring();
+  Screenshot(L"export_overwrite_prompt");
+  PostMessageW(prompt, WM_COMMAND, IDNO, 0);
+  Sleep(300);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  WaitUntil([&] { return !IsWindow(dialog); }, kReactionTimeoutMs);
+  if (ReadAll(exported) != "old") return L"the file was overwritten although the answer was no";
+
+  // An upper-case TXT file comes in whole as the text of an untitled note.
+  const fs::path text = folder / L"NOTE.TXT";
+  WriteBytes(text, ToUtf8(L"第一行\r\n第二行"));
+  const std::size_t count = program.Titles().size();
+  ClickCentre(program.ListButton(4));
+  if (auto error = AnswerFileDialog(program, L"导入文件", text.wstring()); !error.empty()) {
+    return error;
+  }
+  if (auto error = program.WaitForPage(L"editor"); !error.empty()) return L"import: " + error;
+  const std::wstring shown = TextOf(program.Shown(L"Edit", true));
+  if (shown != L"第一行\r\n第二行" || program.Titles().size() != count + 1) {
+    return L"after the import the editor shows \"" + shown + L"\" and the list holds " +
+           std::to_wstring(program.Titles().size()) + L" notes";
+  }
+  fs::remove_all(folder, ignored);
+  return {};
+}
+
+std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
+  Program program;
+  if (auto error = program.Start(exe); !error.empty()) return error;
+  const RECT start = ScreenRect(program.Main());
+  // Bottom-right corner, 1 pixel in: the window grows with the drag.
+  Drag({start.right - 2, start.bottom - 2}, {start.right + 38, start.bottom + 28});
+  RECT grown{};
+  const bool resized = WaitUntil(
+      [&] {
+        grown = ScreenRect(program.Main());
+        return grown.right - grown.left == start.right - start.left + 40 &&
+               grown.bottom - grown.top == start.bottom - start.top + 30;
+      },
+      kReactionTimeoutMs);
+  if (!resized || grown.left != start.left || grown.top != start.top) {
+    return L"after a 40 x 30 drag of the corner " + Describe(start) + L" became " + Describe(grown);
+  }
+  // The menu bar was laid out at the new width.
+  if (ScreenRect(program.MenuBar()).right != grown.right - 2) {
+    return L"the menu bar ends at " + std::to_wstring(ScreenRect(program.MenuBar()).right) +
+           L", the window at " + std::to_wstring(grown.right);
+  }
+  // Dragging the menu bar between the title and the buttons moves the window.
+  const RECT bar = ScreenRect(program.MenuBar());
+  const POINT grip{bar.left + 130, bar.top + 12};
+  Drag(grip, {grip.x + 60, grip.y + 45});
+  RECT moved{};
+  const bool went = WaitUntil(
+      [&] {
+        moved = ScreenRect(program.Main());
+        return moved.left == grown.left + 60 && moved.top == grown.top + 45;
+      },
+      kReactionTimeoutMs);
+  if (!went || moved.right - moved.left != grown.right - grown.left) {
+    return L"after a drag of the menu bar by 60, 45 " + Describe(grown) + L" became " +
+           Describe(moved);
+  }
+  // Dragged far inwards from the left edge, the window stops at its minimum size.
+  Drag({moved.left + 1, (moved.top + moved.bottom) / 2}, {moved.left + 250, moved.top + 200});
+  RECT small{};
+  WaitUntil(
+      [&] {
+        small = ScreenRect(program.Main());
+        return small.right - small.left == 216;
+      },
+      kReactionTimeoutMs);
+  if (small.right - small.left != 216 || small.bottom - small.top != moved.bottom - moved.top) {
+    return L"after a drag below the minimum the window is " + Describe(small);
+  }
+  // A click after the drag still reaches the menu buttons.
+  ClickCentre(program.MenuButton(2));
+  return program.WaitForPage(L"editor+options");
+}
+
+}  // namespace
+
+std::vector<ProgramCase> CommandCases(const fs::path& exe) {
+  return {
+      {L"starts_on_fresh_note", [exe] { return StartsOnAFreshNote(exe); }},
+      {L"menu_buttons_switch_pages", [exe] { return MenuButtonsSwitchPages(exe); }},
+      {L"new_and_delete", [exe] { return NewAndDelete(exe); }},
+      {L"export_import_file_dialog", [exe] { return ExportAndImportThroughTheFileDialog(exe); }},
+      {L"edge_resize_and_bar_move", [exe] { return EdgeResizesAndBarMoves(exe); }},
+  };
+}
+
+}  // namespace tarvik::e2e

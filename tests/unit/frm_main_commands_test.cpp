@@ -1,0 +1,367 @@
+// The list page's commands (new, delete, export, import), the menu bar's page commands and
+// the commit of the editor into the notes.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "app/frm_main.h"
+#include "platform/headless/headless_platform.h"
+#include "util/text_codec.h"
+
+namespace tarvik::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::FileDialogResult;
+using platform::headless::HeadlessPlatform;
+
+const std::wstring kUntitled = L"[无标题]";
+
+class CommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device rd;
+    folder_ = fs::temp_directory_path() / ("tarvik_cmd_" + std::to_string(rd()));
+    fs::create_directories(folder_ / "Notes");
+    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
+  }
+  void TearDown() override {
+    window_.reset();
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+  }
+
+  // Starts with notes "a", "b", "c" (texts "1", "2", "3") and the fresh note of the start.
+  frmMain& Start(int notes = 3) {
+    for (int i = 0; i < notes; ++i) {
+      std::ofstream(folder_ / "Notes" / ("Note_" + std::to_string(i + 1) + ".tvk"),
+                    std::ios::binary)
+          << std::string(1, static_cast<char>('a' + i)) << "\r\n"
+          << (i + 1);
+    }
+    window_ = std::make_unique<frmMain>(platform_);
+    EXPECT_TRUE(window_->Load());
+    window_->Me.Show();
+    return *window_;
+  }
+
+  fs::path File(const std::string& name) const { return folder_ / name; }
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(File(name), std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void AnswerFile(const std::string& name) {
+    FileDialogResult r;
+    r.outcome = FileDialogResult::Outcome::Confirmed;
+    r.fileName = util::FromUtf8(File(name).string());
+    r.fileTitle = util::FromUtf8(name);
+    platform_.QueueFileDialogAnswer(r);
+  }
+  // The notes as the three collections hold them; fails when they disagree in length.
+  std::vector<Note> Notes() const {
+    const frmMain& w = *window_;
+    EXPECT_EQ(w.List1.ListCount(), w.List2.ListCount());
+    EXPECT_EQ(static_cast<std::size_t>(w.List1.ListCount()), w.NoteArray.size());
+    return w.NoteArray;
+  }
+  void ShowList() {
+    if (!window_->picList.Visible()) window_->picMenu_Click(4);
+  }
+
+  HeadlessPlatform platform_;
+  fs::path folder_;
+  std::unique_ptr<frmMain> window_;
+};
+
+TEST_F(CommandsTest, StartOpensAFreshNoteInTheEditor) {
+  frmMain& w = Start();
+  EXPECT_EQ(w.List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
+  EXPECT_EQ(Notes().back(), Note{});
+  EXPECT_EQ(w.List1.ListIndex(), 3);
+  EXPECT_EQ(w.OpenNoteIndex(), 3);
+  EXPECT_EQ(w.txtTitle.Text(), kUntitled);
+  EXPECT_EQ(w.txtNote.Text(), L"");
+  EXPECT_TRUE(w.picMain.Visible());
+  for (const widgets::PictureBox* hidden : {&w.picList, &w.picOptions, &w.picTools, &w.picSearch}) {
+    EXPECT_FALSE(hidden->Visible());
+  }
+}
+
+TEST_F(CommandsTest, NewFromTheListPageAppendsAndFocusesTheText) {
+  frmMain& w = Start(1);
+  ShowList();
+  w.Timer1.SetEnabled(false);
+  w.picListButton(0).Tag = L"1";
+  platform_.Get(w.picListButton(0).hWnd()).Click();
+  EXPECT_EQ(w.List1.ListCount(), 3);
+  EXPECT_EQ(w.List1.ListIndex(), 2);
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_FALSE(w.picList.Visible());
+  EXPECT_TRUE(w.txtNote.HasFocus());
+  EXPECT_EQ(w.picListButton(0).Tag, L"0");
+  EXPECT_TRUE(w.Timer1.Enabled());
+}
+
+TEST_F(CommandsTest, DeleteSelectsTheNoteAbove) {
+  const struct {
+    int selected;
+    int expectSelected;
+    std::vector<std::wstring> left;
+  } cases[] = {
+      {0, 0, {L"b", L"c", kUntitled}},
+      {2, 1, {L"a", L"b", kUntitled}},
+      {3, 2, {L"a", L"b", L"c"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.selected);
+    window_.reset();
+    fs::remove_all(folder_ / "Notes");
+    fs::create_directories(folder_ / "Notes");
+    frmMain& w = Start();
+    ShowList();
+    w.List1.SetListIndex(c.selected);
+    w.picListButton_Click(1);
+    EXPECT_EQ(w.List1.Items(), c.left);
+    EXPECT_EQ(w.List1.ListIndex(), c.expectSelected);
+    EXPECT_TRUE(w.picList.Visible());  // the page stays
+    // The store was rebuilt from the lists: the untitled entry is the empty title.
+    std::vector<Note> expected;
+    for (int i = 0; i < 3; ++i) {
+      const std::wstring title = c.left[static_cast<std::size_t>(i)];
+      expected.push_back({title == kUntitled ? L"" : title, w.List2.List(i)});
+    }
+    EXPECT_EQ(Notes(), expected);
+  }
+}
+
+TEST_F(CommandsTest, DeleteOfTheLastNoteLeavesAFreshOneAndNoSelectionDoesNothing) {
+  frmMain& w = Start(0);
+  ShowList();
+  w.picListButton_Click(1);
+  EXPECT_EQ(w.List1.Items(), std::vector<std::wstring>{kUntitled});
+  EXPECT_EQ(Notes(), std::vector<Note>{Note{}});
+  EXPECT_EQ(w.List1.ListIndex(), 0);
+  EXPECT_TRUE(w.picMain.Visible());
+
+  w.List1.SetListIndex(-1);
+  w.Timer1.SetEnabled(false);
+  w.picListButton_Click(1);  // ends at once, before the closing steps
+  EXPECT_EQ(w.List1.ListCount(), 1);
+  EXPECT_FALSE(w.Timer1.Enabled());
+}
+
+TEST_F(CommandsTest, DeletingTheOpenNoteNeverWritesItOverAnother) {
+  frmMain& w = Start();
+  w.List1.SetListIndex(1);
+  w.List1_DblClick();  // "b" open
+  platform_.Get(w.txtNote.hWnd()).Type(L"edited b");
+  ShowList();
+  EXPECT_EQ(w.List2.List(1), L"edited b");
+  w.picListButton_Click(1);  // delete "b"
+  EXPECT_EQ(w.OpenNoteIndex(), 0);
+  EXPECT_EQ(w.txtNote.Text(), L"1");
+  w.picMenu_Click(4);  // back to the editor: "a" as it was
+  EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
+
+  // Deleting a note above the open one keeps the editor on the same note.
+  ShowList();
+  w.List1.SetListIndex(1);
+  w.List1_DblClick();  // "c"
+  ShowList();
+  w.List1.SetListIndex(0);
+  w.picListButton_Click(1);
+  EXPECT_EQ(w.OpenNoteIndex(), 0);
+  EXPECT_EQ(w.List1.List(0), L"c");
+}
+
+TEST_F(CommandsTest, ClickingAnotherTitleThenSwitchingPagesCommitsToTheOpenNote) {
+  frmMain& w = Start();
+  platform_.Get(w.txtNote.hWnd()).Type(L"fresh text");
+  ShowList();
+  platform_.Get(w.List1.hWnd()).SelectItem(0);  // a single click on "a"
+  w.picMenu_Click(4);
+  w.picMenu_Click(2);
+  EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
+  EXPECT_EQ(Notes()[3], (Note{L"", L"fresh text"}));
+}
+
+TEST_F(CommandsTest, CommitTrimsTheTitleAndListsAnEmptyOneAsUntitled) {
+  const struct {
+    std::wstring typed, title, listed;
+  } cases[] = {
+      {L"  abc  ", L"abc", L"abc"}, {L"   ", L"", kUntitled},  {L"", L"", kUntitled},
+      {kUntitled, L"", kUntitled},  {L"\tx ", L"\tx", L"\tx"},
+  };
+  frmMain& w = Start(0);
+  for (const auto& c : cases) {
+    w.txtTitle.SetText(c.typed);
+    w.txtNote.SetText(L"text\r\n" + c.typed);
+    w.CommitOpenNote();
+    EXPECT_EQ(Notes()[0], (Note{c.title, L"text\r\n" + c.typed}));
+    EXPECT_EQ(w.List1.List(0), c.listed);
+    EXPECT_EQ(w.List2.List(0), L"text\r\n" + c.typed);
+  }
+}
+
+TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
+  frmMain& w = Start(0);
+  w.txtTitle.SetText(L"abc");
+  w.txtNote.SetText(L"x\r\ny");
+  w.picMenu_Click(4);  // commits and shows the list
+  AnswerFile("out.tvk");
+  w.picListButton_Click(3);
+  EXPECT_EQ(Read("out.tvk"), "abc\r\nx\r\ny");
+  ASSERT_EQ(platform_.FileDialogs().size(), 1u);
+  const platform::FileDialogRequest& request = platform_.FileDialogs()[0];
+  EXPECT_TRUE(request.save);
+  EXPECT_TRUE(request.overwritePrompt);
+  EXPECT_EQ(request.defaultExtension, L"tvk");
+  EXPECT_EQ(request.title, L"导出文件");
+  EXPECT_EQ(request.filter, L"Tarvik导出文件(*.tvk)|*.tvk|纯文本格式文件(*.txt)|*.txt");
+  EXPECT_EQ(request.owner, w.Me.hWnd());
+
+  // A note never named writes the untitled title line; a .txt name gets the same bytes.
+  w.picListButton_Click(0);
+  ShowList();
+  AnswerFile("new.txt");
+  w.picListButton_Click(3);
+  EXPECT_EQ(Read("new.txt"), util::ToUtf8(kUntitled) + "\r\n");
+  EXPECT_TRUE(platform_.MessageBoxes().empty());
+}
+
+TEST_F(CommandsTest, ExportCancelledWritesNothingAndAFailedWriteSaysSo) {
+  frmMain& w = Start(1);
+  ShowList();
+  w.List1.SetListIndex(0);
+  w.picListButton_Click(3);  // cancelled
+  EXPECT_EQ(platform_.FileDialogs().size(), 1u);
+  EXPECT_TRUE(platform_.MessageBoxes().empty());
+
+  AnswerFile("no such folder/out.tvk");
+  w.picListButton_Click(3);
+  ASSERT_EQ(platform_.MessageBoxes().size(), 1u);
+  EXPECT_NE(platform_.MessageBoxes()[0].text.find(L"导出失败"), std::wstring::npos);
+  EXPECT_EQ(platform_.MessageBoxes()[0].style, 0x10u);
+  EXPECT_FALSE(fs::exists(File("no such folder")));
+
+  w.List1.SetListIndex(-1);
+  w.picListButton_Click(3);  // nothing selected: no dialog
+  EXPECT_EQ(platform_.FileDialogs().size(), 2u);
+}
+
+TEST_F(CommandsTest, ImportByKindOfFile) {
+  const struct {
+    std::string name, bytes;
+    bool added;
+    std::wstring listed, titleBox, text;
+  } cases[] = {
+      {"a.tvk", "abc\r\nx", true, L"abc", L"abc", L"x"},
+      {"b.tvk", "\r\nx\r\ny", true, L"", kUntitled, L"x\r\ny"},
+      {"c.tvk", "", true, L"", kUntitled, L""},
+      {"d.tvk", "z", true, L"", kUntitled, L"z"},
+      {"e.tvk", "one line only", true, L"", kUntitled, L"one line only"},
+      {"f.txt", "abc\r\nx", true, L"", kUntitled, L"abc\r\nx"},
+      {"G.TXT", "\xe4\xb8\xad", true, L"", kUntitled, L"中"},
+      {"h.TvK", "t\r\n", true, L"t", L"t", L""},
+      {"i.doc", "abc\r\nx", false, L"", L"", L""},
+      {".tvk", "abc\r\nx", false, L"", L"", L""},
+      {"missing.tvk", "", false, L"", L"", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    window_.reset();
+    frmMain& w = Start(0);
+    ShowList();
+    if (c.name != "missing.tvk") Write(c.name, c.bytes);
+    AnswerFile(c.name);
+    w.picListButton_Click(4);
+    EXPECT_EQ(platform_.FileDialogs().back().title, L"导入文件");
+    EXPECT_FALSE(platform_.FileDialogs().back().save);
+    if (!c.added) {
+      EXPECT_EQ(Notes().size(), 1u);
+      EXPECT_TRUE(w.picList.Visible());
+      continue;
+    }
+    ASSERT_EQ(Notes().size(), 2u);
+    EXPECT_EQ(Notes()[1], (Note{c.listed, c.text}));
+    EXPECT_EQ(w.List1.List(1), c.listed);
+    EXPECT_EQ(w.List1.ListIndex(), 1);
+    EXPECT_EQ(w.txtTitle.Text(), c.titleBox);
+    EXPECT_EQ(w.txtNote.Text(), c.text);
+    EXPECT_TRUE(w.picMain.Visible());
+    EXPECT_FALSE(w.picList.Visible());
+    EXPECT_TRUE(w.txtNote.HasFocus());
+  }
+}
+
+TEST_F(CommandsTest, ImportCancelledAddsNothing) {
+  frmMain& w = Start(1);
+  ShowList();
+  w.picListButton_Click(4);
+  EXPECT_EQ(Notes().size(), 2u);
+  EXPECT_TRUE(w.picList.Visible());
+  EXPECT_EQ(platform_.FileDialogs()[0].fileName, L"");
+}
+
+TEST_F(CommandsTest, OptionsAndToolsPages) {
+  frmMain& w = Start();
+  w.picMenu_Click(2);
+  EXPECT_TRUE(w.picOptions.Visible());
+  w.picMenu_Click(3);  // tools replaces options
+  EXPECT_TRUE(w.picTools.Visible());
+  EXPECT_FALSE(w.picOptions.Visible());
+  w.picMenu_Click(3);
+  EXPECT_FALSE(w.picTools.Visible());
+  // From the list page, options first returns to the editor.
+  ShowList();
+  w.picMenu_Click(2);
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_FALSE(w.picList.Visible());
+  EXPECT_TRUE(w.picOptions.Visible());
+  w.picMenu_Click(2);
+  EXPECT_FALSE(w.picOptions.Visible());
+}
+
+TEST_F(CommandsTest, ListButtonTogglesPagesKeepsEditsAndLeavesSearch) {
+  frmMain& w = Start();
+  platform_.Get(w.txtTitle.hWnd()).Type(L" shopping ");
+  platform_.Get(w.txtNote.hWnd()).Type(L"milk");
+  w.picMenu_Click(2);
+  w.picMenu_Click(4);
+  EXPECT_TRUE(w.picList.Visible());
+  EXPECT_FALSE(w.picMain.Visible());
+  EXPECT_FALSE(w.picOptions.Visible());
+  EXPECT_EQ(w.List1.List(3), L"shopping");
+  w.picListButton_Click(5);  // search mode
+  w.Timer1.SetEnabled(false);
+  platform_.Get(w.picMenu(4).hWnd()).Click();
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_EQ(w.txtTitle.Text(), L" shopping ");
+  EXPECT_EQ(w.txtNote.Text(), L"milk");
+  EXPECT_FALSE(w.picSearch.Visible());
+  EXPECT_TRUE(w.List1.Visible());
+  EXPECT_FALSE(w.List3.Visible());
+  EXPECT_TRUE(w.Timer1.Enabled());
+}
+
+TEST_F(CommandsTest, FloatCommitsAndKeepsTheWindowForNow) {
+  frmMain& w = Start(0);
+  platform_.Get(w.txtNote.hWnd()).Type(L"float me");
+  w.picOptions.SetVisible(true);
+  w.picMenu(1).Tag = L"1";
+  w.picMenu_Click(1);
+  EXPECT_EQ(Notes()[0].text, L"float me");
+  EXPECT_FALSE(w.picOptions.Visible());
+  EXPECT_EQ(w.picMenu(1).Tag, L"0");
+  EXPECT_TRUE(w.Me.Visible());
+}
+
+}  // namespace
+}  // namespace tarvik::app
