@@ -1,6 +1,8 @@
 #include "app/frm_main.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/text_rules.h"
 
@@ -40,6 +42,7 @@ widgets::ListBoxDesign HiddenList(Rect bounds) {
   widgets::ListBoxDesign d;
   d.bounds = bounds;
   d.visible = false;
+  d.neverShown = true;
   return d;
 }
 
@@ -270,11 +273,20 @@ void frmMain::LoadNotes() {
   NotesFolderContents contents = ReadNotesFolderContents(NotesFolder());
   unreadableNotes_ = std::move(contents.unreadable);
   notesFolderListed_ = contents.listed;
+  // Titles and texts go into the lists in one bulk update each; the notes themselves move
+  // into NoteArray, so each text is held twice (NoteArray and List2) and no more.
+  std::vector<std::wstring> titles;
+  std::vector<std::wstring> texts;
+  titles.reserve(contents.notes.size());
+  texts.reserve(contents.notes.size());
+  NoteArray.reserve(NoteArray.size() + contents.notes.size());
   for (Note& note : contents.notes) {
-    List1.AddItem(note.title);
-    List2.AddItem(note.text);
+    titles.push_back(note.title);
+    texts.push_back(note.text);
     NoteArray.push_back(std::move(note));
   }
+  List1.AddItems(std::move(titles));
+  List2.AddItems(std::move(texts));
 }
 
 bool frmMain::SaveNotes() {
@@ -324,17 +336,21 @@ void frmMain::List3_DblClick() {
 }
 
 void frmMain::txtSearch_Change() {
-  List3.Clear();
-  List4.Clear();
+  // Runs on every keystroke: the titles are compared where they are held, and the results
+  // replace the old ones in one bulk update per list.
+  std::vector<std::wstring> titles;
+  std::vector<std::wstring> positions;
   const std::wstring& needle = txtSearch.Text();
-  if (needle.empty()) return;
-  for (int i = 0; i < List1.ListCount(); ++i) {
-    const std::wstring title = List1.List(i);
-    if (title.find(needle) != std::wstring::npos) {
-      List4.AddItem(std::to_wstring(i));
-      List3.AddItem(title);
+  if (!needle.empty()) {
+    const std::vector<std::wstring>& all = List1.Items();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      if (all[i].find(needle) == std::wstring::npos) continue;
+      titles.push_back(all[i]);
+      positions.push_back(std::to_wstring(i));
     }
   }
+  List3.SetItems(std::move(titles));
+  List4.SetItems(std::move(positions));
 }
 
 void frmMain::txtTitle_GotFocus() {

@@ -6,12 +6,14 @@
 // Threading: everything here is called on the one user-interface thread, and every event
 // is delivered on it.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvik::platform {
 
@@ -154,6 +156,17 @@ class Control {
   virtual void ListClear() {}
   virtual void ListSetItem(int /*index*/, const std::wstring& /*item*/) {}
   virtual void ListSetSelection(int /*index*/) {}  // raises no OnSelectionChanged
+
+  // List boxes in bulk: the whole change costs one repaint, however many items it holds.
+  // Replaces every item with items; the selection goes, as with ListClear.
+  virtual void ListReplaceAll(const std::vector<std::wstring>& items) {
+    ListClear();
+    for (const std::wstring& item : items) ListAdd(item);
+  }
+  // Appends items[first] to the last of items.
+  virtual void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) {
+    for (std::size_t i = first; i < items.size(); ++i) ListAdd(items[i]);
+  }
 
   // Lines: end points in the container's client pixels.
   virtual void SetLine(Point /*from*/, Point /*to*/, Color /*color*/) {}

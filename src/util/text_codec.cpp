@@ -80,6 +80,9 @@ std::wstring FromUtf8(std::string_view bytes) {
     AppendCodePoint(out, cp);
     i += len;
   }
+  // Chinese text takes three bytes a character but one unit, so the reserve above can be
+  // three times what is kept; decoded strings are held for the whole run.
+  if (out.capacity() - out.size() > out.size() / 8 + 16) out.shrink_to_fit();
   return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 #include "platform/canvas.h"
 
@@ -199,7 +201,7 @@ void TextBoxW::OnTextEdited(const std::wstring& text) {
 // ---- ListBoxW ----------------------------------------------------------------------------
 
 ListBoxW::ListBoxW(Container& parent, const ListBoxDesign& design)
-    : Widget(parent, ListBoxSettings(design)),
+    : Widget(parent, ListBoxSettings(design), !design.neverShown),
       borderStyle_(design.borderStyle),
       backColor_(design.backColor),
       foreColor_(design.foreColor) {}
@@ -207,6 +209,29 @@ ListBoxW::ListBoxW(Container& parent, const ListBoxDesign& design)
 void ListBoxW::AddItem(const std::wstring& item) {
   items_.push_back(item);
   Peer().ListAdd(item);
+}
+
+void ListBoxW::AddItems(std::vector<std::wstring> items) {
+  if (items.empty()) return;
+  const std::size_t first = items_.size();
+  if (items_.empty()) {
+    items_ = std::move(items);
+  } else {
+    items_.insert(items_.end(), std::make_move_iterator(items.begin()),
+                  std::make_move_iterator(items.end()));
+  }
+  Peer().ListAddRange(items_, first);
+}
+
+void ListBoxW::SetItems(std::vector<std::wstring> items) {
+  // An empty list that stays empty needs no trip to the native control.
+  if (items.empty() && items_.empty()) {
+    listIndex_ = -1;
+    return;
+  }
+  items_ = std::move(items);
+  listIndex_ = -1;
+  Peer().ListReplaceAll(items_);
 }
 
 void ListBoxW::RemoveItem(int index) {

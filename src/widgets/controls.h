@@ -153,15 +153,24 @@ struct ListBoxDesign {
   int borderStyle = 1;
   bool visible = true;
   std::wstring toolTip;
+  // A list that is never shown, only a string array: it gets no native list box at all, so
+  // its items are held once and cost nothing to add. Showing it shows nothing.
+  bool neverShown = false;
 };
 
 // A Unicode list of text items: unsorted, single selection. Works the same while hidden, so
-// hidden lists serve as plain string arrays.
+// hidden lists serve as plain string arrays. A shown list reports DblClick, the user's
+// selection and focus; it reports no mouse events.
 class ListBoxW : public Widget {
  public:
   ListBoxW(Container& parent, const ListBoxDesign& design);
 
   void AddItem(const std::wstring& item);
+  // Bulk updates, one repaint however many items: as AddItem for each item in turn (the
+  // selection stays) ...
+  void AddItems(std::vector<std::wstring> items);
+  // ... and as Clear followed by AddItem for each (no selection afterwards).
+  void SetItems(std::vector<std::wstring> items);
   // Removes the item at a 0-based index; later items move up. Out of range: nothing happens.
   void RemoveItem(int index);
   void Clear();

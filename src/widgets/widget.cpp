@@ -1,13 +1,37 @@
 #include "widgets/widget.h"
 
 namespace tarvik::widgets {
+namespace {
 
-Widget::Widget(Container& parent, const platform::ControlSettings& settings)
+// The peer of a widget that has no native control.
+class NoNativeControl final : public platform::Control {
+ public:
+  NativeHandle Handle() const override { return 0; }
+  void SetBounds(const platform::Rect&) override {}
+  void SetVisible(bool) override {}
+  void SetText(const std::wstring&) override {}
+  void SetFont(const FontInfo&) override {}
+  void SetColors(Color, Color) override {}
+  void SetBorderStyle(int) override {}
+  void SetToolTip(const std::wstring&) override {}
+  void SetFocus() override {}
+  bool HasFocus() const override { return false; }
+  void ListReplaceAll(const std::vector<std::wstring>&) override {}
+  void ListAddRange(const std::vector<std::wstring>&, std::size_t) override {}
+};
+
+}  // namespace
+
+Widget::Widget(Container& parent, const platform::ControlSettings& settings, bool native)
     : parent_(parent),
       bounds_(settings.bounds),
       visible_(settings.visible),
       toolTip_(settings.toolTip) {
-  peer_ = parent.GetPlatform().CreateControl(settings, &parent.ContainerPeer(), this);
+  if (native) {
+    peer_ = parent.GetPlatform().CreateControl(settings, &parent.ContainerPeer(), this);
+  } else {
+    peer_ = std::make_unique<NoNativeControl>();
+  }
 }
 
 void Widget::Move(int left, int top) {

@@ -74,7 +74,9 @@ class Widget : protected platform::ControlEvents {
   std::function<void()> DblClick;
 
  protected:
-  Widget(Container& parent, const platform::ControlSettings& settings);
+  // native false: the widget keeps its state only and has no native control at all (a list
+  // that is never shown); its peer then ignores every call and has no handle.
+  Widget(Container& parent, const platform::ControlSettings& settings, bool native = true);
   platform::Control& Peer() const { return *peer_; }
   platform::Platform& GetPlatform() const { return parent_.GetPlatform(); }
 

@@ -93,11 +93,17 @@ TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderBeforeTheFreshNote) {
     EXPECT_EQ(w.NoteArray[static_cast<std::size_t>(i)].title, w.List1.List(i));
   }
   EXPECT_EQ(w.List1.ListIndex(), 12);
-  // The native lists mirror the widgets, hidden text list included.
+  // The note list mirrors the widget; the hidden lists are string arrays with no native
+  // list box behind them.
   EXPECT_EQ(Native(w.List1).Items(), Items(w.List1));
-  EXPECT_EQ(Native(w.List2).Items(), Items(w.List2));
-  EXPECT_FALSE(Native(w.List2).Visible());
   EXPECT_FALSE(Native(w.List1).ShownOnScreen());
+  EXPECT_EQ(w.List2.hWnd(), 0u);
+  EXPECT_EQ(w.List4.hWnd(), 0u);
+  int nativeLists = 0;
+  for (const HeadlessControl* c : platform_.Controls()) {
+    nativeLists += c->Kind() == platform::ControlKind::ListBox ? 1 : 0;
+  }
+  EXPECT_EQ(nativeLists, 2);  // List1 and List3
   EXPECT_TRUE(Native(w.picMain).ShownOnScreen());
   EXPECT_FALSE(Native(w.picSearch).Visible());
   EXPECT_EQ(w.Me.Caption(), L"Tarvik");
@@ -236,6 +242,41 @@ TEST_F(MainWindowTest, SearchListsMatchingTitlesInListOrder) {
   EXPECT_FALSE(w.picSearch.Visible());
   EXPECT_TRUE(w.List1.Visible());
   EXPECT_FALSE(w.List3.Visible());
+}
+
+TEST_F(MainWindowTest, SearchMatchesTitlesExactlyAsListed) {
+  const std::vector<std::string> titles = {"Apple pie", "apple", "[无标题]",  "无题",
+                                           "pineapple", "",      "苹果 Apple"};
+  for (std::size_t i = 0; i < titles.size(); ++i) {
+    WriteNote("Note_" + std::to_string(i + 1) + ".tvk", titles[i] + "\r\ntext " + titles[i]);
+  }
+  frmMain& w = Start();
+  w.picListButton_Click(5);
+  const struct {
+    const wchar_t* needle;
+    std::vector<std::wstring> positions;
+  } cases[] = {
+      {L"", {}},                 // an empty box lists nothing
+      {L"apple", {L"1", L"4"}},  // case-sensitive
+      {L"Apple", {L"0", L"6"}},  //
+      {L"无", {L"2", L"3"}},     // an untitled note matches through "[无标题]"
+      {L"[", {L"2"}},            //
+      {L"text", {}},             // texts are not searched
+      {L"Apple pie!", {}},       // longer than any title
+      {L"e", {L"0", L"1", L"4", L"6"}},
+      {L"", {}},  // emptied again: the results go
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "needle #" << (&c - cases));
+    Native(w.txtSearch).Type(c.needle);
+    EXPECT_EQ(Items(w.List4), c.positions);
+    ASSERT_EQ(w.List3.ListCount(), w.List4.ListCount());
+    for (int k = 0; k < w.List3.ListCount(); ++k) {
+      EXPECT_EQ(w.List3.List(k), w.List1.List(std::stoi(w.List4.List(k))));
+    }
+    EXPECT_EQ(Native(w.List3).Items(), Items(w.List3));
+    EXPECT_EQ(w.List3.ListIndex(), -1);
+  }
 }
 
 TEST_F(MainWindowTest, SearchResultOpensItsNote) {

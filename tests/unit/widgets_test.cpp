@@ -68,6 +68,69 @@ TEST_F(WidgetTest, ListSelectionFollowsRemovalsAndRefusesBadIndices) {
   EXPECT_EQ(list.ListIndex(), 0);
 }
 
+TEST_F(WidgetTest, BulkUpdatesActAsTheirItemByItemEquivalents) {
+  ListBoxW bulk(form_, ListBoxDesign{});
+  ListBoxW single(form_, ListBoxDesign{});
+  const auto expectSame = [&] {
+    EXPECT_EQ(bulk.Items(), single.Items());
+    EXPECT_EQ(bulk.ListIndex(), single.ListIndex());
+    EXPECT_EQ(Native(bulk).Items(), bulk.Items());
+    EXPECT_EQ(Native(bulk).Selection(), Native(single).Selection());
+  };
+  const std::vector<std::wstring> first = {L"一", L"", L"three"};
+  const std::vector<std::wstring> more = {L"four", L"五"};
+
+  bulk.AddItems(first);  // into an empty list
+  for (const auto& item : first) single.AddItem(item);
+  expectSame();
+  bulk.SetListIndex(2);
+  single.SetListIndex(2);
+  bulk.AddItems(more);  // appending keeps the selection
+  for (const auto& item : more) single.AddItem(item);
+  bulk.AddItems({});
+  expectSame();
+  EXPECT_EQ(bulk.List(bulk.ListIndex()), L"three");
+
+  bulk.SetItems(more);  // replacing drops it
+  single.Clear();
+  for (const auto& item : more) single.AddItem(item);
+  expectSame();
+  EXPECT_EQ(bulk.ListIndex(), -1);
+  bulk.SetListIndex(1);
+  bulk.SetItems({});
+  EXPECT_EQ(bulk.ListCount(), 0);
+  EXPECT_EQ(bulk.ListIndex(), -1);
+  EXPECT_TRUE(Native(bulk).Items().empty());
+  EXPECT_EQ(Native(bulk).Selection(), -1);
+  // Item-by-item operations still work on top of a bulk fill.
+  bulk.SetItems(first);
+  bulk.RemoveItem(0);
+  bulk.SetList(0, L"two");
+  EXPECT_EQ(bulk.Items(), (std::vector<std::wstring>{L"two", L"three"}));
+  EXPECT_EQ(Native(bulk).Items(), bulk.Items());
+}
+
+TEST_F(WidgetTest, NeverShownListHasNoNativeControl) {
+  ListBoxDesign design;
+  design.visible = false;
+  design.neverShown = true;
+  const std::size_t before = platform_.Controls().size();
+  ListBoxW list(form_, design);
+  EXPECT_EQ(platform_.Controls().size(), before);
+  EXPECT_EQ(list.hWnd(), 0u);
+  list.AddItem(L"a");
+  list.AddItems({L"b", L"c"});
+  EXPECT_TRUE(list.SetListIndex(1));
+  list.SetList(1, L"B");
+  list.RemoveItem(0);
+  EXPECT_EQ(list.Items(), (std::vector<std::wstring>{L"B", L"c"}));
+  EXPECT_EQ(list.ListIndex(), 0);
+  list.SetItems({L"x"});
+  EXPECT_EQ(list.List(0), L"x");
+  list.SetFocus();
+  EXPECT_FALSE(list.HasFocus());
+}
+
 TEST_F(WidgetTest, TextBoxKeepsTextAndRaisesChange) {
   TextBoxDesign design;
   design.multiLine = true;

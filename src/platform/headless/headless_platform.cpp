@@ -113,6 +113,19 @@ void HeadlessControl::ListClear() {
   selection_ = -1;
 }
 
+void HeadlessControl::ListReplaceAll(const std::vector<std::wstring>& items) {
+  // Item by item into the strings already held: a search rebuilding its results on every
+  // keystroke then mostly reuses their storage.
+  items_.resize(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) items_[i].assign(items[i]);
+  selection_ = -1;
+}
+
+void HeadlessControl::ListAddRange(const std::vector<std::wstring>& items, std::size_t first) {
+  if (first < items.size())
+    items_.insert(items_.end(), items.begin() + static_cast<std::ptrdiff_t>(first), items.end());
+}
+
 void HeadlessControl::ListSetItem(int index, const std::wstring& item) {
   if (index < 0 || index >= static_cast<int>(items_.size())) return;
   items_[static_cast<std::size_t>(index)] = item;
@@ -421,6 +434,14 @@ HeadlessControl* HeadlessPlatform::ButtonOf(const HeadlessControl& window, bool 
 HeadlessControl* HeadlessPlatform::Find(NativeHandle handle) const {
   const auto it = controls_.find(handle);
   return it == controls_.end() ? nullptr : it->second;
+}
+
+std::vector<HeadlessControl*> HeadlessPlatform::Controls() const {
+  // Handles are handed out in increasing order, so the map's order is creation order.
+  std::vector<HeadlessControl*> all;
+  all.reserve(controls_.size());
+  for (const auto& entry : controls_) all.push_back(entry.second);
+  return all;
 }
 
 HeadlessControl& HeadlessPlatform::Get(NativeHandle handle) const {

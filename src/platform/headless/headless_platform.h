@@ -41,6 +41,8 @@ class HeadlessControl final : public Control {
   void ListClear() override;
   void ListSetItem(int index, const std::wstring& item) override;
   void ListSetSelection(int index) override { selection_ = index; }
+  void ListReplaceAll(const std::vector<std::wstring>& items) override;
+  void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) override;
   void SetLine(Point from, Point to, Color color) override;
   Rect OuterBounds() const override { return bounds_; }
   Point ClientSize() const override;
@@ -184,6 +186,8 @@ class HeadlessPlatform final : public Platform {
 
   // Test controls.
   HeadlessControl* Find(NativeHandle handle) const;
+  // Every control alive now, in creation order.
+  std::vector<HeadlessControl*> Controls() const;
   HeadlessControl& Get(NativeHandle handle) const;  // the control must exist
   // The default (or cancel) push button inside a window, if it has one.
   HeadlessControl* ButtonOf(const HeadlessControl& window, bool isDefault) const;

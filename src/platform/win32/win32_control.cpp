@@ -16,6 +16,49 @@ bool IsOwnClass(ControlKind kind) {
   return kind == ControlKind::Window || kind == ControlKind::Panel || kind == ControlKind::Line;
 }
 
+// Labels and text boxes report the mouse only through a subclass. A list box says all the
+// program hears of it (double-click, selection, focus) in notifications to its parent, and a
+// subclass would make every item added to it several times dearer.
+bool NeedsSubclass(ControlKind kind) {
+  return kind == ControlKind::Label || kind == ControlKind::TextBox;
+}
+
+// Below this many items a fill is cheap however it is done.
+constexpr std::size_t kBulkFrom = 16;
+
+// Redrawing of a list box off for the life of the object, then on again with one repaint of
+// the whole list. Even a list in a hidden window works out its scroll bar on every item
+// added while redrawing is on. (The list box handles WM_SETREDRAW itself, so turning it back
+// on does not show a hidden list as it would a plain window.)
+class QuietList {
+ public:
+  explicit QuietList(HWND list) : list_(list) { ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
+  ~QuietList() {
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_, nullptr, TRUE);
+  }
+  QuietList(const QuietList&) = delete;
+  QuietList& operator=(const QuietList&) = delete;
+
+ private:
+  HWND list_;
+};
+
+// Appends items[first..] to a list box, after telling it how much is coming so it allocates
+// once rather than as it grows.
+void AppendItems(HWND list, const std::vector<std::wstring>& items, std::size_t first) {
+  if (items.size() - first >= kBulkFrom) {
+    std::size_t bytes = 0;
+    for (std::size_t i = first; i < items.size(); ++i)
+      bytes += (items[i].size() + 1) * sizeof(wchar_t);
+    ::SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(items.size() - first),
+                   static_cast<LPARAM>(bytes));
+  }
+  for (std::size_t i = first; i < items.size(); ++i) {
+    ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].c_str()));
+  }
+}
+
 int ShiftNow() {
   return ShiftState(::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_CONTROL) < 0,
                     ::GetKeyState(VK_MENU) < 0);
@@ -161,8 +204,10 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   if (!IsOwnClass(kind_)) {
     hwnd_.reset(created);
     context_->Register(created, this);
-    ::SetWindowSubclass(created, &Win32Control::SubclassThunk, kSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+    if (NeedsSubclass(kind_)) {
+      ::SetWindowSubclass(created, &Win32Control::SubclassThunk, kSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this));
+    }
   }
   if (kind_ == ControlKind::TextBox) {
     // The default limit (32 K characters) would stop the user typing in a long note.
@@ -180,7 +225,7 @@ Win32Control::~Win32Control() {
     // Detach first: the messages of the destruction itself must not reach a half-dead object.
     if (IsOwnClass(kind_)) {
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    } else {
+    } else if (NeedsSubclass(kind_)) {
       ::RemoveWindowSubclass(hwnd, &Win32Control::SubclassThunk, kSubclassId);
     }
     context_->Unregister(hwnd);
@@ -277,6 +322,16 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
           ::EndPaint(hwnd, &ps);
         }
         return 0;
+      }
+      break;
+    case WM_DESTROY:
+      // The children go with this window. Those without a subclass hear nothing of it
+      // themselves, so let go of them now, while they are still there to be found.
+      for (HWND child = ::GetWindow(hwnd, GW_CHILD); child;
+           child = ::GetWindow(child, GW_HWNDNEXT)) {
+        Win32Control* control = context_->Find(child);
+        if (control && !IsOwnClass(control->kind_) && !NeedsSubclass(control->kind_))
+          control->OnNativeDestroyed(child);
       }
       break;
     case WM_NCHITTEST:
@@ -505,6 +560,10 @@ void Win32Control::OnCommandFromParent(UINT code) {
         Fire([&](ControlEvents& e) { e.OnSelectionChanged(index == LB_ERR ? -1 : index); });
       } else if (code == LBN_DBLCLK) {
         Fire([](ControlEvents& e) { e.OnDblClick(); });
+      } else if (code == LBN_SETFOCUS) {
+        Fire([](ControlEvents& e) { e.OnGotFocus(); });
+      } else if (code == LBN_KILLFOCUS) {
+        Fire([](ControlEvents& e) { e.OnLostFocus(); });
       }
       break;
     default:
@@ -659,7 +718,25 @@ void Win32Control::ListRemove(int index) {
 
 void Win32Control::ListClear() {
   if (kind_ != ControlKind::ListBox || !hwnd_) return;
+  const QuietList quiet(hwnd_.get());
   ::SendMessageW(hwnd_.get(), LB_RESETCONTENT, 0, 0);
+}
+
+void Win32Control::ListReplaceAll(const std::vector<std::wstring>& items) {
+  if (kind_ != ControlKind::ListBox || !hwnd_) return;
+  const QuietList quiet(hwnd_.get());
+  ::SendMessageW(hwnd_.get(), LB_RESETCONTENT, 0, 0);
+  AppendItems(hwnd_.get(), items, 0);
+}
+
+void Win32Control::ListAddRange(const std::vector<std::wstring>& items, std::size_t first) {
+  if (kind_ != ControlKind::ListBox || !hwnd_ || first >= items.size()) return;
+  if (items.size() - first < kBulkFrom) {
+    AppendItems(hwnd_.get(), items, first);
+    return;
+  }
+  const QuietList quiet(hwnd_.get());
+  AppendItems(hwnd_.get(), items, first);
 }
 
 void Win32Control::ListSetItem(int index, const std::wstring& item) {

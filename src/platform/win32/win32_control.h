@@ -1,13 +1,16 @@
 #pragma once
 // The native counterpart of one widget on Win32. One class covers every kind: windows,
 // panels and lines are windows of our own classes (one window-procedure thunk); labels,
-// text boxes and list boxes are the system's STATIC, EDIT and LISTBOX controls, subclassed
-// to report mouse and focus input. Notifications the system sends to the parent
+// text boxes and list boxes are the system's STATIC, EDIT and LISTBOX controls; labels and
+// text boxes are subclassed to report mouse and focus input, list boxes report through the
+// notifications to their parent. Notifications the system sends to the parent
 // (WM_COMMAND, WM_CTLCOLOR*) are routed back to the child's object.
 
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/backend_context.h"
@@ -46,6 +49,8 @@ class Win32Control final : public Control {
   void ListClear() override;
   void ListSetItem(int index, const std::wstring& item) override;
   void ListSetSelection(int index) override;
+  void ListReplaceAll(const std::vector<std::wstring>& items) override;
+  void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) override;
 
   void SetLine(Point from, Point to, Color color) override;
 
