@@ -290,18 +290,13 @@ void frmMain::LoadNotes() {
 }
 
 bool frmMain::SaveNotes() {
-  if (!notesFolderListed_) {
-    // Nothing of the folder was loaded, so every note file in it now is one the user has not
-    // seen: keep them all and number the notes of this run around them.
-    auto names = RealNoteFileSystem().ListFileNames(NotesFolder());
-    if (!names) return false;
-    std::vector<std::wstring> untouched = unreadableNotes_;
-    for (std::wstring& name : *names) {
-      if (IsNoteFileName(name)) untouched.push_back(std::move(name));
-    }
-    return WriteNotesFolder(NotesFolder(), NoteArray, untouched);
-  }
-  return WriteNotesFolder(NotesFolder(), NoteArray, unreadableNotes_);
+  // What the load could not read stays as it is; when it could not tell the folder's notes at
+  // all, every note file there does, as the first save finds them.
+  KeptFiles keep{unreadableNotes_, !notesFolderListed_};
+  const bool saved = WriteNotesFolder(NotesFolder(), NoteArray, keep);
+  unreadableNotes_ = std::move(keep.names);
+  notesFolderListed_ = !keep.allNoteFiles;
+  return saved;
 }
 
 // ---- Note list, editor and search -----------------------------------------------------------

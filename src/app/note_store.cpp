@@ -261,47 +261,87 @@ bool RemoveLeftovers(NoteFileSystem& fs, const std::wstring& folder,
   return any;
 }
 
+// A read or listing that fails may be a virus scanner or a backup tool holding the file for a
+// moment; it is tried again before it counts, and even then it never means "not there".
+constexpr int kReadAttempts = 3;
+
+std::optional<std::vector<std::wstring>> ListNames(NoteFileSystem& fs, const std::wstring& folder) {
+  for (int i = 0; i < kReadAttempts; ++i) {
+    if (auto names = fs.ListFileNames(folder)) return names;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadBytes(NoteFileSystem& fs, const std::wstring& path) {
+  for (int i = 0; i < kReadAttempts; ++i) {
+    if (auto bytes = fs.ReadFile(path)) return bytes;
+  }
+  return std::nullopt;
+}
+
+bool HasJournal(const std::vector<std::wstring>& names) {
+  return std::find(names.begin(), names.end(), kJournalName) != names.end();
+}
+
+enum class FolderState {
+  kSettled,  // no save pending: the note files are the notes
+  kPending,  // a committed save still cannot be finished: its journal names the notes
+  kUnknown,  // the folder could not be listed or a committed journal could not be read
+};
+
 struct Recovery {
-  // A committed save that still cannot be finished (a file held open by another program);
-  // its notes are the ones to load.
-  std::optional<Journal> pending;
-  // The folder's names when recovery found nothing to do, saving a second listing.
-  std::optional<std::vector<std::wstring>> names;
+  FolderState state = FolderState::kUnknown;
+  std::vector<std::wstring> names;  // the folder's names after recovery
+  Journal pending;
 };
 
 // Settles what an earlier save left behind.
 Recovery Recover(NoteFileSystem& fs, const std::wstring& folder) {
-  auto names = fs.ListFileNames(folder);
+  auto names = ListNames(fs, folder);
   if (!names) return {};
-  const std::wstring journalPath = Join(folder, kJournalName);
-  if (std::find(names->begin(), names->end(), kJournalName) != names->end()) {
-    const auto bytes = fs.ReadFile(journalPath);
-    // A journal is only ever renamed into place whole and flushed, so one that cannot be read
-    // back was damaged afterwards. Whether its save was already under way cannot be told, so
-    // nothing is thrown away: the notes load as the folder holds them, the temporaries stay
-    // for a person to inspect, and the next save supersedes it all.
-    const auto journal = bytes ? DecodeJournal(*bytes) : std::nullopt;
-    if (!journal) return {std::nullopt, std::move(names)};
+  bool changed = false;
+  if (HasJournal(*names)) {
+    // Only a whole, flushed journal is ever renamed into place, so its save has committed:
+    // one that cannot be read hides which files are the notes, and nothing may be decided.
+    const auto bytes = ReadBytes(fs, Join(folder, kJournalName));
+    if (!bytes) return {};
+    // One that reads back damaged was harmed afterwards. Whether its save was already under
+    // way cannot be told, so nothing is thrown away: the notes load as the folder holds them,
+    // the temporaries stay for a person to inspect, and the next save supersedes it all.
+    auto journal = DecodeJournal(*bytes);
+    if (!journal) return {FolderState::kSettled, std::move(*names), {}};
     const NameSet present(names->begin(), names->end());
-    if (!RollForward(fs, folder, *journal, present)) return {journal, std::nullopt};
+    if (!RollForward(fs, folder, *journal, present)) {
+      auto now = ListNames(fs, folder);
+      if (!now) return {};
+      return {FolderState::kPending, std::move(*now), std::move(*journal)};
+    }
     RemoveLeftovers(fs, folder, *names);
-    fs.RemoveFile(journalPath);
-    return {};
+    fs.RemoveFile(Join(folder, kJournalName));
+    changed = true;
+  } else {
+    // No committed save: temporaries lying about belong to saves that never committed.
+    changed = RemoveLeftovers(fs, folder, *names);
   }
-  // No committed save: temporaries lying about belong to saves that never committed.
-  if (RemoveLeftovers(fs, folder, *names)) return {};
-  return {std::nullopt, std::move(names)};
+  if (changed) {
+    names = ListNames(fs, folder);
+    if (!names) return {};
+  }
+  return {FolderState::kSettled, std::move(*names), {}};
 }
 
 NotesFolderContents LoadFromJournal(NoteFileSystem& fs, const std::wstring& folder,
-                                    const Journal& journal) {
+                                    const Journal& journal,
+                                    const std::vector<std::wstring>& names) {
+  const NameSet present(names.begin(), names.end());
   NotesFolderContents contents;
   for (const JournalEntry& entry : journal.entries) {
     if (entry.step == Step::kDelete) continue;
-    std::optional<std::string> bytes;
-    if (entry.step == Step::kWrite)
-      bytes = fs.ReadFile(Join(folder, TemporaryName(entry.name, journal.token)));
-    if (!bytes) bytes = fs.ReadFile(Join(folder, entry.name));  // already renamed, or kept
+    // A new text still in its temporary is the note; the file under the final name then holds
+    // the superseded one and must never stand in for it.
+    const std::wstring temporary = TemporaryName(entry.name, journal.token);
+    const bool waiting = entry.step == Step::kWrite && present.count(temporary);
+    const auto bytes = ReadBytes(fs, Join(folder, waiting ? temporary : entry.name));
     if (bytes) {
       contents.notes.push_back(ParseNoteFile(*bytes));
     } else {
@@ -309,6 +349,16 @@ NotesFolderContents LoadFromJournal(NoteFileSystem& fs, const std::wstring& fold
     }
   }
   return contents;
+}
+
+// The final names of a pending save whose new text still waits in a temporary.
+std::vector<std::wstring> WaitingNames(const Journal& journal, const NameSet& present) {
+  std::vector<std::wstring> waiting;
+  for (const JournalEntry& entry : journal.entries) {
+    if (entry.step == Step::kWrite && present.count(TemporaryName(entry.name, journal.token)))
+      waiting.push_back(entry.name);
+  }
+  return waiting;
 }
 
 // The listed names a save must leave alone. A name the load reported is protected as listed;
@@ -340,11 +390,10 @@ enum class Commit { kDone, kNotDone, kUnknown };
 // After the commit rename reported failure: did it happen anyway (only its flush failed)?
 Commit CheckCommit(NoteFileSystem& fs, const std::wstring& folder,
                    const std::string& journalBytes) {
-  const auto names = fs.ListFileNames(folder);
+  const auto names = ListNames(fs, folder);
   if (!names) return Commit::kUnknown;
-  if (std::find(names->begin(), names->end(), kJournalName) == names->end())
-    return Commit::kNotDone;
-  const auto bytes = fs.ReadFile(Join(folder, kJournalName));
+  if (!HasJournal(*names)) return Commit::kNotDone;
+  const auto bytes = ReadBytes(fs, Join(folder, kJournalName));
   if (!bytes) return Commit::kUnknown;
   return *bytes == journalBytes ? Commit::kDone : Commit::kNotDone;
 }
@@ -407,24 +456,22 @@ std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSyste
 }
 
 NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, NoteFileSystem& fs) {
-  if (!fs.FolderExists(notesFolder)) {
-    fs.CreateFolder(notesFolder);
-    return {};
-  }
+  // A folder that looks missing may only have failed to answer: it is listed all the same.
+  if (!fs.FolderExists(notesFolder)) fs.CreateFolder(notesFolder);
   Recovery recovery = Recover(fs, notesFolder);
-  if (recovery.pending) return LoadFromJournal(fs, notesFolder, *recovery.pending);
-  auto names = recovery.names ? std::move(recovery.names) : fs.ListFileNames(notesFolder);
-  if (!names) {
-    NotesFolderContents unlisted;
-    unlisted.listed = false;
-    return unlisted;
+  if (recovery.state == FolderState::kUnknown) {
+    NotesFolderContents unknown;
+    unknown.listed = false;
+    return unknown;
   }
-  const std::vector<std::wstring> ordered = OrderNoteFileNames(std::move(*names));
+  if (recovery.state == FolderState::kPending)
+    return LoadFromJournal(fs, notesFolder, recovery.pending, recovery.names);
+  const std::vector<std::wstring> ordered = OrderNoteFileNames(std::move(recovery.names));
 
   std::vector<std::optional<Note>> slots(ordered.size());
   const auto readRange = [&](std::size_t begin, std::size_t end) {
     for (std::size_t i = begin; i < end; ++i) {
-      if (const auto bytes = fs.ReadFile(Join(notesFolder, ordered[i])))
+      if (const auto bytes = ReadBytes(fs, Join(notesFolder, ordered[i])))
         slots[i] = ParseNoteFile(*bytes);
     }
   };
@@ -457,19 +504,54 @@ NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, Not
 
 bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
                       NoteFileSystem& fs) {
-  return WriteNotesFolder(notesFolder, notes, {}, fs);
+  KeptFiles keep;
+  return WriteNotesFolder(notesFolder, notes, keep, fs);
 }
 
 bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
                       const std::vector<std::wstring>& untouched, NoteFileSystem& fs) {
+  KeptFiles keep{untouched, false};
+  return WriteNotesFolder(notesFolder, notes, keep, fs);
+}
+
+bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
+                      KeptFiles& keep, NoteFileSystem& fs) {
   if (!fs.FolderExists(notesFolder) && !fs.CreateFolder(notesFolder)) return false;
   // Whatever an earlier save left pending, this one supersedes it once it commits; until
   // then that journal and its temporaries are left as they are.
   Recovery recovery = Recover(fs, notesFolder);
-  const auto names = recovery.names ? std::move(recovery.names) : fs.ListFileNames(notesFolder);
-  if (!names) return false;
-  NameSet present(names->begin(), names->end());
-  const NameSet kept = ProtectedNames(*names, untouched);
+  if (recovery.state == FolderState::kUnknown) return false;
+  const std::vector<std::wstring>& names = recovery.names;
+  NameSet present(names.begin(), names.end());
+  std::vector<std::wstring> untouched = keep.names;
+  if (recovery.state == FolderState::kPending) {
+    // A text that waits in a temporary of the pending save, under a name this save must keep,
+    // was never seen by the caller; superseding that save would throw it away.
+    const NameSet keptLower = [&] {
+      NameSet lower;
+      for (const std::wstring& name : untouched) lower.insert(AsciiLowered(name));
+      return lower;
+    }();
+    for (const std::wstring& name : WaitingNames(recovery.pending, present)) {
+      if (keep.allNoteFiles || keptLower.count(AsciiLowered(name))) return false;
+    }
+    if (keep.allNoteFiles) {
+      for (const JournalEntry& entry : recovery.pending.entries) {
+        if (entry.step != Step::kDelete) untouched.push_back(entry.name);
+      }
+    }
+  } else if (keep.allNoteFiles) {
+    for (const std::wstring& name : names) {
+      if (IsNoteFileName(name)) untouched.push_back(name);
+    }
+  }
+  if (keep.allNoteFiles) {
+    // Now known: the notes the load could not show are these files, and only these; what
+    // this and later saves write are the caller's own notes, to be replaced or removed.
+    keep.names = untouched;
+    keep.allNoteFiles = false;
+  }
+  const NameSet kept = ProtectedNames(names, untouched);
   // Numbering steps over every untouched name, listed or not: it may be back by the time the
   // temporaries are renamed, and a rename would then replace it.
   NameSet takenLower;
@@ -488,7 +570,7 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
     std::string bytes = FormatNoteFile(note);
     finalNames.insert(name);
     if (present.count(name)) {
-      const auto old = fs.ReadFile(Join(notesFolder, name));
+      const auto old = ReadBytes(fs, Join(notesFolder, name));
       if (old && *old == bytes) {
         journal.entries.push_back({Step::kKeep, std::move(name)});
         continue;
@@ -512,11 +594,13 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
     }
     journal.entries = std::move(entries);
   }
-  for (const std::wstring& name : *names) {
+  for (const std::wstring& name : names) {
     if (IsNoteFileName(name) && !finalNames.count(name) && !kept.count(name))
       journal.entries.push_back({Step::kDelete, name});
   }
-  if (newBytes.empty() && journal.entries.size() == finalNames.size()) return true;  // unchanged
+  // Nothing to change, unless a journal is there: the files then may not be what loads.
+  if (newBytes.empty() && journal.entries.size() == finalNames.size() && !HasJournal(names))
+    return true;
 
   std::vector<std::wstring> temporaries;  // everything this save may have to take back
   const auto abandon = [&] {

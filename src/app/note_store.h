@@ -63,8 +63,9 @@ std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder,
 struct NotesFolderContents {
   std::vector<Note> notes;
   std::vector<std::wstring> unreadable;  // in load order
-  // False when the folder itself could not be listed: nothing of it is in memory, so a save
-  // must leave every note file there as it is.
+  // False when which notes the folder holds could not be told (it could not be listed, or the
+  // journal of a committed save could not be read): nothing of it is in memory, so a save must
+  // leave every note file there as it is (KeptFiles::allNoteFiles).
   bool listed = true;
 };
 NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder,
@@ -83,6 +84,20 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
 bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
                       const std::vector<std::wstring>& untouched,
                       NoteFileSystem& fs = RealNoteFileSystem());
+// What a save must leave as it is after a load that could not read everything: the note files
+// it could not read, or every note file when it could not tell which notes the folder holds
+// (NotesFolderContents::listed false).
+struct KeptFiles {
+  std::vector<std::wstring> names;
+  bool allNoteFiles = false;
+};
+// The save of a program that loaded with gaps. The first save that can tell which files
+// allNoteFiles stands for (once an earlier save is settled) turns it into their names, so
+// that later saves keep those and nothing the program wrote itself. False, with nothing
+// changed, while that cannot be told, or while a text the caller never saw waits in a
+// pending save under a name to keep.
+bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& notes,
+                      KeptFiles& keep, NoteFileSystem& fs = RealNoteFileSystem());
 
 // One note file's bytes: title line ("[无标题]" for ""), CR LF, text. Line breaks in the
 // title would split it on reading, so they become spaces.

@@ -8,6 +8,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <tuple>
 
 namespace tarvik::app {
 
@@ -66,6 +67,13 @@ class NotesFolder {
  private:
   fs::path root_;
 };
+
+std::vector<Note> Sorted(std::vector<Note> notes) {
+  std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) {
+    return std::tie(a.title, a.text) < std::tie(b.title, b.text);
+  });
+  return notes;
+}
 
 // What a save of notes must read back as: only notes with text, untitled ones as "[无标题]".
 std::vector<Note> AsReloaded(const std::vector<Note>& notes) {
@@ -207,17 +215,23 @@ class FaultyFs final : public NoteFileSystem {
   std::set<std::wstring> heldOpen;
   // Names that cannot be read, as when another program holds them exclusively.
   std::set<std::wstring> unreadable;
-  // The folder itself cannot be listed.
+  // Names whose temporaries (name + ".tmp~...") cannot be read.
+  std::set<std::wstring> unreadableTemporaries;
+  // The folder itself cannot be listed; or only the next few listings fail.
   bool unlistable = false;
+  int failingListings = 0;
+  // The folder looks missing though it is there (an error taken for "no such folder").
+  bool folderLooksMissing = false;
 
   bool FolderExists(const std::wstring& folder) override {
-    return !Fails() && real_.FolderExists(folder);
+    return !Fails() && !folderLooksMissing && real_.FolderExists(folder);
   }
   bool CreateFolder(const std::wstring& folder) override {
     return !Fails() && real_.CreateFolder(folder);
   }
   std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring& folder) override {
     if (Fails() || unlistable) return std::nullopt;
+    if (failingListings > 0) return --failingListings, std::nullopt;
     return real_.ListFileNames(folder);
   }
   std::optional<std::string> ReadFile(const std::wstring& path) override {
@@ -259,7 +273,12 @@ class FaultyFs final : public NoteFileSystem {
     return path.substr(path.rfind(L'\\') + 1);
   }
   bool Held(const std::wstring& path) const { return heldOpen.count(NameOf(path)) > 0; }
-  bool Unreadable(const std::wstring& path) const { return unreadable.count(NameOf(path)) > 0; }
+  bool Unreadable(const std::wstring& path) const {
+    const std::wstring name = NameOf(path);
+    const std::size_t mark = name.find(L".tmp~");
+    return unreadable.count(name) > 0 ||
+           (mark != std::wstring::npos && unreadableTemporaries.count(name.substr(0, mark)) > 0);
+  }
 
   NoteFileSystem& real_ = RealNoteFileSystem();
   Fault fault_;
@@ -498,10 +517,15 @@ TEST(NoteStoreUnreadable, AFolderThatCannotBeListedIsReportedSoASaveKeepsItAll) 
   EXPECT_FALSE(loaded.listed);
   EXPECT_TRUE(loaded.notes.empty());
   // What the main window then does at exit: keep every note file there now.
-  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"new", L"N"}}, {L"Note_1.tvk", L"Note_2.tvk"}));
+  KeptFiles keep{loaded.unreadable, !loaded.listed};
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"new", L"N"}}, keep));
   EXPECT_EQ(ReadNotesFolder(folder.Path()),
             (std::vector<Note>{{L"one", L"1"}, {L"two", L"2"}, {L"new", L"N"}}));
   EXPECT_TRUE(ReadNotesFolderContents(folder.Path()).listed);
+  // A later save of the same run keeps those two, not the note it wrote itself.
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"other", L"O"}}, keep));
+  EXPECT_EQ(ReadNotesFolder(folder.Path()),
+            (std::vector<Note>{{L"one", L"1"}, {L"two", L"2"}, {L"other", L"O"}}));
 }
 
 TEST(NoteStoreUnreadable, NumberingSkipsTheirNamesInAnyLetterCaseEvenWhenGone) {
@@ -590,6 +614,82 @@ TEST_F(NoteStoreFaults, UnreadableNoteOfAPendingSaveIsKeptByTheNextSave) {
   EXPECT_EQ(files.size(), 6u);
   EXPECT_EQ(files.at("Note_1.tvk"), "same\r\nunchanged");
   EXPECT_EQ(files.at("Note_5.tvk"), "added\r\nnew");
+}
+
+// --- reads that fail after a committed but unfinished save -------------------------------------
+
+// A save that commits while another program holds Note_2.tvk: its new text waits in a
+// temporary, the journal names the new set, and stale Note_4 has not been removed yet.
+class PendingSave : public NoteStoreFaults {
+ protected:
+  void SetUp() override {
+    NoteStoreFaults::SetUp();
+    held_.heldOpen = {L"Note_2.tvk", L"Note_4.tvk"};
+    ASSERT_TRUE(WriteNotesFolder(folder_.Path(), newNotes_, held_));
+    ASSERT_TRUE(folder_.Files().count("~notes-save.journal"));
+    pendingFiles_ = folder_.Files();
+  }
+  void ExpectFolderUnchanged() { EXPECT_EQ(folder_.Files(), pendingFiles_); }
+
+  FaultyFs held_;
+  FileMap pendingFiles_;
+};
+
+TEST_F(PendingSave, AJournalThatCannotBeReadIsNeitherIgnoredNorSuperseded) {
+  held_.unreadable = {L"~notes-save.journal"};
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder_.Path(), held_);
+  // Neither the old nor the new set can be told apart from the mix on disk: nothing loads.
+  EXPECT_FALSE(loaded.listed);
+  EXPECT_TRUE(loaded.notes.empty());
+  ExpectFolderUnchanged();
+  // A save while it still cannot be read leaves everything as it is and says so.
+  KeptFiles all{{}, true};
+  EXPECT_FALSE(WriteNotesFolder(folder_.Path(), {{L"x", L"y"}}, all, held_));
+  ExpectFolderUnchanged();
+  EXPECT_EQ(ReadNotesFolder(folder_.Path()), AsReloaded(newNotes_));
+}
+
+TEST_F(PendingSave, AFailedListingIsRetriedAndNeverSkipsTheJournal) {
+  held_.failingListings = 1;
+  EXPECT_EQ(ReadNotesFolder(folder_.Path(), held_), AsReloaded(newNotes_));
+  held_.unlistable = true;  // failing for good: nothing is loaded, so nothing is lost
+  EXPECT_FALSE(ReadNotesFolderContents(folder_.Path(), held_).listed);
+  ExpectFolderUnchanged();
+}
+
+TEST_F(PendingSave, ANewTextThatCannotBeReadIsReportedNotReplacedByTheOldOne) {
+  held_.unreadableTemporaries = {L"Note_2.tvk"};
+  const NotesFolderContents loaded = ReadNotesFolderContents(folder_.Path(), held_);
+  std::vector<Note> readable = AsReloaded(newNotes_);
+  readable.erase(readable.begin() + 1);
+  EXPECT_EQ(loaded.notes, readable);
+  EXPECT_EQ(loaded.unreadable, Names{L"Note_2.tvk"});
+  // Still held: a save cannot keep the new text it never saw, so it must not commit.
+  KeptFiles keep{loaded.unreadable};
+  EXPECT_FALSE(WriteNotesFolder(folder_.Path(), readable, keep, held_));
+  ExpectFolderUnchanged();
+  // Released: the pending save finishes first and the unread note stays.
+  held_.heldOpen.clear();
+  ASSERT_TRUE(WriteNotesFolder(folder_.Path(), readable, keep, held_));
+  EXPECT_EQ(Sorted(ReadNotesFolder(folder_.Path())), Sorted(AsReloaded(newNotes_)));
+}
+
+TEST(NoteStorePending, ChangingANoteBackToItsOldBytesIsSavedNotSkipped) {
+  NotesFolder folder("pending_back");
+  folder.Put("Note_1.tvk", "a\r\nA");
+  folder.Put("Note_2.tvk", "b\r\nold");
+  FaultyFs held;
+  held.heldOpen = {L"Note_2.tvk"};
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"a", L"A"}, {L"b", L"new"}}, held));
+  // Note_2.tvk still holds the old bytes; the pending journal holds the newer text.
+  const std::vector<Note> back = {{L"a", L"A"}, {L"b", L"old"}};
+  ASSERT_TRUE(WriteNotesFolder(folder.Path(), back, held));
+  EXPECT_EQ(ReadNotesFolder(folder.Path()), back);
+}
+
+TEST_F(PendingSave, AFolderThatLooksMissingIsStillRead) {
+  held_.folderLooksMissing = true;
+  EXPECT_EQ(ReadNotesFolder(folder_.Path(), held_), AsReloaded(newNotes_));
 }
 
 }  // namespace

@@ -1,0 +1,316 @@
+#include "note_store_model.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <tuple>
+#include <vector>
+
+#include "app/note_store.h"
+#include "util/text_codec.h"
+
+namespace tarvik::test {
+namespace {
+
+using app::Note;
+
+const std::wstring kFolder = L"C:\\prog\\Notes";
+
+std::wstring NameOf(const std::wstring& path) {
+  return path.substr(path.rfind(L'\\') + 1);
+}
+
+// The folder as a map of names to bytes. Every call may succeed, fail without effect, take
+// effect and still report failure, or be the point where the program stops (nothing it does
+// afterwards reaches the disk).
+class ModelFs final : public app::NoteFileSystem {
+ public:
+  using Files = std::map<std::wstring, std::string>;
+
+  ModelFs(Files files, Choices* choices) : files_(std::move(files)), choices_(choices) {}
+
+  const Files& files() const { return files_; }
+  bool Killed() const { return killed_; }
+  void Restart() { killed_ = false; }
+
+  bool FolderExists(const std::wstring&) override {
+    std::lock_guard lock(mutex_);
+    return Next() == Outcome::kOk;
+  }
+  bool CreateFolder(const std::wstring&) override {
+    std::lock_guard lock(mutex_);
+    const Outcome outcome = Next();
+    return outcome == Outcome::kOk;
+  }
+  std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring&) override {
+    std::lock_guard lock(mutex_);
+    if (Next() != Outcome::kOk) return std::nullopt;
+    std::vector<std::wstring> names;
+    for (const auto& [name, bytes] : files_) names.push_back(name);
+    return names;
+  }
+  std::optional<std::string> ReadFile(const std::wstring& path) override {
+    std::lock_guard lock(mutex_);
+    if (Next() != Outcome::kOk) return std::nullopt;
+    const auto it = files_.find(NameOf(path));
+    if (it == files_.end()) return std::nullopt;
+    return it->second;
+  }
+  bool WriteFile(const std::wstring& path, std::string_view bytes) override {
+    std::lock_guard lock(mutex_);
+    switch (Next()) {
+      case Outcome::kOk:
+        files_[NameOf(path)] = std::string(bytes);
+        return true;
+      case Outcome::kDoneButFailed:  // the disk filled up part way
+        files_[NameOf(path)] = std::string(bytes.substr(0, bytes.size() / 2));
+        return false;
+      default:
+        return false;
+    }
+  }
+  bool FlushFiles(const std::vector<std::wstring>&) override {
+    std::lock_guard lock(mutex_);
+    return Next() == Outcome::kOk;
+  }
+  bool ReplaceFile(const std::wstring& from, const std::wstring& to) override {
+    return Rename(from, to);
+  }
+  bool RenameFile(const std::wstring& from, const std::wstring& to) override {
+    return Rename(from, to);
+  }
+  bool RemoveFile(const std::wstring& path) override {
+    std::lock_guard lock(mutex_);
+    const Outcome outcome = Next();
+    if (outcome == Outcome::kOk || outcome == Outcome::kDoneButFailed) files_.erase(NameOf(path));
+    return outcome == Outcome::kOk;
+  }
+  bool FlushFolder(const std::wstring&) override {
+    std::lock_guard lock(mutex_);
+    return Next() == Outcome::kOk;
+  }
+
+ private:
+  enum class Outcome { kOk, kFailed, kDoneButFailed, kKilled };
+
+  Outcome Next() {
+    if (killed_) return Outcome::kKilled;
+    if (!choices_) return Outcome::kOk;
+    const unsigned roll = choices_->Pick(64);
+    if (roll < 52) return Outcome::kOk;
+    if (roll < 58) return Outcome::kFailed;
+    if (roll < 63) return Outcome::kDoneButFailed;
+    killed_ = true;
+    return Outcome::kKilled;
+  }
+
+  bool Rename(const std::wstring& from, const std::wstring& to) {
+    std::lock_guard lock(mutex_);
+    const Outcome outcome = Next();
+    if (outcome != Outcome::kOk && outcome != Outcome::kDoneButFailed) return false;
+    const auto it = files_.find(NameOf(from));
+    if (it == files_.end()) return false;
+    std::string bytes = std::move(it->second);
+    files_.erase(it);
+    files_[NameOf(to)] = std::move(bytes);
+    return outcome == Outcome::kOk;
+  }
+
+  std::mutex mutex_;
+  Files files_;
+  Choices* choices_;
+  bool killed_ = false;
+};
+
+bool Less(const Note& a, const Note& b) {
+  return std::tie(a.title, a.text) < std::tie(b.title, b.text);
+}
+
+std::vector<Note> Sorted(std::vector<Note> notes) {
+  std::sort(notes.begin(), notes.end(), Less);
+  return notes;
+}
+
+// A set of notes a load may show; its order is known unless part of it was never seen.
+struct Candidate {
+  std::vector<Note> notes;
+  bool ordered = true;
+
+  bool Shows(const std::vector<Note>& loaded) const {
+    return ordered ? loaded == notes : Sorted(loaded) == Sorted(notes);
+  }
+  friend bool operator==(const Candidate&, const Candidate&) = default;
+};
+
+// What a save of notes reads back as: only notes with text, untitled ones marked.
+std::vector<Note> AsSaved(const std::vector<Note>& notes) {
+  std::vector<Note> out;
+  for (const Note& n : notes) {
+    if (!n.text.empty())
+      out.push_back({n.title.empty() ? std::wstring(app::kUntitledTitle) : n.title, n.text});
+  }
+  return out;
+}
+
+// whole minus part as multisets, or nothing when part is not within whole.
+std::optional<std::vector<Note>> Remainder(const std::vector<Note>& whole,
+                                           const std::vector<Note>& part) {
+  std::vector<Note> rest;
+  const std::vector<Note> a = Sorted(whole);
+  const std::vector<Note> b = Sorted(part);
+  std::size_t j = 0;
+  for (const Note& note : a) {
+    if (j < b.size() && note == b[j]) {
+      ++j;
+    } else {
+      rest.push_back(note);
+    }
+  }
+  if (j != b.size()) return std::nullopt;
+  return rest;
+}
+
+std::string Describe(const std::vector<Note>& notes) {
+  std::string out = "[";
+  for (const Note& n : notes) out += util::ToUtf8(n.title) + "/" + util::ToUtf8(n.text) + " ";
+  return out + "]";
+}
+
+std::string Describe(const std::vector<Candidate>& allowed) {
+  std::string out;
+  for (const Candidate& c : allowed) out += (c.ordered ? "" : "~") + Describe(c.notes) + " ";
+  return out;
+}
+
+void AddCandidate(std::vector<Candidate>& allowed, Candidate candidate) {
+  if (std::find(allowed.begin(), allowed.end(), candidate) == allowed.end())
+    allowed.push_back(std::move(candidate));
+}
+
+const wchar_t* const kTitles[] = {L"", L"a", L"b", L"[无标题]"};
+const wchar_t* const kTexts[] = {L"", L"x", L"y", L"x\r\ny"};
+
+void Edit(Choices& choices, std::vector<Note>& notes) {
+  for (unsigned edits = choices.Pick(4); edits > 0; --edits) {
+    const unsigned what = choices.Pick(4);
+    const Note made{kTitles[choices.Pick(4)], kTexts[choices.Pick(4)]};
+    if (what == 0 || notes.empty()) {
+      notes.insert(notes.begin() + choices.Pick(static_cast<unsigned>(notes.size()) + 1), made);
+    } else if (what == 1) {
+      notes.erase(notes.begin() + choices.Pick(static_cast<unsigned>(notes.size())));
+    } else {
+      notes[choices.Pick(static_cast<unsigned>(notes.size()))] = made;
+    }
+  }
+  if (notes.size() > 6) notes.resize(6);
+}
+
+// TARVIK_TRACE=1 prints what each session did.
+void Trace(const std::string& line) {
+  static const bool on = std::getenv("TARVIK_TRACE") != nullptr;
+  if (on) std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+class Run {
+ public:
+  explicit Run(Choices& choices) : choices_(choices), fs_({}, &choices) {}
+
+  std::string Session() {
+    fs_.Restart();
+    std::ostringstream log;
+    const app::NotesFolderContents loaded = app::ReadNotesFolderContents(kFolder, fs_);
+    if (fs_.Killed()) return CheckFolder("after a load that was stopped");
+    Trace("load: " + Describe(loaded.notes) + " unreadable " +
+          std::to_string(loaded.unreadable.size()) + " listed " + std::to_string(loaded.listed));
+    const bool complete = loaded.listed && loaded.unreadable.empty();
+    // The unseen part of each saved set the load may have come from.
+    std::vector<std::vector<Note>> unseen;
+    std::vector<Candidate> consistent;
+    for (const Candidate& candidate : allowed_) {
+      if (complete) {
+        if (candidate.Shows(loaded.notes)) unseen.push_back({});
+        continue;
+      }
+      if (!loaded.listed && !loaded.notes.empty()) return "an unlisted folder loaded notes";
+      auto rest = Remainder(candidate.notes, loaded.notes);
+      if (rest && (!loaded.listed || rest->size() == loaded.unreadable.size())) {
+        unseen.push_back(std::move(*rest));
+        consistent.push_back(candidate);
+      }
+    }
+    if (unseen.empty()) {
+      return "load shows " + Describe(loaded.notes) + " (" +
+             std::to_string(loaded.unreadable.size()) + " unreadable, listed " +
+             std::to_string(loaded.listed) + "), saved sets " + Describe(allowed_);
+    }
+    allowed_ = complete ? std::vector<Candidate>{{loaded.notes, true}} : consistent;
+
+    std::vector<Note> notes = loaded.notes;
+    app::KeptFiles keep{loaded.unreadable, !loaded.listed};
+    for (unsigned saves = choices_.Pick(4); saves > 0 && !choices_.Exhausted(); --saves) {
+      Edit(choices_, notes);
+      std::vector<Candidate> expected;
+      for (const std::vector<Note>& rest : unseen) {
+        std::vector<Note> all = AsSaved(notes);
+        all.insert(all.end(), rest.begin(), rest.end());
+        AddCandidate(expected, {std::move(all), rest.empty()});
+      }
+      const bool saved = app::WriteNotesFolder(kFolder, notes, keep, fs_);
+      Trace("save " + Describe(notes) + (saved ? " done" : " failed") +
+            (fs_.Killed() ? " (stopped)" : "") + "; files " + Files());
+      if (saved && !fs_.Killed()) {
+        allowed_ = expected;
+      } else {
+        for (Candidate& c : expected) AddCandidate(allowed_, std::move(c));
+      }
+      if (std::string error =
+              CheckFolder(saved ? "after a save reported done" : "after a save reported failed");
+          !error.empty()) {
+        return error;
+      }
+      if (fs_.Killed()) break;
+    }
+    return "";
+  }
+
+ private:
+  // A load with no faults, on a copy, must show one of the sets allowed now, and completely.
+  std::string CheckFolder(const char* when) {
+    ModelFs clean(fs_.files(), nullptr);
+    const app::NotesFolderContents contents = app::ReadNotesFolderContents(kFolder, clean);
+    const bool ok = contents.listed && contents.unreadable.empty() &&
+                    std::any_of(allowed_.begin(), allowed_.end(),
+                                [&](const Candidate& c) { return c.Shows(contents.notes); });
+    if (ok) return "";
+    return std::string(when) + ": a clean load shows " + Describe(contents.notes) +
+           ", saved sets " + Describe(allowed_) + ", files " + Files();
+  }
+
+  std::string Files() const {
+    std::string files;
+    for (const auto& [name, bytes] : fs_.files()) files += util::ToUtf8(name) + " ";
+    return files;
+  }
+
+  Choices& choices_;
+  ModelFs fs_;
+  std::vector<Candidate> allowed_{Candidate{}};
+};
+
+}  // namespace
+
+std::string RunNoteStoreProperty(Choices& choices, int maxSessions) {
+  Run run(choices);
+  for (int session = 0; session < maxSessions && !choices.Exhausted(); ++session) {
+    Trace("-- session " + std::to_string(session));
+    if (std::string error = run.Session(); !error.empty())
+      return "session " + std::to_string(session) + ": " + error;
+  }
+  return "";
+}
+
+}  // namespace tarvik::test
