@@ -259,8 +259,9 @@ TEST_F(MainWindowTest, SearchMatchesTitlesExactlyAsListed) {
       {L"", {}},                 // an empty box lists nothing
       {L"apple", {L"1", L"4"}},  // case-sensitive
       {L"Apple", {L"0", L"6"}},  //
-      {L"无", {L"2", L"3"}},     // an untitled note matches through "[无标题]"
-      {L"[", {L"2"}},            //
+      // An untitled note matches through "[无标题]"; the start's fresh note is one (7).
+      {L"无", {L"2", L"3", L"7"}},
+      {L"[", {L"2", L"7"}},
       {L"text", {}},             // texts are not searched
       {L"Apple pie!", {}},       // longer than any title
       {L"e", {L"0", L"1", L"4", L"6"}},
