@@ -470,7 +470,37 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   if (small.right - small.left != 216 || small.bottom - small.top != moved.bottom - moved.top) {
     return L"after a drag below the minimum the window is " + Describe(small);
   }
-  // A click after the drag still reaches the menu buttons.
+  // A double-click on the edge ends with a release on the window's own surface; the window
+  // then holds the mouse, so a right click outside it opens its system menu ...
+  PointerTo({small.left + 1, (small.top + small.bottom) / 2});
+  for (int i = 0; i < 2; ++i) {
+    MouseButton(true);
+    MouseButton(false);
+  }
+  PointerTo({small.right + 150, small.top + 60});
+  INPUT right[2] = {};
+  right[0].type = right[1].type = INPUT_MOUSE;
+  right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+  right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  SendInput(2, right, sizeof(INPUT));
+  HWND menu = nullptr;
+  WaitUntil(
+      [&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu != nullptr && IsWindowVisible(menu);
+      },
+      kReactionTimeoutMs);
+  if (menu == nullptr || !IsWindowVisible(menu))
+    return L"no system menu after a right click outside";
+  Screenshot(L"system_menu");
+  INPUT escape[2] = {};
+  escape[0].type = escape[1].type = INPUT_KEYBOARD;
+  escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
+  escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, escape, sizeof(INPUT));
+  WaitUntil([&] { return !IsWindowVisible(menu); }, kReactionTimeoutMs);
+  // ... and a click inside still reaches the control under the pointer.
+  Sleep(300);
   ClickCentre(program.MenuButton(2));
   return program.WaitForPage(L"editor+options");
 }
