@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "e2e_support.h"
+#include "util/text_codec.h"
 
 namespace tarvik::e2e {
 namespace {
@@ -140,7 +140,6 @@ class Program {
     if (!process_->WaitForExit(10000)) process_->Terminate();
   }
   HWND Main() const { return main_; }
-  DWORD Pid() const { return process_->Id(); }
 
   // The menu bar: the panel 24 pixels high across the top.
   HWND MenuBar() const {
@@ -370,7 +369,7 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   const std::string bytes = ReadAll(exported);
   if (bytes != ToUtf8(L"购物\r\n牛奶\r\n面包")) {
     return L"the exported file holds " + std::to_wstring(bytes.size()) + L" unexpected bytes: " +
-           std::wstring(bytes.begin(), bytes.end());
+           util::FromUtf8(bytes);
   }
 
   // Exporting over it asks first; answered no, the file stays as it was.
