@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "e2e_support.h"
+#include "util/text_codec.h"
 
 namespace tarvik::e2e {
 namespace {
@@ -140,7 +140,6 @@ class Program {
     if (!process_->WaitForExit(10000)) process_->Terminate();
   }
   HWND Main() const { return main_; }
-  DWORD Pid() const { return process_->Id(); }
 
   // The menu bar: the panel 24 pixels high across the top.
   HWND MenuBar() const {
@@ -370,7 +369,7 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   const std::string bytes = ReadAll(exported);
   if (bytes != ToUtf8(L"购物\r\n牛奶\r\n面包")) {
     return L"the exported file holds " + std::to_wstring(bytes.size()) + L" unexpected bytes: " +
-           std::wstring(bytes.begin(), bytes.end());
+           util::FromUtf8(bytes);
   }
 
   // Exporting over it asks first; answered no, the file stays as it was.
@@ -470,7 +469,37 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   if (small.right - small.left != 216 || small.bottom - small.top != moved.bottom - moved.top) {
     return L"after a drag below the minimum the window is " + Describe(small);
   }
-  // A click after the drag still reaches the menu buttons.
+  // A double-click on the edge ends with a release on the window's own surface; the window
+  // then holds the mouse, so a right click outside it opens its system menu ...
+  PointerTo({small.left + 1, (small.top + small.bottom) / 2});
+  for (int i = 0; i < 2; ++i) {
+    MouseButton(true);
+    MouseButton(false);
+  }
+  PointerTo({small.right + 150, small.top + 60});
+  INPUT right[2] = {};
+  right[0].type = right[1].type = INPUT_MOUSE;
+  right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+  right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  SendInput(2, right, sizeof(INPUT));
+  HWND menu = nullptr;
+  WaitUntil(
+      [&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu != nullptr && IsWindowVisible(menu);
+      },
+      kReactionTimeoutMs);
+  if (menu == nullptr || !IsWindowVisible(menu))
+    return L"no system menu after a right click outside";
+  Screenshot(L"system_menu");
+  INPUT escape[2] = {};
+  escape[0].type = escape[1].type = INPUT_KEYBOARD;
+  escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
+  escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, escape, sizeof(INPUT));
+  WaitUntil([&] { return !IsWindowVisible(menu); }, kReactionTimeoutMs);
+  // ... and a click inside still reaches the control under the pointer.
+  Sleep(300);
   ClickCentre(program.MenuButton(2));
   return program.WaitForPage(L"editor+options");
 }

@@ -62,58 +62,9 @@ TEST(EdgeRules, MinimumOuterSize) {
   for (const auto& c : cases) EXPECT_EQ(RaiseToMinimum(c.in), c.out);
 }
 
-class BorderlessTest : public ::testing::Test {
- protected:
-  std::unique_ptr<platform::Control> NewWindow() {
-    platform::ControlSettings settings;
-    settings.kind = platform::ControlKind::Window;
-    return platform_.CreateControl(settings, nullptr, nullptr);
-  }
-  HeadlessPlatform platform_;
-};
-
-TEST_F(BorderlessTest, RemoveAndRestoreFrame) {
-  auto window = NewWindow();
-  const auto h = window->Handle();
-  const std::uint32_t original = platform_.GetWindowStyle(h);
-  ASSERT_EQ(original & 0x00C40000u, 0x00C40000u);
-  modBorderless frame;
-  frame.RestoreFrame(platform_, h);  // nothing removed yet: nothing to put back
-  EXPECT_EQ(platform_.GetWindowStyle(h), original);
-  frame.RemoveFrame(platform_, h);
-  EXPECT_EQ(platform_.GetWindowStyle(h), original & 0xFF3BFFFFu);
-  frame.RemoveFrame(platform_, h);  // a second removal keeps the first saved style
-  frame.RestoreFrame(platform_, h);
-  EXPECT_EQ(platform_.GetWindowStyle(h), original);
-}
-
-TEST_F(BorderlessTest, DragMoveAndSystemMenu) {
-  auto window = NewWindow();
-  const auto h = window->Handle();
-  platform_.SetMouseCapture(h);
-  BeginDragMove(platform_, h);  // button up: no loop, but the capture is gone
-  EXPECT_TRUE(platform_.MoveSizeLoops().empty());
-  EXPECT_EQ(platform_.Capture(), 0u);
-  platform_.SetLeftButtonHeld(true);
-  platform_.SetMouseCapture(h);
-  BeginDragMove(platform_, h);
-  ASSERT_EQ(platform_.MoveSizeLoops().size(), 1u);
-  EXPECT_EQ(platform_.MoveSizeLoops()[0].hitTest, kHitCaption);
-  EXPECT_FALSE(platform_.MoveSizeLoops()[0].captureHeld);
-
-  platform_.SetCursor({40, 50});
-  ShowSystemMenu(platform_, h);  // nothing chosen: no command
-  platform_.QueueSystemMenuAnswer(0xF020);
-  ShowSystemMenu(platform_, h);
-  ASSERT_EQ(platform_.SystemMenus().size(), 2u);
-  EXPECT_EQ(platform_.SystemMenus()[1].at, (platform::Point{40, 50}));
-  ASSERT_EQ(platform_.SystemCommands().size(), 1u);
-  EXPECT_EQ(platform_.SystemCommands()[0].second, 0xF020u);
-}
-
 // ---- The main window's frame ----------------------------------------------------------------
 
-class MainFrameTest : public BorderlessTest {
+class MainFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform_.SetProgramFolder(L"/nonexistent-tarvik-folder");
@@ -127,14 +78,18 @@ class MainFrameTest : public BorderlessTest {
   HeadlessControl& Me() { return platform_.Get(window_->Me.hWnd()); }
   HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
 
+  HeadlessPlatform platform_;
   std::unique_ptr<app::frmMain> window_;
   std::uint32_t styleBefore_ = 0;
 };
 
 TEST_F(MainFrameTest, LoadStripsTheFrameAndUnloadPutsItBack) {
-  EXPECT_EQ(platform_.GetWindowStyle(window_->Me.hWnd()), styleBefore_ & kFramelessMask);
+  const auto h = window_->Me.hWnd();
+  ASSERT_EQ(styleBefore_ & 0x00C40000u, 0x00C40000u);
+  EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_ & kFramelessMask);
+  window_->Borderless.RemoveFrame(platform_, h);  // a second removal keeps the saved style
   window_->Unload();
-  EXPECT_EQ(platform_.GetWindowStyle(window_->Me.hWnd()), styleBefore_);
+  EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_);
 }
 
 TEST_F(MainFrameTest, EdgePressResizesAndKeepsTheMinimum) {
