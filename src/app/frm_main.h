@@ -64,7 +64,8 @@ class frmMain {
   void PaintListButton(int index, bool hover);
 
   // The "keep on top" option as the options page shows it.
-  bool TopmostOptionOn() const { return false; }
+  bool TopmostOptionOn() const { return topmostOption_; }
+  void SetTopmostOption(bool on) { topmostOption_ = on; }
 
   platform::Platform& platform_;
   // The drawing library the painted buttons of every window draw with.
@@ -127,6 +128,7 @@ class frmMain {
   void OpenSelectedNote();
 
   bool loaded_ = false;
+  bool topmostOption_ = false;
   // Note files the load could not read: never in memory, so the save must leave them be.
   std::vector<std::wstring> unreadableNotes_;
   bool notesFolderListed_ = true;
