@@ -79,7 +79,8 @@ class frmMain {
   void PaintListButton(int index, bool hover);
 
   // The "keep on top" option as the options page shows it.
-  bool TopmostOptionOn() const { return false; }
+  bool TopmostOptionOn() const { return topmostOption_; }
+  void SetTopmostOption(bool on) { topmostOption_ = on; }
 
   platform::Platform& platform_;
   // The drawing library the painted buttons of every window draw with.
@@ -159,6 +160,7 @@ class frmMain {
   // click on another title moves: committing to the selection would copy the open note over
   // the clicked one.
   int openNote_ = -1;
+  bool topmostOption_ = false;
   // Note files the load could not read: never in memory, so the save must leave them be.
   std::vector<std::wstring> unreadableNotes_;
   bool notesFolderListed_ = true;

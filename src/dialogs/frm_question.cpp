@@ -40,8 +40,8 @@ widgets::ButtonDesign PushButton(int left, const wchar_t* caption, bool isDefaul
 
 }  // namespace
 
-TwipsPosition CentreOver(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight,
-                         int boxWidth, int boxHeight) {
+TwipsPosition CentreOver(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight, int boxWidth,
+                         int boxHeight) {
   return {ownerLeft + ownerWidth / 2.0 - boxWidth / 2.0,
           ownerTop + ownerHeight / 2.0 - boxHeight / 2.0};
 }

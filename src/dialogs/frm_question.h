@@ -26,8 +26,8 @@ struct TwipsPosition {
   double left = 0;
   double top = 0;
 };
-TwipsPosition CentreOver(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight,
-                         int boxWidth, int boxHeight);
+TwipsPosition CentreOver(int ownerLeft, int ownerTop, int ownerWidth, int ownerHeight, int boxWidth,
+                         int boxHeight);
 
 class frmQuestion {
  public:
@@ -53,7 +53,9 @@ class frmQuestion {
   void Unload();
 
   void DrawQuestionButton(int index, bool hover);
-  widgets::PictureBox& Picture1(int index) { return *picture1_.at(static_cast<std::size_t>(index)); }
+  widgets::PictureBox& Picture1(int index) {
+    return *picture1_.at(static_cast<std::size_t>(index));
+  }
 
   widgets::Form Me;
   widgets::Label Label1;

@@ -38,14 +38,14 @@ class GDIPlus2 {
 
   // A line (x1, y1)-(x2, y2), thickness pixels wide, colour ARGB. A thickness of 0 or less
   // is refused with a message box and draws nothing.
-  void DrawLineGDIPlus(platform::Canvas* hDC, float x1, float y1, float x2, float y2,
-                       int thickness, platform::Argb colour);
+  void DrawLineGDIPlus(platform::Canvas* hDC, float x1, float y1, float x2, float y2, int thickness,
+                       platform::Argb colour);
   // A rectangle (ellipse = 0) or ellipse in the box at (x, y), width x height, rounded to
   // whole pixels. mode: 0 outline, 1 fill, 2 fill then outline; any other draws nothing. A
   // box without width or height is refused with a message box.
   void DrawShapeGDIPlus(platform::Canvas* hDC, float x, float y, float width, float height,
-                        platform::Argb fillColour, platform::Argb lineColour, int ellipse,
-                        int mode, int lineWidth);
+                        platform::Argb fillColour, platform::Argb lineColour, int ellipse, int mode,
+                        int lineWidth);
 
  private:
   platform::Platform& platform_;

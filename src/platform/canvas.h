@@ -26,8 +26,7 @@ class Canvas {
   virtual void DrawLine(float x1, float y1, float x2, float y2, float width, Argb color,
                         bool smooth) = 0;
   // The outline of the shape inside box.
-  virtual void DrawShape(ShapeKind kind, const Rect& box, float width, Argb color,
-                         bool smooth) = 0;
+  virtual void DrawShape(ShapeKind kind, const Rect& box, float width, Argb color, bool smooth) = 0;
   virtual void FillShape(ShapeKind kind, const Rect& box, Argb color, bool smooth) = 0;
   // Shows the image as it now stands.
   virtual void Refresh() = 0;

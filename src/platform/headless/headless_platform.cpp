@@ -418,6 +418,16 @@ void HeadlessPlatform::EndProcess(unsigned exitCode) {
   processExitCode_ = exitCode;
 }
 
+std::vector<HeadlessControl*> HeadlessPlatform::Children(NativeHandle parent) const {
+  std::vector<HeadlessControl*> children;
+  for (const auto& [handle, control] : controls_) {
+    if (control->Parent() != nullptr && control->Parent()->Handle() == parent) {
+      children.push_back(control);
+    }
+  }
+  return children;
+}
+
 HeadlessControl* HeadlessPlatform::ButtonOf(const HeadlessControl& window, bool isDefault) const {
   for (const auto& [handle, control] : controls_) {
     if (control->Kind() != ControlKind::Button || control->Destroyed()) continue;

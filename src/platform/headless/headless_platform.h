@@ -189,6 +189,8 @@ class HeadlessPlatform final : public Platform {
   // Every control alive now, in creation order.
   std::vector<HeadlessControl*> Controls() const;
   HeadlessControl& Get(NativeHandle handle) const;  // the control must exist
+  // The live controls whose container is parent, in creation order.
+  std::vector<HeadlessControl*> Children(NativeHandle parent) const;
   // The default (or cancel) push button inside a window, if it has one.
   HeadlessControl* ButtonOf(const HeadlessControl& window, bool isDefault) const;
   HeadlessControl* Focused() const { return focused_; }
@@ -213,7 +215,9 @@ class HeadlessPlatform final : public Platform {
   std::size_t TimerCount() const { return timers_.size(); }
   // Runs as the next modal loop starts, as a user would act on the modal window. A loop
   // with nothing queued ends as the system closing the window.
-  void QueueModalAction(std::function<void()> action) { modalActions_.push_back(std::move(action)); }
+  void QueueModalAction(std::function<void()> action) {
+    modalActions_.push_back(std::move(action));
+  }
   int ModalDepth() const { return static_cast<int>(modalStack_.size()); }
   // The window of the innermost modal loop running now (0: none).
   NativeHandle ModalWindow() const { return modalStack_.empty() ? 0 : modalStack_.back(); }

@@ -33,7 +33,8 @@ void RecordingCanvas::Clear(Color back) {
 
 void RecordingCanvas::DrawLine(float x1, float y1, float x2, float y2, float width, Argb color,
                                bool smooth) {
-  calls_.push_back({DrawCall::Op::Line, ShapeKind::Rectangle, x1, y1, x2, y2, color, width, smooth});
+  calls_.push_back(
+      {DrawCall::Op::Line, ShapeKind::Rectangle, x1, y1, x2, y2, color, width, smooth});
 }
 
 void RecordingCanvas::DrawShape(ShapeKind kind, const Rect& box, float width, Argb color,
@@ -43,8 +44,8 @@ void RecordingCanvas::DrawShape(ShapeKind kind, const Rect& box, float width, Ar
 }
 
 void RecordingCanvas::FillShape(ShapeKind kind, const Rect& box, Argb color, bool smooth) {
-  calls_.push_back({DrawCall::Op::Fill, kind, F(box.left), F(box.top), F(box.width),
-                    F(box.height), color, 0, smooth});
+  calls_.push_back({DrawCall::Op::Fill, kind, F(box.left), F(box.top), F(box.width), F(box.height),
+                    color, 0, smooth});
 }
 
 void RecordingCanvas::Refresh() {

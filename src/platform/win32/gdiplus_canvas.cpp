@@ -21,8 +21,8 @@ class Graphics {
       graphics_ = nullptr;
       return;
     }
-    flat::GdipSetSmoothingMode(graphics_, smooth ? Gdiplus::SmoothingModeAntiAlias
-                                                 : Gdiplus::SmoothingModeNone);
+    flat::GdipSetSmoothingMode(
+        graphics_, smooth ? Gdiplus::SmoothingModeAntiAlias : Gdiplus::SmoothingModeNone);
   }
   ~Graphics() {
     if (graphics_ == nullptr) return;
@@ -40,7 +40,8 @@ class Graphics {
 class Pen {
  public:
   Pen(Argb color, float width) {
-    if (flat::GdipCreatePen1(color, width, Gdiplus::UnitPixel, &pen_) != Gdiplus::Ok) pen_ = nullptr;
+    if (flat::GdipCreatePen1(color, width, Gdiplus::UnitPixel, &pen_) != Gdiplus::Ok)
+      pen_ = nullptr;
   }
   ~Pen() {
     if (pen_ != nullptr) flat::GdipDeletePen(pen_);
@@ -192,8 +193,7 @@ void GdiPlusCanvas::FillShape(ShapeKind kind, const Rect& box, Argb color, bool 
   if (kind == ShapeKind::Ellipse) {
     flat::GdipFillEllipseI(graphics.get(), brush.get(), box.left, box.top, box.width, box.height);
   } else {
-    flat::GdipFillRectangleI(graphics.get(), brush.get(), box.left, box.top, box.width,
-                             box.height);
+    flat::GdipFillRectangleI(graphics.get(), brush.get(), box.left, box.top, box.width, box.height);
   }
 }
 

@@ -210,7 +210,9 @@ class Win32Platform final : public Platform {
   int StartDrawingLibrary(std::uintptr_t& token) override { return StartGdiPlus(token); }
   void StopDrawingLibrary(std::uintptr_t token) override { StopGdiPlus(token); }
 
-  Canvas* CanvasOf(Control& panel) override { return static_cast<Win32Control&>(panel).GetCanvas(); }
+  Canvas* CanvasOf(Control& panel) override {
+    return static_cast<Win32Control&>(panel).GetCanvas();
+  }
 
   void EndProcess(unsigned exitCode) override { ::ExitProcess(exitCode); }
 
