@@ -184,6 +184,7 @@ void frmMain::WireEvents() {
   for (int i = 0; i < 6; ++i) {
     picListButton(i).Click = [this, i] { picListButton_Click(i); };
   }
+  for (int i = 0; i < 2; ++i) SSwitch1(i).Click = [this, i] { SSwitch1_Click(i); };
 }
 
 bool frmMain::Load() {
@@ -211,7 +212,8 @@ bool frmMain::Load() {
   List1.SetBorderStyle(0);
   List3.SetBorderStyle(0);
   picSearch.SetBorderStyle(0);
-  // 7. Settings are loaded here.
+  // 7. Position, size, topmost state and logon start.
+  LoadSettings();
   // 8. The notes.
   LoadNotes();
   // 9. Until the menu bar can switch pages, the window opens on the note list.

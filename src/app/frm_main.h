@@ -12,6 +12,7 @@
 #include "util/cls_window.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
+#include "widgets/sswitch.h"
 
 namespace tarvik::app {
 
@@ -33,6 +34,14 @@ class frmMain {
   std::wstring AppPath() const { return platform_.ProgramFolder(); }
   std::wstring NotesFolder() const { return AppPath() + L"\\Notes"; }
 
+  // Settings and logon start.
+  void LoadSettings();
+  // Writes the window's geometry and the two options to Config.ini in one atomic step.
+  bool SaveSettings();
+  void EnableAutostart();
+  void DisableAutostart();
+  std::wstring ConfigPath() const { return AppPath() + L"\\Config.ini"; }
+
   // Note store.
   void LoadNotes();
   bool SaveNotes();
@@ -49,10 +58,12 @@ class frmMain {
   void picMain_MouseMove(const platform::MouseArgs& a);
   void picMenuBar_MouseMove(const platform::MouseArgs& a);
   void picListButton_Click(int index);
+  void SSwitch1_Click(int index);
   void Form_Resize();
 
   widgets::PictureBox& picListButton(int index) { return *picListButton_.at(index); }
   widgets::PictureBox& picMenu(int index) { return *picMenu_.at(index); }
+  widgets::SSwitch& SSwitch1(int index) { return *SSwitch1_.at(index); }
   bool Loaded() const { return loaded_; }
 
   platform::Platform& platform_;
@@ -89,6 +100,11 @@ class frmMain {
   widgets::Label Label3_1;
   widgets::Label Label4_0;
   widgets::Label Label4_1;
+
+ private:
+  std::array<std::unique_ptr<widgets::SSwitch>, 2> SSwitch1_ = MakeSwitches(picOptions);
+
+ public:
   widgets::PictureBox picMain;
   widgets::TextBoxW txtNote;
   widgets::TextBoxW txtTitle;
@@ -107,6 +123,10 @@ class frmMain {
       widgets::PictureBox& parent);
   static std::array<std::unique_ptr<widgets::PictureBox>, 5> MakeMenuButtons(
       widgets::PictureBox& parent);
+  static std::array<std::unique_ptr<widgets::SSwitch>, 2> MakeSwitches(widgets::PictureBox& parent);
+  // Shows the logon-start switch on only while a registration exists; when the registry
+  // cannot be read, as the user asked.
+  void ShowAutostartState(bool wanted);
   void WireEvents();
   void OpenSelectedNote();
 
