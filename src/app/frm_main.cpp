@@ -204,6 +204,7 @@ void frmMain::WireEvents() {
   for (int i = 0; i < 5; ++i) {
     picMenu(i).Click = [this, i] { picMenu_Click(i); };
   }
+  for (int i = 0; i < 2; ++i) SSwitch1(i).Click = [this, i] { SSwitch1_Click(i); };
 }
 
 bool frmMain::Load() {
@@ -240,7 +241,8 @@ bool frmMain::Load() {
   List1.SetBorderStyle(0);
   List3.SetBorderStyle(0);
   picSearch.SetBorderStyle(0);
-  // 7. Settings are loaded here.
+  // 7. Position, size, topmost state and logon start.
+  LoadSettings();
   // 8. The notes.
   LoadNotes();
   // 9. Every start opens on a fresh note in the editor, as a click on New.

@@ -14,6 +14,7 @@
 #include "widgets/controls.h"
 #include "widgets/form.h"
 #include "window/mod_borderless.h"
+#include "widgets/sswitch.h"
 
 namespace tarvik::app {
 
@@ -34,6 +35,14 @@ class frmMain {
   // The program's folder, where Notes and Config.ini live.
   std::wstring AppPath() const { return platform_.ProgramFolder(); }
   std::wstring NotesFolder() const { return AppPath() + L"\\Notes"; }
+
+  // Settings and logon start.
+  void LoadSettings();
+  // Writes the window's geometry and the two options to Config.ini in one atomic step.
+  bool SaveSettings();
+  void EnableAutostart();
+  void DisableAutostart();
+  std::wstring ConfigPath() const { return AppPath() + L"\\Config.ini"; }
 
   // Note store.
   void LoadNotes();
@@ -57,6 +66,7 @@ class frmMain {
   void picMenuBar_MouseUp(const platform::MouseArgs& a);
   void picListButton_Click(int index);
   void picMenu_Click(int index);
+  void SSwitch1_Click(int index);
   void Form_Resize();
   void Form_MouseDown(const platform::MouseArgs& a);
   void Form_MouseMove(const platform::MouseArgs& a);
@@ -72,6 +82,7 @@ class frmMain {
 
   widgets::PictureBox& picListButton(int index) { return *picListButton_.at(index); }
   widgets::PictureBox& picMenu(int index) { return *picMenu_.at(index); }
+  widgets::SSwitch& SSwitch1(int index) { return *SSwitch1_.at(index); }
   bool Loaded() const { return loaded_; }
 
   // The painted buttons in their normal or hovered look (frm_main_paint.cpp).
@@ -79,8 +90,7 @@ class frmMain {
   void PaintListButton(int index, bool hover);
 
   // The "keep on top" option as the options page shows it.
-  bool TopmostOptionOn() const { return topmostOption_; }
-  void SetTopmostOption(bool on) { topmostOption_ = on; }
+  bool TopmostOptionOn() const { return SSwitch1_[0]->Value(); }
 
   platform::Platform& platform_;
   // The drawing library the painted buttons of every window draw with.
@@ -123,6 +133,11 @@ class frmMain {
   widgets::Label Label3_1;
   widgets::Label Label4_0;
   widgets::Label Label4_1;
+
+ private:
+  std::array<std::unique_ptr<widgets::SSwitch>, 2> SSwitch1_ = MakeSwitches(picOptions);
+
+ public:
   widgets::PictureBox picMain;
   widgets::TextBoxW txtNote;
   widgets::TextBoxW txtTitle;
@@ -141,6 +156,10 @@ class frmMain {
       widgets::PictureBox& parent);
   static std::array<std::unique_ptr<widgets::PictureBox>, 5> MakeMenuButtons(
       widgets::PictureBox& parent);
+  static std::array<std::unique_ptr<widgets::SSwitch>, 2> MakeSwitches(widgets::PictureBox& parent);
+  // Shows the logon-start switch on only while a registration exists; when the registry
+  // cannot be read, as the user asked.
+  void ShowAutostartState(bool wanted);
   void WireEvents();
   void OpenSelectedNote();
   // Puts note i into the title and note boxes; the editor shows it from now on.
@@ -160,7 +179,6 @@ class frmMain {
   // click on another title moves: committing to the selection would copy the open note over
   // the clicked one.
   int openNote_ = -1;
-  bool topmostOption_ = false;
   // Note files the load could not read: never in memory, so the save must leave them be.
   std::vector<std::wstring> unreadableNotes_;
   bool notesFolderListed_ = true;

@@ -4,6 +4,7 @@
 
 #include "app/frm_main.h"
 #include "dialogs/gdiplus2.h"
+#include "window/mod_topmost.h"
 
 namespace tarvik::dialogs {
 namespace {
@@ -157,11 +158,11 @@ void ShowQuestion(app::frmMain& main, const std::wstring& message, const widgets
   box.Me.Move(static_cast<int>(std::lround(at.left)), static_cast<int>(std::lround(at.top)),
               box.Me.Width(), box.Me.Height());
   // A topmost main window would cover the box; it gives the place up while the box is up.
-  if (main.TopmostOptionOn()) main.platform_.SetTopMost(main.Me.hWnd(), false);
+  if (main.TopmostOptionOn()) window::modTopmost::SetNotTopmost(main.Me);
   box.Me.Show();
   box.Command1.SetFocus();
   box.Me.RunModal();
-  if (main.TopmostOptionOn()) main.platform_.SetTopMost(main.Me.hWnd(), true);
+  if (main.TopmostOptionOn()) window::modTopmost::SetTopmost(main.Me);
 }
 
 }  // namespace tarvik::dialogs

@@ -70,6 +70,15 @@ struct MouseArgs {
   int y = 0;
 };
 
+// Virtual-key codes the program reacts to.
+inline constexpr int kKeySpace = 0x20;
+
+struct KeyArgs {
+  int keyCode = 0;      // the virtual-key code
+  int shift = 0;        // bit set of kShiftKey, kCtrlKey, kAltKey
+  bool repeat = false;  // the key was already down: the keyboard's auto-repeat
+};
+
 enum class ControlKind {
   Window,   // a top-level window (a form)
   Panel,    // a picture box: a plain child container with a background, border and mouse events
@@ -111,6 +120,8 @@ class ControlEvents {
   virtual void OnDblClick() {}
   virtual void OnGotFocus() {}
   virtual void OnLostFocus() {}
+  // A key went down while the control had the keyboard focus.
+  virtual void OnKeyDown(const KeyArgs&) {}
   // The user changed the content of a text box; the new whole text.
   virtual void OnTextEdited(const std::wstring& /*text*/) {}
   // The user changed the selection of a list box (-1 = none).
@@ -201,6 +212,53 @@ struct ScreenMetrics {
   int twipsPerPixelX = 15;
   int twipsPerPixelY = 15;
   Rect workArea{0, 0, 1280, 800};  // pixels
+};
+
+// Extended window style and layered-window attributes.
+inline constexpr std::uint32_t kExStyleLayered = 0x00080000u;  // WS_EX_LAYERED
+inline constexpr std::uint32_t kLayeredColorKey = 1;           // LWA_COLORKEY
+inline constexpr std::uint32_t kLayeredAlpha = 2;              // LWA_ALPHA
+
+// The registry. Roots are the predefined keys' numbers; statuses are the system's error codes.
+using RegistryRoot = std::uint32_t;
+inline constexpr RegistryRoot kHKeyCurrentUser = 0x80000001u;
+inline constexpr RegistryRoot kHKeyLocalMachine = 0x80000002u;
+inline constexpr std::uint32_t kRegistryOk = 0;
+inline constexpr std::uint32_t kRegistryNotFound = 2;      // ERROR_FILE_NOT_FOUND
+inline constexpr std::uint32_t kRegistryAccessDenied = 5;  // ERROR_ACCESS_DENIED
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+
+// One registry value: text for the two string types, raw bytes for every other type.
+struct RegistryData {
+  std::uint32_t type = kRegSz;
+  std::wstring text;
+  std::string bytes;
+  friend bool operator==(const RegistryData&, const RegistryData&) = default;
+};
+
+// An open registry key; closed when destroyed.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  RegistryKey() = default;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  virtual std::uint32_t SetValue(const std::wstring& name, const RegistryData& data) = 0;
+  virtual std::uint32_t DeleteValue(const std::wstring& name) = 0;
+};
+
+struct RegistryKeyResult {
+  std::uint32_t status = kRegistryNotFound;
+  std::unique_ptr<RegistryKey> key;  // set when status is kRegistryOk
+};
+
+struct RegistryReadResult {
+  // kRegistryOk: found; kRegistryNotFound: key or value missing; anything else: unreadable.
+  std::uint32_t status = kRegistryNotFound;
+  RegistryData data;
 };
 
 struct FileDialogRequest {
@@ -296,6 +354,33 @@ class Platform {
   virtual unsigned TrackSystemMenu(NativeHandle /*window*/, Point /*at*/) { return 0; }
   // Carries out a system command (minimise, maximise, restore, move, size, close).
   virtual void SendSystemCommand(NativeHandle /*window*/, unsigned /*command*/) {}
+  // Extended style (GWL_EXSTYLE) of a top-level window; nothing when it cannot be read.
+  virtual std::optional<std::uint32_t> ExtendedStyle(NativeHandle /*window*/) {
+    return std::nullopt;
+  }
+  virtual bool SetExtendedStyle(NativeHandle /*window*/, std::uint32_t /*style*/) { return false; }
+  // Colour key (0x00BBGGRR) and alpha of a layered window; flags say which of them apply.
+  virtual bool SetLayeredAttributes(NativeHandle /*window*/, Color /*key*/, std::uint8_t /*alpha*/,
+                                    std::uint32_t /*flags*/) {
+    return false;
+  }
+  // The monitors' rectangles in screen pixels.
+  virtual std::vector<Rect> Monitors() {
+    const ScreenMetrics s = Screen();
+    return {Rect{0, 0, s.widthPx, s.heightPx}};
+  }
+
+  // Registry. Creates root\path when missing (className given to a new key) and opens it
+  // with full access.
+  virtual RegistryKeyResult CreateRegistryKey(RegistryRoot /*root*/, const std::wstring& /*path*/,
+                                              const std::wstring& /*className*/) {
+    return {kRegistryAccessDenied, nullptr};
+  }
+  // Reads a value without creating anything.
+  virtual RegistryReadResult ReadRegistryValue(RegistryRoot /*root*/, const std::wstring& /*path*/,
+                                               const std::wstring& /*name*/) {
+    return {kRegistryAccessDenied, {}};
+  }
 
   // Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
   virtual std::string EncodeCodePage(std::wstring_view text, unsigned codePage) = 0;

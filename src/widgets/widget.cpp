@@ -44,6 +44,7 @@ void Widget::Move(int left, int top, int width, int height) {
   if (next == bounds_) return;
   bounds_ = next;
   peer_->SetBounds(bounds_);
+  OnBoundsChanged();
 }
 
 void Widget::SetVisible(bool visible) {

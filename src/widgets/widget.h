@@ -12,6 +12,7 @@ namespace tarvik::widgets {
 
 using platform::Color;
 using platform::FontInfo;
+using platform::KeyArgs;
 using platform::MouseArgs;
 using platform::NativeHandle;
 
@@ -72,6 +73,7 @@ class Widget : protected platform::ControlEvents {
   std::function<void()> MouseEnter;
   std::function<void()> Click;
   std::function<void()> DblClick;
+  std::function<void(const KeyArgs&)> KeyDown;
 
  protected:
   // native false: the widget keeps its state only and has no native control at all (a list
@@ -79,6 +81,8 @@ class Widget : protected platform::ControlEvents {
   Widget(Container& parent, const platform::ControlSettings& settings, bool native = true);
   platform::Control& Peer() const { return *peer_; }
   platform::Platform& GetPlatform() const { return parent_.GetPlatform(); }
+  // Called after Move changed the widget's geometry.
+  virtual void OnBoundsChanged() {}
 
   void OnMouseDown(const MouseArgs& a) override { Raise(MouseDown, a); }
   void OnMouseUp(const MouseArgs& a) override { Raise(MouseUp, a); }
@@ -88,6 +92,7 @@ class Widget : protected platform::ControlEvents {
   void OnDblClick() override { Raise(DblClick); }
   void OnGotFocus() override { Raise(GotFocus); }
   void OnLostFocus() override { Raise(LostFocus); }
+  void OnKeyDown(const KeyArgs& a) override { Raise(KeyDown, a); }
 
   template <typename F, typename... Args>
   static void Raise(const F& handler, const Args&... args) {

@@ -21,6 +21,7 @@
 #include "cls_window_cases.h"
 #include "commands_cases.h"
 #include "e2e_support.h"
+#include "settings_cases.h"
 #include "util/cls_window.h"
 
 namespace tarvik::e2e {
@@ -628,6 +629,9 @@ int Run(int argc, wchar_t** argv) {
     }
   }
   EndProgram(session);
+  if (setupError.empty()) {
+    for (const auto& [name, failure] : RunSettingsCases(argv[1])) report(name.c_str(), failure);
+  }
 
   if (failed == 0) {
     std::error_code error;

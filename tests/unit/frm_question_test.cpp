@@ -175,7 +175,7 @@ TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
 
 TEST_F(QuestionTest, TopmostComesOffForTheBoxOnlyWithTheOptionOn) {
   for (bool option : {true, false}) {
-    main_->SetTopmostOption(option);
+    main_->SSwitch1(0).SetValue(option);
     platform_.SetTopMost(main_->Me.hWnd(), true);
     bool topmostDuring = true;
     Ask([&] {
@@ -186,7 +186,7 @@ TEST_F(QuestionTest, TopmostComesOffForTheBoxOnlyWithTheOptionOn) {
     EXPECT_TRUE(platform_.IsTopMost(main_->Me.hWnd()));
   }
   // Option on but the window was not topmost: it is afterwards, as the option says.
-  main_->SetTopmostOption(true);
+  main_->SSwitch1(0).SetValue(true);
   platform_.SetTopMost(main_->Me.hWnd(), false);
   Ask([&] { QuestionBox(platform_)->PressEscape(); });
   EXPECT_TRUE(platform_.IsTopMost(main_->Me.hWnd()));

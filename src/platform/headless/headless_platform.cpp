@@ -1,6 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -50,6 +51,28 @@ class HeadlessLock final : public InstanceLock {
  private:
   HeadlessPlatform& owner_;
   std::wstring name_;
+};
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  return text;
+}
+
+class HeadlessRegistryKey final : public RegistryKey {
+ public:
+  HeadlessRegistryKey(HeadlessPlatform& owner, RegistryRoot root, std::wstring path)
+      : owner_(owner), root_(root), path_(std::move(path)) {}
+  std::uint32_t SetValue(const std::wstring& name, const RegistryData& data) override {
+    return owner_.RegistrySetValue(root_, path_, name, data);
+  }
+  std::uint32_t DeleteValue(const std::wstring& name) override {
+    return owner_.RegistryDeleteValue(root_, path_, name);
+  }
+
+ private:
+  HeadlessPlatform& owner_;
+  RegistryRoot root_;
+  std::wstring path_;
 };
 
 }  // namespace
@@ -188,6 +211,10 @@ void HeadlessControl::SelectItem(int index) {
   if (index < -1 || index >= static_cast<int>(items_.size())) return;
   selection_ = index;
   if (events_) events_->OnSelectionChanged(index);
+}
+
+void HeadlessControl::KeyDown(int keyCode, int shift, bool repeat) {
+  if (events_) events_->OnKeyDown({keyCode, shift, repeat});
 }
 
 void HeadlessControl::Focus() {
@@ -354,6 +381,113 @@ void HeadlessPlatform::SendSystemCommand(NativeHandle window, unsigned command) 
   if ((command & 0xFFF0u) == 0xF060u) {
     if (HeadlessControl* control = Find(window)) control->RequestClose();
   }
+}
+
+std::optional<std::uint32_t> HeadlessPlatform::ExtendedStyle(NativeHandle window) {
+  const HeadlessControl* control = Find(window);
+  if (control == nullptr || control->Destroyed()) return std::nullopt;
+  const auto it = exStyles_.find(window);
+  return it == exStyles_.end() ? 0u : it->second;
+}
+
+bool HeadlessPlatform::SetExtendedStyle(NativeHandle window, std::uint32_t style) {
+  const HeadlessControl* control = Find(window);
+  if (control == nullptr || control->Destroyed()) return false;
+  exStyles_[window] = style;
+  return true;
+}
+
+bool HeadlessPlatform::SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
+                                            std::uint32_t flags) {
+  // As the system does: only a layered window takes the attributes.
+  const std::optional<std::uint32_t> style = ExtendedStyle(window);
+  if (!style || (*style & kExStyleLayered) == 0) return false;
+  layered_[window] = {key, alpha, flags};
+  return true;
+}
+
+std::optional<HeadlessPlatform::LayeredAttributes> HeadlessPlatform::Layered(
+    NativeHandle window) const {
+  const auto it = layered_.find(window);
+  if (it == layered_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<Rect> HeadlessPlatform::Monitors() {
+  if (!monitors_.empty()) return monitors_;
+  return {Rect{0, 0, screen_.widthPx, screen_.heightPx}};
+}
+
+RegistryKeyResult HeadlessPlatform::CreateRegistryKey(RegistryRoot root, const std::wstring& path,
+                                                      const std::wstring& className) {
+  if (readOnlyRoots_.count(root) != 0) return {kRegistryAccessDenied, nullptr};
+  const auto id = std::make_pair(root, Lower(path));
+  if (registry_.count(id) == 0) registry_[id].className = className;
+  return {kRegistryOk, std::make_unique<HeadlessRegistryKey>(*this, root, path)};
+}
+
+RegistryReadResult HeadlessPlatform::ReadRegistryValue(RegistryRoot root, const std::wstring& path,
+                                                       const std::wstring& name) {
+  if (unreadableRoots_.count(root) != 0) return {kRegistryAccessDenied, {}};
+  std::optional<RegistryData> value = RegistryValue(root, path, name);
+  if (!value) return {kRegistryNotFound, {}};
+  return {kRegistryOk, std::move(*value)};
+}
+
+void HeadlessPlatform::SetRegistryWritable(RegistryRoot root, bool writable) {
+  if (writable) {
+    readOnlyRoots_.erase(root);
+  } else {
+    readOnlyRoots_.insert(root);
+  }
+}
+
+void HeadlessPlatform::SetRegistryReadable(RegistryRoot root, bool readable) {
+  if (readable) {
+    unreadableRoots_.erase(root);
+  } else {
+    unreadableRoots_.insert(root);
+  }
+}
+
+void HeadlessPlatform::PutRegistryValue(RegistryRoot root, const std::wstring& path,
+                                        const std::wstring& name, const RegistryData& data) {
+  registry_[{root, Lower(path)}].values[Lower(name)] = data;
+}
+
+std::optional<RegistryData> HeadlessPlatform::RegistryValue(RegistryRoot root,
+                                                            const std::wstring& path,
+                                                            const std::wstring& name) const {
+  const auto key = registry_.find({root, Lower(path)});
+  if (key == registry_.end()) return std::nullopt;
+  const auto value = key->second.values.find(Lower(name));
+  if (value == key->second.values.end()) return std::nullopt;
+  return value->second;
+}
+
+std::optional<std::wstring> HeadlessPlatform::RegistryKeyClass(RegistryRoot root,
+                                                               const std::wstring& path) const {
+  const auto key = registry_.find({root, Lower(path)});
+  if (key == registry_.end()) return std::nullopt;
+  return key->second.className;
+}
+
+std::uint32_t HeadlessPlatform::RegistrySetValue(RegistryRoot root, const std::wstring& path,
+                                                 const std::wstring& name,
+                                                 const RegistryData& data) {
+  if (readOnlyRoots_.count(root) != 0) return kRegistryAccessDenied;
+  registry_[{root, Lower(path)}].values[Lower(name)] = data;
+  return kRegistryOk;
+}
+
+std::uint32_t HeadlessPlatform::RegistryDeleteValue(RegistryRoot root, const std::wstring& path,
+                                                    const std::wstring& name) {
+  if (readOnlyRoots_.count(root) != 0) return kRegistryAccessDenied;
+  const auto key = registry_.find({root, Lower(path)});
+  if (key == registry_.end() || key->second.values.erase(Lower(name)) == 0) {
+    return kRegistryNotFound;
+  }
+  return kRegistryOk;
 }
 
 std::string HeadlessPlatform::EncodeCodePage(std::wstring_view text, unsigned codePage) {

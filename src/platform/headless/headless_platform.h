@@ -84,8 +84,9 @@ class HeadlessControl final : public Control {
   void MouseEnter();
   void Click();     // a left press and release
   void DblClick();  // as the platform reports it: press, release, click, double-click, release
-  void Type(const std::wstring& newText);    // the user edited the box into newText
-  void SelectItem(int index);                // the user clicked an item
+  void Type(const std::wstring& newText);  // the user edited the box into newText
+  void SelectItem(int index);              // the user clicked an item
+  void KeyDown(int keyCode, int shift = 0, bool repeat = false);  // a key, sent to this control
   void Focus();                              // the user focused the control (same as SetFocus)
   void RequestClose();                       // close box, system menu, WM_CLOSE from outside
   void EndSession();                         // the user logs off or shuts down
@@ -176,6 +177,15 @@ class HeadlessPlatform final : public Platform {
   void RunMoveSizeLoop(NativeHandle window, int hitTest) override;
   unsigned TrackSystemMenu(NativeHandle window, Point at) override;
   void SendSystemCommand(NativeHandle window, unsigned command) override;
+  std::optional<std::uint32_t> ExtendedStyle(NativeHandle window) override;
+  bool SetExtendedStyle(NativeHandle window, std::uint32_t style) override;
+  bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
+                            std::uint32_t flags) override;
+  std::vector<Rect> Monitors() override;
+  RegistryKeyResult CreateRegistryKey(RegistryRoot root, const std::wstring& path,
+                                      const std::wstring& className) override;
+  RegistryReadResult ReadRegistryValue(RegistryRoot root, const std::wstring& path,
+                                       const std::wstring& name) override;
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override;
   std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override;
   void RunModal(Control& window) override;
@@ -183,6 +193,32 @@ class HeadlessPlatform final : public Platform {
   void StopDrawingLibrary(std::uintptr_t token) override;
   Canvas* CanvasOf(Control& panel) override;
   void EndProcess(unsigned exitCode) override;
+
+  // Layered-window attributes as last applied to a window.
+  struct LayeredAttributes {
+    Color key = 0;
+    std::uint8_t alpha = 0;
+    std::uint32_t flags = 0;
+  };
+  std::optional<LayeredAttributes> Layered(NativeHandle window) const;
+  // Monitors other than the one the screen describes (empty: just the screen).
+  void SetMonitors(std::vector<Rect> monitors) { monitors_ = std::move(monitors); }
+
+  // The in-memory registry. Key paths and value names are compared without regard to case.
+  // A root made read-only refuses to create or open keys for writing, as HKEY_LOCAL_MACHINE
+  // does for a user without administrator rights; an unreadable one fails every read.
+  void SetRegistryWritable(RegistryRoot root, bool writable);
+  void SetRegistryReadable(RegistryRoot root, bool readable);
+  void PutRegistryValue(RegistryRoot root, const std::wstring& path, const std::wstring& name,
+                        const RegistryData& data);
+  std::optional<RegistryData> RegistryValue(RegistryRoot root, const std::wstring& path,
+                                            const std::wstring& name) const;
+  // The class string the key was created with; nothing when the key does not exist.
+  std::optional<std::wstring> RegistryKeyClass(RegistryRoot root, const std::wstring& path) const;
+  std::uint32_t RegistrySetValue(RegistryRoot root, const std::wstring& path,
+                                 const std::wstring& name, const RegistryData& data);
+  std::uint32_t RegistryDeleteValue(RegistryRoot root, const std::wstring& path,
+                                    const std::wstring& name);
 
   // Test controls.
   HeadlessControl* Find(NativeHandle handle) const;
@@ -282,6 +318,16 @@ class HeadlessPlatform final : public Platform {
   std::vector<std::wstring> shellOpens_;
   std::set<std::wstring> heldLocks_;
   std::set<NativeHandle> topMost_;
+  std::map<NativeHandle, std::uint32_t> exStyles_;
+  std::map<NativeHandle, LayeredAttributes> layered_;
+  std::vector<Rect> monitors_;
+  struct RegistryKeyData {
+    std::wstring className;
+    std::map<std::wstring, RegistryData> values;  // by lower-case name
+  };
+  std::map<std::pair<RegistryRoot, std::wstring>, RegistryKeyData> registry_;  // lower-case path
+  std::set<RegistryRoot> readOnlyRoots_;
+  std::set<RegistryRoot> unreadableRoots_;
   bool quitRequested_ = false;
   int exitCode_ = 0;
   std::map<NativeHandle, std::uint32_t> styles_;

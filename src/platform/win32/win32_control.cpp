@@ -415,6 +415,12 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_KILLFOCUS:
       HandleInput(hwnd, message, wParam, lParam);
       return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_KEYDOWN: {
+      // Bit 30: the key was already down, so this is the keyboard's auto-repeat.
+      const KeyArgs key{static_cast<int>(wParam), ShiftNow(), (lParam & (1L << 30)) != 0};
+      Fire([&](ControlEvents& e) { e.OnKeyDown(key); });
+      return 0;
+    }
     default:
       break;
   }

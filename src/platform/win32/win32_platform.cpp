@@ -6,11 +6,13 @@
 
 #include <climits>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/backend_context.h"
 #include "platform/win32/dialogs.h"
 #include "platform/win32/gdiplus_canvas.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/registry.h"
 #include "platform/win32/translate.h"
 #include "platform/win32/win32_control.h"
 
@@ -61,6 +63,23 @@ std::wstring ModulePath() {
     // A full buffer means the path was cut short; ReadGrowing then tries a bigger one.
     return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
   });
+}
+
+struct OwnedWindows {
+  HWND owner;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOwned(HWND window, LPARAM data) {
+  auto* owned = reinterpret_cast<OwnedWindows*>(data);
+  if (::GetWindow(window, GW_OWNER) == owned->owner) owned->windows.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rc, LPARAM data) {
+  reinterpret_cast<std::vector<Rect>*>(data)->push_back(
+      Rect{rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top});
+  return TRUE;
 }
 
 bool CodePageTakesNoDefaultChar(unsigned codePage) {
@@ -223,8 +242,65 @@ class Win32Platform final : public Platform {
   }
 
   void SetTopMost(NativeHandle window, bool topMost) override {
-    ::SetWindowPos(reinterpret_cast<HWND>(window), topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0,
-                   0, SWP_NOSIZE | SWP_NOMOVE);
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    ::SetWindowPos(hwnd, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE);
+    if (!topMost || IsTopMost(window)) return;
+    // Wine lifts a window's owned pop-ups (its tool tip) into the topmost band but not the
+    // window itself; with its pop-ups unhooked for the call, the window goes up as well.
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(hwnd, &process);
+    if (thread == 0 || process != ::GetCurrentProcessId()) return;
+    OwnedWindows owned{hwnd, {}};
+    ::EnumThreadWindows(thread, &CollectOwned, reinterpret_cast<LPARAM>(&owned));
+    if (owned.windows.empty()) return;
+    for (HWND popup : owned.windows) ::SetWindowLongPtrW(popup, GWLP_HWNDPARENT, 0);
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    for (HWND popup : owned.windows) {
+      ::SetWindowLongPtrW(popup, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd));
+    }
+  }
+
+  std::optional<std::uint32_t> ExtendedStyle(NativeHandle window) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    // A style of 0 is a valid answer; only the last error tells a failure apart.
+    ::SetLastError(ERROR_SUCCESS);
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+    if (style == 0 && ::GetLastError() != ERROR_SUCCESS) return std::nullopt;
+    return static_cast<std::uint32_t>(style);
+  }
+
+  bool SetExtendedStyle(NativeHandle window, std::uint32_t style) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    ::SetLastError(ERROR_SUCCESS);
+    const LONG_PTR previous = ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(style));
+    return previous != 0 || ::GetLastError() == ERROR_SUCCESS;
+  }
+
+  bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
+                            std::uint32_t flags) override {
+    return ::SetLayeredWindowAttributes(reinterpret_cast<HWND>(window), static_cast<COLORREF>(key),
+                                        alpha, flags) != FALSE;
+  }
+
+  std::vector<Rect> Monitors() override {
+    std::vector<Rect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) {
+      monitors.push_back(
+          Rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+    }
+    return monitors;
+  }
+
+  RegistryKeyResult CreateRegistryKey(RegistryRoot root, const std::wstring& path,
+                                      const std::wstring& className) override {
+    return win32::CreateRegistryKey(root, path, className);
+  }
+
+  RegistryReadResult ReadRegistryValue(RegistryRoot root, const std::wstring& path,
+                                       const std::wstring& name) override {
+    return win32::ReadRegistryValue(root, path, name);
   }
 
   std::uint32_t GetWindowStyle(NativeHandle window) override {

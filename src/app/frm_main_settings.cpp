@@ -1,0 +1,160 @@
+// The main window's settings: Config.ini, the two option switches and the logon start.
+
+#include <optional>
+#include <string>
+
+#include "app/frm_main.h"
+#include "app/mod_registry.h"
+#include "app/settings_rules.h"
+#include "util/decimal.h"
+#include "util/file_io.h"
+#include "util/ini_file.h"
+#include "util/text_codec.h"
+#include "window/mod_topmost.h"
+
+namespace tarvik::app {
+namespace {
+
+constexpr platform::RegistryRoot kMachine = platform::kHKeyLocalMachine;
+constexpr platform::RegistryRoot kUser = platform::kHKeyCurrentUser;
+
+}  // namespace
+
+std::array<std::unique_ptr<widgets::SSwitch>, 2> frmMain::MakeSwitches(
+    widgets::PictureBox& parent) {
+  // Both switches carry the same design data; only the position differs.
+  static constexpr int kTopTwips[2] = {120, 540};
+  std::array<std::unique_ptr<widgets::SSwitch>, 2> switches;
+  for (int i = 0; i < 2; ++i) {
+    widgets::PropertyBag design;
+    design.WriteProperty(L"BackColorOff", platform::Rgb(208, 208, 208),
+                         widgets::SSwitch::kDefaultBackColorOff);
+    design.WriteProperty(L"BackColorOn", platform::Rgb(51, 255, 51),
+                         widgets::SSwitch::kDefaultBackColorOn);
+    const platform::Rect bounds{1740 / 15, kTopTwips[i] / 15, 495 / 15, 255 / 15};
+    switches[static_cast<std::size_t>(i)] =
+        std::make_unique<widgets::SSwitch>(parent, bounds, &design);
+  }
+  return switches;
+}
+
+void frmMain::LoadSettings() {
+  const platform::ScreenMetrics screen = platform_.Screen();
+  const std::wstring path = ConfigPath();
+  if (!util::FileExists(path)) Util->SaveUTF8File(DefaultConfigText(screen), path);
+
+  const auto number = [&](const wchar_t* section, const wchar_t* key, const std::wstring& def) {
+    return util::ParseLeadingNumber(Util->ReadIniKeyValue(path, section, key, def));
+  };
+  // Each value goes to the window as soon as it is read.
+  Me.SetLeft(ToTwips(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen)))));
+  Me.SetTop(ToTwips(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen)))));
+  Me.SetWidth(ToTwips(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips))));
+  Me.SetHeight(ToTwips(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips))));
+
+  SSwitch1(0).SetValue(number(L"Options", L"OnTop", L"0") != 0);
+  SSwitch1(1).SetValue(number(L"Options", L"StartUp", L"0") != 0);
+  if (SSwitch1(0).Value()) window::modTopmost::SetTopmost(Me);
+  const bool autostart = SSwitch1(1).Value();
+  if (autostart) {
+    EnableAutostart();
+  } else {
+    DisableAutostart();
+  }
+  ShowAutostartState(autostart);
+
+  if (Me.Width() < kMinWidthTwips) Me.SetWidth(kMinWidthTwips);
+  if (Me.Height() < kMinHeightTwips) Me.SetHeight(kMinHeightTwips);
+
+  // A window saved on a monitor that is gone, or beyond a smaller screen, would open where
+  // nobody can see or reach it.
+  const TwipsBounds bounds{Me.Left(), Me.Top(), Me.Width(), Me.Height()};
+  if (!IsWindowReachable(bounds, screen, platform_.Monitors())) {
+    Me.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), Me.Width(),
+            Me.Height());
+  }
+}
+
+bool frmMain::SaveSettings() {
+  const std::wstring path = ConfigPath();
+  std::string content;
+  if (util::FileExists(path)) {
+    // A file that exists but cannot be read is left as it is rather than replaced.
+    std::optional<std::string> bytes = util::ReadFileBytes(path);
+    if (!bytes) return false;
+    content = std::string(util::StripUtf8Bom(*bytes));
+  } else {
+    content = util::ToUtf8(DefaultConfigText(platform_.Screen()));
+  }
+  const struct {
+    const wchar_t* section;
+    const wchar_t* key;
+    std::wstring value;
+  } entries[] = {
+      {L"Main", L"Left", util::FormatNumber(Me.Left())},
+      {L"Main", L"Top", util::FormatNumber(Me.Top())},
+      {L"Main", L"Width", util::FormatNumber(Me.Width())},
+      {L"Main", L"Height", util::FormatNumber(Me.Height())},
+      {L"Options", L"OnTop", SSwitch1(0).Value() ? L"1" : L"0"},
+      {L"Options", L"StartUp", SSwitch1(1).Value() ? L"1" : L"0"},
+  };
+  // All six values reach the disk together or not at all.
+  for (const auto& entry : entries) {
+    content = util::SetIniValue(content, entry.section, entry.key, entry.value);
+  }
+  return util::WriteFileAtomic(path, content);
+}
+
+void frmMain::SSwitch1_Click(int index) {
+  const bool on = SSwitch1(index).Value();
+  if (index == 0) {
+    if (on) {
+      window::modTopmost::SetTopmost(Me);
+    } else {
+      window::modTopmost::SetNotTopmost(Me);
+    }
+  } else if (index == 1) {
+    if (on) {
+      EnableAutostart();
+    } else {
+      DisableAutostart();
+    }
+    ShowAutostartState(on);
+  }
+}
+
+void frmMain::EnableAutostart() {
+  const std::wstring name = platform_.ProgramName();
+  const std::wstring command = AutostartCommand(AppPath(), name);
+  // Without administrator rights the machine-wide key refuses the value; the user's own
+  // Run key starts the program at this user's logon just as well.
+  if (modRegistry::SetRegistryValue(platform_, kMachine, kRunKeyPath, name, platform::kRegSz,
+                                    command)) {
+    // One registration is enough; an older one of the user's own would start it twice.
+    modRegistry::DeleteRegistryValue(platform_, kUser, kRunKeyPath, name);
+  } else {
+    modRegistry::SetRegistryValue(platform_, kUser, kRunKeyPath, name, platform::kRegSz, command);
+  }
+}
+
+void frmMain::DisableAutostart() {
+  const std::wstring name = platform_.ProgramName();
+  modRegistry::DeleteRegistryValue(platform_, kMachine, kRunKeyPath, name);
+  modRegistry::DeleteRegistryValue(platform_, kUser, kRunKeyPath, name);
+}
+
+void frmMain::ShowAutostartState(bool wanted) {
+  const std::wstring name = platform_.ProgramName();
+  bool unknown = false;
+  for (const platform::RegistryRoot root : {kMachine, kUser}) {
+    const platform::RegistryReadResult read = platform_.ReadRegistryValue(root, kRunKeyPath, name);
+    if (read.status == platform::kRegistryOk) {
+      SSwitch1(1).SetValue(true);
+      return;
+    }
+    if (read.status != platform::kRegistryNotFound) unknown = true;
+  }
+  SSwitch1(1).SetValue(unknown && wanted);
+}
+
+}  // namespace tarvik::app
