@@ -172,6 +172,7 @@ frmMain::~frmMain() {
 
 void frmMain::WireEvents() {
   Me.Resize = [this] { Form_Resize(); };
+  Timer1.Tick = [this] { Timer1_Timer(); };
   Me.CloseRequested = [this] { CloseWithoutSaving(); };
   List1.DblClick = [this] { List1_DblClick(); };
   List3.DblClick = [this] { List3_DblClick(); };
@@ -248,7 +249,10 @@ bool frmMain::Load() {
   // 9. Every start opens on a fresh note in the editor, as a click on New.
   loaded_ = true;
   picListButton_Click(0);
-  // 10-11. The window hooks are installed here.
+  // 10-11. Edge snapping, and in front of it the wheel handler.
+  EdgeSnap.InstallEdgeSnap(platform_, Me.hWnd());
+  MouseWheel.Install(Me.hWnd());
+  hooksInstalled_ = true;
   Form_Resize();
   return true;
 }
@@ -258,7 +262,15 @@ void frmMain::Unload() {
   loaded_ = false;
   Util.reset();
   Win.reset();
-  // The window hooks come off here.
+  // A floating window gives the main window its hooks back as it goes.
+  Float.reset();
+  retiredFloat_.reset();
+  if (hooksInstalled_) {
+    // In the reverse order: the window is left with the handler it had before either.
+    platform_.ReplaceWindowProc(Me.hWnd(), MouseWheel.OldWindowProc());
+    EdgeSnap.RemoveEdgeSnap(platform_, Me.hWnd());
+    hooksInstalled_ = false;
+  }
   Borderless.RestoreFrame(platform_, Me.hWnd());
   Drawing.TerminateGDIPlus();
 }

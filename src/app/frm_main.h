@@ -13,7 +13,11 @@
 #include "util/cls_window.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
+#include "window/frm_float.h"
 #include "window/mod_borderless.h"
+#include "window/mod_edge_snap.h"
+#include "window/mod_mouse_wheel.h"
+#include "window/program_flags.h"
 #include "widgets/sswitch.h"
 
 namespace tarvik::app {
@@ -72,6 +76,16 @@ class frmMain {
   void Form_MouseMove(const platform::MouseArgs& a);
   void Form_MouseUp(const platform::MouseArgs& a);
 
+  // Timer1: topmost upkeep, the shared cursor point, hiding at a screen edge and coming back.
+  void Timer1_Timer();
+  // The floating window's double-click is done with it: it goes (after its own handler has
+  // returned), the main window's hooks back in place.
+  void UnloadFloat();
+  // The pop-up beside the floating window while it is open.
+  dialogs::frmShowText* ShowText() const { return Float ? Float->ShowText() : nullptr; }
+  // The editor now shows note i (the wheel stepped to it).
+  void SetOpenNote(int i) { openNote_ = i; }
+
   // Copies the editor back into the note it shows: the only way edits reach the notes.
   void CommitOpenNote();
   // The index of the note the editor shows (-1: none).
@@ -103,6 +117,13 @@ class frmMain {
   std::vector<Note> NoteArray;
   // The cursor was moved over the note text with Ctrl held (the wheel then zooms it).
   bool NoteHoverFlag = false;
+  // What the floating window, the pop-up and the wheel share.
+  window::ProgramFlags Flags;
+  // The two hooks of the window's message chain: the wheel handler in front of edge snapping.
+  window::modEdgeSnap EdgeSnap;
+  window::modMouseWheel MouseWheel{*this};
+  // The floating window while the program is reduced to it.
+  std::unique_ptr<window::frmFloat> Float;
 
   std::unique_ptr<util::clsUtil> Util;
   // Asked on every tick of Timer1 whether the window is still topmost.
@@ -173,8 +194,13 @@ class frmMain {
   bool ExportNote(widgets::CommonDialog& dialog);
   void ImportNote(widgets::CommonDialog& dialog);
   void ToggleSearch();
+  // The menu's Float command: the floating window in place of the main window.
+  void OpenFloat();
 
   bool loaded_ = false;
+  bool hooksInstalled_ = false;
+  // A floating window whose own double-click closed it, released once its handler is done.
+  std::unique_ptr<window::frmFloat> retiredFloat_;
   // The note the editor shows. It is tracked apart from the list's selection, which a single
   // click on another title moves: committing to the selection would copy the open note over
   // the clicked one.

@@ -180,14 +180,35 @@ void frmMain::CommitOpenNote() {
   NoteArray[static_cast<std::size_t>(i)] = Note{std::move(title), txtNote.Text()};
 }
 
+void frmMain::OpenFloat() {
+  if (Float) return;
+  // Snapping goes, and the wheel handler in front of it with it; the floating window's
+  // unload puts both back.
+  EdgeSnap.RemoveEdgeSnap(platform_, Me.hWnd());
+  CommitOpenNote();
+  picOptions.SetVisible(false);
+  picTools.SetVisible(false);
+  retiredFloat_.reset();
+  Float = std::make_unique<window::frmFloat>(*this);
+  Float->Form_Load();
+  Float->Me.Move(Me.Left(), Me.Top(), Float->Me.Width(), Float->Me.Height());
+  Float->Me.Show();
+  Me.Hide();
+}
+
+void frmMain::UnloadFloat() {
+  if (!Float) return;
+  Float->Form_Unload();
+  Float->Me.Hide();
+  retiredFloat_ = std::move(Float);
+}
+
 void frmMain::picMenu_Click(int index) {
   picMenu(index).Tag = L"0";
   PaintMenuButton(index, false);
   switch (index) {
-    case 1:  // Float: the floating window itself joins here
-      CommitOpenNote();
-      picOptions.SetVisible(false);
-      picTools.SetVisible(false);
+    case 1:
+      OpenFloat();
       break;
     case 2:
     case 3: {

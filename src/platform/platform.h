@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarvik::platform {
@@ -97,7 +98,8 @@ struct ControlSettings {
   int scrollBars = 0;      // text box: 0 none, 1 horizontal, 2 vertical, 3 both
   int alignment = 0;       // text box and label: 0 left, 1 right, 2 centred
   int borderStyle = 0;     // 0 none, 1 single line (changeable later through SetBorderStyle);
-                           // a window with 1 is a pop-up without caption in a thin border
+                           // a window with 1 is a pop-up without caption in a thin border,
+                           // with 2 a pop-up with no frame at all
   bool visible = true;
   Rect bounds;  // pixels in the parent's client area; for a window, its outer rectangle on screen
   Color backColor = kSysWindowBack;
@@ -282,6 +284,46 @@ struct FileDialogResult {
   std::uint32_t errorCode = 0;  // the dialog's extended error when it failed
 };
 
+// A message on its way through a top-level window's chain of replaceable message handlers,
+// in the system's own numbers.
+inline constexpr unsigned kMsgWindowPosChanging = 0x0046;  // WM_WINDOWPOSCHANGING
+inline constexpr unsigned kMsgMouseWheel = 0x020A;         // WM_MOUSEWHEEL
+inline constexpr unsigned kMsgVScroll = 0x0115;            // WM_VSCROLL
+inline constexpr int kScrollLineUp = 0;                    // SB_LINEUP
+inline constexpr int kScrollLineDown = 1;                  // SB_LINEDOWN
+
+struct WindowMessage {
+  unsigned id = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+  // kMsgWindowPosChanging: the proposed outer rectangle, screen pixels. A handler may change
+  // left and top; the window takes them.
+  Rect proposed;
+  // A wheel turned over a child control and passed up to its window (0: the window's own).
+  NativeHandle fromChild = 0;
+};
+
+// kMsgMouseWheel: the whole 32-bit wParam as a signed number; negative when the wheel turned
+// towards the user (its delta, the high word, is negative).
+inline std::int32_t WheelParam(const WindowMessage& m) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(m.wParam & 0xFFFFFFFFu));
+}
+
+// A picture in memory: width x height window colours (0x00BBGGRR), rows from the top.
+struct PixelImage {
+  int width = 0;
+  int height = 0;
+  std::vector<Color> pixels;
+};
+
+// A replaceable message handler of a window. Null stands for the window's own handling.
+using WindowProcFn = std::function<std::intptr_t(NativeHandle window, WindowMessage& message)>;
+using WindowProc = std::shared_ptr<const WindowProcFn>;
+
+inline WindowProc MakeWindowProc(WindowProcFn fn) {
+  return std::make_shared<const WindowProcFn>(std::move(fn));
+}
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -385,6 +427,27 @@ class Platform {
   // Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
   virtual std::string EncodeCodePage(std::wstring_view text, unsigned codePage) = 0;
   virtual std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) = 0;
+
+  // Message-handler chains of top-level windows, as replacing a window procedure works: every
+  // message of the window goes to its current handler, which may pass it on to the one it
+  // replaced. Putting back an earlier handler drops every handler installed after it.
+  // Replaces the window's handler and returns the one it had (null: the window's own).
+  virtual WindowProc ReplaceWindowProc(NativeHandle /*window*/, WindowProc /*proc*/) {
+    return nullptr;
+  }
+  // Passes a message to a kept handler; null runs the window's own handling.
+  // (Not named CallWindowProc: the system headers make that name a macro.)
+  virtual std::intptr_t PassToWindowProc(const WindowProc& previous, NativeHandle window,
+                                         WindowMessage& message) {
+    return previous ? (*previous)(window, message) : 0;
+  }
+  // A multi-line text box scrolled by one line (kScrollLineUp / kScrollLineDown), as its
+  // scroll bar's arrows do.
+  virtual void ScrollTextBox(NativeHandle /*textBox*/, int /*code*/) {}
+  // Shows a top-level window and leaves the active window (and its keyboard focus) as it is.
+  virtual void ShowWithoutActivating(NativeHandle /*window*/) {}
+  // A bitmap resource of the program (24 or 32 bits a pixel); nothing when there is none.
+  virtual std::optional<PixelImage> LoadBitmapResource(int /*id*/) { return std::nullopt; }
 };
 
 }  // namespace tarvik::platform

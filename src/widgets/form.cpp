@@ -65,6 +65,11 @@ void Form::Show() {
   peer_->SetVisible(true);
 }
 
+void Form::ShowWithoutActivating() {
+  visible_ = true;
+  platform_.ShowWithoutActivating(hWnd());
+}
+
 void Form::Hide() {
   visible_ = false;
   peer_->SetVisible(false);

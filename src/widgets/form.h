@@ -12,7 +12,8 @@ namespace tarvik::widgets {
 
 class Form : public Container, protected platform::ControlEvents {
  public:
-  // borderStyle 1: a pop-up without caption in a thin border; otherwise a normal frame.
+  // borderStyle 1: a pop-up without caption in a thin border; 2: a pop-up with no frame;
+  // otherwise a normal frame.
   Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
        Color backColor, int borderStyle = 0);
   virtual ~Form() = default;
@@ -37,6 +38,8 @@ class Form : public Container, protected platform::ControlEvents {
 
   bool Visible() const { return visible_; }
   void Show();
+  // Shows the window while the active one keeps the activation and the keyboard focus.
+  void ShowWithoutActivating();
   void Hide();
   bool IsMinimized() const { return peer_->IsMinimized(); }
   // Waits in a nested message loop until the window is closed (DestroyWindow); the

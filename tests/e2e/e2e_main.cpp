@@ -21,6 +21,7 @@
 #include "cls_window_cases.h"
 #include "commands_cases.h"
 #include "e2e_support.h"
+#include "float_cases.h"
 #include "settings_cases.h"
 #include "util/cls_window.h"
 
@@ -631,6 +632,7 @@ int Run(int argc, wchar_t** argv) {
   EndProgram(session);
   if (setupError.empty()) {
     for (const auto& [name, failure] : RunSettingsCases(argv[1])) report(name.c_str(), failure);
+    for (const auto& [name, failure] : RunFloatCases(argv[1])) report(name.c_str(), failure);
   }
 
   if (failed == 0) {

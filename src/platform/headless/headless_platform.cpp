@@ -101,13 +101,50 @@ HeadlessControl::~HeadlessControl() {
   owner_.Forget(this);
 }
 
-void HeadlessControl::SetBounds(const Rect& bounds) {
+void HeadlessControl::SetBounds(const Rect& requested) {
+  Rect bounds = requested;
+  if (kind_ == ControlKind::Window) {
+    // As the system does, the window's handlers may change the proposed position first.
+    WindowMessage changing;
+    changing.id = kMsgWindowPosChanging;
+    changing.proposed = requested;
+    Dispatch(changing);
+    bounds.left = changing.proposed.left;
+    bounds.top = changing.proposed.top;
+  }
   const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
   bounds_ = bounds;
   if (kind_ == ControlKind::Window && events_ != nullptr) {
     events_->OnMoved(bounds_);
     if (resized) events_->OnResized(bounds_.width, bounds_.height);
   }
+}
+
+std::intptr_t HeadlessControl::Dispatch(WindowMessage& message) {
+  if (proc_) {
+    const WindowProc proc = proc_;  // a handler may replace itself while it runs
+    return (*proc)(id_, message);
+  }
+  return OwnHandling(message);
+}
+
+std::intptr_t HeadlessControl::OwnHandling(WindowMessage& message) {
+  ownMessages_.push_back(message.id);
+  if (message.id == kMsgMouseWheel && message.fromChild != 0) {
+    if (HeadlessControl* child = owner_.Find(message.fromChild)) ++child->ownWheelTurns_;
+  }
+  return 0;
+}
+
+void HeadlessControl::Wheel(int delta, unsigned keys) {
+  WindowMessage wheel;
+  wheel.id = kMsgMouseWheel;
+  wheel.wParam = (static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16) |
+                 (keys & 0xFFFFu);
+  HeadlessControl* window = this;
+  while (window->parent_ != nullptr) window = window->parent_;
+  if (window != this) wheel.fromChild = id_;
+  window->Dispatch(wheel);
 }
 
 void HeadlessControl::SetFocus() {
@@ -545,6 +582,24 @@ Canvas* HeadlessPlatform::CanvasOf(Control& panel) {
   auto& control = static_cast<HeadlessControl&>(panel);
   if (control.Kind() != ControlKind::Panel) return nullptr;
   return &control.MakeCanvas();
+}
+
+WindowProc HeadlessPlatform::ReplaceWindowProc(NativeHandle window, WindowProc proc) {
+  HeadlessControl* control = Find(window);
+  if (control == nullptr || control->Kind() != ControlKind::Window) return nullptr;
+  return control->ReplaceProc(std::move(proc));
+}
+
+std::intptr_t HeadlessPlatform::PassToWindowProc(const WindowProc& previous, NativeHandle window,
+                                                 WindowMessage& message) {
+  if (previous) return (*previous)(window, message);
+  HeadlessControl* control = Find(window);
+  return control != nullptr ? control->OwnHandling(message) : 0;
+}
+
+WindowProc HeadlessPlatform::WindowProcOf(NativeHandle window) const {
+  HeadlessControl* control = Find(window);
+  return control != nullptr ? control->Proc() : nullptr;
 }
 
 void HeadlessPlatform::EndProcess(unsigned exitCode) {

@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -97,6 +96,21 @@ class HeadlessControl final : public Control {
   void PressEnter();
   void PressEscape();
 
+  // Message-handler chain of a window: every message goes to the current handler; the
+  // window's own handling records the message and does nothing else.
+  std::intptr_t Dispatch(WindowMessage& message);
+  std::intptr_t OwnHandling(WindowMessage& message);
+  WindowProc ReplaceProc(WindowProc proc) { return std::exchange(proc_, std::move(proc)); }
+  const WindowProc& Proc() const { return proc_; }
+  // Messages that reached the window's own handling, in order.
+  const std::vector<unsigned>& OwnMessages() const { return ownMessages_; }
+  // The wheel turned over this control (delta in the system's units, 120 a notch; keys the
+  // MK_ bits). A child passes it up to its window's chain, as the system does with a wheel
+  // nobody below the window uses.
+  void Wheel(int delta, unsigned keys = 0);
+  // Wheel turns the window let this control handle itself (a text box scrolling).
+  int OwnWheelTurns() const { return ownWheelTurns_; }
+
   void Detach() { events_ = nullptr; }
   void NotifyFocus(bool got);
   void SetEnabled(bool enabled) { enabled_ = enabled; }
@@ -126,6 +140,9 @@ class HeadlessControl final : public Control {
   bool destroyed_ = false;
   bool enabled_ = true;
   std::unique_ptr<RecordingCanvas> canvas_;
+  WindowProc proc_;
+  std::vector<unsigned> ownMessages_;
+  int ownWheelTurns_ = 0;
 };
 
 class HeadlessTimer;
@@ -186,6 +203,15 @@ class HeadlessPlatform final : public Platform {
                                       const std::wstring& className) override;
   RegistryReadResult ReadRegistryValue(RegistryRoot root, const std::wstring& path,
                                        const std::wstring& name) override;
+  WindowProc ReplaceWindowProc(NativeHandle window, WindowProc proc) override;
+  std::intptr_t PassToWindowProc(const WindowProc& previous, NativeHandle window,
+                                 WindowMessage& message) override;
+  void ShowWithoutActivating(NativeHandle window) override {
+    if (HeadlessControl* control = Find(window)) control->SetVisible(true);
+  }
+  void ScrollTextBox(NativeHandle textBox, int code) override {
+    scrolls_.emplace_back(textBox, code);
+  }
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override;
   std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override;
   void RunModal(Control& window) override;
@@ -294,6 +320,11 @@ class HeadlessPlatform final : public Platform {
     return systemCommands_;
   }
 
+  // The window's current message handler (null: its own handling only).
+  WindowProc WindowProcOf(NativeHandle window) const;
+  // Line scrolls sent to text boxes: (box, kScrollLineUp / kScrollLineDown).
+  const std::vector<std::pair<NativeHandle, int>>& Scrolls() const { return scrolls_; }
+
   // Bookkeeping for controls and timers.
   void Forget(HeadlessControl* control);
   void Register(HeadlessTimer* timer) { timers_.push_back(timer); }
@@ -347,6 +378,7 @@ class HeadlessPlatform final : public Platform {
   int drawingStops_ = 0;
   std::uintptr_t drawingToken_ = 0;
   std::uintptr_t nextDrawingToken_ = 0x5150;
+  std::vector<std::pair<NativeHandle, int>> scrolls_;
   bool processEnded_ = false;
   unsigned processExitCode_ = 0;
 };

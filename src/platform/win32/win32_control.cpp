@@ -138,8 +138,9 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   switch (kind_) {
     case ControlKind::Window:
       className = kWindowClass;
-      style = settings.borderStyle == 1 ? WS_POPUP | WS_BORDER | WS_SYSMENU | WS_CLIPCHILDREN
-                                        : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+      style = settings.borderStyle == 1   ? WS_POPUP | WS_BORDER | WS_SYSMENU | WS_CLIPCHILDREN
+              : settings.borderStyle == 2 ? WS_POPUP | WS_SYSMENU | WS_CLIPCHILDREN
+                                          : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
       break;
     case ControlKind::Panel:
       className = kPanelClass;
@@ -278,6 +279,9 @@ LRESULT CALLBACK Win32Control::WindowThunk(HWND hwnd, UINT message, WPARAM wPara
       self->OnNativeDestroyed(hwnd);
       return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
+    if (self->proc_ && self->kind_ == ControlKind::Window) {
+      return self->RunChain(hwnd, message, wParam, lParam, nullptr, nullptr);
+    }
     return self->HandleOwnMessage(hwnd, message, wParam, lParam);
   } catch (...) {
     return 0;
@@ -298,6 +302,48 @@ LRESULT CALLBACK Win32Control::SubclassThunk(HWND hwnd, UINT message, WPARAM wPa
   } catch (...) {
     return 0;
   }
+}
+
+LRESULT Win32Control::RunChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                               HWND fromChild, bool* childDefault) {
+  WindowMessage m;
+  m.id = message;
+  m.wParam = static_cast<std::uintptr_t>(wParam);
+  m.lParam = static_cast<std::intptr_t>(lParam);
+  m.fromChild = reinterpret_cast<NativeHandle>(fromChild);
+  ChainCall call;
+  if (message == WM_WINDOWPOSCHANGING && lParam != 0) {
+    call.pos = reinterpret_cast<WINDOWPOS*>(lParam);
+    m.proposed = Rect{call.pos->x, call.pos->y, call.pos->cx, call.pos->cy};
+  }
+  call.childDefault = childDefault;
+  const std::weak_ptr<bool> alive = alive_;
+  ChainCall* outer = std::exchange(chainCall_, &call);
+  const WindowProc proc = proc_;  // a handler may take itself out while it runs
+  const LRESULT result = static_cast<LRESULT>((*proc)(reinterpret_cast<NativeHandle>(hwnd), m));
+  if (call.pos != nullptr) {
+    // Whether or not the window's own handling was reached, the system moves it here.
+    call.pos->x = m.proposed.left;
+    call.pos->y = m.proposed.top;
+  }
+  if (!alive.expired()) chainCall_ = outer;
+  return result;
+}
+
+LRESULT Win32Control::CallOwn(WindowMessage& m) {
+  ChainCall* call = chainCall_;
+  if (m.fromChild != 0) {
+    // The window has no use of its child's wheel turn: the child handles it (scrolls).
+    if (call != nullptr && call->childDefault != nullptr) *call->childDefault = true;
+    return 0;
+  }
+  if (!hwnd_) return 0;
+  if (m.id == WM_WINDOWPOSCHANGING && call != nullptr && call->pos != nullptr) {
+    call->pos->x = m.proposed.left;
+    call->pos->y = m.proposed.top;
+  }
+  return HandleOwnMessage(hwnd_.get(), m.id, static_cast<WPARAM>(m.wParam),
+                          static_cast<LPARAM>(m.lParam));
 }
 
 LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -429,6 +475,20 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
 
 LRESULT Win32Control::HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_MOUSEWHEEL: {
+      // The window's handlers hear of a wheel turned over its text: the system would only
+      // pass it up when the box did not use it, and a box always scrolls.
+      const HWND root = ::GetAncestor(hwnd, GA_ROOT);
+      Win32Control* window = root != nullptr ? context_->Find(root) : nullptr;
+      if (window != nullptr && window != this && window->proc_ &&
+          window->kind_ == ControlKind::Window) {
+        bool childDefault = false;
+        const std::weak_ptr<bool> alive = alive_;
+        const LRESULT r = window->RunChain(root, message, wParam, lParam, hwnd, &childDefault);
+        if (!childDefault || alive.expired()) return r;
+      }
+      return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -63,6 +63,11 @@ class Win32Control final : public Control {
   // A panel's persistent image, made on first use; null for other kinds.
   Canvas* GetCanvas();
 
+  // The program's message-handler chain of a window (null: none, the window's own handling).
+  WindowProc ReplaceProc(WindowProc proc) { return std::exchange(proc_, std::move(proc)); }
+  // The end of the chain: the window's own handling of a message that came through it.
+  LRESULT CallOwn(WindowMessage& message);
+
   static bool RegisterClasses(HINSTANCE instance);
 
  private:
@@ -70,6 +75,10 @@ class Win32Control final : public Control {
   static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR refData);
 
+  // Runs a message through the program's chain; fromChild names a child whose wheel turn is
+  // passed up. childDefault is set when the chain left the turn to the child itself.
+  LRESULT RunChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, HWND fromChild,
+                   bool* childDefault);
   LRESULT HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleSubclassMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   // Mouse and focus input common to both; reports it as events. May destroy this object.
@@ -109,6 +118,13 @@ class Win32Control final : public Control {
   unique_hwnd hwnd_;
   unique_hwnd toolTip_;  // windows only: the one tool-tip control for all their controls
   std::unique_ptr<GdiPlusCanvas> canvas_;  // panels that are drawn on
+  WindowProc proc_;
+  // The message the chain is working on now (nested messages stack their own).
+  struct ChainCall {
+    WINDOWPOS* pos = nullptr;
+    bool* childDefault = nullptr;
+  };
+  ChainCall* chainCall_ = nullptr;
 };
 
 }  // namespace tarvik::platform::win32

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <climits>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -86,6 +87,41 @@ bool CodePageTakesNoDefaultChar(unsigned codePage) {
   // WideCharToMultiByte rejects a default character (and best-fit flags) for these.
   return codePage == CP_UTF7 || codePage == CP_UTF8 || codePage == 42 || codePage == 54936 ||
          (codePage >= 50220 && codePage <= 50229) || (codePage >= 57002 && codePage <= 57011);
+}
+
+// A BITMAP resource is a DIB without its file header: the info header, then the rows,
+// bottom-up unless the height is negative, each padded to 4 bytes.
+std::optional<PixelImage> ReadBitmapResource(HINSTANCE instance, int id) {
+  HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));  // RT_BITMAP
+  if (found == nullptr) return std::nullopt;
+  const DWORD size = ::SizeofResource(instance, found);
+  HGLOBAL loaded = ::LoadResource(instance, found);
+  const auto* bytes = loaded ? static_cast<const unsigned char*>(::LockResource(loaded)) : nullptr;
+  if (bytes == nullptr || size < sizeof(BITMAPINFOHEADER)) return std::nullopt;
+  BITMAPINFOHEADER info{};
+  std::memcpy(&info, bytes, sizeof(info));
+  if (info.biSize < sizeof(info) || info.biCompression != BI_RGB ||
+      (info.biBitCount != 24 && info.biBitCount != 32) || info.biWidth <= 0 ||
+      info.biWidth > 4096 || info.biHeight == 0 || info.biHeight > 4096 || info.biHeight < -4096) {
+    return std::nullopt;
+  }
+  const int width = info.biWidth;
+  const bool bottomUp = info.biHeight > 0;
+  const int height = bottomUp ? info.biHeight : -info.biHeight;
+  const std::size_t pixelBytes = info.biBitCount / 8;
+  const std::size_t stride = (static_cast<std::size_t>(width) * pixelBytes + 3) / 4 * 4;
+  const std::size_t offset = info.biSize;
+  if (offset + stride * static_cast<std::size_t>(height) > size) return std::nullopt;
+  PixelImage image;
+  image.width = width;
+  image.height = height;
+  image.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    const int row = bottomUp ? height - 1 - y : y;
+    const unsigned char* p = bytes + offset + stride * static_cast<std::size_t>(row);
+    for (int x = 0; x < width; ++x, p += pixelBytes) image.pixels.push_back(Rgb(p[2], p[1], p[0]));
+  }
+  return image;
 }
 
 class Win32Platform final : public Platform {
@@ -353,6 +389,32 @@ class Win32Platform final : public Platform {
 
   void SendSystemCommand(NativeHandle window, unsigned command) override {
     ::SendMessageW(reinterpret_cast<HWND>(window), WM_SYSCOMMAND, command, 0);
+  }
+
+  WindowProc ReplaceWindowProc(NativeHandle window, WindowProc proc) override {
+    Win32Control* control = context_->Find(reinterpret_cast<HWND>(window));
+    if (control == nullptr || control->Kind() != ControlKind::Window) return nullptr;
+    return control->ReplaceProc(std::move(proc));
+  }
+
+  std::intptr_t PassToWindowProc(const WindowProc& previous, NativeHandle window,
+                                 WindowMessage& message) override {
+    if (previous) return (*previous)(window, message);
+    Win32Control* control = context_->Find(reinterpret_cast<HWND>(window));
+    return control != nullptr ? static_cast<std::intptr_t>(control->CallOwn(message)) : 0;
+  }
+
+  void ShowWithoutActivating(NativeHandle window) override {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (hwnd != nullptr && ::IsWindow(hwnd)) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  }
+
+  std::optional<PixelImage> LoadBitmapResource(int id) override {
+    return ReadBitmapResource(context_->Instance(), id);
+  }
+
+  void ScrollTextBox(NativeHandle textBox, int code) override {
+    ::SendMessageW(reinterpret_cast<HWND>(textBox), WM_VSCROLL, static_cast<WPARAM>(code), 0);
   }
 
   std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override {

@@ -1,0 +1,32 @@
+#pragma once
+// Snapping a window to the work area's edges while it moves: a handler in the window's
+// message chain that adjusts every proposed position, whoever moves the window.
+
+#include "platform/platform.h"
+
+namespace tarvik::window {
+
+class modEdgeSnap {
+ public:
+  // Puts EdgeSnapWndProc in front of the window's handler, keeping that one as the old window
+  // procedure. Nothing when it is installed already (it would pass messages to itself).
+  void InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window);
+  // Sets the window's handler back to the old window procedure; every handler installed
+  // after this one goes with it.
+  void RemoveEdgeSnap(platform::Platform& platform, platform::NativeHandle window);
+
+  // Snaps a proposed position to the work area as it is now, then passes every message on.
+  std::intptr_t EdgeSnapWndProc(platform::NativeHandle window, platform::WindowMessage& message);
+
+  bool Installed() const { return installed_; }
+  const platform::WindowProc& Proc() const { return proc_; }
+  const platform::WindowProc& OldWindowProc() const { return oldProc_; }
+
+ private:
+  platform::Platform* platform_ = nullptr;
+  platform::WindowProc proc_;
+  platform::WindowProc oldProc_;
+  bool installed_ = false;
+};
+
+}  // namespace tarvik::window
