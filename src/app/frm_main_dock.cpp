@@ -10,7 +10,8 @@ namespace tarvik::app {
 void frmMain::Timer1_Timer() {
   // A floating window closed by its own double-click is released here, well after.
   retiredFloat_.reset();
-  if (TopmostOptionOn() && Me.Visible() && Win && !Win->IsTopMost(static_cast<util::WindowHandle>(Me.hWnd()))) {
+  if (TopmostOptionOn() && Me.Visible() && Win &&
+      !Win->IsTopMost(static_cast<util::WindowHandle>(Me.hWnd()))) {
     window::modTopmost::SetTopmost(Me);
   }
   Flags.cursor = platform_.CursorPos();

@@ -39,8 +39,7 @@ platform::Argb OpaqueArgb(platform::Color c) {
 }  // namespace
 
 frmFloat::frmFloat(app::frmMain& main)
-    : Me(main.platform_, L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor,
-         2),
+    : Me(main.platform_, L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor, 2),
       Picture(Me, PictureDesign()),
       Timer1(main.platform_, 100, true),
       main_(main) {

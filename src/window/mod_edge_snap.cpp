@@ -8,8 +8,9 @@ void modEdgeSnap::InstallEdgeSnap(platform::Platform& platform, platform::Native
   if (installed_) return;
   platform_ = &platform;
   if (!proc_) {
-    proc_ = platform::MakeWindowProc(
-        [this](platform::NativeHandle w, platform::WindowMessage& m) { return EdgeSnapWndProc(w, m); });
+    proc_ = platform::MakeWindowProc([this](platform::NativeHandle w, platform::WindowMessage& m) {
+      return EdgeSnapWndProc(w, m);
+    });
   }
   oldProc_ = platform.ReplaceWindowProc(window, proc_);
   installed_ = true;

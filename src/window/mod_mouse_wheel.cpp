@@ -26,8 +26,7 @@ platform::WindowProc modMouseWheel::Install(platform::NativeHandle window) {
 std::intptr_t modMouseWheel::WheelWndProc(const platform::WindowProc& previous,
                                           platform::NativeHandle window,
                                           platform::WindowMessage& message) {
-  if (message.id != platform::kMsgMouseWheel ||
-      (message.fromChild != 0 && !WantsChildTurn())) {
+  if (message.id != platform::kMsgMouseWheel || (message.fromChild != 0 && !WantsChildTurn())) {
     return main_.platform_.PassToWindowProc(previous, window, message);
   }
   Step(platform::WheelParam(message) < 0);

@@ -607,6 +607,15 @@ int Run(int argc, wchar_t** argv) {
     }
   };
 
+  // TARVIK_E2E_GROUP=float runs the docking and floating-window cases alone.
+  wchar_t group[16] = {};
+  if (GetEnvironmentVariableW(L"TARVIK_E2E_GROUP", group, 16) > 0 &&
+      std::wstring(group) == L"float") {
+    for (const auto& [name, failure] : RunFloatCases(argv[1])) report(name.c_str(), failure);
+    PrintLine(std::to_wstring(passed) + L" passed, " + std::to_wstring(failed) + L" failed");
+    return failed;
+  }
+
   for (const auto& [name, run] : ClsWindowCases()) {
     std::wstring why;
     const bool held = run(why);

@@ -33,7 +33,8 @@ std::wstring Describe(const RECT& rc) {
 std::wstring TextOf(HWND window) {
   const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-  const LRESULT got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT got =
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   return text;
 }
@@ -140,6 +141,10 @@ class FloatSession {
     fs::create_directories(folder_ / L"Notes", error);
     fs::copy_file(sourceExe, folder_ / L"Tarvik.exe", fs::copy_options::overwrite_existing, error);
     if (error) problem_ = L"cannot copy the program";
+    // Near the left edge, so the drag that docks it is short and ends over the window.
+    WriteBytes(folder_ / L"Config.ini",
+               "[Main]\r\nLeft=900\r\nTop=3420\r\nWidth=4470\r\nHeight=5160\r\n"
+               "[Options]\r\nOnTop=0\r\nStartUp=0");
     for (int i = 1; i <= 3; ++i) {
       WriteBytes(folder_ / L"Notes" / (L"Note_" + std::to_wstring(i) + L".tvk"),
                  ToUtf8(L"标题 " + std::to_wstring(i) + L"\r\n" + NoteText(i)));
@@ -202,8 +207,8 @@ class FloatSession {
       PointerTo({0, y});
       Sleep(kNoChangeMs);
       if ((now = ScreenRect(main_)).left != -width) {
-        return L"touching the edge at y " + std::to_wstring(y) + L", outside " +
-               Describe(docked) + L", brought it to " + Describe(now);
+        return L"touching the edge at y " + std::to_wstring(y) + L", outside " + Describe(docked) +
+               L", brought it to " + Describe(now);
       }
     }
     PointerTo({0, (docked.top + docked.bottom) / 2});
@@ -258,8 +263,9 @@ class FloatSession {
       const RECT f = ScreenRect(float_);
       PointerTo({f.left + 20, f.top + 20});
       PointerTo({f.left + 24, f.top + 24});
-      if (!WaitUntil([&] { return (popup_ = ShownWindow(process_->Id(), L"frmShowText")) != nullptr; },
-                     kReactionTimeoutMs)) {
+      if (!WaitUntil(
+              [&] { return (popup_ = ShownWindow(process_->Id(), L"frmShowText")) != nullptr; },
+              kReactionTimeoutMs)) {
         return L"no pop-up over the floating window at " + Describe(f);
       }
       const RECT p = ScreenRect(popup_);
@@ -279,7 +285,8 @@ class FloatSession {
         // Dragged into the right half; the press closes the pop-up.
         Drag({f.left + 24, f.top + 24}, {1000, f.top + 24});
         const RECT moved = ScreenRect(float_);
-        if (moved.left != 1000 - 24) return L"the drag left the floating window at " + Describe(moved);
+        if (moved.left != 1000 - 24)
+          return L"the drag left the floating window at " + Describe(moved);
       }
     }
     Screenshot(L"popup");
@@ -292,13 +299,21 @@ class FloatSession {
     if (box == nullptr) return L"no text box in the pop-up";
     const std::wstring before = TextOf(box);
     const RECT f = ScreenRect(float_);
-    SendKey(VK_CONTROL, true);
     PointerTo({f.left + 22, f.top + 22});
-    PointerTo({f.left + 23, f.top + 23});
+    SendKey(VK_CONTROL, true);
+    // Moved by the input itself: a pointer warp would bring the X server's own key state,
+    // which knows nothing of the injected Ctrl.
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = 1;
+    move.mi.dy = 1;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &move, sizeof(move));
+    Sleep(kSettleMs);
     SendMouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA));
     std::wstring after;
-    const bool stepped = WaitUntil(
-        [&] { return (after = TextOf(box)) == NoteText(1); }, kReactionTimeoutMs);
+    const bool stepped =
+        WaitUntil([&] { return (after = TextOf(box)) == NoteText(1); }, kReactionTimeoutMs);
     SendMouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA));
     const bool again = WaitUntil([&] { return TextOf(box) == NoteText(2); }, kReactionTimeoutMs);
     SendKey(VK_CONTROL, false);
@@ -354,8 +369,8 @@ std::vector<std::pair<std::wstring, std::wstring>> RunFloatCases(const fs::path&
   const auto step = [&](const wchar_t* name, std::wstring (FloatSession::*run)()) {
     // A case that cannot begin because an earlier one failed says so.
     const bool blocked = !started.empty() || (!results.empty() && !results.back().second.empty());
-    results.emplace_back(name, blocked ? (started.empty() ? L"an earlier step failed" : started)
-                                       : (session.*run)());
+    results.emplace_back(
+        name, blocked ? (started.empty() ? L"an earlier step failed" : started) : (session.*run)());
   };
   step(L"float_snap_on_drag", &FloatSession::SnapsWhenDragged);
   step(L"float_docked_left_hides_and_returns", &FloatSession::HidesAndReturns);

@@ -88,8 +88,7 @@ TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {
   // The wheel handler takes a turn before anything behind it; a move reaches the window.
   Native(m.Me).Wheel(-kNotch);
   PlaceMain(300, 200);
-  EXPECT_EQ(Native(m.Me).OwnMessages(),
-            std::vector<unsigned>{platform::kMsgWindowPosChanging});
+  EXPECT_EQ(Native(m.Me).OwnMessages(), std::vector<unsigned>{platform::kMsgWindowPosChanging});
 
   // Removing snapping takes the wheel handler out with it; the floating window gets one.
   window::frmFloat& f = OpenFloat();
@@ -199,9 +198,9 @@ TEST_F(DockFloatTest, WheelOverTheNoteZoomsOnlyAfterACtrlMove) {
     double from;
     int delta;
     double to;
-  } cases[] = {{9, -kNotch, 9},    {10, -kNotch, 8}, {8, -kNotch, 9},     {95, kNotch, 97},
-               {97, kNotch, 96},   {96, kNotch, 96}, {10.5, kNotch, 12.5}, {20, 2 * kNotch, 22},
-               {20, -2 * kNotch, 18}};
+  } cases[] = {{9, -kNotch, 9},      {10, -kNotch, 8},     {8, -kNotch, 9},
+               {95, kNotch, 97},     {97, kNotch, 96},     {96, kNotch, 96},
+               {10.5, kNotch, 12.5}, {20, 2 * kNotch, 22}, {20, -2 * kNotch, 18}};
   for (const Case& c : cases) {
     m.txtNote.SetFontSize(c.from);
     note.Wheel(c.delta);
@@ -347,11 +346,9 @@ TEST_F(DockFloatTest, PopupOpensBesideTheFloatOnTheSideWithRoom) {
     platform::Point at;  // the floating window, pixels
     Side side;
     Align align;
-  } cases[] = {{{100, 100}, kRightOf, kTops},
-               {{1000, 100}, kLeftOf, kTops},
-               {{100, 700}, kRightOf, kBottoms},
-               {{1000, 700}, kLeftOf, kBottoms},
-               {{616, 376}, kLeftOf, kBottoms},   // exactly centred counts as right and low
+  } cases[] = {{{100, 100}, kRightOf, kTops},    {{1000, 100}, kLeftOf, kTops},
+               {{100, 700}, kRightOf, kBottoms}, {{1000, 700}, kLeftOf, kBottoms},
+               {{616, 376}, kLeftOf, kBottoms},  // exactly centred counts as right and low
                {{615, 375}, kRightOf, kTops}};
   for (const Case& c : cases) {
     f.Me.Move(c.at.x * kTp, c.at.y * kTp, f.Me.Width(), f.Me.Height());

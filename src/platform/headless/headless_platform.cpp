@@ -139,8 +139,8 @@ std::intptr_t HeadlessControl::OwnHandling(WindowMessage& message) {
 void HeadlessControl::Wheel(int delta, unsigned keys) {
   WindowMessage wheel;
   wheel.id = kMsgMouseWheel;
-  wheel.wParam = (static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16) |
-                 (keys & 0xFFFFu);
+  wheel.wParam =
+      (static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16) | (keys & 0xFFFFu);
   HeadlessControl* window = this;
   while (window->parent_ != nullptr) window = window->parent_;
   if (window != this) wheel.fromChild = id_;
