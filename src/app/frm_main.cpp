@@ -172,7 +172,11 @@ frmMain::~frmMain() {
 
 void frmMain::WireEvents() {
   Me.Resize = [this] { Form_Resize(); };
-  Me.CloseRequested = [this] { CloseWithoutSaving(); };
+  // Alt+F4, the system menu, the taskbar: the same question and save as the close button.
+  Me.CloseRequested = [this] {
+    if (!asking_) picMenu_Click(0);
+  };
+  Me.EndSession = [this] { Form_EndSession(); };
   List1.DblClick = [this] { List1_DblClick(); };
   List3.DblClick = [this] { List3_DblClick(); };
   txtSearch.Change = [this] { txtSearch_Change(); };

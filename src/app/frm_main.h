@@ -29,8 +29,13 @@ class frmMain {
   bool Load();
   // Shutdown: releases what Load made. Writes nothing to disk. Idempotent.
   void Unload();
-  // Any close other than the exit command: unload without saving and end the message loop.
+  // Unloads, closes the window and ends the message loop. Saves nothing.
   void CloseWithoutSaving();
+  // The menu bar's close button: asks, then saves settings and notes and ends. False when
+  // the program goes on (the user said no, or chose to stay after a failed save).
+  bool ExitCommand();
+  // Logoff or shutdown: the edits are saved without a question, since no one can answer.
+  void Form_EndSession();
 
   // The program's folder, where Notes and Config.ini live.
   std::wstring AppPath() const { return platform_.ProgramFolder(); }
@@ -173,8 +178,13 @@ class frmMain {
   bool ExportNote(widgets::CommonDialog& dialog);
   void ImportNote(widgets::CommonDialog& dialog);
   void ToggleSearch();
+  bool ClearNotes();
+  // Asks with the program's own box; true when confirmed. While a question is up, a close
+  // request from outside does not stack a second one.
+  bool Ask(const std::wstring& question);
 
   bool loaded_ = false;
+  bool asking_ = false;
   // The note the editor shows. It is tracked apart from the list's selection, which a single
   // click on another title moves: committing to the selection would copy the open note over
   // the clicked one.

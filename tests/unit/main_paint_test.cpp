@@ -134,7 +134,10 @@ TEST_F(MainPaintTest, StartPaintsEveryButtonInItsNormalLook) {
     EXPECT_EQ(w.picMenu(i).Tag, L"0");
   }
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(Take(w.picListButton(i)), ListPaint(i, false)) << "list " << i;
+    // New runs at start as a click on its button, which paints it once more.
+    auto expected = ListPaint(i, false);
+    if (i == 0) expected.insert(expected.end(), expected.begin(), expected.end());
+    EXPECT_EQ(Take(w.picListButton(i)), expected) << "list " << i;
     EXPECT_EQ(w.picListButton(i).BorderStyle(), 0);
   }
   EXPECT_TRUE(platform_.MessageBoxes().empty());
