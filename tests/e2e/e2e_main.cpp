@@ -37,7 +37,6 @@ const std::wstring kUntitled = L"[无标题]";
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kSecondStartTimeoutMs = 5000;
 constexpr DWORD kReactionTimeoutMs = 5000;
-constexpr DWORD kExitTimeoutMs = 10000;
 // Each finder call waits at most this long, so the driver can also notice a program that ended.
 constexpr int kFinderWaitSeconds = 1;
 // Under Wine without a window manager a moved pointer needs a moment before a click lands.
@@ -396,7 +395,9 @@ std::wstring SearchFillsResults(Session& session) {
          Describe(expected) + L", result list holds " + Describe(shown);
 }
 
-std::wstring CloseChangesNothing(Session& session) {
+// A close from outside asks the exit question; "no" keeps the program running and the notes
+// on disk as they were.
+std::wstring CloseAsksFirst(Session& session) {
   if (!session.program) {
     return L"the program was not started";
   }
@@ -407,10 +408,19 @@ std::wstring CloseChangesNothing(Session& session) {
   if (!main.object.CloseWindow()) {
     return L"the close request could not be posted";
   }
-  if (!session.program->WaitForExit(kExitTimeoutMs)) {
-    session.program->Terminate();
-    return L"the process was still running " + std::to_wstring(kExitTimeoutMs / 1000) +
-           L" s after WM_CLOSE";
+  const HWND box = WaitForQuestionBox(session.program->Id(), kReactionTimeoutMs);
+  if (box == nullptr) {
+    return L"no question box after WM_CLOSE";
+  }
+  if (QuestionText(box) != L"你确定要退出“Tarvik”吗？") {
+    return L"the box asks \"" + QuestionText(box) + L"\"";
+  }
+  AnswerQuestion(box, false);
+  if (!WaitUntil([&] { return !IsWindow(box); }, kReactionTimeoutMs)) {
+    return L"the question box stayed after a click on its cross";
+  }
+  if (session.program->WaitForExit(500)) {
+    return L"the program ended although the answer was no";
   }
   const std::wstring difference =
       CompareSnapshots(session.notesBefore, SnapshotFolder(session.programDir / L"Notes"));
@@ -422,16 +432,10 @@ std::wstring CloseChangesNothing(Session& session) {
 
 // --- fresh instances and the editor page ---
 
-// Ends the running program, if any, without saving: a close request, and the process ended
-// by force if it does not go.
+// Ends the running program, if any, without saving: a close would ask first, so the process
+// is ended as a crash or a kill would end it.
 void EndProgram(Session& session) {
-  if (session.program && session.program->IsRunning()) {
-    Bound main(session.mainWindow);
-    if (session.mainWindow == 0 || !main.object.CloseWindow() ||
-        !session.program->WaitForExit(kExitTimeoutMs)) {
-      session.program->Terminate();
-    }
-  }
+  if (session.program) session.program->Terminate();
   session.program.reset();
   session.mainWindow = 0;
   session.list1 = 0;
@@ -620,7 +624,7 @@ int Run(int argc, wchar_t** argv) {
     report(L"list1_titles_in_order", ListShowsTitlesInOrder(session));
     report(L"second_start_ends", SecondStartEnds(session));
     report(L"search_fills_list3", SearchFillsResults(session));
-    report(L"close_changes_nothing", CloseChangesNothing(session));
+    report(L"close_asks_first", CloseAsksFirst(session));
     report(L"open_by_double_click", OpenByDoubleClick(session));
     report(L"open_search_result", OpenSearchResult(session));
     EndProgram(session);
