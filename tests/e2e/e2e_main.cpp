@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -276,28 +275,8 @@ std::wstring ListShowsTitlesInOrder(Session& session) {
          ControlsOf(session.mainWindow);
 }
 
-// The colour the screen shows at a point of a window's client area.
-COLORREF ScreenPixel(HWND window, POINT client) {
-  ClientToScreen(window, &client);
-  const HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, client.x, client.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-bool NearColour(COLORREF a, COLORREF b) {
-  return std::abs(GetRValue(a) - GetRValue(b)) <= 24 &&
-         std::abs(GetGValue(a) - GetGValue(b)) <= 24 && std::abs(GetBValue(a) - GetBValue(b)) <= 24;
-}
-
 bool Dark(COLORREF c) {
   return GetRValue(c) < 0xC0 && GetGValue(c) < 0xC0 && GetBValue(c) < 0xC0;
-}
-
-std::wstring HexColour(COLORREF c) {
-  wchar_t text[16];
-  swprintf(text, 16, L"#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-  return text;
 }
 
 // The six list buttons show their glyphs on a white disc; pointing at one turns its disc

@@ -73,6 +73,12 @@ FolderSnapshot SnapshotFolder(const std::filesystem::path& folder);
 // Empty when equal, else a short description of the first difference.
 std::wstring CompareSnapshots(const FolderSnapshot& before, const FolderSnapshot& after);
 
+// The colour the screen shows at a point of a window's client area, as a person sees it.
+COLORREF ScreenPixel(HWND window, POINT client);
+// Equal within a little, so anti-aliasing and colour depth do not matter.
+bool NearColour(COLORREF a, COLORREF b);
+std::wstring HexColour(COLORREF colour);
+
 bool WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::string ToUtf8(const std::wstring& text);
 std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& separator);

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 
@@ -32,12 +33,14 @@ HWND FindBox() {
   return ::FindWindowW(L"TarvikWindow", L"提示");
 }
 
-void SendKey(WORD key) {
-  INPUT input[2]{};
-  input[0].type = input[1].type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[1].ki.wVk = key;
-  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  ::SendInput(2, input, sizeof(INPUT));
+// Presses the keys in order and lets them go in reverse, as a chord is typed.
+void SendKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> input;
+  for (WORD key : keys) input.push_back(INPUT{INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}});
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+    input.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*it, 0, KEYEVENTF_KEYUP, 0, 0}}});
+  }
+  ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
 void MovePointer(HWND window, POINT client) {
@@ -53,26 +56,6 @@ void ClickAt(HWND window, POINT client) {
   input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   ::SendInput(2, input, sizeof(INPUT));
-}
-
-// The colour the screen shows at a point of a window's client area.
-COLORREF PixelAt(HWND window, POINT client) {
-  ::ClientToScreen(window, &client);
-  const HDC screen = ::GetDC(nullptr);
-  const COLORREF colour = ::GetPixel(screen, client.x, client.y);
-  ::ReleaseDC(nullptr, screen);
-  return colour;
-}
-
-bool Near(COLORREF a, COLORREF b) {
-  return std::abs(GetRValue(a) - GetRValue(b)) <= 24 &&
-         std::abs(GetGValue(a) - GetGValue(b)) <= 24 && std::abs(GetBValue(a) - GetBValue(b)) <= 24;
-}
-
-std::wstring Hex(COLORREF c) {
-  wchar_t text[16];
-  swprintf(text, 16, L"#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-  return text;
 }
 
 // What the user does once the box is up; false (with why) when something looked wrong.
@@ -168,50 +151,16 @@ bool AskAndAnswer(const Act& act, bool expected, std::wstring& why, bool topmost
   return true;
 }
 
-bool Key(WORD key, HWND box, std::wstring& why) {
-  if (::GetForegroundWindow() != box) {
-    why = L"the box is not the foreground window";
-    return false;
-  }
-  SendKey(key);
-  return true;
-}
-
-bool CaseEnterConfirms(std::wstring& why) {
-  return AskAndAnswer([](HWND box, std::wstring& w) { return Key(VK_RETURN, box, w); }, true, why);
-}
-
-bool CaseEscCancels(std::wstring& why) {
-  return AskAndAnswer([](HWND box, std::wstring& w) { return Key(VK_ESCAPE, box, w); }, false, why);
-}
-
-bool CaseAltF4Cancels(std::wstring& why) {
-  return AskAndAnswer(
-      [](HWND box, std::wstring& w) {
-        if (::GetForegroundWindow() != box) {
-          w = L"the box is not the foreground window";
-          return false;
-        }
-        INPUT input[4]{};
-        for (INPUT& i : input) i.type = INPUT_KEYBOARD;
-        input[0].ki.wVk = input[3].ki.wVk = VK_MENU;
-        input[1].ki.wVk = input[2].ki.wVk = VK_F4;
-        input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        ::SendInput(4, input, sizeof(INPUT));
-        return true;
-      },
-      false, why);
-}
-
-bool CaseTopmostStepsAsideForTheBox(std::wstring& why) {
-  return AskAndAnswer([](HWND box, std::wstring& w) { return Key(VK_RETURN, box, w); }, true, why,
-                      true);
-}
-
-bool CaseCloseFromOutsideCancels(std::wstring& why) {
-  return AskAndAnswer(
-      [](HWND box, std::wstring&) { return ::PostMessageW(box, WM_CLOSE, 0, 0) != FALSE; }, false,
-      why);
+// Keys typed into the box, which must have the keyboard.
+Act Keys(std::initializer_list<WORD> keys) {
+  return [keys](HWND box, std::wstring& why) {
+    if (::GetForegroundWindow() != box) {
+      why = L"the box is not the foreground window";
+      return false;
+    }
+    SendKeys(keys);
+    return true;
+  };
 }
 
 // A click on a button, after checking that pointing at it gives it the hover look.
@@ -221,30 +170,50 @@ bool PointAndClick(HWND box, POINT centre, std::wstring& why) {
     why = L"no button under the pointer";
     return false;
   }
-  const COLORREF before = PixelAt(button, kDiscPoint);
-  if (!Near(before, RGB(0xF0, 0xF0, 0xF0))) {
-    why = L"the button's disc shows " + Hex(before) + L" before hover, expected #F0F0F0";
+  const COLORREF before = ScreenPixel(button, kDiscPoint);
+  if (!NearColour(before, RGB(0xF0, 0xF0, 0xF0))) {
+    why = L"the button's disc shows " + HexColour(before) + L" before hover, expected #F0F0F0";
     return false;
   }
   MovePointer(box, centre);
   COLORREF hovered = 0;
-  if (!WaitUntil([&] { return Near(hovered = PixelAt(button, kDiscPoint), RGB(0x80, 0x80, 0x80)); },
-                 2000)) {
-    why = L"the hovered disc shows " + Hex(hovered) + L", expected #808080";
+  if (!WaitUntil(
+          [&] {
+            return NearColour(hovered = ScreenPixel(button, kDiscPoint), RGB(0x80, 0x80, 0x80));
+          },
+          2000)) {
+    why = L"the hovered disc shows " + HexColour(hovered) + L", expected #808080";
     return false;
   }
   ClickAt(box, centre);
   return true;
 }
 
-bool CaseTickConfirms(std::wstring& why) {
-  return AskAndAnswer([](HWND box, std::wstring& w) { return PointAndClick(box, kTickCentre, w); },
-                      true, why);
+Act PointAndClickAt(POINT centre) {
+  return [centre](HWND box, std::wstring& why) { return PointAndClick(box, centre, why); };
 }
 
+bool CaseEnterConfirms(std::wstring& why) {
+  return AskAndAnswer(Keys({VK_RETURN}), true, why);
+}
+bool CaseEscCancels(std::wstring& why) {
+  return AskAndAnswer(Keys({VK_ESCAPE}), false, why);
+}
+bool CaseAltF4Cancels(std::wstring& why) {
+  return AskAndAnswer(Keys({VK_MENU, VK_F4}), false, why);
+}
+bool CaseTickConfirms(std::wstring& why) {
+  return AskAndAnswer(PointAndClickAt(kTickCentre), true, why);
+}
 bool CaseCrossCancels(std::wstring& why) {
-  return AskAndAnswer([](HWND box, std::wstring& w) { return PointAndClick(box, kCrossCentre, w); },
-                      false, why);
+  return AskAndAnswer(PointAndClickAt(kCrossCentre), false, why);
+}
+bool CaseCloseFromOutsideCancels(std::wstring& why) {
+  const Act post = [](HWND box, std::wstring&) { return ::PostMessageW(box, WM_CLOSE, 0, 0) != 0; };
+  return AskAndAnswer(post, false, why);
+}
+bool CaseTopmostStepsAsideForTheBox(std::wstring& why) {
+  return AskAndAnswer(Keys({VK_RETURN}), true, why, true);
 }
 
 }  // namespace
