@@ -125,6 +125,7 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
       {"cancel button", command(false), false},
       {"system close", [this] { QuestionBox(platform_)->RequestClose(); }, false},
       {"nothing: the box is closed", [] {}, false},
+      {"loop ended unanswered", [this] { platform_.AbandonModalLoop(); }, false},
   };
   for (const auto& c : cases) {
     // The answer before is the opposite, so a stale one shows.
@@ -138,7 +139,7 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
     EXPECT_EQ(platform_.Find(window), nullptr) << c.name << ": the box is gone";
     EXPECT_EQ(platform_.ModalDepth(), 0);
   }
-  EXPECT_EQ(platform_.ModalLoopsRun(), 8);
+  EXPECT_EQ(platform_.ModalLoopsRun(), 9);
 }
 
 TEST_F(QuestionTest, HelperAnswersThroughTheBoxButtons) {
