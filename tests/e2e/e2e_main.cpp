@@ -21,6 +21,7 @@
 #include "cls_window_cases.h"
 #include "commands_cases.h"
 #include "e2e_support.h"
+#include "question_cases.h"
 #include "settings_cases.h"
 #include "util/cls_window.h"
 
@@ -276,6 +277,67 @@ std::wstring ListShowsTitlesInOrder(Session& session) {
   return L"expected " + Describe(session.titles) + L"; visible list boxes hold " +
          (seen.empty() ? std::wstring(L"nothing (none found)") : Join(seen, L", ")) +
          ControlsOf(session.mainWindow);
+}
+
+bool Dark(COLORREF c) {
+  return GetRValue(c) < 0xC0 && GetGValue(c) < 0xC0 && GetBValue(c) < 0xC0;
+}
+
+// The six list buttons show their glyphs on a white disc; pointing at one turns its disc
+// grey, and moving on to the page turns it back. Read from the screen, as a person sees it.
+std::wstring ListButtonsPainted(Session& session) {
+  Bound main(session.mainWindow);
+  std::vector<HWND> buttons;
+  for (WindowHandle panel : ElementsByClassName(main.object, L"TarvikPanel")) {
+    RECT r{};
+    GetWindowRect(ToHwnd(panel), &r);
+    if (r.right - r.left == 29 && r.bottom - r.top == 29 && IsShown(panel)) {
+      buttons.push_back(ToHwnd(panel));
+    }
+  }
+  if (buttons.size() != 6) {
+    return std::to_wstring(buttons.size()) + L" shown 29 x 29 buttons, expected 6" +
+           ControlsOf(session.mainWindow);
+  }
+  std::sort(buttons.begin(), buttons.end(), [](HWND a, HWND b) {
+    RECT ra{}, rb{};
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.left < rb.left;
+  });
+  // A point on each glyph, left to right: Find, New, Delete, Clear, Export, Import.
+  const POINT glyph[6] = {{20, 20}, {10, 14}, {10, 14}, {7, 10}, {10, 21}, {10, 21}};
+  const POINT disc{4, 14};
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const COLORREF corner = ScreenPixel(buttons[i], {0, 0});
+    const COLORREF inside = ScreenPixel(buttons[i], disc);
+    const COLORREF stroke = ScreenPixel(buttons[i], glyph[i]);
+    if (!NearColour(corner, RGB(0xF4, 0xF4, 0xF4)) || !NearColour(inside, RGB(255, 255, 255)) ||
+        !Dark(stroke)) {
+      return L"button " + std::to_wstring(i + 1) + L" from the left shows corner " +
+             HexColour(corner) + L", disc " + HexColour(inside) + L", glyph " + HexColour(stroke) +
+             L"; expected #F4F4F4, #FFFFFF and a dark grey";
+    }
+  }
+  const HWND newButton = buttons[1];
+  Bound pointer(ToHandle(newButton));
+  pointer.object.SetCursor(14, 14, L"relative");
+  COLORREF hovered = 0;
+  if (!WaitUntil(
+          [&] { return NearColour(hovered = ScreenPixel(newButton, disc), RGB(0x80, 0x80, 0x80)); },
+          kReactionTimeoutMs)) {
+    return L"the pointed-at button's disc shows " + HexColour(hovered) + L", expected #808080";
+  }
+  // The gap between Find and New belongs to the list page.
+  Bound page(ToHandle(GetParent(newButton)));
+  page.object.SetCursor(35, 18, L"relative");
+  COLORREF back = 0;
+  if (!WaitUntil(
+          [&] { return NearColour(back = ScreenPixel(newButton, disc), RGB(255, 255, 255)); },
+          kReactionTimeoutMs)) {
+    return L"after the pointer left, the disc shows " + HexColour(back) + L", expected #FFFFFF";
+  }
+  return {};
 }
 
 std::wstring SecondStartEnds(Session& session) {
@@ -610,7 +672,9 @@ int Run(int argc, wchar_t** argv) {
     }
   };
 
-  for (const auto& [name, run] : ClsWindowCases()) {
+  std::vector<NamedCase> ownCases = ClsWindowCases();
+  for (const NamedCase& c : QuestionCases()) ownCases.push_back(c);
+  for (const auto& [name, run] : ownCases) {
     std::wstring why;
     const bool held = run(why);
     report(name, held ? std::wstring() : (why.empty() ? std::wstring(L"failed") : why));
@@ -622,6 +686,7 @@ int Run(int argc, wchar_t** argv) {
   } else {
     report(L"window_appears", WindowAppears(session));
     report(L"list1_titles_in_order", ListShowsTitlesInOrder(session));
+    report(L"list_buttons_painted_and_hover", ListButtonsPainted(session));
     report(L"second_start_ends", SecondStartEnds(session));
     report(L"search_fills_list3", SearchFillsResults(session));
     report(L"close_asks_first", CloseAsksFirst(session));

@@ -272,4 +272,24 @@ std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& se
   return joined;
 }
 
+COLORREF ScreenPixel(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, client.x, client.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool NearColour(COLORREF a, COLORREF b) {
+  const auto within = [](int x, int y) { return x - y <= 24 && y - x <= 24; };
+  return within(GetRValue(a), GetRValue(b)) && within(GetGValue(a), GetGValue(b)) &&
+         within(GetBValue(a), GetBValue(b));
+}
+
+std::wstring HexColour(COLORREF colour) {
+  wchar_t text[16];
+  swprintf(text, 16, L"#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+  return text;
+}
+
 }  // namespace tarvik::e2e

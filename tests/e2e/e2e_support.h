@@ -80,6 +80,11 @@ HWND WaitForQuestionBox(DWORD pid, DWORD timeoutMs);
 std::wstring QuestionText(HWND box);
 // A real click on the box's tick (yes) or cross (no).
 void AnswerQuestion(HWND box, bool yes);
+// The colour the screen shows at a point of a window's client area, as a person sees it.
+COLORREF ScreenPixel(HWND window, POINT client);
+// Equal within a little, so anti-aliasing and colour depth do not matter.
+bool NearColour(COLORREF a, COLORREF b);
+std::wstring HexColour(COLORREF colour);
 
 bool WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::string ToUtf8(const std::wstring& text);

@@ -250,8 +250,8 @@ bool Win32Control::Fire(Fn&& fn) {
 
 void Win32Control::OnNativeDestroyed(HWND hwnd) {
   context_->Unregister(hwnd);
-  // The system destroyed the window (and a window's owned tool tip) already.
-  toolTip_.release();
+  // The system destroyed the window already; its tool tip is ours to destroy.
+  toolTip_.reset();
   hwnd_.release();
   hasToolTip_ = false;
 }
@@ -657,10 +657,12 @@ HWND Win32Control::ToolTipOfRoot(bool create) {
   Win32Control* root = context_->Find(::GetAncestor(hwnd_.get(), GA_ROOT));
   if (!root) return nullptr;
   if (!root->toolTip_ && create) {
-    root->toolTip_.reset(::CreateWindowExW(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, root->hwnd_.get(), nullptr,
-        context_->Instance(), nullptr));
+    // Not owned by the window: Wine puts a window being made topmost behind its owned
+    // pop-ups, and behind a tip that is not truly in the topmost band it stays out of it.
+    root->toolTip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                           WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                                           nullptr, context_->Instance(), nullptr));
     if (root->toolTip_) {
       ::SendMessageW(root->toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
       // The tips are Chinese: show them in the program's UI font, not the system's
