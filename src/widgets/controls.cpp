@@ -208,9 +208,10 @@ void ListBoxW::AddItems(std::vector<std::wstring> items) {
 }
 
 void ListBoxW::SetItems(std::vector<std::wstring> items) {
-  // An empty list that stays empty needs no trip to the native control.
-  if (items.empty() && items_.empty()) {
-    listIndex_ = -1;
+  // Typing on in a search box often leaves its results as they were: then only the
+  // selection goes, and the native list is spared a refill.
+  if (items == items_) {
+    if (listIndex_ != -1) SetListIndex(-1);
     return;
   }
   items_ = std::move(items);

@@ -97,6 +97,11 @@ TEST_F(WidgetTest, BulkUpdatesActAsTheirItemByItemEquivalents) {
   expectSame();
   EXPECT_EQ(bulk.ListIndex(), -1);
   bulk.SetListIndex(1);
+  bulk.SetItems(more);  // the same items again: still no selection afterwards
+  EXPECT_EQ(bulk.ListIndex(), -1);
+  EXPECT_EQ(Native(bulk).Selection(), -1);
+  EXPECT_EQ(Native(bulk).Items(), more);
+  bulk.SetListIndex(1);
   bulk.SetItems({});
   EXPECT_EQ(bulk.ListCount(), 0);
   EXPECT_EQ(bulk.ListIndex(), -1);
