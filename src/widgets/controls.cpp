@@ -250,6 +250,17 @@ void ListBoxW::SetList(int index, const std::wstring& item) {
   Peer().ListSetItem(index, item);
 }
 
+void ListBoxW::FinishRewrite(const ItemWriter& writer) {
+  const bool changed = writer.changed_ || writer.count_ != items_.size();
+  items_.resize(writer.count_);
+  if (changed) {
+    listIndex_ = -1;
+    Peer().ListReplaceAll(items_);
+  } else if (listIndex_ != -1) {
+    SetListIndex(-1);
+  }
+}
+
 bool ListBoxW::SetListIndex(int index) {
   if (index < -1 || index >= ListCount()) return false;
   listIndex_ = index;
