@@ -1,6 +1,8 @@
 #include "app/frm_main.h"
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,22 @@ constexpr platform::Color kPageGrey = Rgb(244, 244, 244);
 constexpr platform::Color kPanelGrey = Rgb(240, 240, 240);
 constexpr platform::Color kLineGrey = Rgb(136, 136, 136);
 constexpr platform::Color kWhite = Rgb(255, 255, 255);
+
+// A number as decimal text, without a string of its own.
+class DecimalDigits {
+ public:
+  std::wstring_view Of(std::size_t n) {
+    wchar_t* first = std::end(digits_);
+    do {
+      *--first = static_cast<wchar_t>(L'0' + n % 10);
+      n /= 10;
+    } while (n != 0);
+    return {first, static_cast<std::size_t>(std::end(digits_) - first)};
+  }
+
+ private:
+  wchar_t digits_[24];
+};
 
 platform::FontInfo Yahei(double points) {
   return platform::FontInfo{L"微软雅黑", points, 400, 134};
@@ -338,20 +356,20 @@ void frmMain::List3_DblClick() {
 
 void frmMain::txtSearch_Change() {
   // Runs on every keystroke: the titles are compared where they are held, and the results
-  // replace the old ones in one bulk update per list.
-  std::vector<std::wstring> titles;
-  std::vector<std::wstring> positions;
+  // are written over the old ones, one bulk update per list.
   const std::wstring& needle = txtSearch.Text();
-  if (!needle.empty()) {
-    const std::vector<std::wstring>& all = List1.Items();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-      if (all[i].find(needle) == std::wstring::npos) continue;
-      titles.push_back(all[i]);
-      positions.push_back(std::to_wstring(i));
-    }
-  }
-  List3.SetItems(std::move(titles));
-  List4.SetItems(std::move(positions));
+  const std::vector<std::wstring>& all = List1.Items();
+  List3.RewriteItems([&](widgets::ListBoxW::ItemWriter& titles) {
+    List4.RewriteItems([&](widgets::ListBoxW::ItemWriter& positions) {
+      if (needle.empty()) return;
+      for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].find(needle) == std::wstring::npos) continue;
+        titles.Add(all[i]);
+        DecimalDigits digits;
+        positions.Add(digits.Of(i));
+      }
+    });
+  });
 }
 
 void frmMain::txtTitle_GotFocus() {
