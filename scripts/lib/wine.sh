@@ -6,7 +6,7 @@
 TARVIK_WINEPREFIX="${TARVIK_WINEPREFIX:-$TARVIK_BUILD/wineprefix}"
 TARVIK_XVFB_PID=""
 # Bump when the prefix settings below change, so existing prefixes are updated once.
-TARVIK_PREFIX_STAMP="tarvik-prefix-1"
+TARVIK_PREFIX_STAMP="tarvik-prefix-2"
 
 tarvik_wine_env() {
   export WINEPREFIX="$TARVIK_WINEPREFIX"
@@ -29,7 +29,8 @@ tarvik_cjk_family() {
 
 # Creates the prefix on first use (wineboot takes ~10 s) and applies our settings once:
 # plain X11 windows (Managed=N: otherwise every hide of a top-level window stalls ~2 s)
-# and "微软雅黑" mapped to the installed CJK font so Chinese renders.
+# and "微软雅黑" (and the fonts of Wine's own dialogs) mapped to the installed CJK font so
+# Chinese renders.
 tarvik_wine_prepare() {
   tarvik_wine_env
   local stampFile="$WINEPREFIX/.tarvik-stamp"
@@ -60,6 +61,10 @@ tarvik_wine_prepare() {
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     printf '"微软雅黑"="%s"\r\n' "$family"
     printf '"Microsoft YaHei"="%s"\r\n' "$family"
+    # Wine's own dialogs (file dialogs, message boxes) use these; Wine's Tahoma has no CJK.
+    printf '"MS Shell Dlg"="%s"\r\n' "$family"
+    printf '"MS Shell Dlg 2"="%s"\r\n' "$family"
+    printf '"Tahoma"="%s"\r\n' "$family"
   } | iconv -f UTF-8 -t UTF-16LE >"$regFile"
   if ! wine regedit /S "$(winepath -w "$regFile" 2>/dev/null)" >/dev/null 2>&1; then
     tarvik_log "could not apply the Wine settings in $regFile"

@@ -1,6 +1,8 @@
 #include "app/frm_main.h"
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,6 +18,22 @@ constexpr platform::Color kPageGrey = Rgb(244, 244, 244);
 constexpr platform::Color kPanelGrey = Rgb(240, 240, 240);
 constexpr platform::Color kLineGrey = Rgb(136, 136, 136);
 constexpr platform::Color kWhite = Rgb(255, 255, 255);
+
+// A number as decimal text, without a string of its own.
+class DecimalDigits {
+ public:
+  std::wstring_view Of(std::size_t n) {
+    wchar_t* first = std::end(digits_);
+    do {
+      *--first = static_cast<wchar_t>(L'0' + n % 10);
+      n /= 10;
+    } while (n != 0);
+    return {first, static_cast<std::size_t>(std::end(digits_) - first)};
+  }
+
+ private:
+  wchar_t digits_[24];
+};
 
 platform::FontInfo Yahei(double points) {
   return platform::FontInfo{L"微软雅黑", points, 400, 134};
@@ -173,7 +191,11 @@ frmMain::~frmMain() {
 void frmMain::WireEvents() {
   Me.Resize = [this] { Form_Resize(); };
   Timer1.Tick = [this] { Timer1_Timer(); };
-  Me.CloseRequested = [this] { CloseWithoutSaving(); };
+  // Alt+F4, the system menu, the taskbar: the same question and save as the close button.
+  Me.CloseRequested = [this] {
+    if (!asking_) picMenu_Click(0);
+  };
+  Me.EndSession = [this] { Form_EndSession(); };
   List1.DblClick = [this] { List1_DblClick(); };
   List3.DblClick = [this] { List3_DblClick(); };
   txtSearch.Change = [this] { txtSearch_Change(); };
@@ -346,20 +368,20 @@ void frmMain::List3_DblClick() {
 
 void frmMain::txtSearch_Change() {
   // Runs on every keystroke: the titles are compared where they are held, and the results
-  // replace the old ones in one bulk update per list.
-  std::vector<std::wstring> titles;
-  std::vector<std::wstring> positions;
+  // are written over the old ones, one bulk update per list.
   const std::wstring& needle = txtSearch.Text();
-  if (!needle.empty()) {
-    const std::vector<std::wstring>& all = List1.Items();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-      if (all[i].find(needle) == std::wstring::npos) continue;
-      titles.push_back(all[i]);
-      positions.push_back(std::to_wstring(i));
-    }
-  }
-  List3.SetItems(std::move(titles));
-  List4.SetItems(std::move(positions));
+  const std::vector<std::wstring>& all = List1.Items();
+  List3.RewriteItems([&](widgets::ListBoxW::ItemWriter& titles) {
+    List4.RewriteItems([&](widgets::ListBoxW::ItemWriter& positions) {
+      if (needle.empty()) return;
+      for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].find(needle) == std::wstring::npos) continue;
+        titles.Add(all[i]);
+        DecimalDigits digits;
+        positions.Add(digits.Of(i));
+      }
+    });
+  });
 }
 
 void frmMain::txtTitle_GotFocus() {

@@ -33,8 +33,13 @@ class frmMain {
   bool Load();
   // Shutdown: releases what Load made. Writes nothing to disk. Idempotent.
   void Unload();
-  // Any close other than the exit command: unload without saving and end the message loop.
+  // Unloads, closes the window and ends the message loop. Saves nothing.
   void CloseWithoutSaving();
+  // The menu bar's close button: asks, then saves settings and notes and ends. False when
+  // the program goes on (the user said no, or chose to stay after a failed save).
+  bool ExitCommand();
+  // Logoff or shutdown: the edits are saved without a question, since no one can answer.
+  void Form_EndSession();
 
   // The program's folder, where Notes and Config.ini live.
   std::wstring AppPath() const { return platform_.ProgramFolder(); }
@@ -194,10 +199,15 @@ class frmMain {
   bool ExportNote(widgets::CommonDialog& dialog);
   void ImportNote(widgets::CommonDialog& dialog);
   void ToggleSearch();
+  bool ClearNotes();
+  // Asks with the program's own box; true when confirmed. While a question is up, a close
+  // request from outside does not stack a second one.
+  bool Ask(const std::wstring& question);
   // The menu's Float command: the floating window in place of the main window.
   void OpenFloat();
 
   bool loaded_ = false;
+  bool asking_ = false;
   bool hooksInstalled_ = false;
   // A floating window whose own double-click closed it, released once its handler is done.
   std::unique_ptr<window::frmFloat> retiredFloat_;

@@ -6,6 +6,7 @@
 
 #include "app/frm_main.h"
 #include "app/text_rules.h"
+#include "dialogs/frm_question.h"
 #include "util/file_io.h"
 
 namespace tarvik::app {
@@ -44,6 +45,9 @@ void frmMain::picListButton_Click(int index) {
       break;
     case 1:
       closing = DeleteNote();
+      break;
+    case 2:
+      closing = ClearNotes();
       break;
     case 3:
       closing = ExportNote(dialog);
@@ -156,6 +160,24 @@ void frmMain::ImportNote(widgets::CommonDialog& dialog) {
   if (Me.Visible()) txtNote.SetFocus();
 }
 
+bool frmMain::ClearNotes() {
+  if (List1.ListCount() == 0 || List1.ListIndex() == -1) return false;
+  if (Ask(L"确定清空全部的笔记吗？")) {
+    List1.Clear();
+    List2.Clear();
+    NoteArray.clear();
+    NewNote();
+  }
+  return true;
+}
+
+bool frmMain::Ask(const std::wstring& question) {
+  asking_ = true;
+  dialogs::ShowQuestion(*this, question, Me);
+  asking_ = false;
+  return QuestionResult;
+}
+
 void frmMain::ToggleSearch() {
   // The search strip and its result list take the place of the note list, or back.
   picSearch.SetVisible(!picSearch.Visible());
@@ -165,6 +187,35 @@ void frmMain::ToggleSearch() {
     txtSearch.SetText(L"");
     if (txtSearch.IsShownOnScreen()) txtSearch.SetFocus();
   }
+}
+
+// ---- Exit ------------------------------------------------------------------------------------
+
+bool frmMain::ExitCommand() {
+  picOptions.SetVisible(false);
+  picTools.SetVisible(false);
+  if (picList.Visible()) {
+    picList.SetVisible(false);
+    picMain.SetVisible(true);
+  }
+  CommitOpenNote();
+  if (!Ask(L"你确定要退出“Tarvik”吗？")) return false;
+  SaveSettings();
+  // A save that failed left the old files as they were; ending now would lose every edit of
+  // this run, so the user decides, and staying keeps all notes in memory for another try.
+  if (!SaveNotes() && !Ask(L"笔记保存失败。仍要退出“Tarvik”吗？")) return false;
+  CloseWithoutSaving();
+  return true;
+}
+
+void frmMain::Form_EndSession() {
+  if (!loaded_) return;
+  CommitOpenNote();
+  SaveSettings();
+  SaveNotes();
+  // A question still up belongs to a command that no one will finish; the session ends
+  // around it. Otherwise the program ends now, as after the close button.
+  if (!asking_) CloseWithoutSaving();
 }
 
 // ---- Menu bar ---------------------------------------------------------------------------------
@@ -207,6 +258,9 @@ void frmMain::picMenu_Click(int index) {
   picMenu(index).Tag = L"0";
   PaintMenuButton(index, false);
   switch (index) {
+    case 0:
+      if (!ExitCommand()) break;
+      return;  // the program has ended: nothing is left to switch on
     case 1:
       OpenFloat();
       break;

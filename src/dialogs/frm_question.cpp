@@ -128,6 +128,7 @@ void frmQuestion::Command2_Click() {
 }
 
 void frmQuestion::Unload() {
+  unloaded_ = true;
   Me.DestroyWindow();
 }
 
@@ -162,6 +163,9 @@ void ShowQuestion(app::frmMain& main, const std::wstring& message, const widgets
   box.Me.Show();
   box.Command1.SetFocus();
   box.Me.RunModal();
+  // The wait can also end without an answer (the program is told to quit meanwhile); an
+  // earlier answer must not stand for this question.
+  if (!box.Unloaded()) box.Command2_Click();
   if (main.TopmostOptionOn()) window::modTopmost::SetTopmost(main.Me);
 }
 

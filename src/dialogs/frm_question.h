@@ -51,6 +51,7 @@ class frmQuestion {
   void Command2_Click();
   // Closes the box; a modal wait on it ends.
   void Unload();
+  bool Unloaded() const { return unloaded_; }
 
   void DrawQuestionButton(int index, bool hover);
   widgets::PictureBox& Picture1(int index) {
@@ -63,6 +64,7 @@ class frmQuestion {
  private:
   static std::array<std::unique_ptr<widgets::PictureBox>, 2> MakeButtons(widgets::Form& form);
   app::frmMain& main_;
+  bool unloaded_ = false;
   std::array<std::unique_ptr<widgets::PictureBox>, 2> picture1_;
 
  public:

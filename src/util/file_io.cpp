@@ -7,24 +7,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class EntryKind { kFile, kFolder };
-
-std::optional<std::vector<std::wstring>> ListEntries(const std::wstring& folder, EntryKind kind) {
-  std::error_code ec;
-  fs::directory_iterator it(ToFsPath(folder), ec);
-  if (ec) return std::nullopt;
-  std::vector<std::wstring> names;
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) return std::nullopt;
-    std::error_code typeEc;
-    const bool wanted =
-        kind == EntryKind::kFile ? it->is_regular_file(typeEc) : it->is_directory(typeEc);
-    if (wanted && !typeEc) names.push_back(FromFsPath(it->path().filename()));
-  }
-  if (ec) return std::nullopt;
-  return names;
-}
-
 }  // namespace
 
 bool FileExists(const std::wstring& path) {
@@ -58,11 +40,11 @@ std::vector<std::wstring> ListFileNames(const std::wstring& folder) {
 }
 
 std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder) {
-  return ListEntries(folder, EntryKind::kFile);
+  return ListFolderEntries(folder, false);
 }
 
 std::vector<std::wstring> ListFolderNames(const std::wstring& folder) {
-  return ListEntries(folder, EntryKind::kFolder).value_or(std::vector<std::wstring>{});
+  return ListFolderEntries(folder, true).value_or(std::vector<std::wstring>{});
 }
 
 }  // namespace tarvik::util

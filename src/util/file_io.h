@@ -57,6 +57,11 @@ std::vector<std::wstring> ListFolderNames(const std::wstring& folder);
 // As ListFileNames, but tells a folder that cannot be read apart from an empty one.
 std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder);
 
+// Each backend's listing behind the three above: the names of the files (folders false) or
+// subfolders (true) directly in folder; nothing when it cannot be listed.
+std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder,
+                                                           bool folders);
+
 // The name WriteFileAtomic gives its temporary for path: path + ".tmp~" + a token unique to
 // this process and call. Leftovers after a crash are recognised by the ".tmp~" part.
 std::wstring TemporarySiblingName(const std::wstring& path);

@@ -153,6 +153,22 @@ bool RemoveFile(const std::wstring& path) {
   return ::unlink(p.c_str()) == 0 || errno == ENOENT;
 }
 
+std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder,
+                                                           bool folders) {
+  std::error_code ec;
+  std::filesystem::directory_iterator it(ToFsPath(folder), ec);
+  if (ec) return std::nullopt;
+  std::vector<std::wstring> names;
+  for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) return std::nullopt;
+    std::error_code typeEc;
+    const bool wanted = folders ? it->is_directory(typeEc) : it->is_regular_file(typeEc);
+    if (wanted && !typeEc) names.push_back(FromFsPath(it->path().filename()));
+  }
+  if (ec) return std::nullopt;
+  return names;
+}
+
 std::wstring TemporarySiblingName(const std::wstring& path) {
   static std::atomic<unsigned> counter{0};
   return path + std::wstring(kTemporaryMark) + std::to_wstring(::getpid()) + L"-" +

@@ -165,6 +165,37 @@ bool RemoveFile(const std::wstring& path) {
   return gone;
 }
 
+// One pass of FindFirstFileEx: the listing carries each entry's attributes, where asking the
+// type of each name afterwards (as std::filesystem does here) costs a file-system round trip
+// per entry, a second per thousand notes under Wine. A link to a file counts as a file, as
+// it would when opened; a link to a folder counts as a folder.
+std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder,
+                                                           bool folders) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring pattern = folder + L"\\*";
+  HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  std::vector<std::wstring> names;
+  if (find == INVALID_HANDLE_VALUE) {
+    // An empty volume root lists nothing at all; anything else is a folder we cannot read.
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+    return std::nullopt;
+  }
+  bool complete = true;
+  for (;;) {
+    const std::wstring_view name = entry.cFileName;
+    const bool isFolder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name != L"." && name != L".." && isFolder == folders) names.emplace_back(name);
+    if (!::FindNextFileW(find, &entry)) {
+      complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+      break;
+    }
+  }
+  ::FindClose(find);
+  if (!complete) return std::nullopt;
+  return names;
+}
+
 std::wstring TemporarySiblingName(const std::wstring& path) {
   static std::atomic<unsigned> counter{0};
   return path + std::wstring(kTemporaryMark) + std::to_wstring(::GetCurrentProcessId()) + L"-" +

@@ -39,11 +39,27 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+namespace {
+
+// The units valid UTF-8 decodes to: one per lead byte, two for a four-byte sequence where
+// wchar_t is 16 bits. Decoded strings are held for the whole run, so they are allocated
+// once at their size rather than grown or trimmed.
+std::size_t DecodedUnits(const unsigned char* p, std::size_t n) {
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    units += (p[i] & 0xC0) != 0x80 ? 1 : 0;
+    if constexpr (sizeof(wchar_t) == 2) units += p[i] >= 0xF0 ? 1 : 0;
+  }
+  return units;
+}
+
+}  // namespace
+
 std::wstring FromUtf8(std::string_view bytes) {
-  std::wstring out;
-  out.reserve(bytes.size());
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
+  std::wstring out;
+  out.reserve(DecodedUnits(p, n));
   std::size_t i = 0;
   while (i < n) {
     const unsigned char b = p[i];
@@ -80,8 +96,7 @@ std::wstring FromUtf8(std::string_view bytes) {
     AppendCodePoint(out, cp);
     i += len;
   }
-  // Chinese text takes three bytes a character but one unit, so the reserve above can be
-  // three times what is kept; decoded strings are held for the whole run.
+  // Broken input decodes to other counts; do not keep much spare room for it either.
   if (out.capacity() - out.size() > out.size() / 8 + 16) out.shrink_to_fit();
   return out;
 }

@@ -224,9 +224,10 @@ void ListBoxW::AddItems(std::vector<std::wstring> items) {
 }
 
 void ListBoxW::SetItems(std::vector<std::wstring> items) {
-  // An empty list that stays empty needs no trip to the native control.
-  if (items.empty() && items_.empty()) {
-    listIndex_ = -1;
+  // Typing on in a search box often leaves its results as they were: then only the
+  // selection goes, and the native list is spared a refill.
+  if (items == items_) {
+    if (listIndex_ != -1) SetListIndex(-1);
     return;
   }
   items_ = std::move(items);
@@ -263,6 +264,17 @@ void ListBoxW::SetList(int index, const std::wstring& item) {
   if (items_[static_cast<std::size_t>(index)] == item) return;
   items_[static_cast<std::size_t>(index)] = item;
   Peer().ListSetItem(index, item);
+}
+
+void ListBoxW::FinishRewrite(const ItemWriter& writer) {
+  const bool changed = writer.changed_ || writer.count_ != items_.size();
+  items_.resize(writer.count_);
+  if (changed) {
+    listIndex_ = -1;
+    Peer().ListReplaceAll(items_);
+  } else if (listIndex_ != -1) {
+    SetListIndex(-1);
+  }
 }
 
 bool ListBoxW::SetListIndex(int index) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "widgets/widget.h"
@@ -171,6 +172,39 @@ class ListBoxW : public Widget {
   void AddItems(std::vector<std::wstring> items);
   // ... and as Clear followed by AddItem for each (no selection afterwards).
   void SetItems(std::vector<std::wstring> items);
+
+  // SetItems for a list rebuilt often (search results): fill(writer) calls writer.Add for
+  // each new item in turn, and the new items are written over the old ones in place, so
+  // their storage is reused and items that stay as they were cost no copy.
+  class ItemWriter {
+   public:
+    void Add(std::wstring_view item) {
+      if (count_ < items_.size()) {
+        std::wstring& slot = items_[count_];
+        if (slot != item) {
+          slot.assign(item);
+          changed_ = true;
+        }
+      } else {
+        items_.emplace_back(item);
+        changed_ = true;
+      }
+      ++count_;
+    }
+
+   private:
+    friend class ListBoxW;
+    explicit ItemWriter(std::vector<std::wstring>& items) : items_(items) {}
+    std::vector<std::wstring>& items_;
+    std::size_t count_ = 0;
+    bool changed_ = false;
+  };
+  template <typename Fill>
+  void RewriteItems(Fill&& fill) {
+    ItemWriter writer(items_);
+    fill(writer);
+    FinishRewrite(writer);
+  }
   // Removes the item at a 0-based index; later items move up. Out of range: nothing happens.
   void RemoveItem(int index);
   void Clear();
@@ -191,6 +225,8 @@ class ListBoxW : public Widget {
   void OnSelectionChanged(int index) override;
 
  private:
+  void FinishRewrite(const ItemWriter& writer);
+
   std::vector<std::wstring> items_;
   int listIndex_ = -1;
   int borderStyle_;

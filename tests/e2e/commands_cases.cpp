@@ -134,12 +134,12 @@ class Program {
     Sleep(300);
     return {};
   }
+  // Ended as a kill would end it: a close would ask first, and nothing is to be saved.
   ~Program() {
-    if (!process_) return;
-    if (main_ != nullptr) PostMessageW(main_, WM_CLOSE, 0, 0);
-    if (!process_->WaitForExit(10000)) process_->Terminate();
+    if (process_) process_->Terminate();
   }
   HWND Main() const { return main_; }
+  ChildProcess& Process() { return *process_; }
 
   // The menu bar: the panel 24 pixels high across the top.
   HWND MenuBar() const {
@@ -504,6 +504,78 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   return program.WaitForPage(L"editor+options");
 }
 
+// A program folder of its own with one note, for the cases that save: they must not change
+// what the other cases find.
+fs::path PrivateCopy(const fs::path& exe, const wchar_t* name) {
+  const fs::path folder = exe.parent_path().parent_path() / name;
+  std::error_code error;
+  fs::remove_all(folder, error);
+  fs::create_directories(folder / L"Notes");
+  fs::copy_file(exe, folder / exe.filename(), error);
+  WriteBytes(folder / L"Notes" / L"Note_1.tvk", "first\r\none");
+  return folder / exe.filename();
+}
+
+// Types into the title box and the note text of the fresh note, as a user would.
+void TypeNote(const Program& program, const std::wstring& title, const std::wstring& text) {
+  ClickCentre(program.Shown(L"Edit", false));
+  TypeText(title);
+  ClickCentre(program.Shown(L"Edit", true));
+  TypeText(text);
+}
+
+std::wstring ExitSavesAndARestartShowsIt(const fs::path& sharedExe) {
+  const fs::path exe = PrivateCopy(sharedExe, L"exit_case");
+  const fs::path folder = exe.parent_path();
+  {
+    Program program;
+    if (auto error = program.Start(exe); !error.empty()) return error;
+    TypeNote(program, L"退出", L"保存的文字");
+    Sleep(GetDoubleClickTime() + 100);
+    ClickCentre(program.MenuButton(0));
+    const HWND box = WaitForQuestionBox(program.Process().Id(), kReactionTimeoutMs);
+    if (box == nullptr) return L"the close button asked nothing";
+    Screenshot(L"question_exit");
+    AnswerQuestion(box, true);
+    if (!program.Process().WaitForExit(10000)) return L"still running after the yes";
+  }
+  const std::string saved = ReadAll(folder / L"Notes" / L"Note_2.tvk");
+  if (saved != ToUtf8(L"退出\r\n保存的文字")) {
+    return L"Note_2.tvk holds " + util::FromUtf8(saved);
+  }
+  const std::string config = ReadAll(folder / L"Config.ini");
+  if (config.rfind("[Main]\r\nLeft=", 0) != 0 || config.find("StartUp=0") == std::string::npos) {
+    return L"Config.ini holds " + util::FromUtf8(config);
+  }
+  Program again;
+  if (auto error = again.Start(exe); !error.empty()) return L"restart: " + error;
+  const std::vector<std::wstring> expected{L"first", L"退出", kUntitled};
+  std::vector<std::wstring> titles;
+  if (!WaitUntil([&] { return (titles = again.Titles()) == expected; }, kReactionTimeoutMs)) {
+    return L"after the restart the list holds " + Join(titles, L" | ");
+  }
+  return {};
+}
+
+std::wstring LogoffSavesWithoutAsking(const fs::path& sharedExe) {
+  const fs::path exe = PrivateCopy(sharedExe, L"logoff_case");
+  Program program;
+  if (auto error = program.Start(exe); !error.empty()) return error;
+  TypeNote(program, L"注销", L"未保存的编辑");
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(program.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  if (answer != TRUE) return L"WM_QUERYENDSESSION was answered " + std::to_wstring(answer);
+  SendMessageTimeoutW(program.Main(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, &answer);
+  const std::string saved = ReadAll(exe.parent_path() / L"Notes" / L"Note_2.tvk");
+  if (saved != ToUtf8(L"注销\r\n未保存的编辑")) {
+    return L"after the end of the session Note_2.tvk holds " + util::FromUtf8(saved);
+  }
+  if (WaitForQuestionBox(program.Process().Id(), 300) != nullptr) {
+    return L"the end of the session asked a question";
+  }
+  return {};
+}
+
 }  // namespace
 
 std::vector<ProgramCase> CommandCases(const fs::path& exe) {
@@ -513,6 +585,8 @@ std::vector<ProgramCase> CommandCases(const fs::path& exe) {
       {L"new_and_delete", [exe] { return NewAndDelete(exe); }},
       {L"export_import_file_dialog", [exe] { return ExportAndImportThroughTheFileDialog(exe); }},
       {L"edge_resize_and_bar_move", [exe] { return EdgeResizesAndBarMoves(exe); }},
+      {L"exit_saves_restart_shows", [exe] { return ExitSavesAndARestartShowsIt(exe); }},
+      {L"logoff_saves_without_asking", [exe] { return LogoffSavesWithoutAsking(exe); }},
   };
 }
 

@@ -22,6 +22,7 @@
 #include "commands_cases.h"
 #include "e2e_support.h"
 #include "float_cases.h"
+#include "question_cases.h"
 #include "settings_cases.h"
 #include "util/cls_window.h"
 
@@ -38,7 +39,6 @@ const std::wstring kUntitled = L"[无标题]";
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kSecondStartTimeoutMs = 5000;
 constexpr DWORD kReactionTimeoutMs = 5000;
-constexpr DWORD kExitTimeoutMs = 10000;
 // Each finder call waits at most this long, so the driver can also notice a program that ended.
 constexpr int kFinderWaitSeconds = 1;
 // Under Wine without a window manager a moved pointer needs a moment before a click lands.
@@ -280,6 +280,67 @@ std::wstring ListShowsTitlesInOrder(Session& session) {
          ControlsOf(session.mainWindow);
 }
 
+bool Dark(COLORREF c) {
+  return GetRValue(c) < 0xC0 && GetGValue(c) < 0xC0 && GetBValue(c) < 0xC0;
+}
+
+// The six list buttons show their glyphs on a white disc; pointing at one turns its disc
+// grey, and moving on to the page turns it back. Read from the screen, as a person sees it.
+std::wstring ListButtonsPainted(Session& session) {
+  Bound main(session.mainWindow);
+  std::vector<HWND> buttons;
+  for (WindowHandle panel : ElementsByClassName(main.object, L"TarvikPanel")) {
+    RECT r{};
+    GetWindowRect(ToHwnd(panel), &r);
+    if (r.right - r.left == 29 && r.bottom - r.top == 29 && IsShown(panel)) {
+      buttons.push_back(ToHwnd(panel));
+    }
+  }
+  if (buttons.size() != 6) {
+    return std::to_wstring(buttons.size()) + L" shown 29 x 29 buttons, expected 6" +
+           ControlsOf(session.mainWindow);
+  }
+  std::sort(buttons.begin(), buttons.end(), [](HWND a, HWND b) {
+    RECT ra{}, rb{};
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.left < rb.left;
+  });
+  // A point on each glyph, left to right: Find, New, Delete, Clear, Export, Import.
+  const POINT glyph[6] = {{20, 20}, {10, 14}, {10, 14}, {7, 10}, {10, 21}, {10, 21}};
+  const POINT disc{4, 14};
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const COLORREF corner = ScreenPixel(buttons[i], {0, 0});
+    const COLORREF inside = ScreenPixel(buttons[i], disc);
+    const COLORREF stroke = ScreenPixel(buttons[i], glyph[i]);
+    if (!NearColour(corner, RGB(0xF4, 0xF4, 0xF4)) || !NearColour(inside, RGB(255, 255, 255)) ||
+        !Dark(stroke)) {
+      return L"button " + std::to_wstring(i + 1) + L" from the left shows corner " +
+             HexColour(corner) + L", disc " + HexColour(inside) + L", glyph " + HexColour(stroke) +
+             L"; expected #F4F4F4, #FFFFFF and a dark grey";
+    }
+  }
+  const HWND newButton = buttons[1];
+  Bound pointer(ToHandle(newButton));
+  pointer.object.SetCursor(14, 14, L"relative");
+  COLORREF hovered = 0;
+  if (!WaitUntil(
+          [&] { return NearColour(hovered = ScreenPixel(newButton, disc), RGB(0x80, 0x80, 0x80)); },
+          kReactionTimeoutMs)) {
+    return L"the pointed-at button's disc shows " + HexColour(hovered) + L", expected #808080";
+  }
+  // The gap between Find and New belongs to the list page.
+  Bound page(ToHandle(GetParent(newButton)));
+  page.object.SetCursor(35, 18, L"relative");
+  COLORREF back = 0;
+  if (!WaitUntil(
+          [&] { return NearColour(back = ScreenPixel(newButton, disc), RGB(255, 255, 255)); },
+          kReactionTimeoutMs)) {
+    return L"after the pointer left, the disc shows " + HexColour(back) + L", expected #FFFFFF";
+  }
+  return {};
+}
+
 std::wstring SecondStartEnds(Session& session) {
   if (session.mainWindow == 0) {
     return L"no main window";
@@ -397,7 +458,9 @@ std::wstring SearchFillsResults(Session& session) {
          Describe(expected) + L", result list holds " + Describe(shown);
 }
 
-std::wstring CloseChangesNothing(Session& session) {
+// A close from outside asks the exit question; "no" keeps the program running and the notes
+// on disk as they were.
+std::wstring CloseAsksFirst(Session& session) {
   if (!session.program) {
     return L"the program was not started";
   }
@@ -408,10 +471,19 @@ std::wstring CloseChangesNothing(Session& session) {
   if (!main.object.CloseWindow()) {
     return L"the close request could not be posted";
   }
-  if (!session.program->WaitForExit(kExitTimeoutMs)) {
-    session.program->Terminate();
-    return L"the process was still running " + std::to_wstring(kExitTimeoutMs / 1000) +
-           L" s after WM_CLOSE";
+  const HWND box = WaitForQuestionBox(session.program->Id(), kReactionTimeoutMs);
+  if (box == nullptr) {
+    return L"no question box after WM_CLOSE";
+  }
+  if (QuestionText(box) != L"你确定要退出“Tarvik”吗？") {
+    return L"the box asks \"" + QuestionText(box) + L"\"";
+  }
+  AnswerQuestion(box, false);
+  if (!WaitUntil([&] { return !IsWindow(box); }, kReactionTimeoutMs)) {
+    return L"the question box stayed after a click on its cross";
+  }
+  if (session.program->WaitForExit(500)) {
+    return L"the program ended although the answer was no";
   }
   const std::wstring difference =
       CompareSnapshots(session.notesBefore, SnapshotFolder(session.programDir / L"Notes"));
@@ -423,16 +495,10 @@ std::wstring CloseChangesNothing(Session& session) {
 
 // --- fresh instances and the editor page ---
 
-// Ends the running program, if any, without saving: a close request, and the process ended
-// by force if it does not go.
+// Ends the running program, if any, without saving: a close would ask first, so the process
+// is ended as a crash or a kill would end it.
 void EndProgram(Session& session) {
-  if (session.program && session.program->IsRunning()) {
-    Bound main(session.mainWindow);
-    if (session.mainWindow == 0 || !main.object.CloseWindow() ||
-        !session.program->WaitForExit(kExitTimeoutMs)) {
-      session.program->Terminate();
-    }
-  }
+  if (session.program) session.program->Terminate();
   session.program.reset();
   session.mainWindow = 0;
   session.list1 = 0;
@@ -616,7 +682,9 @@ int Run(int argc, wchar_t** argv) {
     return failed;
   }
 
-  for (const auto& [name, run] : ClsWindowCases()) {
+  std::vector<NamedCase> ownCases = ClsWindowCases();
+  for (const NamedCase& c : QuestionCases()) ownCases.push_back(c);
+  for (const auto& [name, run] : ownCases) {
     std::wstring why;
     const bool held = run(why);
     report(name, held ? std::wstring() : (why.empty() ? std::wstring(L"failed") : why));
@@ -628,9 +696,10 @@ int Run(int argc, wchar_t** argv) {
   } else {
     report(L"window_appears", WindowAppears(session));
     report(L"list1_titles_in_order", ListShowsTitlesInOrder(session));
+    report(L"list_buttons_painted_and_hover", ListButtonsPainted(session));
     report(L"second_start_ends", SecondStartEnds(session));
     report(L"search_fills_list3", SearchFillsResults(session));
-    report(L"close_changes_nothing", CloseChangesNothing(session));
+    report(L"close_asks_first", CloseAsksFirst(session));
     report(L"open_by_double_click", OpenByDoubleClick(session));
     report(L"open_search_result", OpenSearchResult(session));
     EndProgram(session);

@@ -85,6 +85,66 @@ void ChildProcess::Terminate() {
   }
 }
 
+HWND WaitForQuestionBox(DWORD pid, DWORD timeoutMs) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search{pid, nullptr};
+  WaitUntil(
+      [&] {
+        search.found = nullptr;
+        EnumWindows(
+            [](HWND window, LPARAM data) {
+              auto* s = reinterpret_cast<Search*>(data);
+              DWORD owner = 0;
+              GetWindowThreadProcessId(window, &owner);
+              wchar_t caption[16] = {};
+              DWORD_PTR copied = 0;
+              SendMessageTimeoutW(window, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(caption),
+                                  SMTO_ABORTIFHUNG, 1000, &copied);
+              if (owner == s->pid && IsWindowVisible(window) && std::wstring(caption) == L"提示") {
+                s->found = window;
+                return FALSE;
+              }
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeoutMs);
+  return search.found;
+}
+
+std::wstring QuestionText(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (std::wstring(name) != L"Static") continue;
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        1000, &copied);
+    return text;
+  }
+  return {};
+}
+
+void AnswerQuestion(HWND box, bool yes) {
+  // The tick at 144,40 and the cross at 184,40, 30 x 30 pixels each, in the box's client area.
+  POINT at{yes ? 159 : 199, 55};
+  ClientToScreen(box, &at);
+  SetCursorPos(at.x, at.y);
+  Sleep(150);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &input[0], sizeof(INPUT));
+  Sleep(100);
+  SendInput(1, &input[1], sizeof(INPUT));
+  Sleep(150);
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
@@ -210,6 +270,26 @@ std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& se
     joined += (i == 0 ? L"" : separator) + items[i];
   }
   return joined;
+}
+
+COLORREF ScreenPixel(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, client.x, client.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool NearColour(COLORREF a, COLORREF b) {
+  const auto within = [](int x, int y) { return x - y <= 24 && y - x <= 24; };
+  return within(GetRValue(a), GetRValue(b)) && within(GetGValue(a), GetGValue(b)) &&
+         within(GetBValue(a), GetBValue(b));
+}
+
+std::wstring HexColour(COLORREF colour) {
+  wchar_t text[16];
+  swprintf(text, 16, L"#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+  return text;
 }
 
 }  // namespace tarvik::e2e

@@ -73,6 +73,19 @@ FolderSnapshot SnapshotFolder(const std::filesystem::path& folder);
 // Empty when equal, else a short description of the first difference.
 std::wstring CompareSnapshots(const FolderSnapshot& before, const FolderSnapshot& after);
 
+// The program's own question box ("提示") of process pid, once it is shown; null when none
+// came up within the time.
+HWND WaitForQuestionBox(DWORD pid, DWORD timeoutMs);
+// The question the box asks.
+std::wstring QuestionText(HWND box);
+// A real click on the box's tick (yes) or cross (no).
+void AnswerQuestion(HWND box, bool yes);
+// The colour the screen shows at a point of a window's client area, as a person sees it.
+COLORREF ScreenPixel(HWND window, POINT client);
+// Equal within a little, so anti-aliasing and colour depth do not matter.
+bool NearColour(COLORREF a, COLORREF b);
+std::wstring HexColour(COLORREF colour);
+
 bool WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::string ToUtf8(const std::wstring& text);
 std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& separator);

@@ -152,12 +152,9 @@ class FloatSession {
   }
   ~FloatSession() {
     SendKey(VK_CONTROL, false);
-    if (process_ && process_->IsRunning()) {
-      for (HWND w : {main_, ShownWindow(process_->Id(), L"Form1")}) {
-        if (w != nullptr) PostMessageW(w, WM_CLOSE, 0, 0);
-      }
-      if (!process_->WaitForExit(10000)) process_->Terminate();
-    }
+    // A close from outside would ask first; nothing here needs saving.
+    if (process_ && process_->IsRunning()) process_->Terminate();
+    process_.reset();
     std::error_code error;
     fs::remove_all(folder_, error);
   }

@@ -10,6 +10,7 @@
 
 #include "app/frm_main.h"
 #include "platform/headless/headless_platform.h"
+#include "question_test_support.h"
 #include "util/text_codec.h"
 
 namespace tarvik::app {
@@ -354,6 +355,117 @@ TEST_F(CommandsTest, FloatCommitsAndKeepsTheWindowForNow) {
   EXPECT_FALSE(w.picOptions.Visible());
   EXPECT_EQ(w.picMenu(1).Tag, L"0");
   EXPECT_TRUE(w.Me.Visible());
+}
+
+// ---- Clear, exit, closing and the end of the session ------------------------------------------
+
+TEST_F(CommandsTest, ClearAsksAndOnlyAYesClears) {
+  frmMain& w = Start();
+  for (bool yes : {false, true}) {
+    w.List1.SetListIndex(1);
+    testing_support::AnswerNextQuestion(platform_, yes);
+    w.picListButton_Click(2);
+    EXPECT_TRUE(w.Timer1.Enabled());  // the box stopped it; the command starts it again
+    if (!yes) {
+      EXPECT_EQ(Notes().size(), 4u);
+      EXPECT_EQ(w.List1.List(0), L"a");
+    } else {
+      ASSERT_EQ(Notes().size(), 1u);
+      EXPECT_EQ(w.List1.List(0), kUntitled);
+      EXPECT_EQ(w.List1.ListIndex(), 0);
+      EXPECT_TRUE(w.picMain.Visible());
+    }
+  }
+  ASSERT_EQ(platform_.ModalLoopsRun(), 2);
+  // Nothing selected: no question at all.
+  w.List1.SetListIndex(-1);
+  w.picListButton_Click(2);
+  EXPECT_EQ(platform_.ModalLoopsRun(), 2);
+}
+
+TEST_F(CommandsTest, ExitAnsweredNoKeepsRunningWithTheEditCommitted) {
+  frmMain& w = Start();
+  ShowList();
+  w.picMenu_Click(2);  // options open over the editor
+  platform_.Get(w.txtNote.hWnd()).Type(L"typed");
+  testing_support::AnswerNextQuestion(platform_, false);
+  w.picMenu_Click(0);
+  EXPECT_FALSE(platform_.QuitRequested());
+  EXPECT_TRUE(w.Loaded());
+  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_FALSE(w.picList.Visible() || w.picOptions.Visible());
+  EXPECT_EQ(w.NoteArray.back().text, L"typed");
+  EXPECT_TRUE(w.Timer1.Enabled());
+  EXPECT_FALSE(fs::exists(File("Notes") / "Note_4.tvk"));
+}
+
+TEST_F(CommandsTest, ExitAnsweredYesSavesSettingsAndNotesAndEnds) {
+  frmMain& w = Start();
+  platform_.Get(w.txtTitle.hWnd()).Type(L"  新的  ");
+  platform_.Get(w.txtNote.hWnd()).Type(L"正文\r\n第二行");
+  w.SSwitch1(0).SetValue(true);
+  testing_support::AnswerNextQuestion(platform_, true);
+  w.picMenu_Click(0);
+  EXPECT_TRUE(platform_.QuitRequested());
+  EXPECT_FALSE(w.Loaded());
+  EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(L"新的\r\n正文\r\n第二行"));
+  EXPECT_EQ(Read("Notes/Note_1.tvk"), "a\r\n1");
+  EXPECT_NE(Read("Config.ini").find("OnTop=1"), std::string::npos);
+}
+
+TEST_F(CommandsTest, AFailedSaveAsksAgainAndNoKeepsEveryNote) {
+  frmMain& w = Start();
+  platform_.Get(w.txtNote.hWnd()).Type(L"unsaved");
+  // The program's folder turns into a file: nothing can be written under it.
+  fs::remove_all(folder_);
+  std::ofstream(folder_, std::ios::binary) << "in the way";
+  for (bool stay : {true, false}) {
+    testing_support::AnswerNextQuestion(platform_, true);
+    testing_support::AnswerNextQuestion(platform_, !stay);
+    w.picMenu_Click(0);
+    EXPECT_EQ(platform_.QuitRequested(), !stay);
+    EXPECT_EQ(w.NoteArray.back().text, L"unsaved");
+  }
+  EXPECT_EQ(platform_.ModalLoopsRun(), 4);
+  fs::remove(folder_);
+}
+
+TEST_F(CommandsTest, ClosingFromOutsideRunsTheExitQuestion) {
+  frmMain& w = Start();
+  testing_support::AnswerNextQuestion(platform_, false);
+  platform_.Get(w.Me.hWnd()).RequestClose();  // Alt+F4, the system menu, the taskbar
+  EXPECT_EQ(platform_.ModalLoopsRun(), 1);
+  EXPECT_FALSE(platform_.QuitRequested());
+  testing_support::AnswerNextQuestion(platform_, true);
+  platform_.Get(w.Me.hWnd()).RequestClose();
+  EXPECT_TRUE(platform_.QuitRequested());
+  EXPECT_TRUE(fs::exists(File("Config.ini")));
+}
+
+TEST_F(CommandsTest, EndOfSessionSavesWithoutAQuestion) {
+  frmMain& w = Start();
+  platform_.Get(w.txtTitle.hWnd()).Type(L"logoff");
+  platform_.Get(w.txtNote.hWnd()).Type(L"kept");
+  platform_.Get(w.Me.hWnd()).EndSession();
+  EXPECT_EQ(platform_.ModalLoopsRun(), 0);
+  EXPECT_EQ(Read("Notes/Note_4.tvk"), "logoff\r\nkept");
+  EXPECT_TRUE(platform_.QuitRequested());
+}
+
+TEST_F(CommandsTest, EndOfSessionDuringAQuestionStillSaves) {
+  frmMain& w = Start();
+  platform_.Get(w.txtNote.hWnd()).Type(L"pending");
+  w.List1.SetListIndex(0);
+  platform_.QueueModalAction([&] {
+    // A close request while the box is up does not stack a second question.
+    platform_.Get(w.Me.hWnd()).RequestClose();
+    platform_.Get(w.Me.hWnd()).EndSession();
+    testing_support::QuestionButton(platform_, 0)->Click();
+  });
+  w.picListButton_Click(2);
+  EXPECT_EQ(platform_.ModalLoopsRun(), 1);
+  EXPECT_EQ(Notes().size(), 4u);  // the clear was not confirmed
+  EXPECT_EQ(Read("Notes/Note_4.tvk"), "[无标题]\r\npending");
 }
 
 }  // namespace

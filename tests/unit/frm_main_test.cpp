@@ -406,26 +406,6 @@ TEST_F(MainWindowTest, LayoutSkipsMinimisedAndTooSmallWindows) {
   EXPECT_EQ(w.List1.Height(), before.height);
 }
 
-TEST_F(MainWindowTest, CloseRequestEndsWithoutTouchingTheDisk) {
-  WriteNote("Note_1.tvk", "keep\r\nme");
-  WriteNote("Note_2.tvk", "and\r\nme");
-  frmMain& w = Start();
-  const auto before = NotesOnDisk();
-  const auto configBefore = fs::last_write_time(folder_ / "Config.ini");
-  EXPECT_TRUE(w.Util && w.Win);
-  w.List1.SetListIndex(0);
-  w.List1_DblClick();
-  Native(w.txtNote).Type(L"edited");
-  Native(w.Me).RequestClose();
-  EXPECT_TRUE(platform_.QuitRequested());
-  EXPECT_TRUE(Native(w.Me).Destroyed());
-  EXPECT_FALSE(w.Loaded());
-  EXPECT_FALSE(w.Util || w.Win);
-  EXPECT_EQ(NotesOnDisk(), before);
-  // The start wrote the default settings; the close leaves them be.
-  EXPECT_EQ(fs::last_write_time(folder_ / "Config.ini"), configBefore);
-}
-
 TEST_F(MainWindowTest, SaveNotesWritesTheStoreBack) {
   WriteNote("Note_1.tvk", "one\r\n1");
   frmMain& w = Start();

@@ -7,6 +7,7 @@
 
 #include "app/frm_main.h"
 #include "platform/headless/headless_platform.h"
+#include "question_test_support.h"
 #include "window/mod_borderless.h"
 
 namespace tarvik::window {
@@ -139,7 +140,8 @@ TEST_F(MainFrameTest, CaptureAfterReleaseAndSystemMenuOutsideOnly) {
   EXPECT_TRUE(platform_.SystemMenus().empty());
 
   platform_.SetCursor({700, 790});          // the taskbar
-  platform_.QueueSystemMenuAnswer(0xF060);  // close from the menu
+  platform_.QueueSystemMenuAnswer(0xF060);  // close from the menu: asks, as the close button
+  testing_support::AnswerNextQuestion(platform_, true);
   Me().MouseDown(platform::kButtonRight, 0, 600, 710);
   ASSERT_EQ(platform_.SystemMenus().size(), 1u);
   EXPECT_EQ(platform_.SystemMenus()[0].at, (platform::Point{700, 790}));

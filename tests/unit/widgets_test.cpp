@@ -97,11 +97,31 @@ TEST_F(WidgetTest, BulkUpdatesActAsTheirItemByItemEquivalents) {
   expectSame();
   EXPECT_EQ(bulk.ListIndex(), -1);
   bulk.SetListIndex(1);
+  bulk.SetItems(more);  // the same items again: still no selection afterwards
+  EXPECT_EQ(bulk.ListIndex(), -1);
+  EXPECT_EQ(Native(bulk).Selection(), -1);
+  EXPECT_EQ(Native(bulk).Items(), more);
+  bulk.SetListIndex(1);
   bulk.SetItems({});
   EXPECT_EQ(bulk.ListCount(), 0);
   EXPECT_EQ(bulk.ListIndex(), -1);
   EXPECT_TRUE(Native(bulk).Items().empty());
   EXPECT_EQ(Native(bulk).Selection(), -1);
+  // Rewriting in place: longer, the same again (the selection still goes), shorter.
+  const auto rewrite = [&](const std::vector<std::wstring>& items) {
+    bulk.RewriteItems([&](ListBoxW::ItemWriter& w) {
+      for (const auto& item : items) w.Add(item);
+    });
+    EXPECT_EQ(bulk.Items(), items);
+    EXPECT_EQ(Native(bulk).Items(), items);
+    EXPECT_EQ(bulk.ListIndex(), -1);
+    EXPECT_EQ(Native(bulk).Selection(), -1);
+  };
+  rewrite(first);
+  bulk.SetListIndex(0);
+  rewrite(first);
+  rewrite({L"一", L"2"});
+  rewrite({});
   // Item-by-item operations still work on top of a bulk fill.
   bulk.SetItems(first);
   bulk.RemoveItem(0);

@@ -555,7 +555,7 @@ void HeadlessPlatform::RunModal(Control& window) {
     action();
   }
   // Nobody closed it: the system does (a real loop would wait for the user).
-  if (!modal.Destroyed()) modal.RequestClose();
+  if (!std::exchange(modalAbandoned_, false) && !modal.Destroyed()) modal.RequestClose();
   for (NativeHandle handle : disabled) {
     if (HeadlessControl* control = Find(handle)) control->SetEnabled(true);
   }

@@ -284,6 +284,9 @@ class HeadlessPlatform final : public Platform {
   // The window of the innermost modal loop running now (0: none).
   NativeHandle ModalWindow() const { return modalStack_.empty() ? 0 : modalStack_.back(); }
   int ModalLoopsRun() const { return modalLoops_; }
+  // From a modal action: the loop ends with its window still open, as a quit request ends
+  // the real one.
+  void AbandonModalLoop() { modalAbandoned_ = true; }
   // The drawing library: the next start fails with this status (0: starts normally).
   void FailDrawingStart(int status) { drawingStartFailure_ = status; }
   int DrawingStarts() const { return drawingStarts_; }
@@ -373,6 +376,7 @@ class HeadlessPlatform final : public Platform {
   std::deque<std::function<void()>> modalActions_;
   std::vector<NativeHandle> modalStack_;
   int modalLoops_ = 0;
+  bool modalAbandoned_ = false;
   int drawingStartFailure_ = 0;
   int drawingStarts_ = 0;
   int drawingStops_ = 0;

@@ -94,69 +94,41 @@ GdiPlusCanvas::GdiPlusCanvas(HWND panel, COLORREF back) : panel_(panel) {
   Resize(rc.right - rc.left, rc.bottom - rc.top, back);
 }
 
-GdiPlusCanvas::~GdiPlusCanvas() {
-  Release();
-}
-
-void GdiPlusCanvas::Release() {
-  if (dc_ != nullptr) {
-    ::SelectObject(dc_, oldBitmap_);
-    ::DeleteDC(dc_);
-  }
-  if (bitmap_ != nullptr) ::DeleteObject(bitmap_);
-  dc_ = nullptr;
-  bitmap_ = nullptr;
-  oldBitmap_ = nullptr;
-  width_ = height_ = 0;
-}
-
 void GdiPlusCanvas::Resize(int width, int height, COLORREF back) {
   width = std::max(width, 1);
   height = std::max(height, 1);
-  if (dc_ != nullptr && width == width_ && height == height_) return;
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  {
-    const HDC screen = ::GetDC(nullptr);
-    if (screen != nullptr) {
-      dc = ::CreateCompatibleDC(screen);
-      bitmap = ::CreateCompatibleBitmap(screen, width, height);
-      ::ReleaseDC(nullptr, screen);
-    }
+  if (dc_ && width == width_ && height == height_) return;
+  unique_memory_dc dc;
+  unique_hgdiobj bitmap;
+  if (const ScreenDc screen; screen.get() != nullptr) {
+    dc.reset(::CreateCompatibleDC(screen.get()));
+    bitmap.reset(::CreateCompatibleBitmap(screen.get(), width, height));
   }
-  if (dc == nullptr || bitmap == nullptr) {
-    // Keep the old image; drawing goes on at the old size.
-    if (dc != nullptr) ::DeleteDC(dc);
-    if (bitmap != nullptr) ::DeleteObject(bitmap);
-    return;
+  // Without a new image the old one stays, and drawing goes on at the old size.
+  if (!dc || !bitmap) return;
+  ::SelectObject(dc.get(), bitmap.get());
+  if (const unique_hbrush brush(::CreateSolidBrush(back)); brush) {
+    const RECT all{0, 0, width, height};
+    ::FillRect(dc.get(), &all, brush.get());
   }
-  const HGDIOBJ old = ::SelectObject(dc, bitmap);
-  const HBRUSH brush = ::CreateSolidBrush(back);
-  const RECT all{0, 0, width, height};
-  ::FillRect(dc, &all, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_WINDOW));
-  if (brush != nullptr) ::DeleteObject(brush);
-  if (dc_ != nullptr) ::BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
-  Release();
-  dc_ = dc;
-  bitmap_ = bitmap;
-  oldBitmap_ = old;
+  if (dc_) ::BitBlt(dc.get(), 0, 0, width_, height_, dc_.get(), 0, 0, SRCCOPY);
+  dc_ = std::move(dc);  // the old DC goes before the old bitmap
+  bitmap_ = std::move(bitmap);
   width_ = width;
   height_ = height;
 }
 
 void GdiPlusCanvas::PaintTo(HDC target, const RECT& dirty) const {
-  if (dc_ == nullptr) return;
-  ::BitBlt(target, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, dc_,
-           dirty.left, dirty.top, SRCCOPY);
+  if (!dc_) return;
+  ::BitBlt(target, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
+           dc_.get(), dirty.left, dirty.top, SRCCOPY);
 }
 
 void GdiPlusCanvas::Fill(COLORREF color) {
-  if (dc_ == nullptr) return;
-  const HBRUSH brush = ::CreateSolidBrush(color);
-  if (brush == nullptr) return;
+  const unique_hbrush brush(::CreateSolidBrush(color));
+  if (!dc_ || !brush) return;
   const RECT all{0, 0, width_, height_};
-  ::FillRect(dc_, &all, brush);
-  ::DeleteObject(brush);
+  ::FillRect(dc_.get(), &all, brush.get());
 }
 
 void GdiPlusCanvas::Clear(Color back) {
@@ -165,8 +137,8 @@ void GdiPlusCanvas::Clear(Color back) {
 
 void GdiPlusCanvas::DrawLine(float x1, float y1, float x2, float y2, float width, Argb color,
                              bool smooth) {
-  if (dc_ == nullptr) return;
-  const Graphics graphics(dc_, smooth);
+  if (!dc_) return;
+  const Graphics graphics(dc_.get(), smooth);
   const Pen pen(color, width);
   if (graphics.get() == nullptr || pen.get() == nullptr) return;
   flat::GdipDrawLine(graphics.get(), pen.get(), x1, y1, x2, y2);
@@ -174,8 +146,8 @@ void GdiPlusCanvas::DrawLine(float x1, float y1, float x2, float y2, float width
 
 void GdiPlusCanvas::DrawShape(ShapeKind kind, const Rect& box, float width, Argb color,
                               bool smooth) {
-  if (dc_ == nullptr) return;
-  const Graphics graphics(dc_, smooth);
+  if (!dc_) return;
+  const Graphics graphics(dc_.get(), smooth);
   const Pen pen(color, width);
   if (graphics.get() == nullptr || pen.get() == nullptr) return;
   if (kind == ShapeKind::Ellipse) {
@@ -186,8 +158,8 @@ void GdiPlusCanvas::DrawShape(ShapeKind kind, const Rect& box, float width, Argb
 }
 
 void GdiPlusCanvas::FillShape(ShapeKind kind, const Rect& box, Argb color, bool smooth) {
-  if (dc_ == nullptr) return;
-  const Graphics graphics(dc_, smooth);
+  if (!dc_) return;
+  const Graphics graphics(dc_.get(), smooth);
   const SolidBrush brush(color);
   if (graphics.get() == nullptr || brush.get() == nullptr) return;
   if (kind == ShapeKind::Ellipse) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/canvas.h"
+#include "platform/win32/handles.h"
 
 namespace tarvik::platform::win32 {
 
@@ -12,7 +13,6 @@ class GdiPlusCanvas final : public Canvas {
  public:
   // The image of panel, at the size of its client area, filled with back.
   GdiPlusCanvas(HWND panel, COLORREF back);
-  ~GdiPlusCanvas() override;
 
   // The panel's client area changed size: the image follows, keeping what it holds and
   // filling new room with back.
@@ -29,12 +29,19 @@ class GdiPlusCanvas final : public Canvas {
 
  private:
   void Fill(COLORREF color);
-  void Release();
+
+  struct MemoryDcTraits {
+    using Type = HDC;
+    static constexpr Type Invalid() noexcept { return nullptr; }
+    static void Close(Type value) noexcept { ::DeleteDC(value); }
+  };
+  using unique_memory_dc = UniqueHandle<MemoryDcTraits>;
 
   HWND panel_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
+  // The DC goes first (members end in reverse order), so the bitmap is no longer selected
+  // into anything when it is deleted.
+  unique_hgdiobj bitmap_;
+  unique_memory_dc dc_;
   int width_ = 0;
   int height_ = 0;
 };
