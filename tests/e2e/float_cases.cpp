@@ -291,33 +291,42 @@ class FloatSession {
   }
 
   // Ctrl moved over it, then the wheel: the next note, in the pop-up too.
+  // Ctrl held, a move over the floating window, one wheel turn down; true once the box shows
+  // `expected`. Wine drops an injected Ctrl again whenever the X server reports its own
+  // (released) modifiers, so a turn that found Ctrl gone is tried again.
+  bool CtrlWheelDownTo(HWND box, const std::wstring& expected) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      SendKey(VK_CONTROL, true);
+      // Moved by the input itself: a pointer warp would bring the X server's key state.
+      INPUT move{};
+      move.type = INPUT_MOUSE;
+      move.mi.dx = attempt % 2 == 0 ? 1 : -1;
+      move.mi.dwFlags = MOUSEEVENTF_MOVE;
+      SendInput(1, &move, sizeof(move));
+      Sleep(kSettleMs);
+      SendMouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA));
+      if (WaitUntil([&] { return TextOf(box) == expected; }, 1500)) return true;
+    }
+    return false;
+  }
+
+  // Ctrl moved over it, then the wheel: the next note, in the pop-up too.
   std::wstring CtrlWheelStepsNotes() {
     HWND box = FirstChildOfClass(popup_, L"Edit");
     if (box == nullptr) return L"no text box in the pop-up";
     const std::wstring before = TextOf(box);
     const RECT f = ScreenRect(float_);
     PointerTo({f.left + 22, f.top + 22});
-    SendKey(VK_CONTROL, true);
-    // Moved by the input itself: a pointer warp would bring the X server's own key state,
-    // which knows nothing of the injected Ctrl.
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = 1;
-    move.mi.dy = 1;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &move, sizeof(move));
-    Sleep(kSettleMs);
-    SendMouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA));
-    std::wstring after;
-    const bool stepped =
-        WaitUntil([&] { return (after = TextOf(box)) == NoteText(1); }, kReactionTimeoutMs);
-    SendMouse(MOUSEEVENTF_WHEEL, static_cast<DWORD>(-WHEEL_DELTA));
-    const bool again = WaitUntil([&] { return TextOf(box) == NoteText(2); }, kReactionTimeoutMs);
+    // From the fresh note (the last) down to the first, then the second.
+    const bool stepped = CtrlWheelDownTo(box, NoteText(1));
+    const std::wstring after = TextOf(box);
+    const bool again = stepped && CtrlWheelDownTo(box, NoteText(2));
     SendKey(VK_CONTROL, false);
     if (!stepped || !again) {
       return L"Ctrl+wheel down from \"" + before + L"\" showed \"" + after + L"\" then \"" +
              TextOf(box) + L"\"";
     }
+    Screenshot(L"popup_note");
     return {};
   }
 

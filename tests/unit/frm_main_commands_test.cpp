@@ -345,7 +345,7 @@ TEST_F(CommandsTest, ListButtonTogglesPagesKeepsEditsAndLeavesSearch) {
   EXPECT_TRUE(w.Timer1.Enabled());
 }
 
-TEST_F(CommandsTest, FloatCommitsAndKeepsTheWindowForNow) {
+TEST_F(CommandsTest, FloatCommitsAndGivesWayToTheFloatingWindow) {
   frmMain& w = Start(0);
   platform_.Get(w.txtNote.hWnd()).Type(L"float me");
   w.picOptions.SetVisible(true);
@@ -354,7 +354,9 @@ TEST_F(CommandsTest, FloatCommitsAndKeepsTheWindowForNow) {
   EXPECT_EQ(Notes()[0].text, L"float me");
   EXPECT_FALSE(w.picOptions.Visible());
   EXPECT_EQ(w.picMenu(1).Tag, L"0");
-  EXPECT_TRUE(w.Me.Visible());
+  EXPECT_FALSE(w.Me.Visible());
+  ASSERT_NE(w.Float, nullptr);
+  EXPECT_TRUE(w.Float->Me.Visible());
 }
 
 // ---- Clear, exit, closing and the end of the session ------------------------------------------

@@ -157,11 +157,12 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   EXPECT_EQ(w.Me.Top(), 1200);
   EXPECT_EQ(w.Me.Width(), 4500);
   EXPECT_EQ(w.Me.Height(), 6000);
-  w.Me.Move(-300, 45, 3300, 4200);
+  // 20 pixels off the left edge and 30 below the top: too far for edge snapping.
+  w.Me.Move(-300, 450, 3300, 4200);
   w.SSwitch1(0).SetValue(true);
   ASSERT_TRUE(w.SaveSettings());
   EXPECT_EQ(ReadConfig(),
-            "; mine\r\n[Main]\r\nLeft=-300\r\nTop=45\r\nWidth=3300\r\nHeight=4200\r\nX=y\r\n"
+            "; mine\r\n[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\nX=y\r\n"
             "[Options]\r\nOnTop=1\r\nStartUp=0\r\n");
 
   // A missing file is made from the defaults first; nothing is left beside it.
