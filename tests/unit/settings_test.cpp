@@ -169,7 +169,7 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   fs::remove(folder_ / "Config.ini");
   ASSERT_TRUE(w.SaveSettings());
   EXPECT_EQ(ReadConfig(),
-            "[Main]\r\nLeft=-300\r\nTop=45\r\nWidth=3300\r\nHeight=4200\r\n"
+            "[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
             "[Options]\r\nOnTop=1\r\nStartUp=0");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
 }
