@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
+#include <vector>
 
 #include "util/file_io.h"
 #include "util/text_codec.h"
@@ -151,6 +153,43 @@ bool FlushFolder(const std::wstring& folder) {
 bool RemoveFile(const std::wstring& path) {
   const std::filesystem::path p = ToFsPath(path);
   return ::unlink(p.c_str()) == 0 || errno == ENOENT;
+}
+
+namespace {
+
+void RemoveTreeOf(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> children;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    children.push_back(it->path());
+  }
+  for (const std::filesystem::path& child : children) {
+    std::error_code childEc;
+    // A link is removed as the link; its target lies outside.
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(child, childEc)))
+      RemoveTreeOf(child);
+    std::filesystem::remove(child, childEc);
+  }
+  std::filesystem::remove(folder, ec);
+}
+
+}  // namespace
+
+void RemoveFolderTree(const std::wstring& folder) {
+  const std::filesystem::path path = ToFsPath(folder);
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+  if (ec || !std::filesystem::exists(status)) return;
+  if (std::filesystem::is_symlink(status)) {
+    if (std::filesystem::is_directory(path, ec)) std::filesystem::remove(path, ec);
+    return;
+  }
+  if (std::filesystem::is_directory(status)) RemoveTreeOf(path);
+}
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  return path;
 }
 
 std::wstring TemporarySiblingName(const std::wstring& path) {

@@ -20,6 +20,7 @@
 
 #include "cls_window_cases.h"
 #include "e2e_support.h"
+#include "robustness_cases.h"
 #include "util/cls_window.h"
 
 namespace tarvik::e2e {
@@ -601,7 +602,9 @@ int Run(int argc, wchar_t** argv) {
     }
   };
 
-  for (const auto& [name, run] : ClsWindowCases()) {
+  std::vector<NamedCase> cases = ClsWindowCases();
+  for (NamedCase& robustness : RobustnessCases()) cases.push_back(robustness);
+  for (const auto& [name, run] : cases) {
     std::wstring why;
     const bool held = run(why);
     report(name, held ? std::wstring() : (why.empty() ? std::wstring(L"failed") : why));
