@@ -7,6 +7,11 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 # shellcheck source=lib/wine.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/wine.sh"
+# shellcheck source=lib/fuzz.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/fuzz.sh"
+
+# Seconds each fuzz target runs here; scripts/fuzz.sh runs them longer.
+TARVIK_FUZZ_SECONDS="${TARVIK_FUZZ_SECONDS:-20}"
 
 passed=0
 failed=0
@@ -48,6 +53,21 @@ count_e2e() {
   fi
 }
 
+# The links of the delete-folder case. Wine cannot make links, so they are made here; the
+# driver finds them through TARVIK_E2E_LINKS.
+make_link_fixture() {
+  local dir="$TARVIK_BUILD/e2e-links"
+  rm -rf "$dir"
+  mkdir -p "$dir/victim/sub" "$dir/outside/deep"
+  printf keep >"$dir/outside/keep.txt"
+  printf x >"$dir/outside/deep/x.txt"
+  printf f >"$dir/victim/file.txt"
+  printf s >"$dir/victim/sub/s.txt"
+  ln -s ../outside "$dir/victim/dirlink"
+  ln -s ../outside/keep.txt "$dir/victim/filelink"
+  export TARVIK_E2E_LINKS="$dir"
+}
+
 main() {
   local start=$SECONDS
   tarvik_ensure_packages
@@ -66,11 +86,32 @@ main() {
     count_ctest "$ctestLog"
   fi
 
+  # Each fuzz target counts as one test: its saved regression inputs and a short fresh run,
+  # from a fixed seed so that a slower machine only sees fewer of the same inputs.
+  tarvik_log "building the fuzz preset"
+  if tarvik_build_preset fuzz; then
+    local name
+    while read -r name; do
+      tarvik_log "fuzzing $name for $TARVIK_FUZZ_SECONDS s"
+      if tarvik_fuzz_one "$name" "$TARVIK_FUZZ_SECONDS" "$logDir/fuzz-$name.log" -seed=1; then
+        passed=$((passed + 1))
+      else
+        failed=$((failed + 1))
+        tarvik_log "fuzz target $name FAILED:"
+        tail -n 30 "$logDir/fuzz-$name.log" >&2
+      fi
+    done < <(tarvik_fuzz_targets)
+  else
+    failed=$((failed + 1))
+    tarvik_log "fuzz build FAILED"
+  fi
+
   local exe="$TARVIK_BUILD/windows/Tarvik.exe" driver="$TARVIK_BUILD/windows/tarvik_e2e.exe"
   if ((windowsBuilt)) && [[ -f "$exe" && -f "$driver" ]]; then
     tarvik_log "end-to-end suite under Wine"
     if tarvik_start_xvfb && tarvik_wine_prepare; then
       local e2eLog="$logDir/e2e.log" status=0
+      make_link_fixture
       timeout 300 wine "$driver" "$(winepath -w "$exe")" 2>&1 | tee "$e2eLog" || status=${PIPESTATUS[0]}
       count_e2e "$e2eLog" "$status"
     else

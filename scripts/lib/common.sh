@@ -7,9 +7,11 @@ TARVIK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # elsewhere (for example to keep a second checkout's builds apart).
 TARVIK_BUILD="${TARVIK_BUILD_DIR:-$TARVIK_ROOT/build}"
 
-# Everything the build, the tests and the Wine runs need on Debian 12.
+# Everything the build, the tests, the fuzz targets (clang and its libFuzzer runtime) and the
+# Wine runs need on Debian 12.
 TARVIK_PACKAGES=(
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb fonts-wqy-microhei imagemagick x11-utils
 )
 

@@ -13,6 +13,7 @@
 #include "util/file_io.h"
 #include "util/ini_file.h"
 #include "util/reg_exp.h"
+#include "util/simulated_time.h"
 #include "util/text_codec.h"
 
 namespace tarvik::util {
@@ -45,25 +46,6 @@ std::wstring Join(const std::vector<std::wstring>& names) {
   return joined;
 }
 
-// Removes what it can and goes on past entries it cannot remove. Links are removed, never
-// followed, so nothing outside the folder is touched.
-void RemoveTree(const std::filesystem::path& folder) {
-  std::vector<std::filesystem::path> children;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    children.push_back(it->path());
-  }
-  for (const std::filesystem::path& child : children) {
-    std::error_code childEc;
-    if (std::filesystem::is_directory(std::filesystem::symlink_status(child, childEc))) {
-      RemoveTree(child);
-    }
-    std::filesystem::remove(child, childEc);
-  }
-  std::filesystem::remove(folder, ec);
-}
-
 // One value in [0, 1) per seed (splitmix64), exactly representable as a float.
 float UnitFromSeed(std::int64_t seed) {
   std::uint64_t z = static_cast<std::uint64_t>(seed) + 0x9E3779B97F4A7C15ull;
@@ -76,6 +58,10 @@ float UnitFromSeed(std::int64_t seed) {
 }  // namespace
 
 void clsUtil::Wait(std::int32_t WaitTime) const {
+  if (WaitTime > 0 && AdvanceSimulatedTime(platform_, static_cast<std::uint32_t>(WaitTime))) {
+    platform_.DoEvents();
+    return;
+  }
   const std::uint32_t start = platform_.TickCount();
   do {
     platform_.DoEvents();
@@ -117,18 +103,27 @@ std::wstring clsUtil::SelectFolder(platform::NativeHandle ObjForm,
 }
 
 void clsUtil::DeleteFolder(const std::wstring& FolderPath) const {
-  if (FolderPath.empty() || !FolderExists(FolderPath)) return;
-  RemoveTree(ToFsPath(FolderPath));
+  if (FolderPath.empty()) return;
+  RemoveFolderTree(FolderPath);
 }
 
 std::wstring clsUtil::EnumFilesInFolder(const std::wstring& FolderPath) const {
-  if (FolderPath.empty() || !FolderExists(FolderPath)) return L"";
-  return Join(ListFileNames(FolderPath));
+  return EnumFolder(FolderPath, false);
 }
 
 std::wstring clsUtil::EnumSubFoldersInFolder(const std::wstring& FolderPath) const {
-  if (FolderPath.empty() || !FolderExists(FolderPath)) return L"";
-  return Join(ListFolderNames(FolderPath));
+  return EnumFolder(FolderPath, true);
+}
+
+std::wstring clsUtil::EnumFolder(const std::wstring& FolderPath, bool folders) const {
+  if (FolderPath.empty()) return L"";
+  ListError error = ListError::kNone;
+  const auto names =
+      folders ? TryListFolderNames(FolderPath, &error) : TryListFileNames(FolderPath, &error);
+  if (names) return Join(*names);
+  if (error == ListError::kMissing) return L"";
+  // Half a listing would pass for the whole folder.
+  throw FolderListError(FolderPath);
 }
 
 std::wstring clsUtil::ReadUTF8File(const std::wstring& FileName) const {
@@ -184,16 +179,16 @@ std::wstring clsUtil::StringReplaceByRegExp(const std::wstring& SourceText,
                                             const std::wstring& ReplaceText) const {
   if (SourceText.empty()) return L"";
   if (MatchPattern.empty()) return SourceText;
-  std::optional<std::wstring> replaced = RegExpReplaceAll(SourceText, MatchPattern, ReplaceText);
-  return replaced ? std::move(*replaced) : SourceText;
+  return RegExpReplaceAll(SourceText, MatchPattern, ReplaceText);
 }
 
 std::int32_t clsUtil::StringSearchByRegExp(const std::wstring& SourceText,
                                            const std::wstring& MatchPattern) const {
   if (SourceText.empty() || MatchPattern.empty()) return 0;
-  const std::optional<std::ptrdiff_t> found = RegExpFind(SourceText, MatchPattern);
-  if (!found || *found < 0 || *found >= std::numeric_limits<std::int32_t>::max()) return -1;
-  return static_cast<std::int32_t>(*found + 1);
+  const std::ptrdiff_t found = RegExpFind(SourceText, MatchPattern);
+  if (found < 0) return -1;
+  // Texts are far shorter than 2^31 characters (kMaxRegExpText).
+  return static_cast<std::int32_t>(found + 1);
 }
 
 std::wstring clsUtil::ReadIniKeyValue(const std::wstring& FileName, const std::wstring& Section,

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "util/reg_exp.h"
 
 namespace tarvik::util {
 
@@ -32,6 +33,17 @@ class FileReadError : public std::runtime_error {
   std::wstring fileName_;
 };
 
+// A folder that exists but could not be listed, or not to the end.
+class FolderListError : public std::runtime_error {
+ public:
+  explicit FolderListError(std::wstring folderPath)
+      : std::runtime_error("The folder cannot be listed"), folderPath_(std::move(folderPath)) {}
+  const std::wstring& FolderPath() const noexcept { return folderPath_; }
+
+ private:
+  std::wstring folderPath_;
+};
+
 class clsUtil {
  public:
   explicit clsUtil(platform::Platform& platform) : platform_(platform) {}
@@ -50,7 +62,7 @@ class clsUtil {
   // Deletes the folder and everything in it, as far as possible; errors are ignored.
   void DeleteFolder(const std::wstring& FolderPath) const;
   // Names of the files / subfolders directly in the folder joined by "|"; "" when the path
-  // is empty or the folder is missing.
+  // is empty or the folder is missing. Throws FolderListError when it cannot be listed.
   std::wstring EnumFilesInFolder(const std::wstring& FolderPath) const;
   std::wstring EnumSubFoldersInFolder(const std::wstring& FolderPath) const;
 
@@ -73,12 +85,13 @@ class clsUtil {
   float RandomSingle() const;
 
   // Case-sensitive, global, multi-line (ECMAScript dialect; "$1" in ReplaceText names a
-  // group). An invalid pattern leaves SourceText unchanged.
+  // group). Raises RegExpError (util/reg_exp.h) for an invalid pattern, or a pattern or text
+  // too large for the engine.
   std::wstring StringReplaceByRegExp(const std::wstring& SourceText,
                                      const std::wstring& MatchPattern,
                                      const std::wstring& ReplaceText) const;
-  // The 1-based position of the first match, -1 without a match (or for an invalid
-  // pattern), 0 when SourceText or MatchPattern is "".
+  // The 1-based position of the first match, -1 without a match, 0 when SourceText or
+  // MatchPattern is "". Raises RegExpError as StringReplaceByRegExp does.
   std::int32_t StringSearchByRegExp(const std::wstring& SourceText,
                                     const std::wstring& MatchPattern) const;
 
@@ -101,6 +114,8 @@ class clsUtil {
   double TangentDeg(double Degree) const;
 
  private:
+  std::wstring EnumFolder(const std::wstring& FolderPath, bool folders) const;
+
   platform::Platform& platform_;
 };
 

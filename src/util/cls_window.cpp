@@ -141,26 +141,27 @@ void clsWindow::Height(int value) {
 
 // ---- texts and classes --------------------------------------------------------------------
 
+// Caption, Text, Value and Title are one text, read one way: the window's whole text.
 std::wstring clsWindow::Caption() {
-  return hwnd != 0 ? system_->Caption(hwnd) : std::wstring();
+  return GetTextByHwnd(hwnd);
 }
 void clsWindow::Caption(const std::wstring& value) {
   if (hwnd != 0) system_->SetText(hwnd, value);
 }
 std::wstring clsWindow::Text() {
-  return hwnd != 0 ? system_->Text(hwnd) : std::wstring();
+  return GetTextByHwnd(hwnd);
 }
 void clsWindow::Text(const std::wstring& value) {
   Caption(value);
 }
 std::wstring clsWindow::Value() {
-  return Text();
+  return GetTextByHwnd(hwnd);
 }
 void clsWindow::Value(const std::wstring& value) {
   Caption(value);
 }
 std::wstring clsWindow::Title() {
-  return Caption();
+  return GetTextByHwnd(hwnd);
 }
 void clsWindow::Title(const std::wstring& value) {
   Caption(value);
@@ -169,17 +170,20 @@ std::wstring clsWindow::ClassName() {
   return GetClassNameByHwnd(hwnd);
 }
 
+// A handle of 0 means the bound window.
 std::wstring clsWindow::GetCaptionByHwnd(WindowHandle hWnd1) {
-  return hWnd1 != 0 ? system_->Caption(hWnd1) : std::wstring();
+  return GetTextByHwnd(hWnd1);
 }
 std::wstring clsWindow::GetTextByHwnd(WindowHandle hWnd1) {
+  if (hWnd1 == 0) hWnd1 = hwnd;
   return hWnd1 != 0 ? system_->Text(hWnd1) : std::wstring();
 }
 std::wstring clsWindow::GetClassNameByHwnd(WindowHandle hWnd1) {
+  if (hWnd1 == 0) hWnd1 = hwnd;
   return hWnd1 != 0 ? system_->ClassName(hWnd1) : std::wstring();
 }
 std::wstring clsWindow::GetWindowTextByHwnd(WindowHandle hWnd1) {
-  return GetCaptionByHwnd(hWnd1);
+  return GetTextByHwnd(hWnd1);
 }
 
 // ---- state --------------------------------------------------------------------------------
@@ -192,7 +196,8 @@ void clsWindow::SetPosFront() {
 void clsWindow::SetPosBottom() {
   Log(LogKind::Function, L"SetPosBottom", LogPhase::Called, {});
   if (hwnd == 0) return;
-  platform_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), false);
+  if (!system_->SetTopmost(hwnd, false))
+    platform_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), false);
   system_->SetZOrder(hwnd, ZPlace::Bottom);
 }
 
@@ -258,7 +263,9 @@ void clsWindow::Refresh() {
 
 void clsWindow::SetTop(bool isSetTop) {
   Log(LogKind::Function, L"SetTop", LogPhase::Called, {{L"isSetTop", Flag(isSetTop)}});
-  if (hwnd != 0) platform_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), isSetTop);
+  // Another program's window is placed without waiting for its thread.
+  if (hwnd != 0 && !system_->SetTopmost(hwnd, isSetTop))
+    platform_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), isSetTop);
 }
 
 bool clsWindow::IsTopMost(WindowHandle hWnd) {

@@ -80,6 +80,8 @@ class WindowSystem {
   virtual std::optional<platform::Rect> Bounds(WindowHandle) { return std::nullopt; }
   virtual bool SetBounds(WindowHandle, const platform::Rect&) { return false; }
   virtual void SetZOrder(WindowHandle, ZPlace) {}
+  // False when the system leaves the topmost band to the platform.
+  virtual bool SetTopmost(WindowHandle, bool) { return false; }
   virtual void Show(WindowHandle, ShowCommand) {}
   virtual int ShowState(WindowHandle) { return 0; }  // 0 normal, 1 minimised, 2 maximised
   virtual bool Activate(WindowHandle, bool /*force*/) { return false; }

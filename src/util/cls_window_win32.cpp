@@ -10,7 +10,9 @@
 #include <wbemidl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -38,6 +40,44 @@ WindowHandle FromHwnd(HWND window) {
 
 bool IsOwnThread(HWND window) {
   return ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
+}
+
+// How long a call that must reach another thread's window may take before it is given up on.
+constexpr DWORD kStuckWindowWaitMs = 1000;
+
+template <typename Call>
+struct DetachedCall {
+  explicit DetachedCall(Call c) : call(std::move(c)) {}
+  Call call;
+  std::atomic<bool> result{false};
+};
+
+template <typename Call>
+DWORD WINAPI RunDetachedCall(LPVOID param) {
+  const std::unique_ptr<std::shared_ptr<DetachedCall<Call>>> job(
+      static_cast<std::shared_ptr<DetachedCall<Call>>*>(param));
+  (*job)->result = (*job)->call();
+  return 0;
+}
+
+// Calls that send to the window's thread and have no asynchronous form (style changes,
+// enabling, focus) run on a helper thread when that thread is another one; a stuck target
+// keeps only the helper, which finishes whenever the target wakes. call must not throw and
+// owns everything it uses.
+template <typename Call>
+bool WithoutBlocking(HWND target, Call call) {
+  if (IsOwnThread(target)) return call();
+  auto job = std::make_shared<DetachedCall<Call>>(std::move(call));
+  auto* param = new (std::nothrow) std::shared_ptr<DetachedCall<Call>>(job);
+  if (!param) return false;
+  const HANDLE thread = ::CreateThread(nullptr, 0, &RunDetachedCall<Call>, param, 0, nullptr);
+  if (!thread) {
+    delete param;
+    return false;
+  }
+  const bool finished = ::WaitForSingleObject(thread, kStuckWindowWaitMs) == WAIT_OBJECT_0;
+  ::CloseHandle(thread);
+  return finished && job->result;
 }
 
 // ---- small COM owners ---------------------------------------------------------------------
@@ -214,16 +254,16 @@ class Win32WindowSystem final : public WindowSystem {
     const HWND h = ToHwnd(window);
     DWORD_PTR length = 0;
     if (!::SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, kMessageFlags, kMessageTimeoutMs,
-                               &length) ||
-        length == 0) {
-      return {};
+                               &length)) {
+      return StoredText(h);  // a stuck window still has its caption
     }
+    if (length == 0) return {};
     // The reported length may be larger than the text (never smaller); keep what was copied.
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!::SendMessageTimeoutW(h, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                                kMessageFlags, kMessageTimeoutMs, &copied)) {
-      return {};
+      return StoredText(h);
     }
     text.resize(std::min<std::size_t>(copied, length));
     return text;
@@ -346,16 +386,28 @@ class Win32WindowSystem final : public WindowSystem {
     const HWND h = ToHwnd(window);
     if (::IsIconic(h)) Show(window, ShowCommand::Normal);
     if (!force) return ::SetForegroundWindow(h) != FALSE;
-    const ThreadInputLink link(::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr));
-    ::BringWindowToTop(h);
-    return ::SetForegroundWindow(h) != FALSE;
+    // Bringing to the top and joining input queues both wait on the window's thread.
+    return WithoutBlocking(h, [h]() noexcept {
+      const ThreadInputLink link(::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr));
+      ::BringWindowToTop(h);
+      return ::SetForegroundWindow(h) != FALSE;
+    });
   }
 
   bool SetKeyboardFocus(WindowHandle window) override {
     const HWND h = ToHwnd(window);
-    const ThreadInputLink link(::GetWindowThreadProcessId(h, nullptr));
-    ::SetFocus(h);
-    return ::GetFocus() == h;
+    return WithoutBlocking(h, [h]() noexcept {
+      const ThreadInputLink link(::GetWindowThreadProcessId(h, nullptr));
+      ::SetFocus(h);
+      return ::GetFocus() == h;
+    });
+  }
+
+  bool SetTopmost(WindowHandle window, bool topmost) override {
+    const HWND h = ToHwnd(window);
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!IsOwnThread(h)) flags |= SWP_ASYNCWINDOWPOS;
+    return ::SetWindowPos(h, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags) != FALSE;
   }
 
   WindowHandle Foreground() override { return FromHwnd(::GetForegroundWindow()); }
@@ -363,7 +415,11 @@ class Win32WindowSystem final : public WindowSystem {
     return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
   }
   void Enable(WindowHandle window, bool enabled) override {
-    ::EnableWindow(ToHwnd(window), enabled ? TRUE : FALSE);
+    const HWND h = ToHwnd(window);
+    WithoutBlocking(h, [h, enabled]() noexcept {
+      ::EnableWindow(h, enabled ? TRUE : FALSE);
+      return true;
+    });
   }
   void Redraw(WindowHandle window) override {
     ::RedrawWindow(ToHwnd(window), nullptr, nullptr,
@@ -382,13 +438,13 @@ class Win32WindowSystem final : public WindowSystem {
     constexpr LONG_PTR kExFrame =
         WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
     const HWND h = ToHwnd(window);
-    const LONG_PTR style = ::GetWindowLongPtrW(h, GWL_STYLE);
-    const LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
+    LONG_PTR style = ::GetWindowLongPtrW(h, GWL_STYLE);
+    LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
     if (!withFrame) {
       // Remember what frame the window had, so RecoverEdge gives exactly that back.
       savedFrames_.try_emplace(window, style & kFrame, exStyle & kExFrame);
-      ::SetWindowLongPtrW(h, GWL_STYLE, style & ~kFrame);
-      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle & ~kExFrame);
+      style &= ~kFrame;
+      exStyle &= ~kExFrame;
     } else {
       LONG_PTR addStyle = kFrame;
       LONG_PTR addExStyle = 0;
@@ -397,11 +453,17 @@ class Win32WindowSystem final : public WindowSystem {
         addExStyle = saved->second.second;
         savedFrames_.erase(saved);
       }
-      ::SetWindowLongPtrW(h, GWL_STYLE, style | addStyle);
-      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle | addExStyle);
+      style |= addStyle;
+      exStyle |= addExStyle;
     }
-    ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    // Each style change is sent to the window's thread.
+    WithoutBlocking(h, [h, style, exStyle]() noexcept {
+      ::SetWindowLongPtrW(h, GWL_STYLE, style);
+      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle);
+      ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      return true;
+    });
   }
 
   bool PostClose(WindowHandle window) override {
@@ -459,24 +521,34 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
  private:
+  // The text the system keeps for a window, read without asking the window.
+  static std::wstring StoredText(HWND h) {
+    std::wstring text(32768, L'\0');
+    const int length = ::InternalGetWindowText(h, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return text;
+  }
+
   // Keeps the other layered attribute (colour key or alpha) the window already has.
   bool SetLayered(WindowHandle window, DWORD flag, COLORREF key, std::uint8_t alpha) {
     const HWND h = ToHwnd(window);
-    const LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
-    COLORREF oldKey = 0;
-    BYTE oldAlpha = 255;
-    DWORD oldFlags = 0;
-    if ((exStyle & WS_EX_LAYERED) == 0) {
-      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-    } else if (!::GetLayeredWindowAttributes(h, &oldKey, &oldAlpha, &oldFlags)) {
-      oldFlags = 0;
-    }
-    if (flag == LWA_ALPHA) {
-      oldAlpha = alpha;
-    } else {
-      oldKey = key;
-    }
-    return ::SetLayeredWindowAttributes(h, oldKey, oldAlpha, oldFlags | flag) != FALSE;
+    return WithoutBlocking(h, [h, flag, key, alpha]() noexcept {
+      const LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
+      COLORREF oldKey = 0;
+      BYTE oldAlpha = 255;
+      DWORD oldFlags = 0;
+      if ((exStyle & WS_EX_LAYERED) == 0) {
+        ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+      } else if (!::GetLayeredWindowAttributes(h, &oldKey, &oldAlpha, &oldFlags)) {
+        oldFlags = 0;
+      }
+      if (flag == LWA_ALPHA) {
+        oldAlpha = alpha;
+      } else {
+        oldKey = key;
+      }
+      return ::SetLayeredWindowAttributes(h, oldKey, oldAlpha, oldFlags | flag) != FALSE;
+    });
   }
 
   void ReleaseDc() {

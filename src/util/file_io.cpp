@@ -39,12 +39,18 @@ std::vector<std::wstring> ListFileNames(const std::wstring& folder) {
   return TryListFileNames(folder).value_or(std::vector<std::wstring>{});
 }
 
-std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder) {
-  return ListFolderEntries(folder, false);
+std::vector<std::wstring> ListFolderNames(const std::wstring& folder) {
+  return TryListFolderNames(folder).value_or(std::vector<std::wstring>{});
 }
 
-std::vector<std::wstring> ListFolderNames(const std::wstring& folder) {
-  return ListFolderEntries(folder, true).value_or(std::vector<std::wstring>{});
+std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder,
+                                                          ListError* error) {
+  return ListFolderEntries(folder, false, error);
+}
+
+std::optional<std::vector<std::wstring>> TryListFolderNames(const std::wstring& folder,
+                                                            ListError* error) {
+  return ListFolderEntries(folder, true, error);
 }
 
 }  // namespace tarvik::util

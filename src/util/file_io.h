@@ -50,17 +50,32 @@ bool FlushFolder(const std::wstring& folder);
 // True when the file is gone afterwards. Not flushed: see FlushFolder.
 bool RemoveFile(const std::wstring& path);
 
+// Deletes the folder and everything in it as far as it can, going on past what it cannot
+// remove. A symbolic link or junction, inside or as the folder itself, is removed as the link
+// and never entered, so nothing outside the folder is touched.
+void RemoveFolderTree(const std::wstring& folder);
+
+// On Windows, path in the "\\?\" form when it is long enough to need it (a temporary's suffix
+// would push it past MAX_PATH); otherwise, and elsewhere, path unchanged.
+std::wstring ExtendedLengthPath(const std::wstring& path);
+
 // Names (without folder) of the regular files / subfolders directly in folder, in the
 // order the file system lists them; empty when the folder is missing.
 std::vector<std::wstring> ListFileNames(const std::wstring& folder);
 std::vector<std::wstring> ListFolderNames(const std::wstring& folder);
-// As ListFileNames, but tells a folder that cannot be read apart from an empty one.
-std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder);
+// The same, telling a folder that cannot be read (or not to the end) apart from an empty one;
+// error, when given, says whether the folder is simply missing.
+enum class ListError { kNone, kMissing, kFailed };
+std::optional<std::vector<std::wstring>> TryListFileNames(const std::wstring& folder,
+                                                          ListError* error = nullptr);
+std::optional<std::vector<std::wstring>> TryListFolderNames(const std::wstring& folder,
+                                                            ListError* error = nullptr);
 
-// Each backend's listing behind the three above: the names of the files (folders false) or
-// subfolders (true) directly in folder; nothing when it cannot be listed.
-std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder,
-                                                           bool folders);
+// Each backend's listing behind the ones above: the names of the files (folders false) or
+// subfolders (true) directly in folder; nothing when it cannot be listed, with error (when
+// given) telling a missing folder from one that could not be read.
+std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder, bool folders,
+                                                           ListError* error);
 
 // The name WriteFileAtomic gives its temporary for path: path + ".tmp~" + a token unique to
 // this process and call. Leftovers after a crash are recognised by the ".tmp~" part.

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
+#include <vector>
 
 #include "util/file_io.h"
 #include "util/text_codec.h"
@@ -153,20 +155,69 @@ bool RemoveFile(const std::wstring& path) {
   return ::unlink(p.c_str()) == 0 || errno == ENOENT;
 }
 
-std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder,
-                                                           bool folders) {
+std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder, bool folders,
+                                                           ListError* error) {
+  namespace fs = std::filesystem;
+  const auto fail = [&](const std::error_code& ec) -> std::optional<std::vector<std::wstring>> {
+    if (error) {
+      *error = ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory
+                   ? ListError::kMissing
+                   : ListError::kFailed;
+    }
+    return std::nullopt;
+  };
+  if (error) *error = ListError::kNone;
   std::error_code ec;
-  std::filesystem::directory_iterator it(ToFsPath(folder), ec);
-  if (ec) return std::nullopt;
+  fs::directory_iterator it(ToFsPath(folder), ec);
+  if (ec) return fail(ec);
   std::vector<std::wstring> names;
-  for (const std::filesystem::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) return std::nullopt;
-    std::error_code typeEc;
-    const bool wanted = folders ? it->is_directory(typeEc) : it->is_regular_file(typeEc);
-    if (wanted && !typeEc) names.push_back(FromFsPath(it->path().filename()));
+  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) return fail(ec);
+    // A link is listed by what it leads to; a dangling one is neither file nor folder.
+    const fs::file_status status = it->status(ec);
+    if (ec && ec != std::errc::no_such_file_or_directory) return fail(ec);
+    const bool wanted = folders ? fs::is_directory(status) : fs::is_regular_file(status);
+    if (wanted) names.push_back(FromFsPath(it->path().filename()));
   }
-  if (ec) return std::nullopt;
+  if (ec) return fail(ec);
   return names;
+}
+
+namespace {
+
+void RemoveTreeOf(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> children;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    children.push_back(it->path());
+  }
+  for (const std::filesystem::path& child : children) {
+    std::error_code childEc;
+    // A link is removed as the link; its target lies outside.
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(child, childEc)))
+      RemoveTreeOf(child);
+    std::filesystem::remove(child, childEc);
+  }
+  std::filesystem::remove(folder, ec);
+}
+
+}  // namespace
+
+void RemoveFolderTree(const std::wstring& folder) {
+  const std::filesystem::path path = ToFsPath(folder);
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+  if (ec || !std::filesystem::exists(status)) return;
+  if (std::filesystem::is_symlink(status)) {
+    if (std::filesystem::is_directory(path, ec)) std::filesystem::remove(path, ec);
+    return;
+  }
+  if (std::filesystem::is_directory(status)) RemoveTreeOf(path);
+}
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  return path;
 }
 
 std::wstring TemporarySiblingName(const std::wstring& path) {

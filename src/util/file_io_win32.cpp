@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <limits>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "util/file_io.h"
 
@@ -53,14 +56,31 @@ bool Retrying(Attempt attempt) {
 HANDLE OpenRetrying(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                     DWORD flags) {
   HANDLE handle = INVALID_HANDLE_VALUE;
+  const std::wstring longPath = ExtendedLengthPath(path);
   Retrying([&] {
-    handle = ::CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    handle = ::CreateFileW(longPath.c_str(), access, share, nullptr, disposition, flags, nullptr);
     return handle != INVALID_HANDLE_VALUE;
   });
   return handle;
 }
 
 }  // namespace
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  // Below MAX_PATH less room for a temporary's suffix every API takes the plain form; longer
+  // absolute paths need the "\\?\" form, which is passed through unparsed, so only paths
+  // made of "\" separators without "." or ".." parts are given it.
+  constexpr std::size_t kPlainLimit = 200;
+  if (path.size() < kPlainLimit || path.rfind(L"\\\\?\\", 0) == 0) return path;
+  if (path.find(L'/') != std::wstring::npos || path.find(L"\\.\\") != std::wstring::npos ||
+      path.find(L"\\..") != std::wstring::npos) {
+    return path;
+  }
+  const bool drive = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
+  if (drive) return L"\\\\?\\" + path;
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return path;
+}
 
 std::filesystem::path ToFsPath(const std::wstring& path) {
   return std::filesystem::path(path);
@@ -136,15 +156,20 @@ bool FlushFiles(const std::vector<std::wstring>& paths) {
 }
 
 bool ReplaceFile(const std::wstring& from, const std::wstring& to) {
+  const std::wstring source = ExtendedLengthPath(from);
+  const std::wstring target = ExtendedLengthPath(to);
   return Retrying([&] {
-    return ::MoveFileExW(from.c_str(), to.c_str(),
+    return ::MoveFileExW(source.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
   });
 }
 
 bool RenameFile(const std::wstring& from, const std::wstring& to) {
-  return Retrying(
-      [&] { return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE; });
+  const std::wstring source = ExtendedLengthPath(from);
+  const std::wstring target = ExtendedLengthPath(to);
+  return Retrying([&] {
+    return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+  });
 }
 
 // NTFS journals its folder changes itself, and a folder cannot be flushed without backup
@@ -154,9 +179,10 @@ bool FlushFolder(const std::wstring& folder) {
 }
 
 bool RemoveFile(const std::wstring& path) {
+  const std::wstring longPath = ExtendedLengthPath(path);
   bool gone = false;
   Retrying([&] {
-    if (::DeleteFileW(path.c_str())) return gone = true;
+    if (::DeleteFileW(longPath.c_str())) return gone = true;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return gone = true;
     ::SetLastError(error);
@@ -169,16 +195,23 @@ bool RemoveFile(const std::wstring& path) {
 // type of each name afterwards (as std::filesystem does here) costs a file-system round trip
 // per entry, a second per thousand notes under Wine. A link to a file counts as a file, as
 // it would when opened; a link to a folder counts as a folder.
-std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder,
-                                                           bool folders) {
+std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder, bool folders,
+                                                           ListError* error) {
+  if (error) *error = ListError::kNone;
   WIN32_FIND_DATAW entry;
-  const std::wstring pattern = folder + L"\\*";
+  const std::wstring pattern = ExtendedLengthPath(folder + L"\\*");
   HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
   std::vector<std::wstring> names;
   if (find == INVALID_HANDLE_VALUE) {
     // An empty volume root lists nothing at all; anything else is a folder we cannot read.
-    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return names;
+    if (error) {
+      *error = code == ERROR_PATH_NOT_FOUND || code == ERROR_DIRECTORY || code == ERROR_INVALID_NAME
+                   ? ListError::kMissing
+                   : ListError::kFailed;
+    }
     return std::nullopt;
   }
   bool complete = true;
@@ -192,8 +225,118 @@ std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& f
     }
   }
   ::FindClose(find);
-  if (!complete) return std::nullopt;
+  if (!complete) {
+    if (error) *error = ListError::kFailed;
+    return std::nullopt;
+  }
   return names;
+}
+
+namespace {
+
+struct FolderEntry {
+  std::wstring name;
+  DWORD attributes;
+};
+
+std::optional<std::vector<FolderEntry>> ListEntries(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  const std::wstring pattern = ExtendedLengthPath(folder + L"\\*");
+  const HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<FolderEntry> entries;
+  do {
+    const std::wstring_view name = data.cFileName;
+    if (name != L"." && name != L"..") entries.push_back({data.cFileName, data.dwFileAttributes});
+  } while (::FindNextFileW(find, &data));
+  const DWORD error = ::GetLastError();
+  ::FindClose(find);
+  if (error != ERROR_NO_MORE_FILES) return std::nullopt;
+  return entries;
+}
+
+// A symbolic link or junction is removed through a handle on the link itself, never on what
+// it leads to. Where the system cannot address the link itself (Wine opens the target even
+// when asked for the link) it is left in place.
+void RemoveLink(const std::wstring& path) {
+  UniqueFileHandle link(
+      ::CreateFileW(ExtendedLengthPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!link) return;
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (!::GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &info, sizeof info) ||
+      !(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return;
+  }
+  FILE_DISPOSITION_INFO dispose{TRUE};  // delete on close
+  ::SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// Where the path really leads, or nothing when that cannot be told.
+std::optional<std::wstring> FinalPath(const std::wstring& path) {
+  UniqueFileHandle file(::CreateFileW(ExtendedLengthPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return std::nullopt;
+  std::wstring final(1024, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(file.Get(), final.data(), static_cast<DWORD>(final.size()), 0);
+    if (length == 0) return std::nullopt;
+    if (length < final.size()) {
+      final.resize(length);
+      return final;
+    }
+    final.resize(length + 1);
+  }
+  return std::nullopt;
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+void RemoveTreeOf(const std::wstring& folder) {
+  // A link that does not say it is one (Wine shows a link to a file as a plain file) still
+  // leads somewhere else than its own place in the folder: such an entry is left alone.
+  const std::optional<std::wstring> folderFinal = FinalPath(folder);
+  const auto leadsElsewhere = [&](const std::wstring& path, const std::wstring& name) {
+    if (!folderFinal) return false;
+    const std::optional<std::wstring> final = FinalPath(path);
+    return !final || !SamePath(*final, *folderFinal + L"\\" + name);
+  };
+  if (const auto entries = ListEntries(folder)) {
+    for (const FolderEntry& entry : *entries) {
+      const std::wstring path = folder + L"\\" + entry.name;
+      if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveLink(path);
+      } else if (leadsElsewhere(path, entry.name)) {
+        continue;
+      } else if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTreeOf(path);
+      } else {
+        ::DeleteFileW(ExtendedLengthPath(path).c_str());
+      }
+    }
+  }
+  ::RemoveDirectoryW(ExtendedLengthPath(folder).c_str());
+}
+
+}  // namespace
+
+void RemoveFolderTree(const std::wstring& folder) {
+  std::wstring path = folder;
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  const DWORD attributes = ::GetFileAttributesW(ExtendedLengthPath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    RemoveLink(path);
+    return;
+  }
+  RemoveTreeOf(path);
 }
 
 std::wstring TemporarySiblingName(const std::wstring& path) {

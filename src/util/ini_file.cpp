@@ -58,10 +58,13 @@ std::vector<Line> SplitLines(std::string_view content) {
   while (pos < content.size()) {
     Line line;
     line.begin = pos;
-    const std::size_t nl = content.find('\n', pos);
-    line.end = nl == std::string_view::npos ? content.size() : nl + 1;
-    line.bodyEnd = nl == std::string_view::npos ? content.size() : nl;
-    if (line.bodyEnd > line.begin && content[line.bodyEnd - 1] == '\r') --line.bodyEnd;
+    // CR LF, LF or a lone CR.
+    const std::size_t brk = content.find_first_of("\r\n", pos);
+    line.bodyEnd = brk == std::string_view::npos ? content.size() : brk;
+    line.end = brk == std::string_view::npos ? content.size()
+               : content[brk] == '\r' && brk + 1 < content.size() && content[brk + 1] == '\n'
+                   ? brk + 2
+                   : brk + 1;
 
     const std::string_view body = Trim(content.substr(line.begin, line.bodyEnd - line.begin));
     if (body.empty()) {
@@ -127,9 +130,10 @@ std::wstring Unquote(std::wstring value) {
   return value;
 }
 
+// A lone CR is read as a line end but never written: other tools would join the lines.
 std::string_view LineBreakOf(std::string_view content) {
-  const std::size_t nl = content.find('\n');
-  if (nl != std::string_view::npos && (nl == 0 || content[nl - 1] != '\r')) return "\n";
+  const std::size_t brk = content.find_first_of("\r\n");
+  if (brk != std::string_view::npos && content[brk] == '\n') return "\n";
   return "\r\n";
 }
 
@@ -138,6 +142,16 @@ bool HasLineBreak(std::wstring_view text) {
 }
 
 }  // namespace
+
+std::string IniTextOf(std::string_view bytes) {
+  if (bytes.size() >= 2) {
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    if (b0 == 0xFF && b1 == 0xFE) return Utf16BytesToUtf8(bytes.substr(2), false);
+    if (b0 == 0xFE && b1 == 0xFF) return Utf16BytesToUtf8(bytes.substr(2), true);
+  }
+  return std::string(StripUtf8Bom(bytes));
+}
 
 std::optional<std::wstring> FindIniValue(std::string_view content, std::wstring_view section,
                                          std::wstring_view key) {
@@ -175,7 +189,7 @@ std::string SetIniValue(std::string_view content, std::wstring_view section, std
   if (loc.sectionLine >= 0) {
     const Line& after = lines[static_cast<std::size_t>(loc.lastLine)];
     out.append(content.substr(0, after.end));
-    if (content[after.end - 1] != '\n') out.append(lineBreak);  // the file's last line
+    if (after.end == after.bodyEnd) out.append(lineBreak);  // the file's last line
     out.append(entry);
     out.append(lineBreak);
     out.append(content.substr(after.end));
@@ -183,7 +197,7 @@ std::string SetIniValue(std::string_view content, std::wstring_view section, std
   }
 
   out.append(content);
-  if (!content.empty() && content.back() != '\n') out.append(lineBreak);
+  if (!content.empty() && content.back() != '\n' && content.back() != '\r') out.append(lineBreak);
   out.push_back('[');
   out.append(ToUtf8(section));
   out.push_back(']');
@@ -212,7 +226,7 @@ std::wstring ReadIniValue(const std::wstring& fileName, std::wstring_view sectio
   if (fileName.empty()) return defaultValue;
   const std::optional<std::string> bytes = ReadFileBytes(fileName);
   if (!bytes) return defaultValue;
-  std::optional<std::wstring> value = FindIniValue(StripUtf8Bom(*bytes), section, key);
+  std::optional<std::wstring> value = FindIniValue(IniTextOf(*bytes), section, key);
   return value ? std::move(*value) : defaultValue;
 }
 
@@ -226,7 +240,8 @@ bool WriteIniValue(const std::wstring& fileName, std::wstring_view section, std:
     if (!bytes) return false;
     original = std::move(*bytes);
   }
-  const std::string_view content = StripUtf8Bom(original);
+  // A file in another encoding is rewritten whole in UTF-8, every other line kept.
+  const std::string content = IniTextOf(original);
   std::string updated = SetIniValue(content, section, key, value);
   if (updated == original && FileExists(fileName)) return true;  // nothing to change
   return WriteFileAtomic(fileName, updated);

@@ -1,14 +1,20 @@
 #pragma once
 // INI files with the private-profile rules the program relies on: section and key names
 // compared without regard to case, blanks around names and values ignored, a value in
-// matching quotes unquoted on read. Files are UTF-8 (a byte-order mark is tolerated on read,
-// none is written). Lines starting with ';' are comments.
+// matching quotes unquoted on read. CR LF, LF and a lone CR each end a line, as they do for
+// the platform's own profile functions. Files are UTF-8; a UTF-8 byte-order mark is tolerated
+// and UTF-16 with a byte-order mark (little or big endian) is read too. A write always leaves
+// UTF-8 without a byte-order mark. Lines starting with ';' are comments.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tarvik::util {
+
+// The file's bytes as UTF-8 text without a byte-order mark, whatever of the readable
+// encodings it is in.
+std::string IniTextOf(std::string_view bytes);
 
 // The value of key in section, or nothing when there is none. content is the file's bytes
 // (UTF-8, without a byte-order mark).
@@ -18,7 +24,7 @@ std::optional<std::wstring> FindIniValue(std::string_view content, std::wstring_
 // content with key in section set to value: the key's line is replaced in place, a missing
 // key is added after the last entry of its section, a missing section is added at the end
 // of the file. Every other line is kept byte for byte. New lines use the file's own line
-// break (CR LF for a file without one).
+// break (CR LF for a file without one, or whose first line ends in a lone CR).
 std::string SetIniValue(std::string_view content, std::wstring_view section, std::wstring_view key,
                         std::wstring_view value);
 

@@ -1,20 +1,52 @@
 #pragma once
 // Regular expressions with the settings the program uses everywhere: ECMAScript dialect,
-// case-sensitive, every match, '^' and '$' also at line breaks.
+// case-sensitive unless asked, every match, '^' and '$' also at line breaks, where a CR LF
+// pair is one line break.
+//
+// Whatever the engine cannot do is raised as RegExpError, never passed off as "no match": an
+// invalid pattern, a repeat count too large to compile, a text too long to match.
 
 #include <cstddef>
-#include <optional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace tarvik::util {
 
-// text with every match replaced; "$1", "$&", "$$" in replacement work as in ECMAScript.
-// Nothing when the pattern is invalid or too complex to run.
-std::optional<std::wstring> RegExpReplaceAll(const std::wstring& text, const std::wstring& pattern,
-                                             const std::wstring& replacement);
+class RegExpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
-// The 0-based index of the first match, -1 when there is none; nothing when the pattern is
-// invalid or too complex to run.
-std::optional<std::ptrdiff_t> RegExpFind(const std::wstring& text, const std::wstring& pattern);
+// The longest text matched; the engine recurses about once per character.
+inline constexpr std::size_t kMaxRegExpText = 200000;
+// The largest count in a repeat ("{n}", "{n,m}").
+inline constexpr unsigned long kMaxRegExpRepeat = 100000;
+
+// text with every match replaced; "$1", "$&", "$$" in replacement work as in ECMAScript.
+std::wstring RegExpReplaceAll(const std::wstring& text, const std::wstring& pattern,
+                              const std::wstring& replacement);
+
+// The 0-based index of the first match, -1 when there is none.
+std::ptrdiff_t RegExpFind(const std::wstring& text, const std::wstring& pattern,
+                          bool ignoreCase = false);
+
+// One pattern compiled once and tested against many texts (anywhere in the text).
+class RegExpMatcher {
+ public:
+  RegExpMatcher(const std::wstring& pattern, bool ignoreCase);
+  RegExpMatcher(const RegExpMatcher&) = delete;
+  RegExpMatcher& operator=(const RegExpMatcher&) = delete;
+  ~RegExpMatcher();
+  bool Test(const std::wstring& text) const;
+
+ private:
+  struct Compiled;
+  std::unique_ptr<Compiled> compiled_;
+};
+
+// Throws RegExpError when a repeat count in pattern is above kMaxRegExpRepeat. The standard
+// library's compiler reads such counts into an int that overflows.
+void CheckRepeatCounts(const std::wstring& pattern);
 
 }  // namespace tarvik::util

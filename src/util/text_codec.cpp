@@ -122,6 +122,30 @@ std::string ToUtf8(std::wstring_view text) {
   return out;
 }
 
+std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t units = bytes.size() / 2;
+  const auto unit = [&](std::size_t i) -> char32_t {
+    return bigEndian ? (char32_t{p[2 * i]} << 8 | p[2 * i + 1])
+                     : (char32_t{p[2 * i + 1]} << 8 | p[2 * i]);
+  };
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacement;
+    }
+    AppendUtf8(out, cp);
+  }
+  if (bytes.size() % 2) AppendUtf8(out, kReplacement);
+  return out;
+}
+
 std::string_view StripUtf8Bom(std::string_view bytes) {
   if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
       static_cast<unsigned char>(bytes[1]) == 0xBB &&

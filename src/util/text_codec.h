@@ -11,6 +11,10 @@ std::wstring FromUtf8(std::string_view bytes);
 // Unpaired surrogates become U+FFFD.
 std::string ToUtf8(std::wstring_view text);
 
+// UTF-16 bytes (without their byte-order mark) as UTF-8. Unpaired surrogates and an odd last
+// byte become U+FFFD.
+std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian);
+
 // Removes a leading UTF-8 byte-order mark, if any.
 std::string_view StripUtf8Bom(std::string_view bytes);
 

@@ -6,25 +6,13 @@
 #include <functional>
 #include <limits>
 #include <new>
-#include <regex>
+#include <optional>
 
 #include "util/decimal.h"
-#include "util/large_stack.h"
 #include "util/reg_exp.h"
 
 namespace tarvik::util {
 namespace {
-
-// The lookup's engine: every match, any letter case, '^' and '$' at line breaks.
-constexpr auto kLookupSyntax = std::regex_constants::ECMAScript | std::regex_constants::icase |
-                               std::regex_constants::multiline;
-
-// Lists longer than this are matched on a large stack: the matcher recurses per character.
-constexpr std::size_t kInlineLimit = 1000;
-
-bool RunGuarded(std::size_t size, const std::function<void()>& work) {
-  return util::RunGuarded(size, kInlineLimit, work);
-}
 
 std::wstring_view Trim(std::wstring_view text) {
   const auto isSpace = [](wchar_t c) { return c == L' ' || c == L'\t'; };
@@ -106,37 +94,54 @@ std::wstring TextLinePattern(std::wstring_view escapedText) {
   return L"^([-\\d]+)\\s+[-\\d]+\\s.*?\\s" + std::wstring(escapedText) + L"$";
 }
 
+namespace {
+
+wchar_t FoldAscii(wchar_t c) {
+  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+bool IsBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\r' || c == L'\n';
+}
+
+// The literal forms of the lookup, on the parsed fields: a class name is the literal in any
+// letter case; a text ends in the literal after a blank (the whole text, or its last words).
+bool LiteralMatches(const ControlLine& line, std::wstring_view literal, bool byClass) {
+  if (byClass) return EqualsNoCase(line.className, literal);
+  const std::wstring_view text = line.text;
+  if (text.size() >= literal.size() &&
+      EqualsNoCase(text.substr(text.size() - literal.size()), literal)) {
+    const std::size_t at = text.size() - literal.size();
+    if (at == 0 || IsBlank(text[at - 1])) return true;
+  }
+  // A literal reaching back into the class name, over the tab between the two.
+  const std::wstring whole = line.className + L'\t' + line.text;
+  if (whole.size() <= literal.size()) return false;
+  const std::size_t at = whole.size() - literal.size();
+  return at > line.className.size() + 1
+             ? false
+             : IsBlank(whole[at - 1]) && EqualsNoCase(std::wstring_view(whole).substr(at), literal);
+}
+
+}  // namespace
+
 ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pattern, int intIndex,
                                bool useRegExp, bool byClass) {
   ControlMatch result;
-  std::wstring handleText;
-  const auto take = [&](int count, const std::function<std::wstring()>& handleOf) {
-    if (count == intIndex) handleText = handleOf();
-  };
-
-  const bool ok = RunGuarded(list.size() + pattern.size(), [&] {
-    result.matchCount = 0;
-    if (!useRegExp) {
-      const std::wstring escaped = EscapeForPattern(pattern);
-      const std::wregex re(byClass ? ClassLinePattern(escaped) : TextLinePattern(escaped),
-                           kLookupSyntax);
-      for (auto it = std::wsregex_iterator(list.begin(), list.end(), re);
-           it != std::wsregex_iterator(); ++it) {
-        ++result.matchCount;
-        take(result.matchCount, [&] { return it->str(1); });
-      }
-      return;
-    }
-    const std::wregex re(pattern, kLookupSyntax);
-    for (const ControlLine& line : ParseControlList(list)) {
-      const std::wstring& field = byClass ? line.className : line.text;
-      if (!std::regex_search(field, re)) continue;
-      ++result.matchCount;
-      take(result.matchCount, [&] { return ToDecimal(line.handle); });
-    }
-  });
-  if (!ok) return {};
-  if (const auto handle = ParseDecimal(handleText)) result.handle = *handle;
+  std::optional<RegExpMatcher> matcher;
+  if (useRegExp) matcher.emplace(pattern, true);
+  for (const ControlLine& line : ParseControlList(list)) {
+    const bool matches = matcher ? matcher->Test(byClass ? line.className : line.text)
+                                 : LiteralMatches(line, pattern, byClass);
+    if (!matches) continue;
+    if (++result.matchCount == intIndex) result.handle = line.handle;
+  }
   return result;
 }
 
@@ -144,10 +149,7 @@ ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pat
 
 bool TitleMatches(const std::wstring& text, const std::wstring& title, bool useRegExp) {
   if (text.empty()) return title.empty();
-  if (useRegExp) {
-    const auto position = RegExpFind(text, title);
-    return position && *position >= 0;
-  }
+  if (useRegExp) return RegExpFind(text, title) >= 0;
   return text.find(title) != std::wstring::npos;
 }
 

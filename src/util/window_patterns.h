@@ -52,19 +52,20 @@ struct ControlMatch {
   int matchCount = 0;       // all matches in the list
 };
 
-// The control lookup. Without useRegExp the literal is escaped into the class or text line
-// pattern and matched against the whole list (every match, any letter case, '^' and '$' at
-// line breaks). With useRegExp the expression is tested, in any letter case, against the
-// class (or the text) of each line. intIndex counts from 1. An invalid expression matches
-// nothing.
+// The control lookup over the parsed lines. Without useRegExp a class name matches when it is
+// the literal, a text when it ends in the literal after a blank (or is it), in any letter
+// case: what the escaped line patterns match, compared directly. With useRegExp the
+// expression is tested, in any letter case, against the class (or the text) of each line.
+// intIndex counts from 1. Raises RegExpError for an expression or a text the engine cannot
+// handle.
 ControlMatch FindControlInList(const std::wstring& list, const std::wstring& pattern, int intIndex,
                                bool useRegExp, bool byClass);
 
 // ---- finders ------------------------------------------------------------------------------
 
 // A window text against the finder's title: an empty text matches only an empty title;
-// otherwise a case-sensitive substring, or with useRegExp a regular expression (an invalid
-// one matches nothing).
+// otherwise a case-sensitive substring, or with useRegExp a regular expression (RegExpError
+// raised for one the engine cannot handle).
 bool TitleMatches(const std::wstring& text, const std::wstring& title, bool useRegExp);
 
 // Windows the process and program-name finders pass over: an empty title, or a title that

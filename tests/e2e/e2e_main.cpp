@@ -24,6 +24,7 @@
 #include "float_cases.h"
 #include "question_cases.h"
 #include "settings_cases.h"
+#include "robustness_cases.h"
 #include "util/cls_window.h"
 
 namespace tarvik::e2e {
@@ -684,6 +685,7 @@ int Run(int argc, wchar_t** argv) {
 
   std::vector<NamedCase> ownCases = ClsWindowCases();
   for (const NamedCase& c : QuestionCases()) ownCases.push_back(c);
+  for (const NamedCase& c : RobustnessCases()) ownCases.push_back(c);
   for (const auto& [name, run] : ownCases) {
     std::wstring why;
     const bool held = run(why);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/headless/code_page.h"
+#include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
 
 namespace tarvik::util {
@@ -231,6 +232,10 @@ TEST_F(ClsUtilTest, EnumeratesDirectFilesAndSubfolders) {
 
   EXPECT_EQ(util_.EnumFilesInFolder(Path("missing")), L"");
   EXPECT_EQ(util_.EnumFilesInFolder(L""), L"");
+  // A folder that cannot be listed is an error, not an empty folder.
+  const std::wstring unlistable = Path(std::string(300, 'x').c_str());
+  EXPECT_THROW(util_.EnumFilesInFolder(unlistable), FolderListError);
+  EXPECT_THROW(util_.EnumSubFoldersInFolder(unlistable), FolderListError);
 }
 
 TEST_F(ClsUtilTest, SelectFolderEndsWithSeparatorOrIsEmpty) {
@@ -268,6 +273,18 @@ TEST_F(ClsUtilTest, WaitPumpsEventsUntilTimeHasPassed) {
   platform_.doEventsCalls = 0;
   util_.Wait(-10);
   EXPECT_EQ(platform_.doEventsCalls, 1);
+}
+
+TEST(ClsUtilHeadlessTest, WaitOnTheHeadlessBackendMovesItsClockAndReturns) {
+  platform::headless::HeadlessPlatform headless;
+  int ticks = 0;
+  const auto timer = headless.CreateTimer([&] { ++ticks; });
+  timer->SetInterval(10);
+  timer->SetEnabled(true);
+  const std::uint32_t start = headless.TickCount();
+  clsUtil(headless).Wait(35);
+  EXPECT_EQ(headless.TickCount() - start, 35u);
+  EXPECT_EQ(ticks, 3);
 }
 
 TEST_F(ClsUtilTest, RandomSingleDependsOnTheMillisecondOnly) {
@@ -336,8 +353,8 @@ TEST_F(ClsUtilTest, SearchReturnsOneBasedPositionOrMarkers) {
   EXPECT_EQ(util_.StringSearchByRegExp(L"\r\ntwo", L"^$"), 1);
   EXPECT_EQ(util_.StringSearchByRegExp(L"x\r\ntwo", L"^t"), 4);
   // An invalid pattern is no match, not a crash.
-  EXPECT_EQ(util_.StringSearchByRegExp(L"abc", L"("), -1);
-  EXPECT_EQ(util_.StringSearchByRegExp(L"abc", L"[a-"), -1);
+  EXPECT_THROW(util_.StringSearchByRegExp(L"abc", L"("), RegExpError);
+  EXPECT_THROW(util_.StringSearchByRegExp(L"abc", L"[a-"), RegExpError);
 }
 
 TEST_F(ClsUtilTest, ReplaceIsGlobalWithGroupReferences) {
@@ -352,7 +369,7 @@ TEST_F(ClsUtilTest, ReplaceIsGlobalWithGroupReferences) {
   EXPECT_EQ(util_.StringReplaceByRegExp(L"ab", L"x*", L"-"), L"-a-b-");
   EXPECT_EQ(util_.StringReplaceByRegExp(L"", L"a", L"x"), L"");
   EXPECT_EQ(util_.StringReplaceByRegExp(L"abc", L"", L"x"), L"abc");
-  EXPECT_EQ(util_.StringReplaceByRegExp(L"abc", L"(", L"x"), L"abc");
+  EXPECT_THROW(util_.StringReplaceByRegExp(L"abc", L"(", L"x"), RegExpError);
 }
 
 TEST_F(ClsUtilTest, LongTextsDoNotExhaustTheStack) {
@@ -360,6 +377,43 @@ TEST_F(ClsUtilTest, LongTextsDoNotExhaustTheStack) {
   const std::wstring text(100000, L'a');
   EXPECT_EQ(util_.StringReplaceByRegExp(text, L"(a|b)*", L"x"), L"xx");
   EXPECT_EQ(util_.StringSearchByRegExp(text + L"c", L"(a|b)*c"), 1);
+}
+
+TEST_F(ClsUtilTest, RegExpLimitsAreErrorsNeverNoMatch) {
+  // Counts the engine would misread (2^32 + 1 behaved as 1) or could not build.
+  // A repeat of a repeat, which the engine can loop on for ever.
+  for (const wchar_t* pattern :
+       {L"b{4294967297}", L"b{2,4294967297}", L"(ab){100001}", L"x{99999999999999999999}",
+        L"1*.***$.", L"a{2}+", L"a*?*", L"a???"}) {
+    EXPECT_THROW(util_.StringSearchByRegExp(L"abb", pattern), RegExpError) << pattern;
+  }
+  EXPECT_EQ(util_.StringSearchByRegExp(L"abb", L"b{2}"), 2);
+  EXPECT_EQ(util_.StringSearchByRegExp(L"abb", L"b+?b*?a??"), 2);  // lazy forms are fine
+  EXPECT_EQ(util_.StringSearchByRegExp(L"a{4294967297}", L"\\{4294967297\\}"), 2);  // escaped
+  EXPECT_EQ(util_.StringSearchByRegExp(L"a", L"[{]4294967297"), -1);                // in a class
+  // A text too long for the matcher is refused whole, not cut or crashed on.
+  const std::wstring huge(1'000'000, L'a');
+  EXPECT_THROW(util_.StringSearchByRegExp(huge, L"(a|b)*c"), RegExpError);
+  EXPECT_THROW(util_.StringReplaceByRegExp(huge, L"a", L"b"), RegExpError);
+}
+
+TEST_F(ClsUtilTest, CrLfIsOneLineBreakForAnchorsAlsoInLongerMatches) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* pattern;
+    const wchar_t* replaced;  // every match replaced by "#"
+  };
+  const Case cases[] = {
+      {L"a\r\n\r\nb", L"^\\s+", L"a\r\n#b"},
+      {L"a\r\n\r\nb", L"^", L"#a\r\n#\r\n#b"},
+      {L"a\r\n\r\nb", L"$", L"a#\r\n#\r\nb#"},
+      {L"x\ny\rz", L"^", L"#x\n#y\r#z"},  // lone LF and lone CR still end lines
+      {L"\r\n\r\n", L"^\\n", L"\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), c.replaced) << c.pattern;
+  }
+  EXPECT_EQ(util_.StringSearchByRegExp(L"a\r\n\r\nb", L"^\\s+"), 4);
 }
 
 // --- INI keys -------------------------------------------------------------------------
@@ -383,6 +437,14 @@ TEST_F(ClsUtilTest, IniKeysRoundTripThroughTheFile) {
   EXPECT_EQ(util_.ReadIniKeyValue(Path("bom.ini"), L"Main", L"Left", L"d"), L"5");
   ASSERT_TRUE(util_.WriteIniKeyValue(Path("bom.ini"), L"Main", L"Left", L"6"));
   EXPECT_EQ(ReadBytes(dir_ / "bom.ini"), "[Main]\r\nLeft=6\r\n");
+
+  // Notepad's "Unicode": read as text, rewritten whole as UTF-8 with every other line kept.
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : std::string("; c\r\n[Main]\r\nLeft=5\r\nTop=7\r\n")) utf16 += {c, '\0'};
+  WriteBytes(dir_ / "utf16.ini", utf16);
+  EXPECT_EQ(util_.ReadIniKeyValue(Path("utf16.ini"), L"Main", L"Top", L"d"), L"7");
+  ASSERT_TRUE(util_.WriteIniKeyValue(Path("utf16.ini"), L"Main", L"Left", L"6"));
+  EXPECT_EQ(ReadBytes(dir_ / "utf16.ini"), "; c\r\n[Main]\r\nLeft=6\r\nTop=7\r\n");
 }
 
 TEST_F(ClsUtilTest, IniValuesAreCutLikeTheProfileBuffers) {

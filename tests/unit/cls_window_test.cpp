@@ -1,4 +1,5 @@
 #include "util/cls_window.h"
+#include "util/reg_exp.h"
 
 #include <gtest/gtest.h>
 
@@ -196,10 +197,8 @@ TEST_F(ClsWindowTest, RegExpFinderReturnsEveryMatchInTheList) {
   clsWindow& result = window_.GetWindowByTitleEx(L"^Tarvik \\d+$", 0, &list, true);
   EXPECT_EQ(list, L"11 13");
   EXPECT_EQ(result.hwnd, 11);
-  // An invalid expression matches nothing instead of failing.
-  window_.GetWindowByTitleEx(L"([", 0, &list, true);
-  EXPECT_EQ(list, L"");
-  EXPECT_EQ(window_.hwnd, 0);
+  // An invalid expression is the caller's error, not a window that is not there.
+  EXPECT_THROW(window_.GetWindowByTitleEx(L"([", 0, &list, true), RegExpError);
 }
 
 TEST_F(ClsWindowTest, CheckPidAndClassFinderNarrowTheMatch) {
@@ -308,8 +307,32 @@ TEST_F(ClsWindowControlsTest, TextLookupUsesTheTextLineShape) {
   EXPECT_EQ(window_.GetElementHwndByText(L"ok", 1), 103);
   EXPECT_EQ(window_.GetElementHwndByText(L"OK", 2), 105);
   EXPECT_EQ(window_.GetElementHwndByText(L"^cancel$", 1, true), 104);
-  EXPECT_EQ(window_.GetElementHwndByText(L"(", 1, true), 0);
+  EXPECT_THROW(window_.GetElementHwndByText(L"(", 1, true), RegExpError);
   EXPECT_EQ(window_.GetElementTextByText(L"Cancel"), L"Cancel");
+}
+
+TEST_F(ClsWindowControlsTest, HugeControlTextsAreMatchedOrReportedNeverSkipped) {
+  // The literal forms compare fields, so a text of millions of characters is no obstacle.
+  fake_.windows[102].text = std::wstring(5'000'000, L'x') + L" tail";
+  EXPECT_EQ(window_.GetElementHwndByClassName(L"edit.box"), 101);
+  EXPECT_EQ(window_.GetElementHwndByText(L"TAIL"), 102);
+  EXPECT_EQ(window_.GetElementHwndByText(L"Cancel"), 104);
+  // A text the expression engine cannot take is an error, not "no such control".
+  EXPECT_THROW(window_.GetElementHwndByText(L"tail$", 1, true), RegExpError);
+  EXPECT_EQ(window_.GetElementHwndByClassName(L"^button$", 1, true), 105);
+}
+
+TEST_F(ClsWindowControlsTest, TextsReadAlikeAndHandleZeroMeansTheBoundWindow) {
+  EXPECT_EQ(window_.GetCaptionByHwnd(0), L"Main");
+  EXPECT_EQ(window_.GetTextByHwnd(0), L"Main");
+  EXPECT_EQ(window_.GetWindowTextByHwnd(0), L"Main");
+  EXPECT_EQ(window_.GetClassNameByHwnd(0), L"MainFrame");
+  EXPECT_EQ(window_.GetTextByHwnd(101), L"first\r\nsecond");
+  window_.hwnd = 101;  // a multi-line control: every form gives the whole text
+  for (const std::wstring& text : {window_.Caption(), window_.Title(), window_.Text(),
+                                   window_.Value(), window_.GetCaptionByHwnd(101)}) {
+    EXPECT_EQ(text, L"first\r\nsecond");
+  }
 }
 
 TEST_F(ClsWindowControlsTest, ElementWritesReachTheMatchedControl) {

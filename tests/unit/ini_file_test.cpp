@@ -102,5 +102,55 @@ TEST(IniSetTest, WritableEntries) {
   EXPECT_FALSE(IsWritableIniEntry(L"Main", L"Left", std::wstring(L"a\0b", 3)));
 }
 
+// Files other tools wrote: every line end the platform knows is one line end, and the text
+// may be UTF-16 with a byte-order mark.
+TEST(IniForeignFilesTest, LineEndsOfEveryKind) {
+  struct Case {
+    std::string content;
+    const wchar_t* key;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {"[Main]\rLeft=1\rTop=2\r", L"Top", L"2"},         // CR only
+      {"[Main]\r\r\nLeft=1\r\r\nTop=2", L"Left", L"1"},  // CR CR LF: no CR in the value
+      {"[Main]\nLeft=1\rTop=2\n", L"Top", L"2"},         // a stray CR ends its line
+      {"[Main]\nLeft=1\rTop=2\n", L"Left", L"1"},       {"[Main]\r\nLeft=1\n\rTop=2", L"Top", L"2"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Find(c.content, L"Main", c.key), c.expected) << c.content;
+}
+
+TEST(IniForeignFilesTest, WritesNeverAddALoneCr) {
+  struct Case {
+    std::string content;
+    const wchar_t* section;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"[Main\r", L"Main", "[Main\rK=v\r\n"},  // the unclosed header keeps its name
+      {"[Main]\rLeft=1\r", L"Main", "[Main]\rLeft=1\rK=v\r\n"},
+      {"[Main]\rLeft=1\r", L"New", "[Main]\rLeft=1\r[New]\r\nK=v\r\n"},
+      {"[Main]\r\r\nLeft=1", L"Main", "[Main]\r\r\nLeft=1\r\nK=v\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SetIniValue(c.content, c.section, L"K", L"v"), c.expected) << c.content;
+    EXPECT_EQ(Find(c.expected, c.section, L"K"), L"v");
+  }
+}
+
+TEST(IniForeignFilesTest, Utf16WithByteOrderMarkReadsAsText) {
+  const std::u16string text = u"[Main]\r\nLeft=中文\r\n[B]\r\nx=\U0001F600\r\n";
+  std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  for (const char16_t unit : text) {
+    le += static_cast<char>(unit & 0xFF), le += static_cast<char>(unit >> 8);
+    be += static_cast<char>(unit >> 8), be += static_cast<char>(unit & 0xFF);
+  }
+  const std::string utf8 = "[Main]\r\nLeft=中文\r\n[B]\r\nx=\xF0\x9F\x98\x80\r\n";
+  EXPECT_EQ(IniTextOf(le), utf8);
+  EXPECT_EQ(IniTextOf(be), utf8);
+  EXPECT_EQ(IniTextOf("\xEF\xBB\xBF[A]"), "[A]");
+  EXPECT_EQ(IniTextOf("[A]\xFF"), "[A]\xFF");            // anything else is taken as it is
+  EXPECT_EQ(IniTextOf("\xFF\xFE\x41"), "\xEF\xBF\xBD");  // an odd last byte
+}
+
 }  // namespace
 }  // namespace tarvik::util

@@ -1,0 +1,176 @@
+#include "robustness_cases.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "e2e_support.h"
+#include "util/cls_util.h"
+#include "util/cls_window.h"
+
+namespace tarvik::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The link fixture: scripts/test.sh makes it on the Linux side, since Wine cannot create
+// links itself. TARVIK_E2E_LINKS is its Unix path: victim/ holds a file, a subfolder, a link
+// to the folder outside/ and a link to the file outside/keep.txt.
+fs::path LinkFixture() {
+  const char* unixPath = std::getenv("TARVIK_E2E_LINKS");
+  if (!unixPath || !*unixPath) return {};
+  std::wstring path = L"Z:";
+  for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  return fs::path(path);
+}
+
+bool DeleteFolderLeavesLinkTargets(std::wstring& why) {
+  const fs::path root = LinkFixture();
+  if (root.empty()) {
+    why = L"TARVIK_E2E_LINKS is not set";
+    return false;
+  }
+  const fs::path victim = root / L"victim";
+  const fs::path outside = root / L"outside";
+  const DWORD linkAttributes = ::GetFileAttributesW((victim / L"dirlink").c_str());
+  if (linkAttributes == INVALID_FILE_ATTRIBUTES ||
+      !(linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    why =
+        L"the folder link is no reparse point here: attributes " + std::to_wstring(linkAttributes);
+    return false;
+  }
+  util::clsUtil(DriverPlatform()).DeleteFolder(victim.wstring());
+  std::error_code ec;
+  if (ReadAll(outside / L"keep.txt") != "keep" || ReadAll(outside / L"deep" / L"x.txt") != "x") {
+    why = L"data outside the folder was deleted through a link";
+    return false;
+  }
+  if (fs::exists(victim / L"file.txt", ec) || fs::exists(victim / L"sub", ec)) {
+    why = L"the folder's own files were not deleted";
+    return false;
+  }
+  return true;
+}
+
+// A window whose thread stops answering once it is up, as a hung program's would.
+class StuckWindow {
+ public:
+  StuckWindow() {
+    ready_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    release_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!ready_ || !release_) return;
+    thread_.reset(::CreateThread(nullptr, 0, &StuckWindow::Main, this, 0, nullptr));
+    if (thread_) ::WaitForSingleObject(ready_.get(), 10000);
+  }
+  ~StuckWindow() {
+    if (release_) ::SetEvent(release_.get());
+    if (thread_) ::WaitForSingleObject(thread_.get(), 10000);
+  }
+  StuckWindow(const StuckWindow&) = delete;
+  StuckWindow& operator=(const StuckWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+
+ private:
+  static void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+
+  static DWORD WINAPI Main(LPVOID param) {
+    auto* self = static_cast<StuckWindow*>(param);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TarvikStuckWindow";
+    ::RegisterClassExW(&wc);
+    self->window_ = ::CreateWindowExW(0, wc.lpszClassName, L"卡住的窗口", WS_OVERLAPPEDWINDOW, 60,
+                                      60, 240, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    if (self->window_) ::ShowWindow(self->window_, SW_SHOWNOACTIVATE);
+    for (int i = 0; i < 10; ++i) {
+      Pump();
+      ::Sleep(20);
+    }
+    ::SetEvent(self->ready_.get());
+    ::WaitForSingleObject(self->release_.get(), INFINITE);  // stuck: no messages answered
+    for (int i = 0; i < 50; ++i) {  // let what was left waiting on it finish
+      Pump();
+      ::Sleep(10);
+    }
+    if (self->window_) ::DestroyWindow(self->window_);
+    Pump();
+    return 0;
+  }
+
+  unique_handle ready_;
+  unique_handle release_;
+  unique_handle thread_;
+  HWND window_ = nullptr;
+};
+
+bool StuckWindowDoesNotFreezeClsWindow(std::wstring& why) {
+  StuckWindow stuck;
+  if (!stuck.Handle()) {
+    why = L"the stuck window was not made";
+    return false;
+  }
+  util::clsWindow window(DriverPlatform());
+  window.hwnd = ToHandle(stuck.Handle());
+  struct Step {
+    const wchar_t* name;
+    std::function<void()> run;
+  };
+  const Step steps[] = {
+      {L"SetTop", [&] { window.SetTop(true); }},
+      {L"SetPosFront", [&] { window.SetPosFront(); }},
+      {L"SetPosNormal", [&] { window.SetPosNormal(); }},
+      {L"SetPosBottom", [&] { window.SetPosBottom(); }},
+      {L"Enabled", [&] { window.Enabled(false); }},
+      {L"DeleteEdge", [&] { window.DeleteEdge(); }},
+      {L"RecoverEdge", [&] { window.RecoverEdge(); }},
+      {L"AlphaBlend", [&] { window.AlphaBlend(200); }},
+      {L"Focus2", [&] { window.Focus2(); }},
+      {L"Caption", [&] { window.Caption(); }},
+  };
+  // Each may wait for the target a little, never for as long as it stays stuck.
+  constexpr DWORD kLimitMs = 4000;
+  for (const Step& step : steps) {
+    const DWORD start = ::GetTickCount();
+    step.run();
+    const DWORD took = ::GetTickCount() - start;
+    if (took > kLimitMs) {
+      why = std::wstring(step.name) + L" waited " + std::to_wstring(took) +
+            L" ms for the stuck window";
+      return false;
+    }
+  }
+  if (window.Caption() != L"卡住的窗口") {
+    why = L"the stuck window's caption read as \"" + window.Caption() + L"\"";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<NamedCase> RobustnessCases() {
+  return {{L"delete_folder_leaves_link_targets", DeleteFolderLeavesLinkTargets},
+          {L"stuck_window_does_not_freeze_clswindow", StuckWindowDoesNotFreezeClsWindow}};
+}
+
+}  // namespace tarvik::e2e

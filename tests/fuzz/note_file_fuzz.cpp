@@ -1,0 +1,64 @@
+// Note files: any bytes parse; formatting a parsed note and parsing it again keeps its text and
+// its title (line breaks in a title become spaces, an empty one the untitled mark); the name
+// ordering keeps exactly the note names, in an order that is stable and total.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/note_store.h"
+#include "util/text_codec.h"
+
+namespace {
+
+using tarvik::app::Note;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckFileFormat(std::string_view bytes) {
+  const Note parsed = tarvik::app::ParseNoteFile(bytes);
+  const std::string formatted = tarvik::app::FormatNoteFile(parsed);
+  const Note again = tarvik::app::ParseNoteFile(formatted);
+  std::wstring title =
+      parsed.title.empty() ? std::wstring(tarvik::app::kUntitledTitle) : parsed.title;
+  std::replace_if(
+      title.begin(), title.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
+  Check(again.text == parsed.text);
+  Check(again.title == title);
+  Check(tarvik::app::FormatNoteFile(again) == formatted);
+}
+
+void CheckNameOrder(std::string_view bytes) {
+  // Names separated by '/', which no file name holds.
+  std::vector<std::wstring> names;
+  std::size_t at = 0;
+  while (at <= bytes.size()) {
+    const std::size_t end = std::min(bytes.find('/', at), bytes.size());
+    names.push_back(tarvik::util::FromUtf8(bytes.substr(at, end - at)));
+    at = end + 1;
+  }
+  std::vector<std::wstring> notes;
+  for (const std::wstring& name : names) {
+    if (tarvik::app::IsNoteFileName(name)) notes.push_back(name);
+  }
+  const std::vector<std::wstring> ordered = tarvik::app::OrderNoteFileNames(names);
+  std::vector<std::wstring> a = ordered, b = notes;
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  Check(a == b);
+  Check(tarvik::app::OrderNoteFileNames(ordered) == ordered);
+  std::vector<std::wstring> reversed(ordered.rbegin(), ordered.rend());
+  Check(tarvik::app::OrderNoteFileNames(reversed) == ordered);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  CheckFileFormat(bytes);
+  CheckNameOrder(bytes);
+  return 0;
+}
