@@ -437,6 +437,9 @@ std::string FormatNoteFile(const Note& note) {
   std::replace_if(
       title.begin(), title.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
   std::string bytes = util::ToUtf8(title);
+  // A title that begins with U+FEFF would be read back as a byte-order mark and lose it: a
+  // mark in front keeps it.
+  if (title.front() == L'\uFEFF') bytes.insert(0, "\xEF\xBB\xBF");
   bytes += "\r\n";
   bytes += util::ToUtf8(note.text);
   return bytes;
