@@ -434,12 +434,12 @@ std::vector<std::wstring> OrderNoteFileNames(std::vector<std::wstring> names) {
 
 std::string FormatNoteFile(const Note& note) {
   std::wstring title = note.title.empty() ? std::wstring(kUntitledTitle) : note.title;
+  // A leading U+FEFF would be read back as a byte-order mark and dropped.
+  while (!title.empty() && title.front() == L'\uFEFF') title.erase(0, 1);
+  if (title.empty()) title = kUntitledTitle;
   std::replace_if(
       title.begin(), title.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
   std::string bytes = util::ToUtf8(title);
-  // A title that begins with U+FEFF would be read back as a byte-order mark and lose it: a
-  // mark in front keeps it.
-  if (title.front() == L'\uFEFF') bytes.insert(0, "\xEF\xBB\xBF");
   bytes += "\r\n";
   bytes += util::ToUtf8(note.text);
   return bytes;

@@ -100,7 +100,8 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
                       KeptFiles& keep, NoteFileSystem& fs = RealNoteFileSystem());
 
 // One note file's bytes: title line ("[无标题]" for ""), CR LF, text. Line breaks in the
-// title would split it on reading, so they become spaces.
+// title would split it on reading, so they become spaces; a leading U+FEFF would be taken
+// for a byte-order mark, so it is left out.
 std::string FormatNoteFile(const Note& note);
 // The reverse: a leading BOM is dropped, invalid UTF-8 becomes U+FFFD, the first CR LF ends
 // the title line. Without any CR LF the whole content is the text of an untitled note.

@@ -1,6 +1,7 @@
 // Note files: any bytes parse; formatting a parsed note and parsing it again keeps its text and
-// its title (line breaks in a title become spaces, an empty one the untitled mark); the name
-// ordering keeps exactly the note names, in an order that is stable and total.
+// its title (line breaks in a title become spaces, a leading U+FEFF goes, an empty one becomes
+// the untitled mark); the name ordering keeps exactly the note names, in an order that is
+// stable and total.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -22,8 +23,9 @@ void CheckFileFormat(std::string_view bytes) {
   const Note parsed = tarvik::app::ParseNoteFile(bytes);
   const std::string formatted = tarvik::app::FormatNoteFile(parsed);
   const Note again = tarvik::app::ParseNoteFile(formatted);
-  std::wstring title =
-      parsed.title.empty() ? std::wstring(tarvik::app::kUntitledTitle) : parsed.title;
+  std::wstring title = parsed.title;
+  while (!title.empty() && title.front() == L'\uFEFF') title.erase(0, 1);
+  if (title.empty()) title = tarvik::app::kUntitledTitle;
   std::replace_if(
       title.begin(), title.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
   Check(again.text == parsed.text);

@@ -92,8 +92,9 @@ TEST(NoteFileFormat, BytesAndParsing) {
   EXPECT_EQ(FormatNoteFile({L"", L"x"}), "[无标题]\r\nx");
   // A line break in a title would move part of it into the text on reading.
   EXPECT_EQ(FormatNoteFile({L"a\r\nb", L"x"}), "a  b\r\nx");
-  // A title that starts with U+FEFF comes back whole, not taken for a byte-order mark.
-  EXPECT_EQ(ParseNoteFile(FormatNoteFile({L"\uFEFFt", L"x"})), (Note{L"\uFEFFt", L"x"}));
+  // Read back, a leading U+FEFF would pass for a byte-order mark.
+  EXPECT_EQ(FormatNoteFile({L"\uFEFF\uFEFFt", L"x"}), "t\r\nx");
+  EXPECT_EQ(FormatNoteFile({L"\uFEFF", L"x"}), "[无标题]\r\nx");
 
   EXPECT_EQ(ParseNoteFile("t\r\nline1\r\nline2\r\n"), (Note{L"t", L"line1\r\nline2\r\n"}));
   EXPECT_EQ(ParseNoteFile("\xEF\xBB\xBF标题\r\n正文"), (Note{L"标题", L"正文"}));
