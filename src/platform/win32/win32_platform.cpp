@@ -279,8 +279,10 @@ class Win32Platform final : public Platform {
 
   void SetTopMost(NativeHandle window, bool topMost) override {
     const HWND hwnd = reinterpret_cast<HWND>(window);
+    // Never activates: the floating icon keeps its place every 100 ms and must not take the
+    // keyboard from the program the user is typing in.
     ::SetWindowPos(hwnd, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE);
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     if (!topMost || IsTopMost(window)) return;
     // Wine lifts a window's owned pop-ups (its tool tip) into the topmost band but not the
     // window itself; with its pop-ups unhooked for the call, the window goes up as well.
@@ -291,7 +293,7 @@ class Win32Platform final : public Platform {
     ::EnumThreadWindows(thread, &CollectOwned, reinterpret_cast<LPARAM>(&owned));
     if (owned.windows.empty()) return;
     for (HWND popup : owned.windows) ::SetWindowLongPtrW(popup, GWLP_HWNDPARENT, 0);
-    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     for (HWND popup : owned.windows) {
       ::SetWindowLongPtrW(popup, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd));
     }
