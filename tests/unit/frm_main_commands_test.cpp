@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "program_folder_fixture.h"
 #include "platform/headless/headless_platform.h"
 #include "question_test_support.h"
 #include "util/text_codec.h"
@@ -22,20 +23,8 @@ using platform::headless::HeadlessPlatform;
 
 const std::wstring kUntitled = L"[无标题]";
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public testing_support::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() / ("tarvik_cmd_" + std::to_string(rd()));
-    fs::create_directories(folder_ / "Notes");
-    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
-  }
-  void TearDown() override {
-    window_.reset();
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
-
   // Starts with notes "a", "b", "c" (texts "1", "2", "3") and the fresh note of the start.
   frmMain& Start(int notes = 3) {
     for (int i = 0; i < notes; ++i) {
@@ -75,10 +64,6 @@ class CommandsTest : public ::testing::Test {
   void ShowList() {
     if (!window_->picList.Visible()) window_->picMenu_Click(4);
   }
-
-  HeadlessPlatform platform_;
-  fs::path folder_;
-  std::unique_ptr<frmMain> window_;
 };
 
 TEST_F(CommandsTest, StartOpensAFreshNoteInTheEditor) {

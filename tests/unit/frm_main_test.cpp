@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "program_folder_fixture.h"
 #include "app/tarvik_app.h"
 #include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
@@ -21,20 +22,8 @@ namespace fs = std::filesystem;
 using platform::headless::HeadlessControl;
 using platform::headless::HeadlessPlatform;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testing_support::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() / ("tarvik_main_" + std::to_string(rd()));
-    fs::create_directories(folder_ / "Notes");
-    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
-  }
-  void TearDown() override {
-    window_.reset();
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
-
   void WriteNote(const std::string& name, const std::string& bytes) {
     std::ofstream(folder_ / "Notes" / name, std::ios::binary) << bytes;
   }
@@ -64,10 +53,6 @@ class MainWindowTest : public ::testing::Test {
 
   HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
   HeadlessControl& Native(const widgets::Form& f) { return platform_.Get(f.hWnd()); }
-
-  HeadlessPlatform platform_;
-  fs::path folder_;
-  std::unique_ptr<frmMain> window_;
 };
 
 std::vector<std::wstring> Items(const widgets::ListBoxW& list) {
@@ -262,8 +247,8 @@ TEST_F(MainWindowTest, SearchMatchesTitlesExactlyAsListed) {
       // An untitled note matches through "[无标题]"; the start's fresh note is one (7).
       {L"无", {L"2", L"3", L"7"}},
       {L"[", {L"2", L"7"}},
-      {L"text", {}},             // texts are not searched
-      {L"Apple pie!", {}},       // longer than any title
+      {L"text", {}},        // texts are not searched
+      {L"Apple pie!", {}},  // longer than any title
       {L"e", {L"0", L"1", L"4", L"6"}},
       {L"", {}},  // emptied again: the results go
   };

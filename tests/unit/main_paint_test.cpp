@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/frm_main.h"
+#include "program_folder_fixture.h"
 #include "app/tarvik_app.h"
 #include "drawing_test_support.h"
 #include "platform/headless/headless_platform.h"
@@ -91,19 +92,8 @@ Calls ListPaint(int index, bool hover) {
   return Painted(kPageGrey, kPageGrey, ListGlyph(index, hover ? kBright : kGrey), disc);
 }
 
-class MainPaintTest : public ::testing::Test {
+class MainPaintTest : public testing_support::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() / ("tarvik_paint_" + std::to_string(rd()));
-    fs::create_directories(folder_ / "Notes");
-    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
-  }
-  void TearDown() override {
-    window_.reset();
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
   frmMain& Start() {
     window_ = std::make_unique<frmMain>(platform_);
     EXPECT_TRUE(window_->Load());
@@ -121,10 +111,6 @@ class MainPaintTest : public ::testing::Test {
     for (int i = 0; i < 5; ++i) Take(w.picMenu(i));
     for (int i = 0; i < 6; ++i) Take(w.picListButton(i));
   }
-
-  HeadlessPlatform platform_;
-  fs::path folder_;
-  std::unique_ptr<frmMain> window_;
 };
 
 TEST_F(MainPaintTest, StartPaintsEveryButtonNormalThenEachGlyphInBothLooks) {

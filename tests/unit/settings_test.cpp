@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "program_folder_fixture.h"
 #include "app/mod_registry.h"
 #include "app/settings_rules.h"
 #include "platform/headless/headless_platform.h"
@@ -25,20 +26,8 @@ constexpr platform::RegistryRoot kMachine = platform::kHKeyLocalMachine;
 constexpr platform::RegistryRoot kUser = platform::kHKeyCurrentUser;
 const std::wstring kRun = kRunKeyPath;
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public testing_support::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() / ("tarvik_settings_" + std::to_string(rd()));
-    fs::create_directories(folder_ / "Notes");
-    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
-  }
-  void TearDown() override {
-    window_.reset();
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
-
   void WriteConfig(const std::string& bytes) {
     std::ofstream(folder_ / "Config.ini", std::ios::binary) << bytes;
   }
@@ -58,10 +47,6 @@ class SettingsTest : public ::testing::Test {
     return platform_.RegistryValue(root, kRun, L"Tarvik");
   }
   RegistryData Sz(const std::wstring& text) const { return {platform::kRegSz, text, {}}; }
-
-  HeadlessPlatform platform_;
-  fs::path folder_;
-  std::unique_ptr<frmMain> window_;
 };
 
 TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensCentred) {
