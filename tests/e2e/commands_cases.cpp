@@ -45,12 +45,6 @@ std::vector<HWND> Descendants(HWND parent) {
   return found;
 }
 
-RECT ScreenRect(HWND window) {
-  RECT rc{};
-  GetWindowRect(window, &rc);
-  return rc;
-}
-
 std::wstring Describe(const RECT& rc) {
   return L"(" + std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top) + L" " +
          std::to_wstring(rc.right - rc.left) + L"x" + std::to_wstring(rc.bottom - rc.top) + L")";
@@ -64,26 +58,9 @@ void MouseButton(bool down) {
   Sleep(kSettleMs);
 }
 
-void PointerTo(POINT at) {
-  SetCursorPos(at.x, at.y);
-  Sleep(kSettleMs);
-}
-
 void ClickAt(POINT at) {
   PointerTo(at);
   MouseButton(true);
-  MouseButton(false);
-}
-
-// A press at `from`, a drag in steps to `to`, a release: what a user's hand does.
-void Drag(POINT from, POINT to) {
-  PointerTo(from);
-  MouseButton(true);
-  for (int step = 1; step <= 5; ++step) {
-    SetCursorPos(from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5);
-    Sleep(60);
-  }
-  Sleep(kSettleMs);
   MouseButton(false);
 }
 

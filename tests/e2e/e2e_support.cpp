@@ -85,6 +85,35 @@ void ChildProcess::Terminate() {
   }
 }
 
+RECT ScreenRect(HWND window) {
+  RECT rc{};
+  GetWindowRect(window, &rc);
+  return rc;
+}
+
+void PointerTo(POINT at) {
+  SetCursorPos(at.x, at.y);
+  Sleep(150);
+}
+
+void Drag(POINT from, POINT to) {
+  const auto button = [](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+    Sleep(150);
+  };
+  PointerTo(from);
+  button(MOUSEEVENTF_LEFTDOWN);
+  for (int step = 1; step <= 5; ++step) {
+    SetCursorPos(from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5);
+    Sleep(60);
+  }
+  Sleep(150);
+  button(MOUSEEVENTF_LEFTUP);
+}
+
 HWND WaitForQuestionBox(DWORD pid, DWORD timeoutMs) {
   struct Search {
     DWORD pid;

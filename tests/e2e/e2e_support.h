@@ -73,6 +73,13 @@ FolderSnapshot SnapshotFolder(const std::filesystem::path& folder);
 // Empty when equal, else a short description of the first difference.
 std::wstring CompareSnapshots(const FolderSnapshot& before, const FolderSnapshot& after);
 
+// The window's rectangle on the screen.
+RECT ScreenRect(HWND window);
+// Moves the pointer, then waits a moment: under Wine a click right after a move misses.
+void PointerTo(POINT at);
+// A press at from, a drag in steps to to, a release: what a user's hand does.
+void Drag(POINT from, POINT to);
+
 // The program's own question box ("提示") of process pid, once it is shown; null when none
 // came up within the time.
 HWND WaitForQuestionBox(DWORD pid, DWORD timeoutMs);

@@ -19,12 +19,6 @@ constexpr DWORD kSettleMs = 150;
 // Two timer ticks and some: long enough for a window that would move to have moved.
 constexpr DWORD kNoChangeMs = 600;
 
-RECT ScreenRect(HWND window) {
-  RECT rc{};
-  GetWindowRect(window, &rc);
-  return rc;
-}
-
 std::wstring Describe(const RECT& rc) {
   return L"(" + std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top) + L" " +
          std::to_wstring(rc.right - rc.left) + L"x" + std::to_wstring(rc.bottom - rc.top) + L")";
@@ -37,11 +31,6 @@ std::wstring TextOf(HWND window) {
       SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   return text;
-}
-
-void PointerTo(POINT at) {
-  SetCursorPos(at.x, at.y);
-  Sleep(kSettleMs);
 }
 
 void SendMouse(DWORD flags, DWORD data = 0) {
@@ -59,19 +48,6 @@ void SendKey(WORD key, bool down) {
   input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
   SendInput(1, &input, sizeof(input));
   Sleep(50);
-}
-
-void Drag(POINT from, POINT to) {
-  PointerTo(from);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
-  Sleep(kSettleMs);
-  for (int step = 1; step <= 5; ++step) {
-    SetCursorPos(from.x + (to.x - from.x) * step / 5, from.y + (to.y - from.y) * step / 5);
-    Sleep(60);
-  }
-  Sleep(kSettleMs);
-  SendMouse(MOUSEEVENTF_LEFTUP);
-  Sleep(kSettleMs);
 }
 
 // With TARVIK_E2E_SHOTS naming a folder, asks whoever watches it for a screenshot: writes
