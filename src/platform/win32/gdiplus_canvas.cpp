@@ -13,62 +13,50 @@ namespace {
 
 namespace flat = Gdiplus::DllExports;
 
-// One GDI+ drawing call's graphics object, made on the image's DC and gone when the call ends.
-class Graphics {
- public:
-  Graphics(HDC dc, bool smooth) {
-    if (flat::GdipCreateFromHDC(dc, &graphics_) != Gdiplus::Ok) {
-      graphics_ = nullptr;
-      return;
-    }
-    flat::GdipSetSmoothingMode(
-        graphics_, smooth ? Gdiplus::SmoothingModeAntiAlias : Gdiplus::SmoothingModeNone);
+// The GDI+ objects of one drawing call, gone when the call ends.
+struct GraphicsTraits {
+  using Type = Gdiplus::GpGraphics*;
+  static constexpr Type Invalid() noexcept { return nullptr; }
+  static void Close(Type value) noexcept {
+    flat::GdipResetClip(value);
+    flat::GdipDeleteGraphics(value);
   }
-  ~Graphics() {
-    if (graphics_ == nullptr) return;
-    flat::GdipResetClip(graphics_);
-    flat::GdipDeleteGraphics(graphics_);
-  }
-  Graphics(const Graphics&) = delete;
-  Graphics& operator=(const Graphics&) = delete;
-  Gdiplus::GpGraphics* get() const { return graphics_; }
-
- private:
-  Gdiplus::GpGraphics* graphics_ = nullptr;
 };
-
-class Pen {
- public:
-  Pen(Argb color, float width) {
-    if (flat::GdipCreatePen1(color, width, Gdiplus::UnitPixel, &pen_) != Gdiplus::Ok)
-      pen_ = nullptr;
-  }
-  ~Pen() {
-    if (pen_ != nullptr) flat::GdipDeletePen(pen_);
-  }
-  Pen(const Pen&) = delete;
-  Pen& operator=(const Pen&) = delete;
-  Gdiplus::GpPen* get() const { return pen_; }
-
- private:
-  Gdiplus::GpPen* pen_ = nullptr;
+struct PenTraits {
+  using Type = Gdiplus::GpPen*;
+  static constexpr Type Invalid() noexcept { return nullptr; }
+  static void Close(Type value) noexcept { flat::GdipDeletePen(value); }
 };
-
-class SolidBrush {
- public:
-  explicit SolidBrush(Argb color) {
-    if (flat::GdipCreateSolidFill(color, &brush_) != Gdiplus::Ok) brush_ = nullptr;
-  }
-  ~SolidBrush() {
-    if (brush_ != nullptr) flat::GdipDeleteBrush(brush_);
-  }
-  SolidBrush(const SolidBrush&) = delete;
-  SolidBrush& operator=(const SolidBrush&) = delete;
-  Gdiplus::GpBrush* get() const { return brush_; }
-
- private:
-  Gdiplus::GpSolidFill* brush_ = nullptr;
+struct SolidFillTraits {
+  using Type = Gdiplus::GpSolidFill*;
+  static constexpr Type Invalid() noexcept { return nullptr; }
+  static void Close(Type value) noexcept { flat::GdipDeleteBrush(value); }
 };
+using unique_graphics = UniqueHandle<GraphicsTraits>;
+using unique_pen = UniqueHandle<PenTraits>;
+using unique_solid_fill = UniqueHandle<SolidFillTraits>;
+
+// A failed call may leave anything in its out-parameter: only a success is owned.
+unique_graphics MakeGraphics(HDC dc, bool smooth) {
+  Gdiplus::GpGraphics* graphics = nullptr;
+  if (flat::GdipCreateFromHDC(dc, &graphics) != Gdiplus::Ok) return {};
+  unique_graphics owned(graphics);
+  flat::GdipSetSmoothingMode(
+      graphics, smooth ? Gdiplus::SmoothingModeAntiAlias : Gdiplus::SmoothingModeNone);
+  return owned;
+}
+
+unique_pen MakePen(Argb color, float width) {
+  Gdiplus::GpPen* pen = nullptr;
+  if (flat::GdipCreatePen1(color, width, Gdiplus::UnitPixel, &pen) != Gdiplus::Ok) return {};
+  return unique_pen(pen);
+}
+
+unique_solid_fill MakeSolidFill(Argb color) {
+  Gdiplus::GpSolidFill* brush = nullptr;
+  if (flat::GdipCreateSolidFill(color, &brush) != Gdiplus::Ok) return {};
+  return unique_solid_fill(brush);
+}
 
 }  // namespace
 
@@ -138,18 +126,18 @@ void GdiPlusCanvas::Clear(Color back) {
 void GdiPlusCanvas::DrawLine(float x1, float y1, float x2, float y2, float width, Argb color,
                              bool smooth) {
   if (!dc_) return;
-  const Graphics graphics(dc_.get(), smooth);
-  const Pen pen(color, width);
-  if (graphics.get() == nullptr || pen.get() == nullptr) return;
+  const unique_graphics graphics = MakeGraphics(dc_.get(), smooth);
+  const unique_pen pen = MakePen(color, width);
+  if (!graphics || !pen) return;
   flat::GdipDrawLine(graphics.get(), pen.get(), x1, y1, x2, y2);
 }
 
 void GdiPlusCanvas::DrawShape(ShapeKind kind, const Rect& box, float width, Argb color,
                               bool smooth) {
   if (!dc_) return;
-  const Graphics graphics(dc_.get(), smooth);
-  const Pen pen(color, width);
-  if (graphics.get() == nullptr || pen.get() == nullptr) return;
+  const unique_graphics graphics = MakeGraphics(dc_.get(), smooth);
+  const unique_pen pen = MakePen(color, width);
+  if (!graphics || !pen) return;
   if (kind == ShapeKind::Ellipse) {
     flat::GdipDrawEllipseI(graphics.get(), pen.get(), box.left, box.top, box.width, box.height);
   } else {
@@ -159,9 +147,9 @@ void GdiPlusCanvas::DrawShape(ShapeKind kind, const Rect& box, float width, Argb
 
 void GdiPlusCanvas::FillShape(ShapeKind kind, const Rect& box, Argb color, bool smooth) {
   if (!dc_) return;
-  const Graphics graphics(dc_.get(), smooth);
-  const SolidBrush brush(color);
-  if (graphics.get() == nullptr || brush.get() == nullptr) return;
+  const unique_graphics graphics = MakeGraphics(dc_.get(), smooth);
+  const unique_solid_fill brush = MakeSolidFill(color);
+  if (!graphics || !brush) return;
   if (kind == ShapeKind::Ellipse) {
     flat::GdipFillEllipseI(graphics.get(), brush.get(), box.left, box.top, box.width, box.height);
   } else {
