@@ -11,7 +11,7 @@ COLORREF ToColorRef(Color color) {
 }
 
 BackendContext::BackendContext(HINSTANCE instance) : instance_(instance) {
-  classesRegistered_ = Win32Control::RegisterClasses(instance);
+  Win32Control::RegisterClasses(instance);
 }
 
 BackendContext::~BackendContext() {

@@ -43,7 +43,6 @@ class BackendContext {
   BackendContext& operator=(const BackendContext&) = delete;
 
   HINSTANCE Instance() const noexcept { return instance_; }
-  bool ClassesRegistered() const noexcept { return classesRegistered_; }
 
   // Live controls by their native handle.
   void Register(HWND hwnd, Win32Control* control);
@@ -71,7 +70,6 @@ class BackendContext {
   HWND TimerSink();
 
   HINSTANCE instance_;
-  bool classesRegistered_ = false;
   std::unordered_map<HWND, Win32Control*> controls_;
   int nextControlId_ = 1000;
   struct FontLess {

@@ -5,6 +5,10 @@
 // text boxes are subclassed to report mouse and focus input, list boxes report through the
 // notifications to their parent. Notifications the system sends to the parent
 // (WM_COMMAND, WM_CTLCOLOR*) are routed back to the child's object.
+//
+// Its members are spread by concern: creation and the common setters in win32_control.cpp,
+// the window procedures and message chains in win32_window_proc.cpp, input and the parent's
+// notifications in win32_control_input.cpp, win32_list_box.cpp and win32_tool_tip.cpp.
 
 #include <windows.h>
 
@@ -68,9 +72,22 @@ class Win32Control final : public Control {
   // The end of the chain: the window's own handling of a message that came through it.
   LRESULT CallOwn(WindowMessage& message);
 
-  static bool RegisterClasses(HINSTANCE instance);
+  static void RegisterClasses(HINSTANCE instance);
 
  private:
+  static constexpr UINT_PTR kSubclassId = 1;
+
+  // Windows, panels and lines are windows of our own classes.
+  static bool IsOwnClass(ControlKind kind) {
+    return kind == ControlKind::Window || kind == ControlKind::Panel || kind == ControlKind::Line;
+  }
+  // Labels and text boxes report the mouse only through a subclass. A list box says all the
+  // program hears of it (double-click, selection, focus) in notifications to its parent, and a
+  // subclass would make every item added to it several times dearer.
+  static bool NeedsSubclass(ControlKind kind) {
+    return kind == ControlKind::Label || kind == ControlKind::TextBox;
+  }
+
   static LRESULT CALLBACK WindowThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK SubclassThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR refData);
@@ -91,7 +108,11 @@ class Win32Control final : public Control {
   // Calls the event sink; false when this object died during the call, after which the
   // caller must not touch any member.
   template <typename Fn>
-  bool Fire(Fn&& fn);
+  bool Fire(Fn&& fn) {
+    const std::weak_ptr<bool> alive = alive_;
+    if (events_ && !creating_) fn(*events_);
+    return !alive.expired();
+  }
 
   void ApplyFont();
   void ApplyColors();
