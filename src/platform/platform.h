@@ -164,32 +164,26 @@ class Control {
   virtual bool HasFocus() const = 0;
 
   // List boxes. Indices are always in range; the widget checks them first.
-  virtual void ListAdd(const std::wstring& /*item*/) {}
-  virtual void ListRemove(int /*index*/) {}
-  virtual void ListClear() {}
-  virtual void ListSetItem(int /*index*/, const std::wstring& /*item*/) {}
-  virtual void ListSetSelection(int /*index*/) {}  // raises no OnSelectionChanged
-
+  virtual void ListAdd(const std::wstring& item) = 0;
+  virtual void ListRemove(int index) = 0;
+  virtual void ListClear() = 0;
+  virtual void ListSetItem(int index, const std::wstring& item) = 0;
+  virtual void ListSetSelection(int index) = 0;  // raises no OnSelectionChanged
   // List boxes in bulk: the whole change costs one repaint, however many items it holds.
   // Replaces every item with items; the selection goes, as with ListClear.
-  virtual void ListReplaceAll(const std::vector<std::wstring>& items) {
-    ListClear();
-    for (const std::wstring& item : items) ListAdd(item);
-  }
+  virtual void ListReplaceAll(const std::vector<std::wstring>& items) = 0;
   // Appends items[first] to the last of items.
-  virtual void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) {
-    for (std::size_t i = first; i < items.size(); ++i) ListAdd(items[i]);
-  }
+  virtual void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) = 0;
 
   // Lines: end points in the container's client pixels.
-  virtual void SetLine(Point /*from*/, Point /*to*/, Color /*color*/) {}
+  virtual void SetLine(Point from, Point to, Color color) = 0;
 
   // Windows.
-  virtual Rect OuterBounds() const { return {}; }  // screen pixels
-  virtual Point ClientSize() const { return {}; }  // pixels
-  virtual bool IsMinimized() const { return false; }
-  virtual void SetCursorShape(int /*shape*/) {}  // 0 default, 6..9 the sizing arrows
-  virtual void Destroy() {}                      // closes the native window now
+  virtual Rect OuterBounds() const = 0;  // screen pixels
+  virtual Point ClientSize() const = 0;  // pixels
+  virtual bool IsMinimized() const = 0;
+  virtual void SetCursorShape(int shape) = 0;  // 0 default, 6..9 the sizing arrows
+  virtual void Destroy() = 0;                  // closes the native window now
 };
 
 class Timer {
@@ -324,130 +318,192 @@ inline WindowProc MakeWindowProc(WindowProcFn fn) {
   return std::make_shared<const WindowProcFn>(std::move(fn));
 }
 
-class Platform {
- public:
-  virtual ~Platform() = default;
-  Platform() = default;
-  Platform(const Platform&) = delete;
-  Platform& operator=(const Platform&) = delete;
+// The platform's services, one interface per role. Every member is pure: a backend that
+// leaves one out does not build.
 
-  // Controls and timers. parent is null for a top-level window. events may be null.
+// Native windows and child controls.
+class ControlHost {
+ public:
+  virtual ~ControlHost() = default;
+
+  // parent is null for a top-level window. events may be null.
   virtual std::unique_ptr<Control> CreateControl(const ControlSettings& settings, Control* parent,
                                                  ControlEvents* events) = 0;
-  virtual std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) = 0;
+  // Runs a nested message loop until the window is closed (destroyed); the program's other
+  // windows take no input meanwhile.
+  virtual void RunModal(Control& window) = 0;
+  // Shows a top-level window and leaves the active window (and its keyboard focus) as it is.
+  virtual void ShowWithoutActivating(NativeHandle window) = 0;
+  // A multi-line text box scrolled by one line (kScrollLineUp / kScrollLineDown), as its
+  // scroll bar's arrows do.
+  virtual void ScrollTextBox(NativeHandle textBox, int code) = 0;
+};
 
-  // The message loop. Run returns the code passed to Quit.
+// Z-order, frame and layered styles, mouse capture, the move/size loop and the system menu of
+// any top-level window (ours or another program's). Window style bits as the system defines
+// them (WS_CAPTION 0x00C00000, ...).
+class WindowManager {
+ public:
+  virtual ~WindowManager() = default;
+
+  virtual bool IsTopMost(NativeHandle window) = 0;
+  virtual void SetTopMost(NativeHandle window, bool topMost) = 0;
+  virtual std::uint32_t GetWindowStyle(NativeHandle window) = 0;
+  // Takes effect at once: the frame is redrawn and the client area follows.
+  virtual void SetWindowStyle(NativeHandle window, std::uint32_t style) = 0;
+  // Extended style (GWL_EXSTYLE) of a top-level window; nothing when it cannot be read.
+  virtual std::optional<std::uint32_t> ExtendedStyle(NativeHandle window) = 0;
+  virtual bool SetExtendedStyle(NativeHandle window, std::uint32_t style) = 0;
+  // Colour key (0x00BBGGRR) and alpha of a layered window; flags say which of them apply.
+  virtual bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
+                                    std::uint32_t flags) = 0;
+  virtual void SetMouseCapture(NativeHandle window) = 0;
+  virtual void ReleaseMouseCapture() = 0;
+  virtual bool HasMouseCapture(NativeHandle window) = 0;
+  // The system's own move (hit-test code 2) or size loop (10 to 17), as a press on that part
+  // of a frame starts it; returns once the left button is up. Nothing happens while the
+  // left button is not held: the loop would otherwise keep the window on the pointer.
+  virtual void RunMoveSizeLoop(NativeHandle window, int hitTest) = 0;
+  // Shows the window's system menu at a screen point; the chosen command id, 0 for none.
+  virtual unsigned TrackSystemMenu(NativeHandle window, Point at) = 0;
+  // Carries out a system command (minimise, maximise, restore, move, size, close).
+  virtual void SendSystemCommand(NativeHandle window, unsigned command) = 0;
+};
+
+// Message-handler chains of top-level windows, as replacing a window procedure works: every
+// message of the window goes to its current handler, which may pass it on to the one it
+// replaced. Putting back an earlier handler drops every handler installed after it.
+class MessageHooks {
+ public:
+  virtual ~MessageHooks() = default;
+
+  // Replaces the window's handler and returns the one it had (null: the window's own).
+  virtual WindowProc ReplaceWindowProc(NativeHandle window, WindowProc proc) = 0;
+  // Passes a message to a kept handler; null runs the window's own handling.
+  // (Not named CallWindowProc: the system headers make that name a macro.)
+  virtual std::intptr_t PassToWindowProc(const WindowProc& previous, NativeHandle window,
+                                         WindowMessage& message) = 0;
+};
+
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+
+  // Run returns the code passed to Quit.
   virtual int Run() = 0;
   virtual void Quit(int exitCode) = 0;
-  virtual void DoEvents() = 0;            // handles pending events, then returns
+  virtual void DoEvents() = 0;  // handles pending events, then returns
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+
   virtual std::uint32_t TickCount() = 0;  // milliseconds, wraps around
+  // Lets milliseconds go by while events go on being handled (those pending at least once,
+  // even for 0). A clock that only moves when told to moves on by that much instead,
+  // firing the timers that fall due.
+  virtual void PassTime(std::uint32_t milliseconds) = 0;
+  virtual std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) = 0;
+};
 
-  virtual void InitCommonControls() = 0;
-  // Null when another instance already holds the lock of this name.
-  virtual std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) = 0;
-  virtual std::wstring ProgramFolder() = 0;  // the executable's folder, no trailing separator
-  virtual std::wstring ProgramName() = 0;    // the executable's name without extension
+// Modal dialogs of the system. MessageBox style and result codes are those of the system
+// message box.
+class SystemDialogs {
+ public:
+  virtual ~SystemDialogs() = default;
 
-  virtual ScreenMetrics Screen() = 0;
-  virtual Point CursorPos() = 0;  // screen pixels
-
-  // Modal dialogs. MessageBox style and result codes are those of the system message box.
   virtual int ShowMessageBox(NativeHandle owner, const std::wstring& text,
                              const std::wstring& caption, unsigned style) = 0;
   virtual FileDialogResult ShowFileDialog(const FileDialogRequest& request) = 0;
   // The folder-browse dialog; the chosen path, or nothing when cancelled.
   virtual std::optional<std::wstring> BrowseForFolder(NativeHandle owner,
                                                       const std::wstring& prompt) = 0;
-  // Runs "explorer" with the verb "open" and parameters as given.
-  virtual void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) = 0;
+};
 
-  // Modal windows and drawing. RunModal runs a nested message loop until the window is
-  // closed (destroyed); the program's other windows take no input meanwhile. The defaults
-  // stand for a platform with neither: the loop returns at once, the library does not start.
-  virtual void RunModal(Control& /*window*/) {}
-  // Starts the drawing library: its status (0 = started) and the token that stops it.
-  virtual int StartDrawingLibrary(std::uintptr_t& token) {
-    token = 0;
-    return 1;
-  }
-  virtual void StopDrawingLibrary(std::uintptr_t /*token*/) {}
-  // The persistent image of a picture box, made on first use; null for other controls.
-  virtual Canvas* CanvasOf(Control& /*panel*/) { return nullptr; }
-  // Ends the process at once; nothing after it runs (a test backend records it and returns).
-  virtual void EndProcess(unsigned /*exitCode*/) {}
+// The screen, the monitors and the pointer on them.
+class Display {
+ public:
+  virtual ~Display() = default;
 
-  // Z-order band of any top-level window (ours or another program's).
-  virtual bool IsTopMost(NativeHandle /*window*/) { return false; }
-  virtual void SetTopMost(NativeHandle /*window*/, bool /*topMost*/) {}
-
-  // Frame, mouse capture, the move/size loop and the system menu of a top-level window.
-  // Window style bits as the system defines them (WS_CAPTION 0x00C00000, ...).
-  virtual std::uint32_t GetWindowStyle(NativeHandle /*window*/) { return 0; }
-  // Takes effect at once: the frame is redrawn and the client area follows.
-  virtual void SetWindowStyle(NativeHandle /*window*/, std::uint32_t /*style*/) {}
-  virtual void SetMouseCapture(NativeHandle /*window*/) {}
-  virtual void ReleaseMouseCapture() {}
-  virtual bool HasMouseCapture(NativeHandle /*window*/) { return false; }
-  // The system's own move (hit-test code 2) or size loop (10 to 17), as a press on that part
-  // of a frame starts it; returns once the left button is up. Nothing happens while the
-  // left button is not held: the loop would otherwise keep the window on the pointer.
-  virtual void RunMoveSizeLoop(NativeHandle /*window*/, int /*hitTest*/) {}
-  // Shows the window's system menu at a screen point; the chosen command id, 0 for none.
-  virtual unsigned TrackSystemMenu(NativeHandle /*window*/, Point /*at*/) { return 0; }
-  // Carries out a system command (minimise, maximise, restore, move, size, close).
-  virtual void SendSystemCommand(NativeHandle /*window*/, unsigned /*command*/) {}
-  // Extended style (GWL_EXSTYLE) of a top-level window; nothing when it cannot be read.
-  virtual std::optional<std::uint32_t> ExtendedStyle(NativeHandle /*window*/) {
-    return std::nullopt;
-  }
-  virtual bool SetExtendedStyle(NativeHandle /*window*/, std::uint32_t /*style*/) { return false; }
-  // Colour key (0x00BBGGRR) and alpha of a layered window; flags say which of them apply.
-  virtual bool SetLayeredAttributes(NativeHandle /*window*/, Color /*key*/, std::uint8_t /*alpha*/,
-                                    std::uint32_t /*flags*/) {
-    return false;
-  }
+  virtual ScreenMetrics Screen() = 0;
+  virtual Point CursorPos() = 0;  // screen pixels
   // The monitors' rectangles in screen pixels.
-  virtual std::vector<Rect> Monitors() {
-    const ScreenMetrics s = Screen();
-    return {Rect{0, 0, s.widthPx, s.heightPx}};
-  }
+  virtual std::vector<Rect> Monitors() = 0;
+};
 
-  // Registry. Creates root\path when missing (className given to a new key) and opens it
-  // with full access.
-  virtual RegistryKeyResult CreateRegistryKey(RegistryRoot /*root*/, const std::wstring& /*path*/,
-                                              const std::wstring& /*className*/) {
-    return {kRegistryAccessDenied, nullptr};
-  }
+class DrawingLibrary {
+ public:
+  virtual ~DrawingLibrary() = default;
+
+  // Starts the drawing library: its status (0 = started) and the token that stops it.
+  virtual int StartDrawingLibrary(std::uintptr_t& token) = 0;
+  virtual void StopDrawingLibrary(std::uintptr_t token) = 0;
+  // The persistent image of a picture box, made on first use; null for other controls.
+  virtual Canvas* CanvasOf(Control& panel) = 0;
+  // A bitmap resource of the program (24 or 32 bits a pixel); nothing when there is none.
+  virtual std::optional<PixelImage> LoadBitmapResource(int id) = 0;
+};
+
+class RegistryAccess {
+ public:
+  virtual ~RegistryAccess() = default;
+
+  // Creates root\path when missing (className given to a new key) and opens it with full
+  // access.
+  virtual RegistryKeyResult CreateRegistryKey(RegistryRoot root, const std::wstring& path,
+                                              const std::wstring& className) = 0;
   // Reads a value without creating anything.
-  virtual RegistryReadResult ReadRegistryValue(RegistryRoot /*root*/, const std::wstring& /*path*/,
-                                               const std::wstring& /*name*/) {
-    return {kRegistryAccessDenied, {}};
-  }
+  virtual RegistryReadResult ReadRegistryValue(RegistryRoot root, const std::wstring& path,
+                                               const std::wstring& name) = 0;
+};
 
-  // Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
+// Text in a legacy code page (936 for GB2312). Unmappable characters become '?'.
+class CodePages {
+ public:
+  virtual ~CodePages() = default;
+
   virtual std::string EncodeCodePage(std::wstring_view text, unsigned codePage) = 0;
   virtual std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) = 0;
-
-  // Message-handler chains of top-level windows, as replacing a window procedure works: every
-  // message of the window goes to its current handler, which may pass it on to the one it
-  // replaced. Putting back an earlier handler drops every handler installed after it.
-  // Replaces the window's handler and returns the one it had (null: the window's own).
-  virtual WindowProc ReplaceWindowProc(NativeHandle /*window*/, WindowProc /*proc*/) {
-    return nullptr;
-  }
-  // Passes a message to a kept handler; null runs the window's own handling.
-  // (Not named CallWindowProc: the system headers make that name a macro.)
-  virtual std::intptr_t PassToWindowProc(const WindowProc& previous, NativeHandle window,
-                                         WindowMessage& message) {
-    return previous ? (*previous)(window, message) : 0;
-  }
-  // A multi-line text box scrolled by one line (kScrollLineUp / kScrollLineDown), as its
-  // scroll bar's arrows do.
-  virtual void ScrollTextBox(NativeHandle /*textBox*/, int /*code*/) {}
-  // Shows a top-level window and leaves the active window (and its keyboard focus) as it is.
-  virtual void ShowWithoutActivating(NativeHandle /*window*/) {}
-  // A bitmap resource of the program (24 or 32 bits a pixel); nothing when there is none.
-  virtual std::optional<PixelImage> LoadBitmapResource(int /*id*/) { return std::nullopt; }
 };
+
+// The running program itself: its files, its single instance, its end.
+class ProcessServices {
+ public:
+  virtual ~ProcessServices() = default;
+
+  virtual void InitCommonControls() = 0;
+  // Null when another instance already holds the lock of this name.
+  virtual std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) = 0;
+  virtual std::wstring ProgramFolder() = 0;  // the executable's folder, no trailing separator
+  virtual std::wstring ProgramName() = 0;    // the executable's name without extension
+  // Runs "explorer" with the verb "open" and parameters as given.
+  virtual void ShellOpen(const std::wstring& parameters, int showMode, NativeHandle owner) = 0;
+  // Ends the process at once; nothing after it runs (a test backend records it and returns).
+  virtual void EndProcess(unsigned exitCode) = 0;
+};
+
+// Everything a backend provides, as the program holds it.
+class Platform : public ControlHost,
+                 public WindowManager,
+                 public MessageHooks,
+                 public EventLoop,
+                 public Clock,
+                 public SystemDialogs,
+                 public Display,
+                 public DrawingLibrary,
+                 public RegistryAccess,
+                 public CodePages,
+                 public ProcessServices {
+ public:
+  ~Platform() override = default;
+  Platform() = default;
+  Platform(const Platform&) = delete;
+  Platform& operator=(const Platform&) = delete;
+};
+
+// The waiting of a backend whose clock runs by itself: handles events until milliseconds
+// have gone by on the clock (those pending at least once, even for 0).
+void PumpEventsFor(EventLoop& loop, Clock& clock, std::uint32_t milliseconds);
 
 }  // namespace tarvik::platform

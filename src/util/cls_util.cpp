@@ -7,13 +7,11 @@
 #include <limits>
 #include <optional>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "util/file_io.h"
 #include "util/ini_file.h"
 #include "util/reg_exp.h"
-#include "util/simulated_time.h"
 #include "util/text_codec.h"
 
 namespace tarvik::util {
@@ -58,15 +56,7 @@ float UnitFromSeed(std::int64_t seed) {
 }  // namespace
 
 void clsUtil::Wait(std::int32_t WaitTime) const {
-  if (WaitTime > 0 && AdvanceSimulatedTime(platform_, static_cast<std::uint32_t>(WaitTime))) {
-    platform_.DoEvents();
-    return;
-  }
-  const std::uint32_t start = platform_.TickCount();
-  do {
-    platform_.DoEvents();
-    std::this_thread::yield();
-  } while (static_cast<std::int32_t>(platform_.TickCount() - start) < WaitTime);
+  platform_.PassTime(WaitTime > 0 ? static_cast<std::uint32_t>(WaitTime) : 0u);
 }
 
 void clsUtil::OpenFile(const std::wstring& FileName, std::int32_t ShowWindowMode,

@@ -16,8 +16,19 @@ class NoNativeControl final : public platform::Control {
   void SetToolTip(const std::wstring&) override {}
   void SetFocus() override {}
   bool HasFocus() const override { return false; }
+  void ListAdd(const std::wstring&) override {}
+  void ListRemove(int) override {}
+  void ListClear() override {}
+  void ListSetItem(int, const std::wstring&) override {}
+  void ListSetSelection(int) override {}
   void ListReplaceAll(const std::vector<std::wstring>&) override {}
   void ListAddRange(const std::vector<std::wstring>&, std::size_t) override {}
+  void SetLine(platform::Point, platform::Point, Color) override {}
+  platform::Rect OuterBounds() const override { return {}; }
+  platform::Point ClientSize() const override { return {}; }
+  bool IsMinimized() const override { return false; }
+  void SetCursorShape(int) override {}
+  void Destroy() override {}
 };
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/code_page.h"
 #include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
 
@@ -23,9 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Just enough of a platform for clsUtil: a clock the test controls, a counted event pump,
-// a scripted folder dialog, a recorded shell call and the real code page conversion.
-class FakePlatform : public platform::Platform {
+// The headless platform with what clsUtil needs of a real one: a clock that runs by itself
+// (the test sets its pace) with a counted event pump, a scripted folder dialog.
+class FakePlatform : public platform::headless::HeadlessPlatform {
  public:
   std::uint32_t tick = 1000;
   std::uint32_t tickStep = 0;  // added after every TickCount call
@@ -34,47 +33,25 @@ class FakePlatform : public platform::Platform {
   std::wstring browsePrompt;
   platform::NativeHandle browseOwner = 0;
 
-  std::unique_ptr<platform::Control> CreateControl(const platform::ControlSettings&,
-                                                   platform::Control*,
-                                                   platform::ControlEvents*) override {
-    return nullptr;
-  }
-  std::unique_ptr<platform::Timer> CreateTimer(std::function<void()>) override { return nullptr; }
-  int Run() override { return 0; }
-  void Quit(int) override {}
   void DoEvents() override { ++doEventsCalls; }
   std::uint32_t TickCount() override {
     const std::uint32_t now = tick;
     tick += tickStep;
     return now;
   }
-  void InitCommonControls() override {}
-  std::unique_ptr<platform::InstanceLock> AcquireSingleInstance(const std::wstring&) override {
-    return nullptr;
+  void PassTime(std::uint32_t milliseconds) override {
+    platform::PumpEventsFor(*this, *this, milliseconds);
   }
   std::wstring ProgramFolder() override { return L""; }
-  std::wstring ProgramName() override { return L"Tarvik"; }
-  platform::ScreenMetrics Screen() override { return {}; }
-  platform::Point CursorPos() override { return {}; }
   int ShowMessageBox(platform::NativeHandle, const std::wstring&, const std::wstring&,
                      unsigned) override {
     return 0;
-  }
-  platform::FileDialogResult ShowFileDialog(const platform::FileDialogRequest&) override {
-    return {};
   }
   std::optional<std::wstring> BrowseForFolder(platform::NativeHandle owner,
                                               const std::wstring& prompt) override {
     browseOwner = owner;
     browsePrompt = prompt;
     return browseAnswer;
-  }
-  void ShellOpen(const std::wstring&, int, platform::NativeHandle) override {}
-  std::string EncodeCodePage(std::wstring_view text, unsigned codePage) override {
-    return platform::headless::EncodeCodePage(text, codePage);
-  }
-  std::wstring DecodeCodePage(std::string_view bytes, unsigned codePage) override {
-    return platform::headless::DecodeCodePage(bytes, codePage);
   }
 };
 

@@ -30,9 +30,9 @@ class HeadlessControl final : public Control {
   void SetVisible(bool visible) override { visible_ = visible; }
   void SetText(const std::wstring& text) override { text_ = text; }
   void SetFont(const FontInfo& font) override { font_ = font; }
-  void SetColors(Color back, Color fore) override { back_ = back, fore_ = fore; }
+  void SetColors(Color back, Color /*fore*/) override { back_ = back; }
   void SetBorderStyle(int style) override { border_ = style; }
-  void SetToolTip(const std::wstring& text) override { toolTip_ = text; }
+  void SetToolTip(const std::wstring& /*text*/) override {}
   void SetFocus() override;
   bool HasFocus() const override;
   void ListAdd(const std::wstring& item) override { items_.push_back(item); }
@@ -58,14 +58,11 @@ class HeadlessControl final : public Control {
   const std::wstring& Text() const { return text_; }
   const FontInfo& Font() const { return font_; }
   Color BackColor() const { return back_; }
-  Color ForeColor() const { return fore_; }
   int BorderStyle() const { return border_; }
-  const std::wstring& ToolTip() const { return toolTip_; }
   const std::vector<std::wstring>& Items() const { return items_; }
   int Selection() const { return selection_; }
   Point LineFrom() const { return lineFrom_; }
   Point LineTo() const { return lineTo_; }
-  Color LineColor() const { return lineColor_; }
   int CursorShape() const { return cursorShape_; }
   bool Destroyed() const { return destroyed_; }
   const ControlSettings& Settings() const { return settings_; }
@@ -128,13 +125,10 @@ class HeadlessControl final : public Control {
   std::wstring text_;
   FontInfo font_;
   Color back_;
-  Color fore_;
   int border_;
-  std::wstring toolTip_;
   std::vector<std::wstring> items_;
   int selection_ = -1;
   Point lineFrom_, lineTo_;
-  Color lineColor_ = 0;
   int cursorShape_ = 0;
   bool minimized_ = false;
   bool destroyed_ = false;
@@ -154,7 +148,8 @@ struct RecordedMessageBox {
   unsigned style = 0;
 };
 
-class HeadlessPlatform final : public Platform {
+// Not final: a test may put its own clock or dialogs in place of these.
+class HeadlessPlatform : public Platform {
  public:
   HeadlessPlatform();
   ~HeadlessPlatform() override;
@@ -166,10 +161,11 @@ class HeadlessPlatform final : public Platform {
   void Quit(int exitCode) override;
   void DoEvents() override;
   std::uint32_t TickCount() override { return tick_; }
+  void PassTime(std::uint32_t milliseconds) override;
   void InitCommonControls() override { commonControlsInitialised_ = true; }
   std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override;
   std::wstring ProgramFolder() override { return programFolder_; }
-  std::wstring ProgramName() override { return programName_; }
+  std::wstring ProgramName() override { return L"Tarvik"; }
   ScreenMetrics Screen() override { return screen_; }
   Point CursorPos() override { return cursor_; }
   int ShowMessageBox(NativeHandle owner, const std::wstring& text, const std::wstring& caption,
@@ -219,6 +215,7 @@ class HeadlessPlatform final : public Platform {
   void StopDrawingLibrary(std::uintptr_t token) override;
   Canvas* CanvasOf(Control& panel) override;
   void EndProcess(unsigned exitCode) override;
+  std::optional<PixelImage> LoadBitmapResource(int /*id*/) override { return std::nullopt; }
 
   // Layered-window attributes as last applied to a window.
   struct LayeredAttributes {
@@ -227,8 +224,6 @@ class HeadlessPlatform final : public Platform {
     std::uint32_t flags = 0;
   };
   std::optional<LayeredAttributes> Layered(NativeHandle window) const;
-  // Monitors other than the one the screen describes (empty: just the screen).
-  void SetMonitors(std::vector<Rect> monitors) { monitors_ = std::move(monitors); }
 
   // The in-memory registry. Key paths and value names are compared without regard to case.
   // A root made read-only refuses to create or open keys for writing, as HKEY_LOCAL_MACHINE
@@ -258,23 +253,17 @@ class HeadlessPlatform final : public Platform {
   HeadlessControl* Focused() const { return focused_; }
   void SetFocused(HeadlessControl* control);
   void SetProgramFolder(std::wstring folder) { programFolder_ = std::move(folder); }
-  void SetProgramName(std::wstring name) { programName_ = std::move(name); }
   void SetScreen(const ScreenMetrics& screen) { screen_ = screen; }
   void SetCursor(Point p) { cursor_ = p; }
   // Moves the clock on, firing every enabled timer each time its interval elapses.
   void AdvanceTime(std::uint32_t milliseconds);
-  void QueueMessageBoxAnswer(int answer) { messageBoxAnswers_.push_back(answer); }
   void QueueFileDialogAnswer(FileDialogResult answer) { fileDialogAnswers_.push_back(answer); }
-  void QueueFolderAnswer(std::optional<std::wstring> answer) { folderAnswers_.push_back(answer); }
   const std::vector<RecordedMessageBox>& MessageBoxes() const { return messageBoxes_; }
   const std::vector<FileDialogRequest>& FileDialogs() const { return fileDialogs_; }
-  const std::vector<std::wstring>& ShellOpens() const { return shellOpens_; }
   bool QuitRequested() const { return quitRequested_; }
-  int ExitCode() const { return exitCode_; }
   bool CommonControlsInitialised() const { return commonControlsInitialised_; }
   // Something else (another process) holds the single-instance lock of this name.
   void HoldInstanceElsewhere(const std::wstring& name) { heldLocks_.insert(name); }
-  std::size_t TimerCount() const { return timers_.size(); }
   // Runs as the next modal loop starts, as a user would act on the modal window. A loop
   // with nothing queued ends as the system closing the window.
   void QueueModalAction(std::function<void()> action) {
@@ -296,9 +285,8 @@ class HeadlessPlatform final : public Platform {
   bool ProcessEnded() const { return processEnded_; }
   unsigned ProcessExitCode() const { return processExitCode_; }
 
-  // The mouse: presses and releases of the left button through HeadlessControl keep this up
-  // to date; a move/size loop starts only while it is held.
-  bool LeftButtonHeld() const { return leftButtonHeld_; }
+  // The left mouse button: presses and releases through HeadlessControl keep it up to date;
+  // a move/size loop starts only while it is held.
   void SetLeftButtonHeld(bool held) { leftButtonHeld_ = held; }
   NativeHandle Capture() const { return capture_; }
   struct MoveSizeLoop {
@@ -340,21 +328,16 @@ class HeadlessPlatform final : public Platform {
   NativeHandle nextHandle_ = 0x1000;
   HeadlessControl* focused_ = nullptr;
   std::wstring programFolder_ = L".";
-  std::wstring programName_ = L"Tarvik";
   ScreenMetrics screen_;
   Point cursor_;
   std::uint32_t tick_ = 100000;
-  std::deque<int> messageBoxAnswers_;
   std::deque<FileDialogResult> fileDialogAnswers_;
-  std::deque<std::optional<std::wstring>> folderAnswers_;
   std::vector<RecordedMessageBox> messageBoxes_;
   std::vector<FileDialogRequest> fileDialogs_;
-  std::vector<std::wstring> shellOpens_;
   std::set<std::wstring> heldLocks_;
   std::set<NativeHandle> topMost_;
   std::map<NativeHandle, std::uint32_t> exStyles_;
   std::map<NativeHandle, LayeredAttributes> layered_;
-  std::vector<Rect> monitors_;
   struct RegistryKeyData {
     std::wstring className;
     std::map<std::wstring, RegistryData> values;  // by lower-case name

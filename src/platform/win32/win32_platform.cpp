@@ -170,6 +170,10 @@ class Win32Platform final : public Platform {
 
   std::uint32_t TickCount() override { return ::timeGetTime(); }
 
+  void PassTime(std::uint32_t milliseconds) override {
+    PumpEventsFor(*this, *this, milliseconds);
+  }
+
   void InitCommonControls() override {
     INITCOMMONCONTROLSEX init{};
     init.dwSize = sizeof(init);
