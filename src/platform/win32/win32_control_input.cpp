@@ -1,6 +1,7 @@
+#include "platform/win32/win32_control.h"
+
 #include "platform/win32/mouse_input.h"
 #include "platform/win32/translate.h"
-#include "platform/win32/win32_control.h"
 
 namespace tarvik::platform::win32 {
 
