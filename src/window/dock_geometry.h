@@ -39,9 +39,9 @@ MonitorLayout LayoutOf(const platform::ScreenMetrics& screen,
 // overlaps none, the nearest, the earlier on a tie. -1 for an empty layout.
 int MonitorOf(const platform::Rect& windowPx, const MonitorLayout& monitors);
 
-// A proposed window position (pixels) adjusted to the work area (pixels). The left and top
-// snaps go to screen coordinate 0, where auto-hide looks for a docked window; the right and
-// bottom snaps are tested after them and so win.
+// One screen: a proposed window position (pixels) adjusted to the work area (pixels). The
+// left and top snaps go to screen coordinate 0, where auto-hide looks for a docked window; the
+// right and bottom snaps are tested after them and so win.
 platform::Point SnapToWorkArea(int x, int y, int width, int height, const platform::Rect& workArea);
 
 // The same snaps against the work area of the monitor the proposed rectangle is on, its left
@@ -75,12 +75,13 @@ bool IsPointInWindow(const TwipsGeometry& g, platform::Point cursorPx);
 std::optional<platform::Point> AutoHideStep(const TwipsGeometry& g, platform::Point cursorPx);
 
 // The same over a monitor layout (the screen size in `g` is not used). A window docks at an
-// edge of the monitor it is on, its own edge at that monitor's edge or at its work area's
-// (beside a task bar), and hides only where nothing of it would then lie on any monitor: an
-// edge shared with a neighbour keeps it. A window on some monitor is never hidden, and a
-// hidden one only comes back: it never hides at a second edge. The touch that brings it back
-// is on the monitor's own edge (over a task bar there); it returns to the work area's edge,
-// never under the task bar, with its close button on the work area.
+// edge of the monitor it is on and hides only where nothing of it would then lie on any
+// monitor: an edge shared with a neighbour keeps it. A window on some monitor is never
+// hidden, and a hidden one only comes back: it never hides at a second edge. Beside a task
+// bar the edge still docks, so the feature works wherever the bar is: a window at the work
+// area's edge (or at the screen's, under the bar, from an older place) hides beyond the
+// screen edge, the touch is on the screen edge (over the bar), and it comes back beside the
+// bar, never under it, with its close button on the work area.
 std::optional<platform::Point> AutoHideStep(const TwipsGeometry& g, platform::Point cursorPx,
                                             const MonitorLayout& monitors);
 

@@ -22,7 +22,11 @@ const MonitorLayout kStacked{kPrimary, kBelowIt};
 const MonitorLayout kWithLeft{kPrimary, kLeftAndAbove};
 const MonitorLayout kBarLeft{{{0, 0, 1280, 800}, {60, 0, 1220, 800}}};
 const MonitorLayout kBarTop{{{0, 0, 1280, 800}, {0, 40, 1280, 760}}};
-const MonitorLayout kBarRight{{{0, 0, 1280, 800}, {0, 0, 1220, 800}}};
+
+// A window in twips at 15 twips per pixel; the layouts stand for the screen.
+TwipsGeometry At(int left, int top, int width = 4470, int height = 5160) {
+  return TwipsGeometry{left, top, width, height, 0, 0, 15, 15};
+}
 
 TEST(DockGeometryTest, SnapsWithinNineteenPixelsOfEachWorkAreaEdge) {
   const Rect screen{0, 0, 1280, 760};  // a task bar of 40 pixels at the bottom
@@ -69,7 +73,7 @@ TEST(DockGeometryTest, SnapsToTheWorkAreaOfTheMonitorTheWindowIsOn) {
       {kSideBySide, 990, 300, {980, 300}},    // mostly on the primary: the primary's right
       {kStacked, 400, 819, {400, 800}},      {kWithLeft, -1910, -261, {-1920, -280}},
       {kBarLeft, 70, 300, {60, 300}},  // beside a task bar, never under it
-      {kBarTop, 400, 59, {400, 40}},         {kBarRight, 910, 300, {920, 300}},
+      {kBarTop, 400, 59, {400, 40}},
   };
   for (const Case& c : cases) {
     const Rect r{c.x, c.y, 300, 340};
@@ -131,9 +135,6 @@ TEST(DockGeometryTest, AutoHideHidesDockedWindowsAndRevealsThemAtTheirEdge) {
 }
 
 TEST(DockGeometryTest, AutoHideOnlyAtMonitorEdgesWithNothingBeyond) {
-  const auto at = [](int left, int top) {
-    return TwipsGeometry{left, top, 4470, 5160, 0, 0, 15, 15};
-  };
   const Point away{640, 700};
   struct Case {
     const char* what;
@@ -142,36 +143,24 @@ TEST(DockGeometryTest, AutoHideOnlyAtMonitorEdgesWithNothingBeyond) {
     Point cursor;
     std::optional<Point> expected;
   } cases[] = {
-      {"edge shared with the right monitor", kSideBySide, at(14730, 3000), away, std::nullopt},
-      {"on the right monitor is not hidden",
-       kSideBySide,
-       at(19500, 3000),
-       {1279, 300},
-       std::nullopt},
-      {"the right monitor's outer edge", kSideBySide, at(48000 - 4470, 3000), away,
-       Point{48000, 3000}},
-      {"touch its last pixel", kSideBySide, at(48000, 3000), {3199, 300}, Point{43530, 3000}},
-      {"its top-right corner hides right", kSideBySide, at(43530, 0), away, Point{48000, 0}},
-      {"and stays right", kSideBySide, at(48000, 0), away, std::nullopt},
-      {"edge shared in part, nothing beyond", kSideBySide, at(19200, 13000), away,
-       Point{14730, 13000}},
-      {"touch there", kSideBySide, at(14730, 13000), {1280, 900}, Point{19200, 13000}},
-      {"stacked: shared top", kStacked, at(6000, 12000), away, std::nullopt},
-      {"stacked: left of the lower one", kStacked, at(0, 15000), away, Point{-4470, 15000}},
-      {"stacked: touch there", kStacked, at(-4470, 15000), {0, 1100}, Point{0, 15000}},
-      {"left shared, top free", kWithLeft, at(0, 0), away, Point{0, -5160}},
-      {"negative coordinates", kWithLeft, at(-28800, 3000), away, Point{-33270, 3000}},
-      {"negative, touch", kWithLeft, at(-33270, 3000), {-1920, 300}, Point{-28800, 3000}},
-      {"beside a left task bar", kBarLeft, at(900, 3000), away, Point{-4470, 3000}},
-      {"back beside it", kBarLeft, at(-4470, 3000), {0, 300}, Point{900, 3000}},
-      {"under it, an old place", kBarLeft, at(0, 3000), away, Point{-4470, 3000}},
-      {"below a top task bar", kBarTop, at(6000, 600), away, Point{6000, -5160}},
-      {"back below it", kBarTop, at(6000, -5160), {500, 0}, Point{6000, 600}},
-      {"wider than the screen: close button on it",
-       kOne,
-       {-20000, 3000, 20000, 5160, 0, 0, 15, 15},
-       {0, 300},
-       Point{-800, 3000}},
+      {"shared with the right monitor", kSideBySide, At(14730, 3000), away, std::nullopt},
+      {"on the right one: not hidden", kSideBySide, At(19500, 3000), {1279, 300}, std::nullopt},
+      {"its outer edge", kSideBySide, At(43530, 3000), away, Point{48000, 3000}},
+      {"its top-right corner hides right", kSideBySide, At(43530, 0), away, Point{48000, 0}},
+      {"and stays right", kSideBySide, At(48000, 0), away, std::nullopt},
+      {"shared in part, nothing beyond", kSideBySide, At(19200, 13000), away, Point{14730, 13000}},
+      {"touch there", kSideBySide, At(14730, 13000), {1280, 900}, Point{19200, 13000}},
+      {"stacked: shared top", kStacked, At(6000, 12000), away, std::nullopt},
+      {"stacked: left of the lower one", kStacked, At(0, 15000), away, Point{-4470, 15000}},
+      {"left shared, top free", kWithLeft, At(0, 0), away, Point{0, -5160}},
+      {"negative coordinates", kWithLeft, At(-28800, 3000), away, Point{-33270, 3000}},
+      {"negative, touch", kWithLeft, At(-33270, 3000), {-1920, 300}, Point{-28800, 3000}},
+      {"beside a left task bar", kBarLeft, At(900, 3000), away, Point{-4470, 3000}},
+      {"back beside it", kBarLeft, At(-4470, 3000), {0, 300}, Point{900, 3000}},
+      {"under it, an old place", kBarLeft, At(0, 3000), away, Point{-4470, 3000}},
+      {"below a top task bar", kBarTop, At(6000, 600), away, Point{6000, -5160}},
+      {"back below it", kBarTop, At(6000, -5160), {500, 0}, Point{6000, 600}},
+      {"wider than the screen", kOne, At(-20000, 3000, 20000), {0, 300}, Point{-800, 3000}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(AutoHideStep(c.g, c.cursor, c.layout), c.expected) << c.what;
@@ -210,11 +199,6 @@ TEST(DockGeometryTest, PopupOpensBesideTheFloatingWindowInEachQuarter) {
   EXPECT_EQ(PopupPosition(f(20000, 1000), 4680, 3030, kSideBySide), (Point{20840, 1000}));
 }
 
-// The floating window (48 x 48 pixels) at a place, in twips.
-TwipsGeometry Float(int left, int top) {
-  return TwipsGeometry{left, top, 720, 720, 0, 0, 15, 15};
-}
-
 TEST(DockGeometryTest, MainWindowReturnsFullyOnScreen) {
   struct Case {
     int left, top;
@@ -229,49 +213,34 @@ TEST(DockGeometryTest, MainWindowReturnsFullyOnScreen) {
   const MonitorLayout noBar{{kPrimary.bounds, kPrimary.bounds}};
   for (const Case& c : cases) {
     EXPECT_EQ(RestorePosition(c.left, c.top, 4470, 5160, 19200, 12000), c.expected);
-    EXPECT_EQ(RestorePosition(Float(c.left, c.top), 4470, 5160, noBar), c.expected);
+    EXPECT_EQ(RestorePosition(At(c.left, c.top, 720, 720), 4470, 5160, noBar), c.expected);
   }
   // A window larger than the screen keeps its top-left corner on it.
   EXPECT_EQ(RestorePosition(500, 500, 30000, 20000, 19200, 12000), (Point{0, 0}));
 }
 
-TEST(DockGeometryTest, MainWindowReturnsIntoTheWorkAreaOfTheFloatsMonitor) {
+TEST(DockGeometryTest, PlacesKeepTheCloseButtonOnTheWorkArea) {
   struct Case {
     const MonitorLayout& layout;
-    int left, top, width, height;
+    bool fromFloat;  // the main window back at the floating window's place
+    TwipsGeometry g;
     Point expected;
   } cases[] = {
-      {kOne, 18480, 11280, 4470, 5160, {14730, 11400 - 5160}},  // above the task bar
-      {kSideBySide, 30000, 3000, 4470, 5160, {30000, 3000}},
-      {kSideBySide, 47500, 15500, 4470, 5160, {43530, 15600 - 5160}},
-      {kWithLeft, -29000, -4500, 4470, 5160, {-28800, -4200}},
-      {kBarTop, 3000, 100, 4470, 5160, {3000, 600}},
-      // Larger than the work area: its top-right corner, the close button, stays on it.
-      {kOne, 500, 500, 30000, 20000, {19200 - 30000, 0}},
+      {kOne, true, At(18480, 11280), {14730, 11400 - 5160}},  // above the task bar
+      {kSideBySide, true, At(47500, 15500), {43530, 15600 - 5160}},
+      {kWithLeft, true, At(-29000, -4500), {-28800, -4200}},
+      {kOne, true, At(500, 500, 30000, 20000), {19200 - 30000, 0}},   // larger than the screen
+      {kOne, false, At(1500, 1500, 100000), {19200 - 100000, 1500}},  // a huge saved width
+      {kOne, false, At(3000, -2000), {3000, 0}},
+      {kSideBySide, false, At(17000, 3000), {17000, 3000}},  // its close button on the right
+      {kOne, false, At(-4470, 3000), {-4470, 3000}},         // hidden: the edge touch brings it
+      {kBarTop, false, At(3000, 0), {3000, 600}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(RestorePosition(Float(c.left, c.top), c.width, c.height, c.layout), c.expected)
-        << c.left << "," << c.top;
-  }
-}
-
-TEST(DockGeometryTest, CloseButtonIsBroughtBackOntoAWorkArea) {
-  struct Case {
-    const MonitorLayout& layout;
-    int left, top, width;
-    Point expected;
-  } cases[] = {
-      {kOne, 3000, 2000, 4470, {3000, 2000}},
-      {kOne, 1500, 1500, 100000, {19200 - 100000, 1500}},  // a huge saved width
-      {kOne, 3000, -2000, 4470, {3000, 0}},
-      {kSideBySide, 17000, 3000, 4470, {17000, 3000}},  // its close button on the right monitor
-      {kOne, -4470, 3000, 4470, {-4470, 3000}},         // hidden: the edge touch brings it
-      {kBarTop, 3000, 0, 4470, {3000, 600}},            // under a task bar at the top
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(KeepCloseButtonReachable({c.left, c.top, c.width, 5160, 0, 0, 15, 15}, c.layout),
-              c.expected)
-        << c.left << "," << c.top;
+    const Point at = c.fromFloat ? RestorePosition(At(c.g.left, c.g.top, 720, 720), c.g.width,
+                                                   c.g.height, c.layout)
+                                 : KeepCloseButtonReachable(c.g, c.layout);
+    EXPECT_EQ(at, c.expected) << c.g.left << "," << c.g.top;
   }
 }
 
