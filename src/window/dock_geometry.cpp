@@ -1,24 +1,112 @@
 #include "window/dock_geometry.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
 namespace tarvik::window {
 
-platform::Point SnapToWorkArea(int x, int y, int width, int height,
-                               const platform::Rect& workArea) {
-  const long long right = static_cast<long long>(workArea.left) + workArea.width;
-  const long long bottom = static_cast<long long>(workArea.top) + workArea.height;
-  long long nx = x;
-  long long ny = y;
-  if (std::llabs(nx - workArea.left) < kSnapDistancePx) nx = 0;
-  if (std::llabs(ny - workArea.top) < kSnapDistancePx) ny = 0;
-  if (std::llabs(right - (nx + width)) < kSnapDistancePx) nx = right - width;
-  if (std::llabs(bottom - (ny + height)) < kSnapDistancePx) ny = bottom - height;
-  return {static_cast<int>(nx), static_cast<int>(ny)};
+namespace {
+
+// A rectangle by its edges (right and bottom exclusive) in one unit, pixels or twips; wide
+// enough for twips of any int.
+struct Box {
+  long long left = 0;
+  long long top = 0;
+  long long right = 0;
+  long long bottom = 0;
+};
+
+Box BoxOf(const platform::Rect& r, long long perPixelX, long long perPixelY) {
+  return {r.left * perPixelX, r.top * perPixelY,
+          (static_cast<long long>(r.left) + r.width) * perPixelX,
+          (static_cast<long long>(r.top) + r.height) * perPixelY};
 }
 
-namespace {
+Box WindowBox(const TwipsGeometry& g) {
+  return {g.left, g.top, static_cast<long long>(g.left) + g.width,
+          static_cast<long long>(g.top) + g.height};
+}
+
+Box Shifted(const Box& b, long long dx, long long dy) {
+  return {b.left + dx, b.top + dy, b.right + dx, b.bottom + dy};
+}
+
+int ToInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+platform::Point PointOf(long long x, long long y) {
+  return {ToInt(x), ToInt(y)};
+}
+
+// Areas and distances as doubles: their products overflow 64 bits for twips far out.
+double Overlap(const Box& a, const Box& b) {
+  const long long w = std::min(a.right, b.right) - std::max(a.left, b.left);
+  const long long h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  return w > 0 && h > 0 ? static_cast<double>(w) * static_cast<double>(h) : 0.0;
+}
+
+double GapSquared(const Box& a, const Box& b) {
+  const double dx = static_cast<double>(std::max({0LL, b.left - a.right, a.left - b.right}));
+  const double dy = static_cast<double>(std::max({0LL, b.top - a.bottom, a.top - b.bottom}));
+  return dx * dx + dy * dy;
+}
+
+int MonitorIndex(const Box& window, const MonitorLayout& monitors, long long tpx, long long tpy) {
+  int best = -1;
+  double most = 0;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    const double o = Overlap(window, BoxOf(monitors[i].bounds, tpx, tpy));
+    if (o > most) {
+      most = o;
+      best = static_cast<int>(i);
+    }
+  }
+  if (best >= 0) return best;
+  double nearest = 0;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    const double gap = GapSquared(window, BoxOf(monitors[i].bounds, tpx, tpy));
+    if (best < 0 || gap < nearest) {
+      nearest = gap;
+      best = static_cast<int>(i);
+    }
+  }
+  return best;
+}
+
+bool OnAnyMonitor(const Box& b, const MonitorLayout& monitors, long long tpx, long long tpy) {
+  return std::any_of(monitors.begin(), monitors.end(),
+                     [&](const Monitor& m) { return Overlap(b, BoxOf(m.bounds, tpx, tpy)) > 0; });
+}
+
+bool InAnyWorkArea(long long x, long long y, const MonitorLayout& monitors, long long tpx,
+                   long long tpy) {
+  return std::any_of(monitors.begin(), monitors.end(), [&](const Monitor& m) {
+    const Box w = BoxOf(m.work, tpx, tpy);
+    return w.left <= x && x < w.right && w.top <= y && y < w.bottom;
+  });
+}
+
+// The least move that puts the close button's corner square into the work area; where the
+// work area is narrower than the square, the right end and the top win.
+void KeepCornerIn(long long& left, long long& top, long long width, const Box& work, long long tpx,
+                  long long tpy) {
+  left = std::max(left, work.left + kCloseCornerPx * tpx - width);
+  left = std::min(left, work.right - width);
+  top = std::min(top, work.bottom - kCloseCornerPx * tpy);
+  top = std::max(top, work.top);
+}
+
+platform::Point Snap(long long x, long long y, long long width, long long height, const Box& work,
+                     long long leftTo, long long topTo) {
+  if (std::llabs(x - work.left) < kSnapDistancePx) x = leftTo;
+  if (std::llabs(y - work.top) < kSnapDistancePx) y = topTo;
+  if (std::llabs(work.right - (x + width)) < kSnapDistancePx) x = work.right - width;
+  if (std::llabs(work.bottom - (y + height)) < kSnapDistancePx) y = work.bottom - height;
+  return PointOf(x, y);
+}
 
 // left / tpx <= p <= (left + extent) / tpx without rounding: multiply out instead of dividing.
 bool WithinSpan(long long startTwips, long long extentTwips, long long px, long long tp) {
@@ -28,38 +116,106 @@ bool WithinSpan(long long startTwips, long long extentTwips, long long px, long 
 
 }  // namespace
 
+MonitorLayout LayoutOf(const platform::ScreenMetrics& screen,
+                       const std::vector<platform::Rect>& monitors) {
+  const platform::Rect primary{0, 0, screen.widthPx, screen.heightPx};
+  MonitorLayout layout{{primary, screen.workArea}};
+  for (const platform::Rect& r : monitors) {
+    // The primary again, or a display mirroring part of it.
+    if (Overlap(BoxOf(r, 1, 1), BoxOf(primary, 1, 1)) > 0) continue;
+    layout.push_back({r, r});
+  }
+  return layout;
+}
+
+int MonitorOf(const platform::Rect& windowPx, const MonitorLayout& monitors) {
+  return MonitorIndex(BoxOf(windowPx, 1, 1), monitors, 1, 1);
+}
+
+platform::Point SnapToWorkArea(int x, int y, int width, int height,
+                               const platform::Rect& workArea) {
+  return Snap(x, y, width, height, BoxOf(workArea, 1, 1), 0, 0);
+}
+
+platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::Rect& current,
+                               const MonitorLayout& monitors) {
+  const int i = MonitorOf(proposed, monitors);
+  if (i < 0 || proposed.width != current.width || proposed.height != current.height) {
+    return {proposed.left, proposed.top};
+  }
+  const Box work = BoxOf(monitors[static_cast<std::size_t>(i)].work, 1, 1);
+  return Snap(proposed.left, proposed.top, proposed.width, proposed.height, work, work.left,
+              work.top);
+}
+
 bool IsPointInWindow(const TwipsGeometry& g, platform::Point c) {
   return WithinSpan(g.left, g.width, c.x, g.twipsPerPixelX) &&
          WithinSpan(g.top, g.height, c.y, g.twipsPerPixelY);
 }
 
 std::optional<platform::Point> AutoHideStep(const TwipsGeometry& g, platform::Point c) {
-  const long long left = g.left, top = g.top, width = g.width, height = g.height;
-  const long long tpx = g.twipsPerPixelX, tpy = g.twipsPerPixelY;
-  const bool hiddenLeft = left <= -width && c.x == 0 && WithinSpan(top, height, c.y, tpy);
-  // cx >= screen width / TPX - 1, multiplied out.
-  const bool hiddenRight = left >= g.screenWidth &&
-                           static_cast<long long>(c.x) * tpx >= g.screenWidth - tpx &&
-                           WithinSpan(top, height, c.y, tpy);
-  const bool hiddenTop = top <= -height && c.y == 0 && WithinSpan(left, width, c.x, tpx);
+  if (g.twipsPerPixelX <= 0 || g.twipsPerPixelY <= 0) return std::nullopt;
+  const platform::Rect screen{0, 0, g.screenWidth / g.twipsPerPixelX,
+                              g.screenHeight / g.twipsPerPixelY};
+  return AutoHideStep(g, c, {{screen, screen}});
+}
 
-  long long newLeft = left;
-  long long newTop = top;
-  if (hiddenLeft || hiddenRight || hiddenTop) {
-    if (newLeft <= -width) newLeft = 0;
-    if (newLeft >= g.screenWidth) newLeft = g.screenWidth - width;
-    if (newTop <= -height) newTop = 0;
-  } else if (IsPointInWindow(g, c)) {
+std::optional<platform::Point> AutoHideStep(const TwipsGeometry& g, platform::Point c,
+                                            const MonitorLayout& monitors) {
+  const long long tpx = g.twipsPerPixelX, tpy = g.twipsPerPixelY;
+  if (tpx <= 0 || tpy <= 0) return std::nullopt;
+  const long long width = g.width, height = g.height;
+  const Box window = WindowBox(g);
+  const auto moved = [&](long long left, long long top) -> std::optional<platform::Point> {
+    if (left == g.left && top == g.top) return std::nullopt;
+    return PointOf(left, top);
+  };
+
+  if (!OnAnyMonitor(window, monitors, tpx, tpy)) {
+    // Hidden (or lost): only the touch at the edge it lies beyond brings it back.
+    const bool alongsideY = WithinSpan(g.top, height, c.y, tpy);
+    const bool alongsideX = WithinSpan(g.left, width, c.x, tpx);
+    for (const Monitor& m : monitors) {
+      const Box px = BoxOf(m.bounds, 1, 1);
+      if (c.x < px.left || c.x >= px.right || c.y < px.top || c.y >= px.bottom) continue;
+      const Box edge = BoxOf(m.bounds, tpx, tpy);
+      const bool beyondLeft = window.right <= edge.left;
+      const bool beyondRight = window.left >= edge.right;
+      const bool beyondTop = window.bottom <= edge.top;
+      const bool touched = (beyondLeft && c.x == px.left && alongsideY) ||
+                           (beyondRight && c.x == px.right - 1 && alongsideY) ||
+                           (beyondTop && c.y == px.top && alongsideX);
+      if (!touched) continue;
+      const Box work = BoxOf(m.work, tpx, tpy);
+      long long left = g.left;
+      long long top = g.top;
+      if (beyondLeft) left = work.left;
+      if (beyondRight) left = work.right - width;
+      if (beyondTop) top = work.top;
+      KeepCornerIn(left, top, width, work, tpx, tpy);
+      return moved(left, top);
+    }
     return std::nullopt;
-  } else if (left == 0) {
-    newLeft = -width;
-  } else if (left + width == g.screenWidth) {
-    newLeft = g.screenWidth;
-  } else if (top == 0) {
-    newTop = -height;
   }
-  if (newLeft == left && newTop == top) return std::nullopt;
-  return platform::Point{static_cast<int>(newLeft), static_cast<int>(newTop)};
+
+  if (IsPointInWindow(g, c)) return std::nullopt;
+  const Monitor& m = monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))];
+  const Box edge = BoxOf(m.bounds, tpx, tpy);
+  const Box work = BoxOf(m.work, tpx, tpy);
+  const struct {
+    bool docked;
+    long long dx, dy;
+  } sides[] = {
+      {window.left == edge.left || window.left == work.left, edge.left - width - window.left, 0},
+      {window.right == edge.right || window.right == work.right, edge.right - window.left, 0},
+      {window.top == edge.top || window.top == work.top, 0, edge.top - height - window.top},
+  };
+  for (const auto& side : sides) {
+    if (side.docked && !OnAnyMonitor(Shifted(window, side.dx, side.dy), monitors, tpx, tpy)) {
+      return moved(window.left + side.dx, window.top + side.dy);
+    }
+  }
+  return std::nullopt;
 }
 
 platform::Point PopupPosition(const TwipsGeometry& f, int popupWidth, int popupHeight) {
@@ -72,6 +228,21 @@ platform::Point PopupPosition(const TwipsGeometry& f, int popupWidth, int popupH
   return {left, top};
 }
 
+platform::Point PopupPosition(const TwipsGeometry& f, int popupWidth, int popupHeight,
+                              const MonitorLayout& monitors) {
+  const int i = MonitorIndex(WindowBox(f), monitors, f.twipsPerPixelX, f.twipsPerPixelY);
+  if (i < 0) return PopupPosition(f, popupWidth, popupHeight);
+  const Box screen =
+      BoxOf(monitors[static_cast<std::size_t>(i)].bounds, f.twipsPerPixelX, f.twipsPerPixelY);
+  TwipsGeometry local = f;
+  local.left = ToInt(f.left - screen.left);
+  local.top = ToInt(f.top - screen.top);
+  local.screenWidth = ToInt(screen.right - screen.left);
+  local.screenHeight = ToInt(screen.bottom - screen.top);
+  const platform::Point at = PopupPosition(local, popupWidth, popupHeight);
+  return PointOf(at.x + screen.left, at.y + screen.top);
+}
+
 platform::Point RestorePosition(int floatLeft, int floatTop, int mainWidth, int mainHeight,
                                 int screenWidth, int screenHeight) {
   int left = floatLeft;
@@ -81,6 +252,40 @@ platform::Point RestorePosition(int floatLeft, int floatTop, int mainWidth, int 
   if (top < 0) top = 0;
   if (left < 0) left = 0;
   return {left, top};
+}
+
+platform::Point RestorePosition(const TwipsGeometry& f, int mainWidth, int mainHeight,
+                                const MonitorLayout& monitors) {
+  const long long tpx = f.twipsPerPixelX, tpy = f.twipsPerPixelY;
+  const int i = MonitorIndex(WindowBox(f), monitors, tpx, tpy);
+  if (i < 0) return {f.left, f.top};
+  const Box work = BoxOf(monitors[static_cast<std::size_t>(i)].work, tpx, tpy);
+  long long left = f.left;
+  long long top = f.top;
+  if (mainWidth + left > work.right) left = work.right - mainWidth;
+  if (mainHeight + top > work.bottom) top = work.bottom - mainHeight;
+  if (top < work.top) top = work.top;
+  if (left < work.left) left = work.left;
+  KeepCornerIn(left, top, mainWidth, work, tpx, tpy);
+  return PointOf(left, top);
+}
+
+platform::Point KeepCloseButtonReachable(const TwipsGeometry& g, const MonitorLayout& monitors) {
+  const long long tpx = g.twipsPerPixelX, tpy = g.twipsPerPixelY;
+  const Box window = WindowBox(g);
+  if (!OnAnyMonitor(window, monitors, tpx, tpy)) return {g.left, g.top};
+  const long long x0 = window.right - kCloseCornerPx * tpx, x1 = window.right - 1;
+  const long long y0 = window.top, y1 = window.top + kCloseCornerPx * tpy - 1;
+  if (InAnyWorkArea(x0, y0, monitors, tpx, tpy) && InAnyWorkArea(x1, y0, monitors, tpx, tpy) &&
+      InAnyWorkArea(x0, y1, monitors, tpx, tpy) && InAnyWorkArea(x1, y1, monitors, tpx, tpy)) {
+    return {g.left, g.top};
+  }
+  const Box work = BoxOf(
+      monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))].work, tpx, tpy);
+  long long left = g.left;
+  long long top = g.top;
+  KeepCornerIn(left, top, g.width, work, tpx, tpy);
+  return PointOf(left, top);
 }
 
 std::int64_t FontSizeAfterWheelDown(std::int64_t size) {

@@ -11,6 +11,23 @@ namespace {
 using platform::Point;
 using platform::Rect;
 
+// Pixels. The primary with its task bar at the bottom, and its neighbours and variants.
+const Monitor kPrimary{{0, 0, 1280, 800}, {0, 0, 1280, 760}};
+const Monitor kRightOfIt{{1280, 0, 1920, 1080}, {1280, 0, 1920, 1040}};
+const Monitor kBelowIt{{0, 800, 1280, 800}, {0, 800, 1280, 760}};
+const Monitor kLeftAndAbove{{-1920, -280, 1920, 1080}, {-1920, -280, 1920, 1040}};
+const MonitorLayout kOne{kPrimary};
+const MonitorLayout kSideBySide{kPrimary, kRightOfIt};
+const MonitorLayout kStacked{kPrimary, kBelowIt};
+const MonitorLayout kWithLeft{kPrimary, kLeftAndAbove};
+const MonitorLayout kBarLeft{{{0, 0, 1280, 800}, {60, 0, 1220, 800}}};
+const MonitorLayout kBarTop{{{0, 0, 1280, 800}, {0, 40, 1280, 760}}};
+
+// A window in twips at 15 twips per pixel; the layouts stand for the screen.
+TwipsGeometry At(int left, int top, int width = 4470, int height = 5160) {
+  return TwipsGeometry{left, top, width, height, 0, 0, 15, 15};
+}
+
 TEST(DockGeometryTest, SnapsWithinNineteenPixelsOfEachWorkAreaEdge) {
   const Rect screen{0, 0, 1280, 760};  // a task bar of 40 pixels at the bottom
   const Rect leftBar{60, 0, 1220, 800};
@@ -38,7 +55,41 @@ TEST(DockGeometryTest, SnapsWithinNineteenPixelsOfEachWorkAreaEdge) {
   for (const Case& c : cases) {
     EXPECT_EQ(SnapToWorkArea(c.x, c.y, c.w, c.h, c.area), c.expected)
         << c.x << "," << c.y << " " << c.w << "x" << c.h;
+    if (c.area == screen) {  // the same figures from the layout of that one monitor
+      const Rect r{c.x, c.y, c.w, c.h};
+      EXPECT_EQ(SnapToWorkArea(r, r, kOne), c.expected) << c.x << "," << c.y;
+    }
   }
+}
+
+TEST(DockGeometryTest, SnapsToTheWorkAreaOfTheMonitorTheWindowIsOn) {
+  struct Case {
+    const MonitorLayout& layout;
+    int x, y;
+    Point expected;
+  } cases[] = {
+      {kSideBySide, 1290, 300, {1280, 300}},  // the right monitor's own left edge
+      {kSideBySide, 1500, 681, {1500, 700}},  // its work area's bottom, below the primary's
+      {kSideBySide, 990, 300, {980, 300}},    // mostly on the primary: the primary's right
+      {kStacked, 400, 819, {400, 800}},      {kWithLeft, -1910, -261, {-1920, -280}},
+      {kBarLeft, 70, 300, {60, 300}},  // beside a task bar, never under it
+      {kBarTop, 400, 59, {400, 40}},
+  };
+  for (const Case& c : cases) {
+    const Rect r{c.x, c.y, 300, 340};
+    EXPECT_EQ(SnapToWorkArea(r, r, c.layout), c.expected) << c.x << "," << c.y;
+  }
+  // Resizing is never turned into a move: not by the right edge, not by the left.
+  EXPECT_EQ(SnapToWorkArea({965, 300, 310, 340}, {965, 300, 300, 340}, kOne), (Point{965, 300}));
+  EXPECT_EQ(SnapToWorkArea({15, 300, 350, 340}, {65, 300, 300, 340}, kOne), (Point{15, 300}));
+  // On no monitor: the nearest; on a tie, the earlier.
+  EXPECT_EQ(MonitorOf({900, 900, 300, 340}, kSideBySide), 1);
+  EXPECT_EQ(MonitorOf({1230, 900, 100, 100}, {kPrimary, {{1280, 0, 1280, 800}, {}}}), 0);
+  EXPECT_EQ(MonitorOf({0, 0, 10, 10}, {}), -1);
+  platform::ScreenMetrics screen;
+  screen.workArea = kPrimary.work;
+  EXPECT_EQ(LayoutOf(screen, {kRightOfIt.bounds, kPrimary.bounds}),
+            (MonitorLayout{kPrimary, {kRightOfIt.bounds, kRightOfIt.bounds}}));
 }
 
 TEST(DockGeometryTest, AutoHideHidesDockedWindowsAndRevealsThemAtTheirEdge) {
@@ -70,9 +121,49 @@ TEST(DockGeometryTest, AutoHideHidesDockedWindowsAndRevealsThemAtTheirEdge) {
       {"hidden right, one pixel short", at(19200, 3000), {1278, 300}, std::nullopt},
       {"hidden top, touch within span", at(6000, -5160), {500, 0}, Point{6000, 0}},
       {"hidden top, touch beside span", at(6000, -5160), {399, 0}, std::nullopt},
+      // A window hidden at one edge is never hidden at a second one on a later tick.
+      {"hidden left from the corner stays", at(-4470, 0), away, std::nullopt},
+      {"hidden left from the corner, touch", at(-4470, 0), {0, 100}, Point{0, 0}},
+      {"docked right and top hides right only", at(19200 - 4470, 0), away, Point{19200, 0}},
+      {"hidden right from the corner stays", at(19200, 0), away, std::nullopt},
+      {"hidden top at the left edge stays", at(0, -5160), away, std::nullopt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(AutoHideStep(c.g, c.cursor), c.expected) << c.what;
+    EXPECT_EQ(AutoHideStep(c.g, c.cursor, kOne), c.expected) << c.what;
+  }
+}
+
+TEST(DockGeometryTest, AutoHideOnlyAtMonitorEdgesWithNothingBeyond) {
+  const Point away{640, 700};
+  struct Case {
+    const char* what;
+    const MonitorLayout& layout;
+    TwipsGeometry g;
+    Point cursor;
+    std::optional<Point> expected;
+  } cases[] = {
+      {"shared with the right monitor", kSideBySide, At(14730, 3000), away, std::nullopt},
+      {"on the right one: not hidden", kSideBySide, At(19500, 3000), {1279, 300}, std::nullopt},
+      {"its outer edge", kSideBySide, At(43530, 3000), away, Point{48000, 3000}},
+      {"its top-right corner hides right", kSideBySide, At(43530, 0), away, Point{48000, 0}},
+      {"and stays right", kSideBySide, At(48000, 0), away, std::nullopt},
+      {"shared in part, nothing beyond", kSideBySide, At(19200, 13000), away, Point{14730, 13000}},
+      {"touch there", kSideBySide, At(14730, 13000), {1280, 900}, Point{19200, 13000}},
+      {"stacked: shared top", kStacked, At(6000, 12000), away, std::nullopt},
+      {"stacked: left of the lower one", kStacked, At(0, 15000), away, Point{-4470, 15000}},
+      {"left shared, top free", kWithLeft, At(0, 0), away, Point{0, -5160}},
+      {"negative coordinates", kWithLeft, At(-28800, 3000), away, Point{-33270, 3000}},
+      {"negative, touch", kWithLeft, At(-33270, 3000), {-1920, 300}, Point{-28800, 3000}},
+      {"beside a left task bar", kBarLeft, At(900, 3000), away, Point{-4470, 3000}},
+      {"back beside it", kBarLeft, At(-4470, 3000), {0, 300}, Point{900, 3000}},
+      {"under it, an old place", kBarLeft, At(0, 3000), away, Point{-4470, 3000}},
+      {"below a top task bar", kBarTop, At(6000, 600), away, Point{6000, -5160}},
+      {"back below it", kBarTop, At(6000, -5160), {500, 0}, Point{6000, 600}},
+      {"wider than the screen", kOne, At(-20000, 3000, 20000), {0, 300}, Point{-800, 3000}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AutoHideStep(c.g, c.cursor, c.layout), c.expected) << c.what;
   }
 }
 
@@ -102,7 +193,10 @@ TEST(DockGeometryTest, PopupOpensBesideTheFloatingWindowInEachQuarter) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PopupPosition(c.g, 4680, 3030), c.expected) << c.g.left << "," << c.g.top;
+    EXPECT_EQ(PopupPosition(c.g, 4680, 3030, kOne), c.expected) << c.g.left << "," << c.g.top;
   }
+  // In the left half of the right monitor: to its right.
+  EXPECT_EQ(PopupPosition(f(20000, 1000), 4680, 3030, kSideBySide), (Point{20840, 1000}));
 }
 
 TEST(DockGeometryTest, MainWindowReturnsFullyOnScreen) {
@@ -116,11 +210,38 @@ TEST(DockGeometryTest, MainWindowReturnsFullyOnScreen) {
       {18480, -300, {19200 - 4470, 0}},              // top-right
       {-300, 11280, {0, 12000 - 5160}},              // bottom-left
   };
+  const MonitorLayout noBar{{kPrimary.bounds, kPrimary.bounds}};
   for (const Case& c : cases) {
     EXPECT_EQ(RestorePosition(c.left, c.top, 4470, 5160, 19200, 12000), c.expected);
+    EXPECT_EQ(RestorePosition(At(c.left, c.top, 720, 720), 4470, 5160, noBar), c.expected);
   }
   // A window larger than the screen keeps its top-left corner on it.
   EXPECT_EQ(RestorePosition(500, 500, 30000, 20000, 19200, 12000), (Point{0, 0}));
+}
+
+TEST(DockGeometryTest, PlacesKeepTheCloseButtonOnTheWorkArea) {
+  struct Case {
+    const MonitorLayout& layout;
+    bool fromFloat;  // the main window back at the floating window's place
+    TwipsGeometry g;
+    Point expected;
+  } cases[] = {
+      {kOne, true, At(18480, 11280), {14730, 11400 - 5160}},  // above the task bar
+      {kSideBySide, true, At(47500, 15500), {43530, 15600 - 5160}},
+      {kWithLeft, true, At(-29000, -4500), {-28800, -4200}},
+      {kOne, true, At(500, 500, 30000, 20000), {19200 - 30000, 0}},   // larger than the screen
+      {kOne, false, At(1500, 1500, 100000), {19200 - 100000, 1500}},  // a huge saved width
+      {kOne, false, At(3000, -2000), {3000, 0}},
+      {kSideBySide, false, At(17000, 3000), {17000, 3000}},  // its close button on the right
+      {kOne, false, At(-4470, 3000), {-4470, 3000}},         // hidden: the edge touch brings it
+      {kBarTop, false, At(3000, 0), {3000, 600}},
+  };
+  for (const Case& c : cases) {
+    const Point at = c.fromFloat ? RestorePosition(At(c.g.left, c.g.top, 720, 720), c.g.width,
+                                                   c.g.height, c.layout)
+                                 : KeepCloseButtonReachable(c.g, c.layout);
+    EXPECT_EQ(at, c.expected) << c.g.left << "," << c.g.top;
+  }
 }
 
 TEST(DockGeometryTest, WheelStepsTheFontSizeWithinNineToNinetySix) {
