@@ -357,14 +357,6 @@ TEST_F(ClsWindowControlsTest, LineBreaksInsideATextCannotForgeALine) {
 
 // ---- pure parts ---------------------------------------------------------------------------
 
-TEST(WindowPatternsTest, EscapingCoversTheRangeFromPlusToDotAndTheOtherSpecials) {
-  EXPECT_EQ(EscapeForPattern(L"\\+,-.()[]{}?*|"), L"\\\\\\+\\,\\-\\.\\(\\)\\[\\]\\{\\}\\?\\*\\|");
-  EXPECT_EQ(EscapeForPattern(L"a^b$"), L"a\\^b\\$");
-  EXPECT_EQ(EscapeForPattern(L"Afx:40/0_x"), L"Afx:40/0_x");
-  EXPECT_EQ(ClassLinePattern(L"Edit\\.Box"), L"^([-\\d]+)\\s+[-\\d]+\\sEdit\\.Box\\s.*?$");
-  EXPECT_EQ(TextLinePattern(L"OK"), L"^([-\\d]+)\\s+[-\\d]+\\s.*?\\sOK$");
-}
-
 TEST(WindowPatternsTest, LiteralNamesWithAnchorCharactersStillMatch) {
   const std::wstring list = ControlListLine(5, 1, L"Cls$1^", L"t");
   EXPECT_EQ(FindControlInList(list, L"cls$1^", 1, false, true).handle, 5);
