@@ -74,7 +74,8 @@ std::optional<std::uint32_t> ExtendedStyle(HWND window) {
 
 bool SetExtendedStyle(HWND window, std::uint32_t exStyle) {
   ::SetLastError(ERROR_SUCCESS);
-  const LONG_PTR previous = ::SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+  const LONG_PTR previous =
+      ::SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
   return previous != 0 || ::GetLastError() == ERROR_SUCCESS;
 }
 
