@@ -1,8 +1,5 @@
 #include "dialogs/gdiplus2.h"
 
-#include <cmath>
-#include <limits>
-
 namespace tarvik::dialogs {
 namespace {
 
@@ -14,20 +11,6 @@ constexpr unsigned kDrawingStartFailedExitCode = 1;
 constexpr wchar_t kAppTitle[] = L"Tarvik";
 
 }  // namespace
-
-int RoundHalfEven(float value) {
-  if (std::isnan(value)) return 0;
-  const double v = value;
-  constexpr double kMin = std::numeric_limits<int>::min();
-  constexpr double kMax = std::numeric_limits<int>::max();
-  if (v <= kMin) return std::numeric_limits<int>::min();
-  if (v >= kMax) return std::numeric_limits<int>::max();
-  const double floor = std::floor(v);
-  const double rest = v - floor;
-  double whole = floor;
-  if (rest > 0.5 || (rest == 0.5 && std::fmod(floor, 2.0) != 0.0)) whole += 1.0;
-  return static_cast<int>(whole);
-}
 
 int GDIPlus2::InitGDIPlus(bool showMessage, bool endOnFailure, const std::wstring& message,
                           unsigned buttons, const std::wstring& title) {

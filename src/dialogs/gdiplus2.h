@@ -8,6 +8,7 @@
 
 #include "platform/canvas.h"
 #include "platform/platform.h"
+#include "util/rounding.h"
 
 namespace tarvik::dialogs {
 
@@ -16,9 +17,8 @@ inline constexpr int kShapeOutline = 0;
 inline constexpr int kShapeFill = 1;
 inline constexpr int kShapeFillAndOutline = 2;
 
-// The nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4); values beyond
-// the int range stop at its ends, and a value that is not a number gives 0.
-int RoundHalfEven(float value);
+// Shape boxes are rounded as util::RoundHalfEven rounds.
+using util::RoundHalfEven;
 
 class GDIPlus2 {
  public:

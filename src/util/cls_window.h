@@ -5,8 +5,8 @@
 // transparent. The main window keeps one and asks it IsTopMost on every timer tick.
 //
 // Everything the class needs from the OS goes through a WindowSystem. The Win32 backend's
-// system talks to user32 (and WMI for command lines); the headless backend's is the neutral
-// base class below (no windows; every action does nothing), and tests plug in a fake. The
+// system talks to user32 (and WMI for command lines); the headless backend's has no windows
+// (nothing is found, every action does nothing), and tests plug in a fake. The
 // finders and the control lookup are therefore the same code on every build.
 //
 // Choices where a user of such a class has to be told what happens:
@@ -48,8 +48,8 @@ namespace tarvik::util {
 enum class ZPlace { Top, Bottom };
 enum class ShowCommand { Hide, Show, Normal, Minimize, Maximize };
 
-// The OS side of clsWindow. Every member is neutral here (no windows, nothing happens), which
-// is what the headless backend uses; the Win32 backend and the tests override it.
+// The OS side of clsWindow. The Win32 backend's talks to user32; the headless backend's has
+// no windows (nothing is found, every action does nothing); tests plug in a fake.
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
@@ -58,49 +58,49 @@ class WindowSystem {
   WindowSystem& operator=(const WindowSystem&) = delete;
 
   // Windows and what they say about themselves.
-  virtual std::vector<WindowHandle> TopLevelWindows() { return {}; }  // z-order, top first
-  virtual std::vector<WindowHandle> Descendants(WindowHandle) { return {}; }
-  virtual bool Exists(WindowHandle) { return false; }
-  virtual bool IsVisible(WindowHandle) { return false; }
-  virtual std::wstring Caption(WindowHandle) { return {}; }  // a top-level window's title
-  virtual std::wstring Text(WindowHandle) { return {}; }     // any window's text, whole
-  virtual bool SetText(WindowHandle, const std::wstring&) { return false; }
-  virtual std::wstring ClassName(WindowHandle) { return {}; }
-  virtual std::intptr_t ControlId(WindowHandle) { return 0; }
-  virtual std::uint32_t ProcessId(WindowHandle) { return 0; }
-  virtual WindowHandle TopLevelAt(platform::Point) { return 0; }  // screen pixels
+  virtual std::vector<WindowHandle> TopLevelWindows() = 0;  // z-order, top first
+  virtual std::vector<WindowHandle> Descendants(WindowHandle window) = 0;
+  virtual bool Exists(WindowHandle window) = 0;
+  virtual bool IsVisible(WindowHandle window) = 0;
+  virtual std::wstring Caption(WindowHandle window) = 0;  // a top-level window's title
+  virtual std::wstring Text(WindowHandle window) = 0;     // any window's text, whole
+  virtual bool SetText(WindowHandle window, const std::wstring& text) = 0;
+  virtual std::wstring ClassName(WindowHandle window) = 0;
+  virtual std::intptr_t ControlId(WindowHandle window) = 0;
+  virtual std::uint32_t ProcessId(WindowHandle window) = 0;
+  virtual WindowHandle TopLevelAt(platform::Point screenPoint) = 0;
 
   // Processes.
-  virtual std::wstring ProcessPath(std::uint32_t) { return {}; }
-  virtual std::wstring ProcessCommandLine(std::uint32_t) { return {}; }
-  virtual bool IsProcess64Bit(std::uint32_t) { return false; }
-  virtual bool TerminateProcess(std::uint32_t) { return false; }
+  virtual std::wstring ProcessPath(std::uint32_t pid) = 0;
+  virtual std::wstring ProcessCommandLine(std::uint32_t pid) = 0;
+  virtual bool IsProcess64Bit(std::uint32_t pid) = 0;
+  virtual bool TerminateProcess(std::uint32_t pid) = 0;
 
   // Geometry and state.
-  virtual std::optional<platform::Rect> Bounds(WindowHandle) { return std::nullopt; }
-  virtual bool SetBounds(WindowHandle, const platform::Rect&) { return false; }
-  virtual void SetZOrder(WindowHandle, ZPlace) {}
+  virtual std::optional<platform::Rect> Bounds(WindowHandle window) = 0;
+  virtual bool SetBounds(WindowHandle window, const platform::Rect& bounds) = 0;
+  virtual void SetZOrder(WindowHandle window, ZPlace place) = 0;
   // False when the system leaves the topmost band to the platform.
-  virtual bool SetTopmost(WindowHandle, bool) { return false; }
-  virtual void Show(WindowHandle, ShowCommand) {}
-  virtual int ShowState(WindowHandle) { return 0; }  // 0 normal, 1 minimised, 2 maximised
-  virtual bool Activate(WindowHandle, bool /*force*/) { return false; }
-  virtual bool SetKeyboardFocus(WindowHandle) { return false; }
-  virtual WindowHandle Foreground() { return 0; }
-  virtual bool IsEnabled(WindowHandle) { return false; }
-  virtual void Enable(WindowHandle, bool) {}
-  virtual void Redraw(WindowHandle) {}
-  virtual std::intptr_t DeviceContext(WindowHandle) { return 0; }
-  virtual void SetFrame(WindowHandle, bool /*withFrame*/) {}
-  virtual bool PostClose(WindowHandle) { return false; }
-  virtual bool SetAlpha(WindowHandle, std::uint8_t) { return false; }
-  virtual bool SetColorKey(WindowHandle, platform::Color) { return false; }
+  virtual bool SetTopmost(WindowHandle window, bool topmost) = 0;
+  virtual void Show(WindowHandle window, ShowCommand command) = 0;
+  virtual int ShowState(WindowHandle window) = 0;  // 0 normal, 1 minimised, 2 maximised
+  virtual bool Activate(WindowHandle window, bool force) = 0;
+  virtual bool SetKeyboardFocus(WindowHandle window) = 0;
+  virtual WindowHandle Foreground() = 0;
+  virtual bool IsEnabled(WindowHandle window) = 0;
+  virtual void Enable(WindowHandle window, bool enabled) = 0;
+  virtual void Redraw(WindowHandle window) = 0;
+  virtual std::intptr_t DeviceContext(WindowHandle window) = 0;
+  virtual void SetFrame(WindowHandle window, bool withFrame) = 0;
+  virtual bool PostClose(WindowHandle window) = 0;
+  virtual bool SetAlpha(WindowHandle window, std::uint8_t alpha) = 0;
+  virtual bool SetColorKey(WindowHandle window, platform::Color color) = 0;
 
   // Input.
-  virtual void SetCursorPos(platform::Point) {}
-  virtual void ClickMouse(int /*times*/) {}  // left button at the cursor
-  virtual bool ClickControl(WindowHandle) { return false; }
-  virtual bool SelectComboIndex(WindowHandle, int) { return false; }
+  virtual void SetCursorPos(platform::Point screenPoint) = 0;
+  virtual void ClickMouse(int times) = 0;  // left button at the cursor
+  virtual bool ClickControl(WindowHandle control) = 0;
+  virtual bool SelectComboIndex(WindowHandle combo, int index) = 0;
 };
 
 // The system of the backend this program is built for.
@@ -108,7 +108,8 @@ std::unique_ptr<WindowSystem> CreateNativeWindowSystem();
 
 class clsWindow {
  public:
-  explicit clsWindow(platform::Platform& platform);
+  explicit clsWindow(platform::Platform& platform);  // on the backend's own system
+  // A null system means the backend's own.
   clsWindow(platform::Platform& platform, std::shared_ptr<WindowSystem> system);
   ~clsWindow();
   clsWindow(const clsWindow&) = delete;
@@ -264,8 +265,6 @@ class clsWindow {
   // False when it could not be written.
   static bool writeToFile(const std::wstring& strFileName, const std::wstring& strContent,
                           bool isCover);
-
-  WindowSystem& System() { return *system_; }
 
  private:
   enum class FinderKey { Title, ClassName, AppName, Pid };

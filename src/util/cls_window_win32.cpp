@@ -1,13 +1,12 @@
 // clsWindow's OS side on Win32: user32 for windows and input, the process API for paths and
-// bitness, and the management service (WMI) for command lines. Only wide APIs.
+// bitness, and the management service (WMI, cls_window_wmi_win32.cpp) for command lines. The
+// topmost band, frame styles and layered attributes are the calls the platform makes too
+// (platform/win32/window_calls). Only wide APIs.
 //
 // Calls that would send a message to another program's thread use a time-out or the
 // asynchronous form, so a hung target cannot freeze the caller.
 
 #include <windows.h>
-
-#include <oleauto.h>
-#include <wbemidl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,27 +18,24 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/window_calls.h"
 #include "util/cls_window.h"
+#include "util/cls_window_wmi.h"
 
 namespace tarvik::util {
 namespace {
 
-using platform::win32::ComApartment;
 using platform::win32::unique_handle;
+using platform::win32::window_calls::IsOwnThread;
 
 constexpr UINT kMessageTimeoutMs = 2000;
 constexpr UINT kMessageFlags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
-constexpr LONG kWmiRowTimeoutMs = 5000;
 
 HWND ToHwnd(WindowHandle handle) {
   return reinterpret_cast<HWND>(handle);
 }
 WindowHandle FromHwnd(HWND window) {
   return reinterpret_cast<WindowHandle>(window);
-}
-
-bool IsOwnThread(HWND window) {
-  return ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId();
 }
 
 // How long a call that must reach another thread's window may take before it is given up on.
@@ -78,94 +74,6 @@ bool WithoutBlocking(HWND target, Call call) {
   const bool finished = ::WaitForSingleObject(thread, kStuckWindowWaitMs) == WAIT_OBJECT_0;
   ::CloseHandle(thread);
   return finished && job->result;
-}
-
-// ---- small COM owners ---------------------------------------------------------------------
-
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() { Reset(); }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-
-  T* get() const { return ptr_; }
-  T* operator->() const { return ptr_; }
-  explicit operator bool() const { return ptr_ != nullptr; }
-  T** put() {
-    Reset();
-    return &ptr_;
-  }
-
- private:
-  void Reset() {
-    if (ptr_ != nullptr) std::exchange(ptr_, nullptr)->Release();
-  }
-  T* ptr_ = nullptr;
-};
-
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text)
-      : value_(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { ::SysFreeString(value_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return value_; }
-
- private:
-  BSTR value_;
-};
-
-class Variant {
- public:
-  Variant() { ::VariantInit(&value_); }
-  ~Variant() { ::VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* put() { return &value_; }
-  const VARIANT& get() const { return value_; }
-
- private:
-  VARIANT value_;
-};
-
-// "Select * from Win32_Process Where ProcessId='<pid>'" at "winmgmts:\\.\root\cimv2";
-// "" on any failure (Wine, for one, may not know the command line).
-std::wstring QueryCommandLine(std::uint32_t pid) {
-  const ComApartment apartment;
-  ComRef<IWbemLocator> locator;
-  if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                reinterpret_cast<void**>(locator.put())))) {
-    return {};
-  }
-  const Bstr nameSpace(L"ROOT\\CIMV2");
-  ComRef<IWbemServices> services;
-  if (FAILED(locator->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                    services.put()))) {
-    return {};
-  }
-  ::CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-  const Bstr language(L"WQL");
-  const Bstr query(L"Select * from Win32_Process Where ProcessId='" + std::to_wstring(pid) + L"'");
-  ComRef<IEnumWbemClassObject> rows;
-  if (FAILED(services->ExecQuery(
-          language.get(), query.get(),
-          static_cast<long>(WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY), nullptr,
-          rows.put()))) {
-    return {};
-  }
-  ComRef<IWbemClassObject> row;
-  ULONG count = 0;
-  if (FAILED(rows->Next(kWmiRowTimeoutMs, 1, row.put(), &count)) || count == 0 || !row) {
-    return {};
-  }
-  Variant value;
-  if (FAILED(row->Get(L"CommandLine", 0, value.put(), nullptr, nullptr))) return {};
-  if (value.get().vt != VT_BSTR || value.get().bstrVal == nullptr) return {};
-  return std::wstring(value.get().bstrVal, ::SysStringLen(value.get().bstrVal));
 }
 
 // ---- enumeration --------------------------------------------------------------------------
@@ -404,10 +312,7 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
   bool SetTopmost(WindowHandle window, bool topmost) override {
-    const HWND h = ToHwnd(window);
-    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    if (!IsOwnThread(h)) flags |= SWP_ASYNCWINDOWPOS;
-    return ::SetWindowPos(h, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags) != FALSE;
+    return platform::win32::window_calls::SetTopMost(ToHwnd(window), topmost);
   }
 
   WindowHandle Foreground() override { return FromHwnd(::GetForegroundWindow()); }
@@ -458,10 +363,8 @@ class Win32WindowSystem final : public WindowSystem {
     }
     // Each style change is sent to the window's thread.
     WithoutBlocking(h, [h, style, exStyle]() noexcept {
-      ::SetWindowLongPtrW(h, GWL_STYLE, style);
-      ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle);
-      ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      platform::win32::window_calls::SetFrameStyles(h, static_cast<std::uint32_t>(style),
+                                                    static_cast<std::uint32_t>(exStyle));
       return true;
     });
   }
@@ -530,24 +433,10 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
   // Keeps the other layered attribute (colour key or alpha) the window already has.
-  bool SetLayered(WindowHandle window, DWORD flag, COLORREF key, std::uint8_t alpha) {
+  static bool SetLayered(WindowHandle window, DWORD flag, COLORREF key, std::uint8_t alpha) {
     const HWND h = ToHwnd(window);
     return WithoutBlocking(h, [h, flag, key, alpha]() noexcept {
-      const LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
-      COLORREF oldKey = 0;
-      BYTE oldAlpha = 255;
-      DWORD oldFlags = 0;
-      if ((exStyle & WS_EX_LAYERED) == 0) {
-        ::SetWindowLongPtrW(h, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-      } else if (!::GetLayeredWindowAttributes(h, &oldKey, &oldAlpha, &oldFlags)) {
-        oldFlags = 0;
-      }
-      if (flag == LWA_ALPHA) {
-        oldAlpha = alpha;
-      } else {
-        oldKey = key;
-      }
-      return ::SetLayeredWindowAttributes(h, oldKey, oldAlpha, oldFlags | flag) != FALSE;
+      return platform::win32::window_calls::SetLayeredPart(h, flag, key, alpha);
     });
   }
 

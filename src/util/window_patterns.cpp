@@ -75,25 +75,6 @@ std::vector<ControlLine> ParseControlList(std::wstring_view list) {
   return lines;
 }
 
-std::wstring EscapeForPattern(std::wstring_view literal) {
-  static constexpr std::wstring_view kSpecial = L"\\+,-.()[]{}?*|^$";
-  std::wstring escaped;
-  escaped.reserve(literal.size() * 2);
-  for (const wchar_t c : literal) {
-    if (kSpecial.find(c) != std::wstring_view::npos) escaped += L'\\';
-    escaped += c;
-  }
-  return escaped;
-}
-
-std::wstring ClassLinePattern(std::wstring_view escapedClass) {
-  return L"^([-\\d]+)\\s+[-\\d]+\\s" + std::wstring(escapedClass) + L"\\s.*?$";
-}
-
-std::wstring TextLinePattern(std::wstring_view escapedText) {
-  return L"^([-\\d]+)\\s+[-\\d]+\\s.*?\\s" + std::wstring(escapedText) + L"$";
-}
-
 namespace {
 
 wchar_t FoldAscii(wchar_t c) {

@@ -39,14 +39,6 @@ struct ControlLine {
 // out. The class ends at the third TAB, the text runs to the end of the line.
 std::vector<ControlLine> ParseControlList(std::wstring_view list);
 
-// A backslash before every character that means something in a pattern:
-// \ + , - . ( ) [ ] { } ? * | and also ^ $ (which would otherwise anchor mid-pattern).
-std::wstring EscapeForPattern(std::wstring_view literal);
-
-// The two line patterns for a literal (already escaped) class name or text.
-std::wstring ClassLinePattern(std::wstring_view escapedClass);
-std::wstring TextLinePattern(std::wstring_view escapedText);
-
 struct ControlMatch {
   WindowHandle handle = 0;  // of the intIndex-th match; 0 when there are fewer matches
   int matchCount = 0;       // all matches in the list
@@ -54,7 +46,7 @@ struct ControlMatch {
 
 // The control lookup over the parsed lines. Without useRegExp a class name matches when it is
 // the literal, a text when it ends in the literal after a blank (or is it), in any letter
-// case: what the escaped line patterns match, compared directly. With useRegExp the
+// case. With useRegExp the
 // expression is tested, in any letter case, against the class (or the text) of each line.
 // intIndex counts from 1. Raises RegExpError for an expression or a text the engine cannot
 // handle.

@@ -81,10 +81,6 @@ class Line : public Widget {
   int Y1() const { return from_.y; }
   int X2() const { return to_.x; }
   int Y2() const { return to_.y; }
-  void SetX1(int v) { SetEnds({v, from_.y}, to_); }
-  void SetY1(int v) { SetEnds({from_.x, v}, to_); }
-  void SetX2(int v) { SetEnds(from_, {v, to_.y}); }
-  void SetY2(int v) { SetEnds(from_, {to_.x, v}); }
   void SetEnds(platform::Point from, platform::Point to);
   Color BorderColor() const { return color_; }
 

@@ -1,6 +1,6 @@
 #include "widgets/sswitch.h"
 
-#include <cmath>
+#include "util/rounding.h"
 
 namespace tarvik::widgets {
 namespace {
@@ -24,16 +24,6 @@ PanelDesign Plain(platform::Rect bounds, Color back) {
   d.backColor = back;
   d.borderStyle = 0;
   return d;
-}
-
-// Half-way values go to the even neighbour, so a knob and its mirror image get the same
-// number of pixels.
-int RoundHalfEven(double value) {
-  const double floor = std::floor(value);
-  const double fraction = value - floor;
-  double result = floor;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0)) result += 1;
-  return static_cast<int>(result);
 }
 
 }  // namespace
@@ -61,8 +51,8 @@ int SSwitch::TwipsPerPixel() const {
 
 platform::Rect SSwitch::ToPixels(const TwipsRect& t) const {
   const double tpp = TwipsPerPixel();
-  return {RoundHalfEven(t.left / tpp), RoundHalfEven(t.top / tpp), RoundHalfEven(t.width / tpp),
-          RoundHalfEven(t.height / tpp)};
+  return {util::RoundHalfEven(t.left / tpp), util::RoundHalfEven(t.top / tpp),
+          util::RoundHalfEven(t.width / tpp), util::RoundHalfEven(t.height / tpp)};
 }
 
 void SSwitch::Layout() {
