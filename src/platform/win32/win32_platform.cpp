@@ -16,6 +16,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/translate.h"
 #include "platform/win32/win32_control.h"
+#include "platform/win32/window_calls.h"
 
 namespace tarvik::platform::win32 {
 
@@ -64,17 +65,6 @@ std::wstring ModulePath() {
     // A full buffer means the path was cut short; ReadGrowing then tries a bigger one.
     return ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
   });
-}
-
-struct OwnedWindows {
-  HWND owner;
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectOwned(HWND window, LPARAM data) {
-  auto* owned = reinterpret_cast<OwnedWindows*>(data);
-  if (::GetWindow(window, GW_OWNER) == owned->owner) owned->windows.push_back(window);
-  return TRUE;
 }
 
 BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rc, LPARAM data) {
@@ -278,51 +268,25 @@ class Win32Platform final : public Platform {
   bool IsTopMost(NativeHandle window) override {
     const HWND hwnd = reinterpret_cast<HWND>(window);
     if (hwnd == nullptr || !::IsWindow(hwnd)) return false;
-    return (::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    return window_calls::IsTopMost(hwnd);
   }
 
   void SetTopMost(NativeHandle window, bool topMost) override {
-    const HWND hwnd = reinterpret_cast<HWND>(window);
-    // Never activates: the floating icon keeps its place every 100 ms and must not take the
-    // keyboard from the program the user is typing in.
-    ::SetWindowPos(hwnd, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    if (!topMost || IsTopMost(window)) return;
-    // Wine lifts a window's owned pop-ups (its tool tip) into the topmost band but not the
-    // window itself; with its pop-ups unhooked for the call, the window goes up as well.
-    DWORD process = 0;
-    const DWORD thread = ::GetWindowThreadProcessId(hwnd, &process);
-    if (thread == 0 || process != ::GetCurrentProcessId()) return;
-    OwnedWindows owned{hwnd, {}};
-    ::EnumThreadWindows(thread, &CollectOwned, reinterpret_cast<LPARAM>(&owned));
-    if (owned.windows.empty()) return;
-    for (HWND popup : owned.windows) ::SetWindowLongPtrW(popup, GWLP_HWNDPARENT, 0);
-    ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-    for (HWND popup : owned.windows) {
-      ::SetWindowLongPtrW(popup, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(hwnd));
-    }
+    window_calls::SetTopMost(reinterpret_cast<HWND>(window), topMost);
   }
 
   std::optional<std::uint32_t> ExtendedStyle(NativeHandle window) override {
-    const HWND hwnd = reinterpret_cast<HWND>(window);
-    // A style of 0 is a valid answer; only the last error tells a failure apart.
-    ::SetLastError(ERROR_SUCCESS);
-    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-    if (style == 0 && ::GetLastError() != ERROR_SUCCESS) return std::nullopt;
-    return static_cast<std::uint32_t>(style);
+    return window_calls::ExtendedStyle(reinterpret_cast<HWND>(window));
   }
 
   bool SetExtendedStyle(NativeHandle window, std::uint32_t style) override {
-    const HWND hwnd = reinterpret_cast<HWND>(window);
-    ::SetLastError(ERROR_SUCCESS);
-    const LONG_PTR previous = ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(style));
-    return previous != 0 || ::GetLastError() == ERROR_SUCCESS;
+    return window_calls::SetExtendedStyle(reinterpret_cast<HWND>(window), style);
   }
 
   bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
                             std::uint32_t flags) override {
-    return ::SetLayeredWindowAttributes(reinterpret_cast<HWND>(window), static_cast<COLORREF>(key),
-                                        alpha, flags) != FALSE;
+    return window_calls::SetLayeredAttributes(reinterpret_cast<HWND>(window),
+                                              static_cast<COLORREF>(key), alpha, flags);
   }
 
   std::vector<Rect> Monitors() override {
@@ -346,17 +310,11 @@ class Win32Platform final : public Platform {
   }
 
   std::uint32_t GetWindowStyle(NativeHandle window) override {
-    return static_cast<std::uint32_t>(
-        ::GetWindowLongPtrW(reinterpret_cast<HWND>(window), GWL_STYLE));
+    return window_calls::WindowStyle(reinterpret_cast<HWND>(window));
   }
 
   void SetWindowStyle(NativeHandle window, std::uint32_t style) override {
-    const HWND hwnd = reinterpret_cast<HWND>(window);
-    if (hwnd == nullptr || !::IsWindow(hwnd)) return;
-    ::SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(static_cast<LONG>(style)));
-    // The frame is cached until the window is told it changed.
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    window_calls::SetFrameStyles(reinterpret_cast<HWND>(window), style);
   }
 
   void SetMouseCapture(NativeHandle window) override {
