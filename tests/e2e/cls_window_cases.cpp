@@ -3,12 +3,7 @@
 // custom children whose class names differ only where a pattern would treat "." and "+"
 // as special.
 //
-// Each case returns true when it held, and otherwise says why. ClsWindowCases() lists them
-// for the driver's runner.
-
-#include "cls_window_cases.h"
-
-#include <windows.h>
+// Each case returns true when it held, and otherwise says why.
 
 #include <optional>
 #include <sstream>
@@ -250,18 +245,18 @@ bool CaseControlsInfoListsTheChildren(std::wstring& why) {
 
 }  // namespace
 
-std::vector<NamedCase> ClsWindowCases() {
+Cases ClsWindowCases() {
   return {
       {L"clsWindow: finder with wait 0 and no match binds 0 after one walk",
-       CaseFinderWithoutWaitBindsZero},
+       Held(CaseFinderWithoutWaitBindsZero)},
       {L"clsWindow: literal class with . and + matches only that class, any case",
-       CaseLiteralClassNameMatchesOnlyThatClass},
-      {L"clsWindow: intIndex 2 with one match gives 0", CaseSecondMatchOfASingleControlIsZero},
-      {L"clsWindow: IsTopMost follows SetWindowPos", CaseIsTopMostFollowsSetWindowPos},
+       Held(CaseLiteralClassNameMatchesOnlyThatClass)},
+      {L"clsWindow: intIndex 2 with one match gives 0", Held(CaseSecondMatchOfASingleControlIsZero)},
+      {L"clsWindow: IsTopMost follows SetWindowPos", Held(CaseIsTopMostFollowsSetWindowPos)},
       {L"clsWindow: GetWindowByTitleEx with a regular expression and the match list",
-       CaseTitleExWithRegExpListsEveryMatch},
+       Held(CaseTitleExWithRegExpListsEveryMatch)},
       {L"clsWindow: ControlsInfo lists the test window's children",
-       CaseControlsInfoListsTheChildren},
+       Held(CaseControlsInfoListsTheChildren)},
   };
 }
 

@@ -1,14 +1,7 @@
-#include "robustness_cases.h"
-
-#include <windows.h>
+// The file and window helpers where Windows (and Wine) differ from the native test build:
+// links inside a deleted folder, and windows whose thread is stuck.
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <string>
-#include <system_error>
 
 #include "e2e_support.h"
 #include "util/cls_util.h"
@@ -16,13 +9,6 @@
 
 namespace tarvik::e2e {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The link fixture: scripts/test.sh makes it on the Linux side, since Wine cannot create
 // links itself. TARVIK_E2E_LINKS is its Unix path: victim/ holds a file, a subfolder, a link
@@ -168,9 +154,9 @@ bool StuckWindowDoesNotFreezeClsWindow(std::wstring& why) {
 
 }  // namespace
 
-std::vector<NamedCase> RobustnessCases() {
-  return {{L"delete_folder_leaves_link_targets", DeleteFolderLeavesLinkTargets},
-          {L"stuck_window_does_not_freeze_clswindow", StuckWindowDoesNotFreezeClsWindow}};
+Cases RobustnessCases() {
+  return {{L"delete_folder_leaves_link_targets", Held(DeleteFolderLeavesLinkTargets)},
+          {L"stuck_window_does_not_freeze_clswindow", Held(StuckWindowDoesNotFreezeClsWindow)}};
 }
 
 }  // namespace tarvik::e2e
