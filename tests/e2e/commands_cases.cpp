@@ -11,28 +11,6 @@ namespace {
 // The cases that save work in a folder of their own with this one note.
 const std::vector<NoteFile> kOneNote{{L"Note_1.tvk", L"first", L"one"}};
 
-// Fills the file dialog's name box and confirms it, as typing a name and pressing Enter.
-std::wstring AnswerFileDialog(const Program& program, const std::wstring& caption,
-                              const std::wstring& path) {
-  const HWND dialog = program.WaitForDialog(caption);
-  if (dialog == nullptr) return L"no dialog captioned " + caption;
-  HWND nameBox = nullptr;
-  for (HWND c : Descendants(dialog)) {
-    if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
-      nameBox = c;
-      break;
-    }
-  }
-  if (nameBox == nullptr) return L"the dialog " + caption + L" has no name box";
-  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); },
-                 kReactionTimeoutMs)) {
-    return L"the dialog " + caption + L" stayed open";
-  }
-  return {};
-}
-
 // ---- the cases --------------------------------------------------------------------------------
 
 std::wstring StartsOnAFreshNote(const fs::path& exe) {
@@ -116,7 +94,7 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   if (auto error = program.Start(); !error.empty()) return error;
   // A note with a title and two lines, committed by the switch to the list page.
   ClickCentre(program.TextBox(false));
-  SendMessageW(program.TextBox(false), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"购物"));
+  Bound(program.TextBox(false)).object.Text(L"购物");
   ClickCentre(program.TextBox(true));
   TypeText(L"牛奶\r面包");  // Enter in a note box starts a new line: CR LF
   ClickCentre(program.MenuButton(4));
@@ -124,7 +102,7 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
 
   // A name typed without extension gets the filter's ".tvk".
   ClickCentre(program.ListButton(3));
-  if (auto error = AnswerFileDialog(program, L"导出文件", (folder / L"购物").wstring());
+  if (auto error = program.AnswerFileDialog(L"导出文件", (folder / L"购物").wstring());
       !error.empty()) {
     return error;
   }
@@ -142,15 +120,8 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   // Exporting over it asks first; answered no, the file stays as it was.
   WriteBytes(exported, "old");
   ClickCentre(program.ListButton(3));
-  const HWND dialog = program.WaitForDialog(L"导出文件");
-  if (dialog == nullptr) return L"no second export dialog";
-  for (HWND c : Descendants(dialog)) {
-    if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
-      SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
-      break;
-    }
-  }
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  const HWND dialog = program.EnterFileName(L"导出文件", exported.wstring());
+  if (dialog == nullptr) return L"no second export dialog with a name box";
   HWND prompt = nullptr;
   WaitUntil(
       [&] {
@@ -174,7 +145,7 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   WriteBytes(text, ToUtf8(L"第一行\r\n第二行"));
   const std::size_t count = program.Titles().size();
   ClickCentre(program.ListButton(4));
-  if (auto error = AnswerFileDialog(program, L"导入文件", text.wstring()); !error.empty()) {
+  if (auto error = program.AnswerFileDialog(L"导入文件", text.wstring()); !error.empty()) {
     return error;
   }
   if (auto error = program.WaitForPage(L"editor"); !error.empty()) return L"import: " + error;
@@ -237,17 +208,10 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   }
   // A double-click on the edge ends with a release on the window's own surface; the window
   // then holds the mouse, so a right click outside it opens its system menu ...
-  PointerTo({small.left + 1, (small.top + small.bottom) / 2});
-  for (int i = 0; i < 2; ++i) {
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
-  }
+  ClickAt({small.left + 1, (small.top + small.bottom) / 2}, 2);
   PointerTo({small.right + 150, small.top + 60});
-  INPUT right[2] = {};
-  right[0].type = right[1].type = INPUT_MOUSE;
-  right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-  right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-  SendInput(2, right, sizeof(INPUT));
+  SendMouse(MOUSEEVENTF_RIGHTDOWN);
+  SendMouse(MOUSEEVENTF_RIGHTUP);
   HWND menu = nullptr;
   WaitUntil(
       [&] {
@@ -258,11 +222,7 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   if (menu == nullptr || !IsWindowVisible(menu))
     return L"no system menu after a right click outside";
   Screenshot(L"system_menu");
-  INPUT escape[2] = {};
-  escape[0].type = escape[1].type = INPUT_KEYBOARD;
-  escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
-  escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, escape, sizeof(INPUT));
+  SendKeys({VK_ESCAPE});
   WaitUntil([&] { return !IsWindowVisible(menu); }, kReactionTimeoutMs);
   // ... and a click inside still reaches the control under the pointer.
   Sleep(300);

@@ -37,21 +37,13 @@ HANDLE KillOnCloseJob() {
 
 }  // namespace
 
-std::function<std::wstring()> Held(bool (*check)(std::wstring& why)) {
-  return [check] {
-    std::wstring why;
-    return check(why) ? std::wstring() : why.empty() ? std::wstring(L"failed") : why;
-  };
-}
-
 platform::Platform& DriverPlatform() {
   static const std::unique_ptr<platform::Platform> platform =
       platform::win32::CreateWin32Platform(GetModuleHandleW(nullptr));
   return *platform;
 }
 
-std::optional<ChildProcess> ChildProcess::Start(const fs::path& exe,
-                                                std::wstring* error) {
+std::optional<ChildProcess> ChildProcess::Start(const fs::path& exe, std::wstring* error) {
   std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
   const std::wstring folder = exe.parent_path().wstring();
   STARTUPINFOW startup{};
@@ -89,6 +81,14 @@ void ChildProcess::Terminate() {
   if (IsRunning()) {
     TerminateProcess(process_.get(), 1);
     WaitForSingleObject(process_.get(), 5000);
+  }
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -238,7 +238,6 @@ std::wstring HexColour(COLORREF colour) {
   return text;
 }
 
-
 namespace {
 
 // Reads any window by handle; it is never bound, so it holds no state between calls.
@@ -387,7 +386,8 @@ Program::Program(const fs::path& sourceExe, const std::wstring& name,
                  const std::vector<NoteFile>& notes, const std::string& config) {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temp);
-  folder_ = fs::path(temp) / (L"tarvik-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name);
+  folder_ =
+      fs::path(temp) / (L"tarvik-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name);
   std::error_code error;
   fs::remove_all(folder_, error);
   fs::create_directories(NotesFolder(), error);
@@ -539,6 +539,29 @@ HWND Program::WaitForDialog(const std::wstring& caption) const {
       },
       kReactionTimeoutMs);
   return found;
+}
+
+HWND Program::EnterFileName(const std::wstring& caption, const std::wstring& path) const {
+  const HWND dialog = WaitForDialog(caption);
+  if (dialog == nullptr) return nullptr;
+  for (HWND c : Descendants(dialog)) {
+    if (ClassOf(c) == L"Edit" && IsShown(c)) {
+      Bound(c).object.Text(path);
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+      return dialog;
+    }
+  }
+  return nullptr;
+}
+
+std::wstring Program::AnswerFileDialog(const std::wstring& caption,
+                                       const std::wstring& path) const {
+  const HWND dialog = EnterFileName(caption, path);
+  if (dialog == nullptr) return L"no dialog captioned " + caption + L" with a name box";
+  if (!WaitUntil([&] { return !IsShown(dialog); }, kReactionTimeoutMs)) {
+    return L"the dialog " + caption + L" stayed open";
+  }
+  return {};
 }
 
 // ---- the question box ------------------------------------------------------------------------

@@ -43,8 +43,6 @@ struct Case {
   std::function<std::wstring()> run;
 };
 using Cases = std::vector<Case>;
-// A case written as a check that says why it did not hold.
-std::function<std::wstring()> Held(bool (*check)(std::wstring& why));
 
 // In the driver's own process.
 Cases ClsWindowCases();
@@ -123,6 +121,8 @@ void Screenshot(const std::wstring& name);
 
 // ---- waiting, files, texts -------------------------------------------------------------------
 
+// Handles what is waiting for the calling thread's windows.
+void PumpMessages();
 // Polls a condition until it holds or the time runs out; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 50);
 
@@ -220,6 +220,11 @@ class Program {
   std::vector<std::wstring> Titles() const;
   // A shown dialog with this caption, once it is up; null when none came within the time.
   HWND WaitForDialog(const std::wstring& caption) const;
+  // Types a path into the file dialog with this caption and confirms it, as typing a name and
+  // pressing Enter; the dialog, or null when none came up or it has no name box.
+  HWND EnterFileName(const std::wstring& caption, const std::wstring& path) const;
+  // The same, and the dialog closes; empty when it did, else why not.
+  std::wstring AnswerFileDialog(const std::wstring& caption, const std::wstring& path) const;
 
  private:
   fs::path folder_;

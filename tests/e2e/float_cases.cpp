@@ -24,8 +24,8 @@ class FloatSession {
   static std::vector<NoteFile> Notes() {
     std::vector<NoteFile> notes;
     for (int i = 1; i <= 3; ++i) {
-      notes.push_back({L"Note_" + std::to_wstring(i) + L".tvk",
-                       L"标题 " + std::to_wstring(i), NoteText(i)});
+      notes.push_back(
+          {L"Note_" + std::to_wstring(i) + L".tvk", L"标题 " + std::to_wstring(i), NoteText(i)});
     }
     return notes;
   }
@@ -116,9 +116,8 @@ class FloatSession {
       const RECT f = ScreenRect(float_);
       PointerTo({f.left + 20, f.top + 20});
       PointerTo({f.left + 24, f.top + 24});
-      if (!WaitUntil(
-              [&] { return (popup_ = program_.Find(L"frmShowText")) != nullptr; },
-              kReactionTimeoutMs)) {
+      if (!WaitUntil([&] { return (popup_ = program_.Find(L"frmShowText")) != nullptr; },
+                     kReactionTimeoutMs)) {
         return L"no pop-up over the floating window at " + Describe(f);
       }
       const RECT p = ScreenRect(popup_);

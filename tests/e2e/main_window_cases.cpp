@@ -25,7 +25,9 @@ std::vector<NoteFile> SampleNotes() {
   for (int i = 1; i <= 12; ++i) {
     const std::wstring number = std::to_wstring(i);
     notes.push_back({L"Note_" + number + (i == 7 ? L".TVK" : L".tvk"),
-                     i == 4 ? L"Shopping 4" : i == 9 ? L"旅行计划 9" : L"笔记 " + number,
+                     i == 4   ? L"Shopping 4"
+                     : i == 9 ? L"旅行计划 9"
+                              : L"笔记 " + number,
                      L"第 " + number + L" 条笔记\r\n第二行\r\n"});
   }
   return notes;
@@ -63,9 +65,8 @@ std::wstring WindowAppears(Session& s) {
 // untitled note after them.
 bool MatchesLoadedTitles(const std::vector<std::wstring>& items,
                          const std::vector<std::wstring>& titles) {
-  return items == titles ||
-         (items.size() == titles.size() + 1 && items.back() == kUntitled &&
-          std::equal(titles.begin(), titles.end(), items.begin()));
+  return items == titles || (items.size() == titles.size() + 1 && items.back() == kUntitled &&
+                             std::equal(titles.begin(), titles.end(), items.begin()));
 }
 
 std::wstring ListShowsTitlesInOrder(Session& s) {
@@ -162,7 +163,8 @@ std::wstring SecondStartEnds(Session& s) {
   }
   const std::vector<HWND> windows = ShownWindows(0, L"Tarvik");
   if (windows.size() != 1) {
-    return std::to_wstring(windows.size()) + L" windows captioned \"Tarvik\" after the second start";
+    return std::to_wstring(windows.size()) +
+           L" windows captioned \"Tarvik\" after the second start";
   }
   if (!s.program.IsRunning()) return L"the first instance ended";
   if (windows.front() != s.program.Main()) {
@@ -290,8 +292,8 @@ std::wstring EditorShows(const Session& s, HWND openedFrom, size_t index) {
             multi = s.program.TextBoxes(true);
             shownTitle = single.size() == 1 ? TextOf(single.front()) : L"";
             shownText = multi.size() == 1 ? TextOf(multi.front()) : L"";
-            return !listShown && single.size() == 1 && multi.size() == 1 &&
-                   shownTitle == title && shownText == text;
+            return !listShown && single.size() == 1 && multi.size() == 1 && shownTitle == title &&
+                   shownText == text;
           },
           kReactionTimeoutMs)) {
     return {};

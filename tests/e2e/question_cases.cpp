@@ -51,8 +51,8 @@ std::wstring AskAndAnswer(const fs::path& exe, const Act& act, bool yes, bool on
     return L"box at " + Describe(b) + L" is not centred over the main window at " + Describe(m);
   }
   if (client.right != kClientWidth || client.bottom != kClientHeight) {
-    return L"client area " + std::to_wstring(client.right) + L"x" +
-           std::to_wstring(client.bottom) + L", expected 222x78";
+    return L"client area " + std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom) +
+           L", expected 222x78";
   }
   if (std::wstring error = act(box); !error.empty()) return error;
   if (!WaitUntil([&] { return !IsWindow(box); }, kReactionTimeoutMs)) {
@@ -120,7 +120,10 @@ Cases QuestionCases(const fs::path& exe) {
        [=] { return AskAndAnswer(exe, PointAndClick(kCrossCentre), false); }},
       {L"question_close_from_outside_cancels",
        [=] { return AskAndAnswer(exe, closeFromOutside, false); }},
-      {L"question_alt_f4_cancels", [=] { return AskAndAnswer(exe, Keys({VK_MENU, VK_F4}), false); }},
+      {L"question_alt_f4_cancels",
+       [=] {
+         return AskAndAnswer(exe, Keys({VK_MENU, VK_F4}), false);
+       }},
       // Cancelled, so that the main window is seen topmost again afterwards.
       {L"question_topmost_main_window_steps_aside",
        [=] { return AskAndAnswer(exe, Keys({VK_ESCAPE}), false, true); }},

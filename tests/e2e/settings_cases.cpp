@@ -132,7 +132,8 @@ std::wstring StartUpRegistersQuotedAndUnregisters(const fs::path& sourceExe) {
 }
 
 std::wstring SmallWidthGivesMinimum(const fs::path& sourceExe) {
-  Program program(sourceExe, L"settings-4", {}, "[Main]\r\nLeft=1500\r\nTop=1500\r\nWidth=100\r\nHeight=0");
+  Program program(sourceExe, L"settings-4", {},
+                  "[Main]\r\nLeft=1500\r\nTop=1500\r\nWidth=100\r\nHeight=0");
   if (std::wstring error = program.Start(); !error.empty()) return error;
   const int tpp = TwipsPerPixel();
   const RECT expected{1500 / tpp, 1500 / tpp, 1500 / tpp + 3240 / tpp, 1500 / tpp + 4140 / tpp};

@@ -48,8 +48,8 @@ std::set<std::pair<std::wstring, std::wstring>> EntryNames(std::string_view text
     const std::wstring line = Trim(tarvik::util::FromUtf8(text.substr(0, brk)));
     text.remove_prefix(brk == std::string_view::npos ? text.size() : brk + 1);
     if (!line.empty() && line.front() == L'[') {
-      section = line.substr(1, line.find(L']') == std::wstring::npos ? std::wstring::npos
-                                                                      : line.find(L']') - 1);
+      section = line.substr(
+          1, line.find(L']') == std::wstring::npos ? std::wstring::npos : line.find(L']') - 1);
     } else if (const std::size_t eq = line.find(L'='); eq != std::wstring::npos) {
       names.emplace(section, line.substr(0, eq));
     }
