@@ -3,7 +3,6 @@
 // starts the program afresh and ends it by force.
 
 #include "e2e_support.h"
-#include "util/text_codec.h"
 
 namespace tarvik::e2e {
 namespace {
@@ -114,14 +113,16 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   const std::string bytes = ReadAll(exported);
   if (bytes != ToUtf8(L"购物\r\n牛奶\r\n面包")) {
     return L"the exported file holds " + std::to_wstring(bytes.size()) + L" unexpected bytes: " +
-           util::FromUtf8(bytes);
+           FromUtf8(bytes);
   }
 
   // Exporting over it asks first; answered no, the file stays as it was.
   WriteBytes(exported, "old");
   ClickCentre(program.ListButton(3));
-  const HWND dialog = program.EnterFileName(L"导出文件", exported.wstring());
-  if (dialog == nullptr) return L"no second export dialog with a name box";
+  HWND dialog = nullptr;
+  if (auto error = program.EnterFileName(L"导出文件", exported.wstring(), dialog); !error.empty()) {
+    return L"second export: " + error;
+  }
   HWND prompt = nullptr;
   WaitUntil(
       [&] {
@@ -251,11 +252,11 @@ std::wstring ExitSavesAndARestartShowsIt(const fs::path& exe) {
   if (!program.WaitForExit(10000)) return L"still running after the yes";
   const std::string saved = ReadAll(program.NotesFolder() / L"Note_2.tvk");
   if (saved != ToUtf8(L"退出\r\n保存的文字")) {
-    return L"Note_2.tvk holds " + util::FromUtf8(saved);
+    return L"Note_2.tvk holds " + FromUtf8(saved);
   }
   const std::string config = ReadAll(program.ConfigFile());
   if (config.rfind("[Main]\r\nLeft=", 0) != 0 || config.find("StartUp=0") == std::string::npos) {
-    return L"Config.ini holds " + util::FromUtf8(config);
+    return L"Config.ini holds " + FromUtf8(config);
   }
   if (auto error = program.Start(); !error.empty()) return L"restart: " + error;
   const std::vector<std::wstring> expected{L"first", L"退出", kUntitled};
@@ -276,7 +277,7 @@ std::wstring LogoffSavesWithoutAsking(const fs::path& exe) {
   SendMessageTimeoutW(program.Main(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, &answer);
   const std::string saved = ReadAll(program.NotesFolder() / L"Note_2.tvk");
   if (saved != ToUtf8(L"注销\r\n未保存的编辑")) {
-    return L"after the end of the session Note_2.tvk holds " + util::FromUtf8(saved);
+    return L"after the end of the session Note_2.tvk holds " + FromUtf8(saved);
   }
   if (WaitForQuestionBox(program.Id(), 300) != nullptr) {
     return L"the end of the session asked a question";

@@ -198,18 +198,6 @@ bool WriteBytes(const fs::path& file, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, nullptr);
-  return out;
-}
-
 std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& separator) {
   std::wstring joined;
   for (size_t i = 0; i < items.size(); ++i) {
@@ -259,6 +247,10 @@ std::wstring ClassOf(HWND window) {
 bool IsShown(HWND window) {
   Bound probe(window);
   return window != nullptr && probe.object.CheckWindow() && probe.object.Visible();
+}
+
+bool IsTopMost(HWND window) {
+  return Reader().IsTopMost(ToHandle(window));
 }
 
 std::vector<HWND> Descendants(HWND window) {
@@ -319,6 +311,20 @@ void ClickAt(POINT at, int times) {
 void ClickCentre(HWND window) {
   const RECT rc = ScreenRect(window);
   ClickAt({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+}
+
+std::wstring DoubleClickListItem(HWND listBox, int index) {
+  const std::optional<RECT> item = ListBoxItemRect(listBox, index);
+  if (!item) return L"no rectangle for list item " + std::to_wstring(index);
+  RECT client{};
+  GetClientRect(listBox, &client);
+  POINT centre{(item->left + item->right) / 2, (item->top + item->bottom) / 2};
+  if (!PtInRect(&client, centre)) {
+    return L"list item " + std::to_wstring(index) + L" is scrolled out of view";
+  }
+  ClientToScreen(listBox, &centre);
+  ClickAt(centre, 2);
+  return {};
 }
 
 void Drag(POINT from, POINT to) {
@@ -541,24 +547,31 @@ HWND Program::WaitForDialog(const std::wstring& caption) const {
   return found;
 }
 
-HWND Program::EnterFileName(const std::wstring& caption, const std::wstring& path) const {
-  const HWND dialog = WaitForDialog(caption);
-  if (dialog == nullptr) return nullptr;
-  for (HWND c : Descendants(dialog)) {
-    if (ClassOf(c) == L"Edit" && IsShown(c)) {
-      Bound(c).object.Text(path);
-      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-      return dialog;
-    }
-  }
-  return nullptr;
+std::wstring Program::EnterFileName(const std::wstring& caption, const std::wstring& path,
+                                    HWND& dialog) const {
+  dialog = WaitForDialog(caption);
+  if (dialog == nullptr) return L"no dialog captioned " + caption;
+  HWND nameBox = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND c : Descendants(dialog)) {
+          if (ClassOf(c) == L"Edit" && IsShown(c)) return (nameBox = c) != nullptr;
+        }
+        return false;
+      },
+      kReactionTimeoutMs);
+  if (nameBox == nullptr) return L"the dialog " + caption + L" shows no name box";
+  Bound(nameBox).object.Text(path);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  return {};
 }
 
 std::wstring Program::AnswerFileDialog(const std::wstring& caption,
                                        const std::wstring& path) const {
-  const HWND dialog = EnterFileName(caption, path);
-  if (dialog == nullptr) return L"no dialog captioned " + caption + L" with a name box";
-  if (!WaitUntil([&] { return !IsShown(dialog); }, kReactionTimeoutMs)) {
+  HWND dialog = nullptr;
+  if (std::wstring error = EnterFileName(caption, path, dialog); !error.empty()) return error;
+  // Closed, and its modal wait over: the main window takes input again.
+  if (!WaitUntil([&] { return !IsShown(dialog) && IsWindowEnabled(main_); }, kReactionTimeoutMs)) {
     return L"the dialog " + caption + L" stayed open";
   }
   return {};

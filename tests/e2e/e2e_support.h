@@ -18,11 +18,14 @@
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
 #include "util/cls_window.h"
+#include "util/text_codec.h"
 
 namespace tarvik::e2e {
 
 namespace fs = std::filesystem;
 using platform::win32::unique_handle;
+using util::FromUtf8;
+using util::ToUtf8;
 using util::WindowHandle;
 
 // Start-up under a cold Wine server can take several seconds; a warm one well under one.
@@ -77,6 +80,7 @@ std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
 // Shown on screen: the window and all its ancestors are visible.
 bool IsShown(HWND window);
+bool IsTopMost(HWND window);
 std::vector<HWND> Descendants(HWND window);
 // The visible top-level window of process pid (any process for 0) whose caption is exactly
 // `caption` (a regular expression without special characters); null when there is none.
@@ -100,6 +104,8 @@ void PointerTo(POINT at);
 void SendMouse(DWORD flags, DWORD data = 0);
 void ClickAt(POINT at, int times = 1);
 void ClickCentre(HWND window);
+// A real double-click on the centre of a list box item; empty, or why it could not be given.
+std::wstring DoubleClickListItem(HWND listBox, int index);
 // A press at from, a drag in steps to to, a release: what a user's hand does.
 void Drag(POINT from, POINT to);
 // Presses the keys in order and lets them go in reverse, as a chord is typed.
@@ -134,7 +140,6 @@ std::wstring CompareSnapshots(const FolderSnapshot& before, const FolderSnapshot
 
 bool WriteBytes(const fs::path& file, const std::string& bytes);
 std::string ReadAll(const fs::path& file);
-std::string ToUtf8(const std::wstring& text);
 std::wstring Join(const std::vector<std::wstring>& items, const std::wstring& separator);
 std::wstring Describe(const std::vector<std::wstring>& items);
 std::wstring Describe(const RECT& rc);
@@ -221,8 +226,9 @@ class Program {
   // A shown dialog with this caption, once it is up; null when none came within the time.
   HWND WaitForDialog(const std::wstring& caption) const;
   // Types a path into the file dialog with this caption and confirms it, as typing a name and
-  // pressing Enter; the dialog, or null when none came up or it has no name box.
-  HWND EnterFileName(const std::wstring& caption, const std::wstring& path) const;
+  // pressing Enter; empty when it could, else why not.
+  std::wstring EnterFileName(const std::wstring& caption, const std::wstring& path,
+                             HWND& dialog) const;
   // The same, and the dialog closes; empty when it did, else why not.
   std::wstring AnswerFileDialog(const std::wstring& caption, const std::wstring& path) const;
 

@@ -94,7 +94,7 @@ class FloatSession {
         f.bottom - f.top != 48) {
       return L"the floating window is " + Describe(f) + L", the main window was " + Describe(main);
     }
-    if ((GetWindowLongPtrW(float_, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) return L"not topmost";
+    if (!IsTopMost(float_)) return L"not topmost";
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;

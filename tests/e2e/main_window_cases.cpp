@@ -260,21 +260,6 @@ std::wstring StartFresh(Session& s) {
   return {};
 }
 
-// A real double-click on the centre of a list box item.
-std::wstring DoubleClickListItem(HWND listBox, int index) {
-  const std::optional<RECT> item = ListBoxItemRect(listBox, index);
-  if (!item) return L"no rectangle for list item " + std::to_wstring(index);
-  RECT client{};
-  GetClientRect(listBox, &client);
-  POINT centre{(item->left + item->right) / 2, (item->top + item->bottom) / 2};
-  if (!PtInRect(&client, centre)) {
-    return L"list item " + std::to_wstring(index) + L" is scrolled out of view";
-  }
-  ClientToScreen(listBox, &centre);
-  ClickAt(centre, 2);
-  return {};
-}
-
 // Waits until the editor page shows the note: one title box and one note box with exactly
 // these texts, and the list the note was opened from no longer shown.
 std::wstring EditorShows(const Session& s, HWND openedFrom, size_t index) {

@@ -19,10 +19,6 @@ constexpr POINT kDiscPoint{15, 4};
 // What the user does once the box is up; why it went wrong, or empty.
 using Act = std::function<std::wstring(HWND box)>;
 
-bool IsTopMost(HWND window) {
-  return util::clsWindow(DriverPlatform()).IsTopMost(ToHandle(window));
-}
-
 std::wstring AskAndAnswer(const fs::path& exe, const Act& act, bool yes, bool onTop = false) {
   // 1500 twips left of the screen edge, not at it: a window at the edge would be docked.
   Program program(exe, L"question", {},

@@ -92,7 +92,7 @@ std::wstring FirstStartWritesDefaults(const fs::path& sourceExe) {
   if (std::wstring error = ExpectRect(program.Main(), expected.centred); !error.empty()) {
     return error;
   }
-  if (util::clsWindow(DriverPlatform()).IsTopMost(ToHandle(program.Main()))) {
+  if (IsTopMost(program.Main())) {
     return L"the window is topmost with OnTop=0";
   }
   return {};
@@ -101,8 +101,7 @@ std::wstring FirstStartWritesDefaults(const fs::path& sourceExe) {
 std::wstring OnTopMakesTopmost(const fs::path& sourceExe) {
   Program program(sourceExe, L"settings-2", {}, "[Options]\r\nOnTop=1\r\nStartUp=0");
   if (std::wstring error = program.Start(); !error.empty()) return error;
-  util::clsWindow probe(DriverPlatform());
-  if (!WaitUntil([&] { return probe.IsTopMost(ToHandle(program.Main())); }, 5000)) {
+  if (!WaitUntil([&] { return IsTopMost(program.Main()); }, kReactionTimeoutMs)) {
     return L"the window is not topmost";
   }
   return {};
