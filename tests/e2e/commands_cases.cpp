@@ -118,6 +118,8 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
 
   // Exporting over it asks first; answered no, the file stays as it was.
   WriteBytes(exported, "old");
+  // A second click on the same button soon after the first would be a double-click.
+  Sleep(GetDoubleClickTime() + 100);
   ClickCentre(program.ListButton(3));
   HWND dialog = nullptr;
   if (auto error = program.EnterFileName(L"导出文件", exported.wstring(), dialog); !error.empty()) {
