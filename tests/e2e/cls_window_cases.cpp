@@ -3,28 +3,17 @@
 // custom children whose class names differ only where a pattern would treat "." and "+"
 // as special.
 //
-// Each case returns true when it held, and otherwise says why. ClsWindowCases() lists them
-// for the driver's runner.
+// Each case returns why it did not hold, or nothing.
 
-#include "cls_window_cases.h"
-
-#include <windows.h>
-
-#include <optional>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "e2e_support.h"
-#include "platform/win32/handles.h"
-#include "util/cls_window.h"
 
 namespace tarvik::e2e {
 namespace {
 
 using platform::win32::unique_hwnd;
 using util::clsWindow;
-using util::WindowHandle;
 
 constexpr wchar_t kTopClass[] = L"TarvikClsWindowCaseTop";
 constexpr wchar_t kLiteralClass[] = L"Tarvik.Child+1";
@@ -47,14 +36,6 @@ bool RegisterClasses() {
     return true;
   }();
   return registered;
-}
-
-void Pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
 }
 
 // The test window; destroyed with its children when the object goes.
@@ -93,113 +74,98 @@ struct TestWindow {
       why = L"cannot create the test window's children";
       return std::nullopt;
     }
-    Pump();
+    PumpMessages();
     return w;
   }
 };
-
-WindowHandle H(HWND window) {
-  return ToHandle(window);
-}
 
 std::wstring Num(WindowHandle handle) {
   return std::to_wstring(handle);
 }
 
-// clsWindow asks the driver's platform for the clock, pending messages and topmost.
-platform::Platform& ThePlatform() {
-  return DriverPlatform();
-}
-
-bool CaseFinderWithoutWaitBindsZero(std::wstring& why) {
-  clsWindow window(ThePlatform());
+std::wstring CaseFinderWithoutWaitBindsZero() {
+  clsWindow window(DriverPlatform());
   window.hwnd = 12345;
   std::wstring list = L"stale";
   const DWORD start = ::GetTickCount();
   clsWindow& result = window.GetWindowByTitleEx(L"没有这样的窗口 7f3a9c", 0, &list);
   const DWORD elapsed = ::GetTickCount() - start;
   if (result.hwnd != 0 || window.hwnd != 0) {
-    why = L"bound to " + Num(result.hwnd) + L" instead of 0";
-    return false;
+    return L"bound to " + Num(result.hwnd) + L" instead of 0";
   }
   if (!list.empty()) {
-    why = L"match list \"" + list + L"\" instead of empty";
-    return false;
+    return L"match list \"" + list + L"\" instead of empty";
   }
   // One walk only: a retry would have waited 300 ms first.
   if (elapsed >= 250) {
-    why = L"took " + std::to_wstring(elapsed) + L" ms, more than one walk";
-    return false;
+    return L"took " + std::to_wstring(elapsed) + L" ms, more than one walk";
   }
-  return true;
+  return {};
 }
 
-bool CaseLiteralClassNameMatchesOnlyThatClass(std::wstring& why) {
+std::wstring CaseLiteralClassNameMatchesOnlyThatClass() {
+  std::wstring why;
   auto test = TestWindow::Create(1, why);
-  if (!test) return false;
-  clsWindow window(ThePlatform());
-  window.hwnd = H(test->main.get());
+  if (!test) return why;
+  clsWindow window(DriverPlatform());
+  window.hwnd = ToHandle(test->main.get());
   for (const wchar_t* query : {L"tarvik.child+1", L"TARVIK.CHILD+1", L"Tarvik.Child+1"}) {
     const WindowHandle found = window.GetElementHwndByClassName(query);
-    if (found != H(test->literal)) {
-      why = std::wstring(L"class \"") + query + L"\" gave " + Num(found) + L", expected " +
-            Num(H(test->literal));
-      return false;
+    if (found != ToHandle(test->literal)) {
+      return std::wstring(L"class \"") + query + L"\" gave " + Num(found) + L", expected " +
+             Num(ToHandle(test->literal));
     }
     if (window.GetElementHwndByClassName(query, 2) != 0) {
-      why = std::wstring(L"class \"") + query + L"\" also matched another class";
-      return false;
+      return std::wstring(L"class \"") + query + L"\" also matched another class";
     }
   }
   if (window.GetElementTextByClassName(L"tarvik.child+1") != L"literal") {
-    why = L"the literal class's text was not read";
-    return false;
+    return L"the literal class's text was not read";
   }
-  return true;
+  return {};
 }
 
-bool CaseSecondMatchOfASingleControlIsZero(std::wstring& why) {
+std::wstring CaseSecondMatchOfASingleControlIsZero() {
+  std::wstring why;
   auto test = TestWindow::Create(1, why);
-  if (!test) return false;
-  clsWindow window(ThePlatform());
-  window.hwnd = H(test->main.get());
+  if (!test) return why;
+  clsWindow window(DriverPlatform());
+  window.hwnd = ToHandle(test->main.get());
   const WindowHandle first = window.GetElementHwndByClassName(L"button", 1);
   const WindowHandle second = window.GetElementHwndByClassName(L"button", 2);
-  if (first != H(test->button) || second != 0) {
-    why = L"intIndex 1 gave " + Num(first) + L" (expected " + Num(H(test->button)) +
-          L"), intIndex 2 gave " + Num(second) + L" (expected 0)";
-    return false;
+  if (first != ToHandle(test->button) || second != 0) {
+    return L"intIndex 1 gave " + Num(first) + L" (expected " + Num(ToHandle(test->button)) +
+           L"), intIndex 2 gave " + Num(second) + L" (expected 0)";
   }
-  return true;
+  return {};
 }
 
-bool CaseIsTopMostFollowsSetWindowPos(std::wstring& why) {
+std::wstring CaseIsTopMostFollowsSetWindowPos() {
+  std::wstring why;
   auto test = TestWindow::Create(1, why);
-  if (!test) return false;
-  clsWindow window(ThePlatform());
-  window.hwnd = H(test->main.get());
+  if (!test) return why;
+  clsWindow window(DriverPlatform());
+  window.hwnd = ToHandle(test->main.get());
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   ::SetWindowPos(test->main.get(), HWND_TOPMOST, 0, 0, 0, 0, flags);
-  Pump();
-  if (!window.IsTopMost() || !window.IsTopMost(H(test->main.get()))) {
-    why = L"not reported topmost after HWND_TOPMOST";
-    return false;
+  PumpMessages();
+  if (!window.IsTopMost() || !window.IsTopMost(ToHandle(test->main.get()))) {
+    return L"not reported topmost after HWND_TOPMOST";
   }
   ::SetWindowPos(test->main.get(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-  Pump();
+  PumpMessages();
   if (window.IsTopMost()) {
-    why = L"still reported topmost after HWND_NOTOPMOST";
-    return false;
+    return L"still reported topmost after HWND_NOTOPMOST";
   }
-  return true;
+  return {};
 }
 
-bool CaseTitleExWithRegExpListsEveryMatch(std::wstring& why) {
+std::wstring CaseTitleExWithRegExpListsEveryMatch() {
+  std::wstring why;
   auto first = TestWindow::Create(1, why);
-  if (!first) return false;
   auto second = TestWindow::Create(2, why);
-  if (!second) return false;
-  clsWindow window(ThePlatform());
+  if (!first || !second) return why;
+  clsWindow window(DriverPlatform());
   std::wstring list;
   clsWindow& result = window.GetWindowByTitleEx(L"^clsWindow 测试窗口 [12]$", 2, &list, true, 0, 1);
   std::wistringstream tokens(list);
@@ -207,50 +173,47 @@ bool CaseTitleExWithRegExpListsEveryMatch(std::wstring& why) {
   for (std::wstring token; tokens >> token;) handles.push_back(std::stoll(token));
   const auto has = [&](HWND h) {
     for (const WindowHandle x : handles) {
-      if (x == H(h)) return true;
+      if (x == ToHandle(h)) return true;
     }
     return false;
   };
   if (handles.size() != 2 || !has(first->main.get()) || !has(second->main.get())) {
-    why = L"match list \"" + list + L"\", expected " + Num(H(first->main.get())) + L" and " +
-          Num(H(second->main.get()));
-    return false;
+    return L"match list \"" + list + L"\", expected " + Num(ToHandle(first->main.get())) +
+           L" and " + Num(ToHandle(second->main.get()));
   }
   if (list.find(L"  ") != std::wstring::npos || list.front() == L' ' || list.back() == L' ') {
-    why = L"match list \"" + list + L"\" is not single-space separated and trimmed";
-    return false;
+    return L"match list \"" + list + L"\" is not single-space separated and trimmed";
   }
   if (result.hwnd != handles.front() || window.hwnd != handles.front()) {
-    why = L"bound to " + Num(result.hwnd) + L", not the first match " + Num(handles.front());
-    return false;
+    return L"bound to " + Num(result.hwnd) + L", not the first match " + Num(handles.front());
   }
-  return true;
+  return {};
 }
 
-bool CaseControlsInfoListsTheChildren(std::wstring& why) {
+std::wstring CaseControlsInfoListsTheChildren() {
+  std::wstring why;
   auto test = TestWindow::Create(1, why);
-  if (!test) return false;
-  clsWindow window(ThePlatform());
-  const std::wstring list = window.ControlsInfo(H(test->main.get()));
+  if (!test) return why;
+  clsWindow window(DriverPlatform());
+  const std::wstring list = window.ControlsInfo(ToHandle(test->main.get()));
   const std::wstring expected[] = {
-      Num(H(test->main.get())) + L"\t0\t" + kTopClass + L"\t" + kTitlePrefix + L"1\r\n",
-      Num(H(test->button)) + L"\t11\tButton\t确定\r\n",
-      Num(H(test->edit)) + L"\t12\tEdit\t第一行 第二行\r\n",
-      Num(H(test->literal)) + L"\t13\t" + kLiteralClass + L"\tliteral\r\n",
-      Num(H(test->decoy)) + L"\t14\t" + kDecoyClass + L"\tdecoy\r\n",
+      Num(ToHandle(test->main.get())) + L"\t0\t" + kTopClass + L"\t" + kTitlePrefix + L"1\r\n",
+      Num(ToHandle(test->button)) + L"\t11\tButton\t确定\r\n",
+      Num(ToHandle(test->edit)) + L"\t12\tEdit\t第一行 第二行\r\n",
+      Num(ToHandle(test->literal)) + L"\t13\t" + kLiteralClass + L"\tliteral\r\n",
+      Num(ToHandle(test->decoy)) + L"\t14\t" + kDecoyClass + L"\tdecoy\r\n",
   };
   std::wstring whole;
   for (const std::wstring& line : expected) whole += line;
   if (list != whole) {
-    why = L"control list was:\n" + list + L"\nexpected:\n" + whole;
-    return false;
+    return L"control list was:\n" + list + L"\nexpected:\n" + whole;
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-std::vector<NamedCase> ClsWindowCases() {
+Cases ClsWindowCases() {
   return {
       {L"clsWindow: finder with wait 0 and no match binds 0 after one walk",
        CaseFinderWithoutWaitBindsZero},

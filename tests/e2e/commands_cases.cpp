@@ -1,254 +1,23 @@
-#include "commands_cases.h"
-
-#include <windows.h>
-
-#include <algorithm>
-#include <fstream>
-#include <optional>
+// The menu bar's pages, the list page's commands (with the real file dialogs), the borderless
+// frame (resizing from the edge, moving by the bar), and the ways out that save. Each case
+// starts the program afresh and ends it by force.
 
 #include "e2e_support.h"
-#include "util/text_codec.h"
 
 namespace tarvik::e2e {
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kReactionTimeoutMs = 5000;
-constexpr DWORD kSettleMs = 150;
-const std::wstring kUntitled = L"[无标题]";
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                      2000, &copied);
-  return text;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-  std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-std::wstring Describe(const RECT& rc) {
-  return L"(" + std::to_wstring(rc.left) + L"," + std::to_wstring(rc.top) + L" " +
-         std::to_wstring(rc.right - rc.left) + L"x" + std::to_wstring(rc.bottom - rc.top) + L")";
-}
-
-void MouseButton(bool down) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  SendInput(1, &input, sizeof(input));
-  Sleep(kSettleMs);
-}
-
-void ClickAt(POINT at) {
-  PointerTo(at);
-  MouseButton(true);
-  MouseButton(false);
-}
-
-void ClickCentre(HWND control) {
-  const RECT rc = ScreenRect(control);
-  ClickAt({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
-}
-
-// With TARVIK_E2E_SHOTS naming a folder, asks whoever watches it for a screenshot: writes
-// <name>.want and waits for <name>.png.
-void Screenshot(const std::wstring& name) {
-  wchar_t folder[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TARVIK_E2E_SHOTS", folder, MAX_PATH) == 0) return;
-  const fs::path want = fs::path(folder) / (name + L".want");
-  std::ofstream(want).put('\n');
-  WaitUntil([&] { return fs::exists(fs::path(folder) / (name + L".png")); }, 5000);
-}
-
-// A running Tarvik.exe with its main window; closed (without saving) when the case ends.
-class Program {
- public:
-  std::wstring Start(const fs::path& exe) {
-    std::wstring error;
-    process_ = ChildProcess::Start(exe, &error);
-    if (!process_) return error;
-    const DWORD pid = process_->Id();
-    WaitUntil(
-        [&] {
-          main_ = nullptr;
-          EnumWindows(
-              [](HWND window, LPARAM self) {
-                auto* me = reinterpret_cast<Program*>(self);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == me->process_->Id() && IsWindowVisible(window) &&
-                    TextOf(window) == L"Tarvik") {
-                  me->main_ = window;
-                  return FALSE;
-                }
-                return TRUE;
-              },
-              reinterpret_cast<LPARAM>(this));
-          return main_ != nullptr || !process_->IsRunning();
-        },
-        kStartTimeoutMs);
-    if (main_ == nullptr) return L"no window of process " + std::to_wstring(pid);
-    SetForegroundWindow(main_);
-    Sleep(300);
-    return {};
-  }
-  // Ended as a kill would end it: a close would ask first, and nothing is to be saved.
-  ~Program() {
-    if (process_) process_->Terminate();
-  }
-  HWND Main() const { return main_; }
-  ChildProcess& Process() { return *process_; }
-
-  // The menu bar: the panel 24 pixels high across the top.
-  HWND MenuBar() const {
-    for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      RECT rc = ScreenRect(child);
-      if (ClassOf(child) == L"TarvikPanel" && rc.bottom - rc.top == 24) return child;
-    }
-    return nullptr;
-  }
-  // The square panels directly in `parent` of that size, left to right.
-  static std::vector<HWND> Buttons(HWND parent, int size) {
-    std::vector<HWND> buttons;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-      const RECT rc = ScreenRect(child);
-      if (ClassOf(child) == L"TarvikPanel" && rc.right - rc.left == size &&
-          rc.bottom - rc.top == size) {
-        buttons.push_back(child);
-      }
-    }
-    std::sort(buttons.begin(), buttons.end(),
-              [](HWND a, HWND b) { return ScreenRect(a).left < ScreenRect(b).left; });
-    return buttons;
-  }
-  // Menu button by index: 0 close, 1 float, 2 options, 3 tools, 4 list (leftmost).
-  HWND MenuButton(int index) const {
-    const auto buttons = Buttons(MenuBar(), 20);
-    if (buttons.size() != 5) return nullptr;
-    return buttons[static_cast<std::size_t>(4 - index)];
-  }
-  // The title list: at 4,40 of the list page, where the search results lie too, 10 pixels
-  // taller.
-  HWND NoteList() const {
-    HWND best = nullptr;
-    for (HWND c : Descendants(main_)) {
-      if (ClassOf(c) != L"ListBox") continue;
-      const RECT rc = ScreenRect(c);
-      const RECT page = ScreenRect(GetParent(c));
-      if (rc.left - page.left != 4 || rc.top - page.top != 40) continue;
-      if (best == nullptr || rc.bottom < ScreenRect(best).bottom) best = c;
-    }
-    return best;
-  }
-  // List-page button by index: 5 find (leftmost), then 0 new ... 4 import.
-  HWND ListButton(int index) const {
-    const auto buttons = Buttons(GetParent(NoteList()), 29);
-    if (buttons.size() != 6) return nullptr;
-    return buttons[static_cast<std::size_t>(index == 5 ? 0 : index + 1)];
-  }
-  HWND Shown(const std::wstring& className, bool multiLine) const {
-    for (HWND c : Descendants(main_)) {
-      if (ClassOf(c) == className && IsWindowVisible(c) &&
-          ((GetWindowLongPtrW(c, GWL_STYLE) & ES_MULTILINE) != 0) == multiLine) {
-        return c;
-      }
-    }
-    return nullptr;
-  }
-  bool LabelShown(const std::wstring& text) const {
-    for (HWND c : Descendants(main_)) {
-      if (ClassOf(c) == L"Static" && IsWindowVisible(c) && TextOf(c) == text) return true;
-    }
-    return false;
-  }
-  // What the window shows: "editor" or "list", with "+options" / "+tools" over it.
-  std::wstring Page() const {
-    std::wstring page;
-    if (Shown(L"Edit", true) != nullptr) page += L"editor";
-    if (NoteList() != nullptr && IsWindowVisible(NoteList())) page += L"list";
-    if (LabelShown(L"置顶窗口")) page += L"+options";
-    if (LabelShown(L"工具还在设计中")) page += L"+tools";
-    return page;
-  }
-  std::wstring WaitForPage(const std::wstring& expected) const {
-    std::wstring seen;
-    if (WaitUntil([&] { return (seen = Page()) == expected; }, kReactionTimeoutMs)) return {};
-    return L"expected page " + expected + L", the window shows " + seen;
-  }
-  std::vector<std::wstring> Titles() const {
-    return ReadListBox(ToHandle(NoteList())).value_or(std::vector<std::wstring>{});
-  }
-  // A top-level window of the program with this caption (a dialog).
-  HWND WaitForDialog(const std::wstring& caption) const {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-          found = FindWindowW(L"#32770", caption.c_str());
-          return found != nullptr && IsWindowVisible(found);
-        },
-        kReactionTimeoutMs);
-    return found;
-  }
-
- private:
-  std::optional<ChildProcess> process_;
-  HWND main_ = nullptr;
-};
-
-// Fills the file dialog's name box and confirms it, as typing a name and pressing Enter.
-std::wstring AnswerFileDialog(const Program& program, const std::wstring& caption,
-                              const std::wstring& path) {
-  const HWND dialog = program.WaitForDialog(caption);
-  if (dialog == nullptr) return L"no dialog captioned " + caption;
-  HWND nameBox = nullptr;
-  for (HWND c : Descendants(dialog)) {
-    if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
-      nameBox = c;
-      break;
-    }
-  }
-  if (nameBox == nullptr) return L"the dialog " + caption + L" has no name box";
-  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); },
-                 kReactionTimeoutMs)) {
-    return L"the dialog " + caption + L" stayed open";
-  }
-  return {};
-}
-
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+// The cases that save work in a folder of their own with this one note.
+const std::vector<NoteFile> kOneNote{{L"Note_1.tvk", L"first", L"one"}};
 
 // ---- the cases --------------------------------------------------------------------------------
 
 std::wstring StartsOnAFreshNote(const fs::path& exe) {
-  Program program;
-  if (auto error = program.Start(exe); !error.empty()) return error;
+  Program program(exe, L"commands", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
   if (auto error = program.WaitForPage(L"editor"); !error.empty()) return error;
-  const std::wstring title = TextOf(program.Shown(L"Edit", false));
-  const std::wstring text = TextOf(program.Shown(L"Edit", true));
+  const std::wstring title = TextOf(program.TextBox(false));
+  const std::wstring text = TextOf(program.TextBox(true));
   if (title != kUntitled || !text.empty()) {
     return L"the editor shows title \"" + title + L"\" and text \"" + text + L"\"";
   }
@@ -265,8 +34,8 @@ std::wstring StartsOnAFreshNote(const fs::path& exe) {
 }
 
 std::wstring MenuButtonsSwitchPages(const fs::path& exe) {
-  Program program;
-  if (auto error = program.Start(exe); !error.empty()) return error;
+  Program program(exe, L"commands", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
   const struct {
     int button;
     const wchar_t* page;
@@ -295,8 +64,8 @@ std::wstring MenuButtonsSwitchPages(const fs::path& exe) {
 }
 
 std::wstring NewAndDelete(const fs::path& exe) {
-  Program program;
-  if (auto error = program.Start(exe); !error.empty()) return error;
+  Program program(exe, L"commands", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
   ClickCentre(program.MenuButton(4));
   if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
   const std::vector<std::wstring> before = program.Titles();
@@ -318,23 +87,21 @@ std::wstring NewAndDelete(const fs::path& exe) {
 }
 
 std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
-  const fs::path folder = exe.parent_path() / L"exchange";
-  std::error_code ignored;
-  fs::remove_all(folder, ignored);
+  Program program(exe, L"commands", kOneNote);
+  const fs::path folder = program.Folder() / L"exchange";
   fs::create_directories(folder);
-  Program program;
-  if (auto error = program.Start(exe); !error.empty()) return error;
+  if (auto error = program.Start(); !error.empty()) return error;
   // A note with a title and two lines, committed by the switch to the list page.
-  ClickCentre(program.Shown(L"Edit", false));
-  SendMessageW(program.Shown(L"Edit", false), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"购物"));
-  ClickCentre(program.Shown(L"Edit", true));
+  ClickCentre(program.TextBox(false));
+  Bound(program.TextBox(false)).object.Text(L"购物");
+  ClickCentre(program.TextBox(true));
   TypeText(L"牛奶\r面包");  // Enter in a note box starts a new line: CR LF
   ClickCentre(program.MenuButton(4));
   if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
 
   // A name typed without extension gets the filter's ".tvk".
   ClickCentre(program.ListButton(3));
-  if (auto error = AnswerFileDialog(program, L"导出文件", (folder / L"购物").wstring());
+  if (auto error = program.AnswerFileDialog(L"导出文件", (folder / L"购物").wstring());
       !error.empty()) {
     return error;
   }
@@ -346,21 +113,18 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   const std::string bytes = ReadAll(exported);
   if (bytes != ToUtf8(L"购物\r\n牛奶\r\n面包")) {
     return L"the exported file holds " + std::to_wstring(bytes.size()) + L" unexpected bytes: " +
-           util::FromUtf8(bytes);
+           FromUtf8(bytes);
   }
 
   // Exporting over it asks first; answered no, the file stays as it was.
   WriteBytes(exported, "old");
+  // A second click on the same button soon after the first would be a double-click.
+  Sleep(GetDoubleClickTime() + 100);
   ClickCentre(program.ListButton(3));
-  const HWND dialog = program.WaitForDialog(L"导出文件");
-  if (dialog == nullptr) return L"no second export dialog";
-  for (HWND c : Descendants(dialog)) {
-    if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
-      SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
-      break;
-    }
+  HWND dialog = nullptr;
+  if (auto error = program.EnterFileName(L"导出文件", exported.wstring(), dialog); !error.empty()) {
+    return L"second export: " + error;
   }
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   HWND prompt = nullptr;
   WaitUntil(
       [&] {
@@ -384,22 +148,21 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   WriteBytes(text, ToUtf8(L"第一行\r\n第二行"));
   const std::size_t count = program.Titles().size();
   ClickCentre(program.ListButton(4));
-  if (auto error = AnswerFileDialog(program, L"导入文件", text.wstring()); !error.empty()) {
+  if (auto error = program.AnswerFileDialog(L"导入文件", text.wstring()); !error.empty()) {
     return error;
   }
   if (auto error = program.WaitForPage(L"editor"); !error.empty()) return L"import: " + error;
-  const std::wstring shown = TextOf(program.Shown(L"Edit", true));
+  const std::wstring shown = TextOf(program.TextBox(true));
   if (shown != L"第一行\r\n第二行" || program.Titles().size() != count + 1) {
     return L"after the import the editor shows \"" + shown + L"\" and the list holds " +
            std::to_wstring(program.Titles().size()) + L" notes";
   }
-  fs::remove_all(folder, ignored);
   return {};
 }
 
 std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
-  Program program;
-  if (auto error = program.Start(exe); !error.empty()) return error;
+  Program program(exe, L"commands", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
   const RECT start = ScreenRect(program.Main());
   // Bottom-right corner, 1 pixel in: the window grows with the drag.
   Drag({start.right - 2, start.bottom - 2}, {start.right + 38, start.bottom + 28});
@@ -448,17 +211,10 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   }
   // A double-click on the edge ends with a release on the window's own surface; the window
   // then holds the mouse, so a right click outside it opens its system menu ...
-  PointerTo({small.left + 1, (small.top + small.bottom) / 2});
-  for (int i = 0; i < 2; ++i) {
-    MouseButton(true);
-    MouseButton(false);
-  }
+  ClickAt({small.left + 1, (small.top + small.bottom) / 2}, 2);
   PointerTo({small.right + 150, small.top + 60});
-  INPUT right[2] = {};
-  right[0].type = right[1].type = INPUT_MOUSE;
-  right[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-  right[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-  SendInput(2, right, sizeof(INPUT));
+  SendMouse(MOUSEEVENTF_RIGHTDOWN);
+  SendMouse(MOUSEEVENTF_RIGHTUP);
   HWND menu = nullptr;
   WaitUntil(
       [&] {
@@ -469,11 +225,7 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   if (menu == nullptr || !IsWindowVisible(menu))
     return L"no system menu after a right click outside";
   Screenshot(L"system_menu");
-  INPUT escape[2] = {};
-  escape[0].type = escape[1].type = INPUT_KEYBOARD;
-  escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
-  escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, escape, sizeof(INPUT));
+  SendKeys({VK_ESCAPE});
   WaitUntil([&] { return !IsWindowVisible(menu); }, kReactionTimeoutMs);
   // ... and a click inside still reaches the control under the pointer.
   Sleep(300);
@@ -481,73 +233,55 @@ std::wstring EdgeResizesAndBarMoves(const fs::path& exe) {
   return program.WaitForPage(L"editor+options");
 }
 
-// A program folder of its own with one note, for the cases that save: they must not change
-// what the other cases find.
-fs::path PrivateCopy(const fs::path& exe, const wchar_t* name) {
-  const fs::path folder = exe.parent_path().parent_path() / name;
-  std::error_code error;
-  fs::remove_all(folder, error);
-  fs::create_directories(folder / L"Notes");
-  fs::copy_file(exe, folder / exe.filename(), error);
-  WriteBytes(folder / L"Notes" / L"Note_1.tvk", "first\r\none");
-  return folder / exe.filename();
-}
-
 // Types into the title box and the note text of the fresh note, as a user would.
 void TypeNote(const Program& program, const std::wstring& title, const std::wstring& text) {
-  ClickCentre(program.Shown(L"Edit", false));
+  ClickCentre(program.TextBox(false));
   TypeText(title);
-  ClickCentre(program.Shown(L"Edit", true));
+  ClickCentre(program.TextBox(true));
   TypeText(text);
 }
 
-std::wstring ExitSavesAndARestartShowsIt(const fs::path& sharedExe) {
-  const fs::path exe = PrivateCopy(sharedExe, L"exit_case");
-  const fs::path folder = exe.parent_path();
-  {
-    Program program;
-    if (auto error = program.Start(exe); !error.empty()) return error;
-    TypeNote(program, L"退出", L"保存的文字");
-    Sleep(GetDoubleClickTime() + 100);
-    ClickCentre(program.MenuButton(0));
-    const HWND box = WaitForQuestionBox(program.Process().Id(), kReactionTimeoutMs);
-    if (box == nullptr) return L"the close button asked nothing";
-    Screenshot(L"question_exit");
-    AnswerQuestion(box, true);
-    if (!program.Process().WaitForExit(10000)) return L"still running after the yes";
-  }
-  const std::string saved = ReadAll(folder / L"Notes" / L"Note_2.tvk");
+std::wstring ExitSavesAndARestartShowsIt(const fs::path& exe) {
+  Program program(exe, L"exit_case", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
+  TypeNote(program, L"退出", L"保存的文字");
+  Sleep(GetDoubleClickTime() + 100);
+  ClickCentre(program.MenuButton(0));
+  const HWND box = WaitForQuestionBox(program.Id(), kReactionTimeoutMs);
+  if (box == nullptr) return L"the close button asked nothing";
+  Screenshot(L"question_exit");
+  AnswerQuestion(box, true);
+  if (!program.WaitForExit(10000)) return L"still running after the yes";
+  const std::string saved = ReadAll(program.NotesFolder() / L"Note_2.tvk");
   if (saved != ToUtf8(L"退出\r\n保存的文字")) {
-    return L"Note_2.tvk holds " + util::FromUtf8(saved);
+    return L"Note_2.tvk holds " + FromUtf8(saved);
   }
-  const std::string config = ReadAll(folder / L"Config.ini");
+  const std::string config = ReadAll(program.ConfigFile());
   if (config.rfind("[Main]\r\nLeft=", 0) != 0 || config.find("StartUp=0") == std::string::npos) {
-    return L"Config.ini holds " + util::FromUtf8(config);
+    return L"Config.ini holds " + FromUtf8(config);
   }
-  Program again;
-  if (auto error = again.Start(exe); !error.empty()) return L"restart: " + error;
+  if (auto error = program.Start(); !error.empty()) return L"restart: " + error;
   const std::vector<std::wstring> expected{L"first", L"退出", kUntitled};
   std::vector<std::wstring> titles;
-  if (!WaitUntil([&] { return (titles = again.Titles()) == expected; }, kReactionTimeoutMs)) {
+  if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs)) {
     return L"after the restart the list holds " + Join(titles, L" | ");
   }
   return {};
 }
 
-std::wstring LogoffSavesWithoutAsking(const fs::path& sharedExe) {
-  const fs::path exe = PrivateCopy(sharedExe, L"logoff_case");
-  Program program;
-  if (auto error = program.Start(exe); !error.empty()) return error;
+std::wstring LogoffSavesWithoutAsking(const fs::path& exe) {
+  Program program(exe, L"logoff_case", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
   TypeNote(program, L"注销", L"未保存的编辑");
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(program.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
   if (answer != TRUE) return L"WM_QUERYENDSESSION was answered " + std::to_wstring(answer);
   SendMessageTimeoutW(program.Main(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, &answer);
-  const std::string saved = ReadAll(exe.parent_path() / L"Notes" / L"Note_2.tvk");
+  const std::string saved = ReadAll(program.NotesFolder() / L"Note_2.tvk");
   if (saved != ToUtf8(L"注销\r\n未保存的编辑")) {
-    return L"after the end of the session Note_2.tvk holds " + util::FromUtf8(saved);
+    return L"after the end of the session Note_2.tvk holds " + FromUtf8(saved);
   }
-  if (WaitForQuestionBox(program.Process().Id(), 300) != nullptr) {
+  if (WaitForQuestionBox(program.Id(), 300) != nullptr) {
     return L"the end of the session asked a question";
   }
   return {};
@@ -555,7 +289,7 @@ std::wstring LogoffSavesWithoutAsking(const fs::path& sharedExe) {
 
 }  // namespace
 
-std::vector<ProgramCase> CommandCases(const fs::path& exe) {
+Cases CommandCases(const fs::path& exe) {
   return {
       {L"starts_on_fresh_note", [exe] { return StartsOnAFreshNote(exe); }},
       {L"menu_buttons_switch_pages", [exe] { return MenuButtonsSwitchPages(exe); }},

@@ -1,28 +1,13 @@
-#include "robustness_cases.h"
-
-#include <windows.h>
+// The file and window helpers where Windows (and Wine) differ from the native test build:
+// links inside a deleted folder, and windows whose thread is stuck.
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <string>
-#include <system_error>
 
 #include "e2e_support.h"
 #include "util/cls_util.h"
-#include "util/cls_window.h"
 
 namespace tarvik::e2e {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The link fixture: scripts/test.sh makes it on the Linux side, since Wine cannot create
 // links itself. TARVIK_E2E_LINKS is its Unix path: victim/ holds a file, a subfolder, a link
@@ -35,32 +20,28 @@ fs::path LinkFixture() {
   return fs::path(path);
 }
 
-bool DeleteFolderLeavesLinkTargets(std::wstring& why) {
+std::wstring DeleteFolderLeavesLinkTargets() {
   const fs::path root = LinkFixture();
   if (root.empty()) {
-    why = L"TARVIK_E2E_LINKS is not set";
-    return false;
+    return L"TARVIK_E2E_LINKS is not set";
   }
   const fs::path victim = root / L"victim";
   const fs::path outside = root / L"outside";
   const DWORD linkAttributes = ::GetFileAttributesW((victim / L"dirlink").c_str());
   if (linkAttributes == INVALID_FILE_ATTRIBUTES ||
       !(linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    why =
-        L"the folder link is no reparse point here: attributes " + std::to_wstring(linkAttributes);
-    return false;
+    return L"the folder link is no reparse point here: attributes " +
+           std::to_wstring(linkAttributes);
   }
   util::clsUtil(DriverPlatform()).DeleteFolder(victim.wstring());
   std::error_code ec;
   if (ReadAll(outside / L"keep.txt") != "keep" || ReadAll(outside / L"deep" / L"x.txt") != "x") {
-    why = L"data outside the folder was deleted through a link";
-    return false;
+    return L"data outside the folder was deleted through a link";
   }
   if (fs::exists(victim / L"file.txt", ec) || fs::exists(victim / L"sub", ec)) {
-    why = L"the folder's own files were not deleted";
-    return false;
+    return L"the folder's own files were not deleted";
   }
-  return true;
+  return {};
 }
 
 // A window whose thread stops answering once it is up, as a hung program's would.
@@ -83,14 +64,6 @@ class StuckWindow {
   HWND Handle() const { return window_; }
 
  private:
-  static void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-  }
-
   static DWORD WINAPI Main(LPVOID param) {
     auto* self = static_cast<StuckWindow*>(param);
     WNDCLASSEXW wc{};
@@ -103,17 +76,17 @@ class StuckWindow {
                                       60, 240, 160, nullptr, nullptr, wc.hInstance, nullptr);
     if (self->window_) ::ShowWindow(self->window_, SW_SHOWNOACTIVATE);
     for (int i = 0; i < 10; ++i) {
-      Pump();
+      PumpMessages();
       ::Sleep(20);
     }
     ::SetEvent(self->ready_.get());
     ::WaitForSingleObject(self->release_.get(), INFINITE);  // stuck: no messages answered
     for (int i = 0; i < 50; ++i) {  // let what was left waiting on it finish
-      Pump();
+      PumpMessages();
       ::Sleep(10);
     }
     if (self->window_) ::DestroyWindow(self->window_);
-    Pump();
+    PumpMessages();
     return 0;
   }
 
@@ -123,11 +96,10 @@ class StuckWindow {
   HWND window_ = nullptr;
 };
 
-bool StuckWindowDoesNotFreezeClsWindow(std::wstring& why) {
+std::wstring StuckWindowDoesNotFreezeClsWindow() {
   StuckWindow stuck;
   if (!stuck.Handle()) {
-    why = L"the stuck window was not made";
-    return false;
+    return L"the stuck window was not made";
   }
   util::clsWindow window(DriverPlatform());
   window.hwnd = ToHandle(stuck.Handle());
@@ -154,21 +126,19 @@ bool StuckWindowDoesNotFreezeClsWindow(std::wstring& why) {
     step.run();
     const DWORD took = ::GetTickCount() - start;
     if (took > kLimitMs) {
-      why = std::wstring(step.name) + L" waited " + std::to_wstring(took) +
-            L" ms for the stuck window";
-      return false;
+      return std::wstring(step.name) + L" waited " + std::to_wstring(took) +
+             L" ms for the stuck window";
     }
   }
   if (window.Caption() != L"卡住的窗口") {
-    why = L"the stuck window's caption read as \"" + window.Caption() + L"\"";
-    return false;
+    return L"the stuck window's caption read as \"" + window.Caption() + L"\"";
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-std::vector<NamedCase> RobustnessCases() {
+Cases RobustnessCases() {
   return {{L"delete_folder_leaves_link_targets", DeleteFolderLeavesLinkTargets},
           {L"stuck_window_does_not_freeze_clswindow", StuckWindowDoesNotFreezeClsWindow}};
 }
