@@ -69,14 +69,14 @@ bool IsTopMost(HWND window) {
 
 bool AskAndAnswer(const Act& act, bool expected, std::wstring& why, bool topmostOption = false) {
   app::frmMain main(DriverPlatform());
-  main.SSwitch1(0).SetValue(topmostOption);
-  main.Drawing.InitGDIPlus(false, false, L"", 0, L"");
-  main.Me.Move(-1500, 3000, main.Me.Width(), main.Me.Height());
-  main.Me.Show();
-  main.QuestionResult = !expected;
-  const HWND mainWindow = reinterpret_cast<HWND>(main.Me.hWnd());
+  main.Options().SSwitch1(0).SetValue(topmostOption);
+  main.Drawing().InitGDIPlus(false, false, L"", 0, L"");
+  main.Me().Move(-1500, 3000, main.Me().Width(), main.Me().Height());
+  main.Me().Show();
+  main.SetQuestionResult(!expected);
+  const HWND mainWindow = reinterpret_cast<HWND>(main.Me().hWnd());
   if (topmostOption) {
-    DriverPlatform().SetTopMost(main.Me.hWnd(), true);
+    DriverPlatform().SetTopMost(main.Me().hWnd(), true);
     if (!IsTopMost(mainWindow)) {
       why = L"the main window could not be made topmost before the question";
       return false;
@@ -121,15 +121,15 @@ bool AskAndAnswer(const Act& act, bool expected, std::wstring& why, bool topmost
     // Whatever happened, the box must go so the driver's modal wait ends.
     if (::IsWindow(box)) ::PostMessageW(box, WM_CLOSE, 0, 0);
   });
-  dialogs::ShowQuestion(main, L"端到端的问题？", main.Me);
+  dialogs::ShowQuestion(main, L"端到端的问题？", main.Me());
   user.join();
 
   if (!userOk) {
     why = userWhy.empty() ? L"the user's steps failed" : userWhy;
     return false;
   }
-  if (main.QuestionResult != expected) {
-    why = L"QuestionResult is " + std::wstring(main.QuestionResult ? L"True" : L"False");
+  if (main.QuestionResult() != expected) {
+    why = L"QuestionResult is " + std::wstring(main.QuestionResult() ? L"True" : L"False");
     return false;
   }
   if (FindBox() != nullptr) {
@@ -144,7 +144,7 @@ bool AskAndAnswer(const Act& act, bool expected, std::wstring& why, bool topmost
     why = L"the main window is not topmost again after the box";
     return false;
   }
-  if (main.Timer1.Enabled()) {
+  if (main.Timer1().Enabled()) {
     why = L"Timer1 runs again; only the caller's command may switch it on";
     return false;
   }
