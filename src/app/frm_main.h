@@ -33,56 +33,21 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   bool Load();
   // Shutdown: releases what Load made. Writes nothing to disk. Idempotent.
   void Unload();
-  // Unloads, closes the window and ends the message loop. Saves nothing.
-  void CloseWithoutSaving();
-  // The menu bar's close button: asks, then saves settings and notes and ends. False when
-  // the program goes on (the user said no, or chose to stay after a failed save).
-  bool ExitCommand();
-  // Logoff or shutdown: the edits are saved without a question, since no one can answer.
-  void Form_EndSession();
   bool Loaded() const { return loaded_; }
 
-  // The program's folder, where Notes and Config.ini live.
-  std::wstring AppPath() const { return platform_.ProgramFolder(); }
   std::wstring NotesFolder() const { return AppPath() + L"\\Notes"; }
-  std::wstring ConfigPath() const { return AppPath() + L"\\Config.ini"; }
-
-  // Settings and logon start.
-  void LoadSettings();
   // Writes the window's geometry and the two options to Config.ini in one atomic step.
   bool SaveSettings();
-  void EnableAutostart();
-  void DisableAutostart();
-
-  void LoadNotes() { notes_.LoadNotes(NotesFolder()); }
   bool SaveNotes() { return notes_.SaveNotes(NotesFolder()); }
   // Copies the editor back into the note it shows: the only way edits reach the notes.
   void CommitOpenNote() { notes_.CommitOpenNote(); }
   int OpenNoteIndex() const { return notes_.OpenNoteIndex(); }
 
-  // Event handlers of the window and its controls.
+  // The handlers a click or a double-click on the controls runs.
   void List1_DblClick();
-  void List3_DblClick();
-  void txtSearch_Change();
-  void txtTitle_GotFocus();
-  void txtTitle_LostFocus();
-  void txtNote_MouseDown(const platform::MouseArgs& a);
-  void txtNote_MouseMove(const platform::MouseArgs& a);
-  void txtNote_MouseEnter();
-  void picMain_MouseMove(const platform::MouseArgs& a);
-  void picMenuBar_MouseDown(const platform::MouseArgs& a);
-  void picMenuBar_MouseMove(const platform::MouseArgs& a);
-  void picMenu_MouseMove(int index, const platform::MouseArgs& a);
-  void picListButton_MouseMove(int index, const platform::MouseArgs& a);
-  void picList_MouseMove(const platform::MouseArgs& a);
-  void picMenuBar_MouseUp(const platform::MouseArgs& a);
   void picListButton_Click(int index);
   void picMenu_Click(int index);
   void SSwitch1_Click(int index);
-  void Form_Resize();
-  void Form_MouseDown(const platform::MouseArgs& a);
-  void Form_MouseMove(const platform::MouseArgs& a);
-  void Form_MouseUp(const platform::MouseArgs& a);
   // Topmost upkeep, the shared cursor point, hiding at a screen edge and coming back.
   void Timer1_Timer();
 
@@ -126,6 +91,41 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void SetQuestionResult(bool confirmed) override { questionResult_ = confirmed; }
 
  private:
+  // The program's folder, where Notes and Config.ini live.
+  std::wstring AppPath() const { return platform_.ProgramFolder(); }
+  std::wstring ConfigPath() const { return AppPath() + L"\\Config.ini"; }
+  // Settings and logon start.
+  void LoadSettings();
+  void EnableAutostart();
+  void DisableAutostart();
+  void LoadNotes() { notes_.LoadNotes(NotesFolder()); }
+  // Unloads, closes the window and ends the message loop. Saves nothing.
+  void CloseWithoutSaving();
+  // The menu bar's close button: asks, then saves settings and notes and ends. False when
+  // the program goes on (the user said no, or chose to stay after a failed save).
+  bool ExitCommand();
+  // Logoff or shutdown: the edits are saved without a question, since no one can answer.
+  void Form_EndSession();
+
+  void List3_DblClick();
+  void txtSearch_Change();
+  void txtTitle_GotFocus();
+  void txtTitle_LostFocus();
+  void txtNote_MouseDown(const platform::MouseArgs& a);
+  void txtNote_MouseMove(const platform::MouseArgs& a);
+  void txtNote_MouseEnter();
+  void picMain_MouseMove(const platform::MouseArgs& a);
+  void picMenuBar_MouseDown(const platform::MouseArgs& a);
+  void picMenuBar_MouseMove(const platform::MouseArgs& a);
+  void picMenuBar_MouseUp(const platform::MouseArgs& a);
+  void picMenu_MouseMove(int index, const platform::MouseArgs& a);
+  void picListButton_MouseMove(int index, const platform::MouseArgs& a);
+  void picList_MouseMove(const platform::MouseArgs& a);
+  void Form_Resize();
+  void Form_MouseDown(const platform::MouseArgs& a);
+  void Form_MouseMove(const platform::MouseArgs& a);
+  void Form_MouseUp(const platform::MouseArgs& a);
+
   void WireEvents();
   // Shows the logon-start switch on only while a registration exists; when the registry
   // cannot be read, as the user asked.

@@ -57,7 +57,7 @@ void modMouseWheel::WheelDown() {
     }
     return;
   }
-  if (host_.Flags().NoteHoverFlag) {
+  if (f.NoteHoverFlag) {
     widgets::TextBoxW& note = host_.NoteText();
     note.SetFontSize(FromFontUnits(FontSizeAfterWheelDown(ToFontUnits(note.FontSize()))));
   }
@@ -76,7 +76,7 @@ void modMouseWheel::WheelUp() {
     }
     return;
   }
-  if (host_.Flags().NoteHoverFlag) {
+  if (f.NoteHoverFlag) {
     widgets::TextBoxW& note = host_.NoteText();
     note.SetFontSize(FromFontUnits(FontSizeAfterWheelUp(ToFontUnits(note.FontSize()))));
   }
