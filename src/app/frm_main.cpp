@@ -23,7 +23,9 @@ platform::Rect DesignWindowRect(platform::Platform& p) {
 frmMain::frmMain(platform::Platform& platform)
     : platform_(platform),
       me_(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
-      timer1_(platform, 100, true) {
+      timer1_(platform, 100, true),
+      notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle,
+             editor_.txtNote) {
   WireEvents();
 }
 

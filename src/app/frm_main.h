@@ -172,8 +172,7 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   OptionsPanel options_{me_};
   EditorPage editor_{me_};
   MenuBar menu_{me_};
-  NoteBook notes_{list_.List1, list_.List2,      list_.List3,
-                  list_.List4, editor_.txtTitle, editor_.txtNote};
+  NoteBook notes_;
 
   bool loaded_ = false;
   bool asking_ = false;

@@ -1,7 +1,7 @@
 #pragma once
-// The pages of the main window, each owning its controls. A page's members are declared in
-// the order the controls are made, which is also their order among their siblings; frmMain
-// makes the pages in the order the window stacks them and wires their events.
+// The pages of the main window, each owning its controls, declared in the order the controls
+// are made. frmMain makes the pages, in the order the window has always made them, and wires
+// their events.
 
 #include <array>
 #include <memory>

@@ -15,17 +15,17 @@
 namespace tarvik::app {
 namespace {
 
-class NoteBookTest : public ::testing::Test {
- protected:
-  platform::headless::HeadlessPlatform platform_;
-  widgets::Form form_{platform_, L"Tarvik", {0, 0, 300, 300}, 0xFFFFFF};
-  widgets::ListBoxW List1_{form_, {}};
-  widgets::ListBoxW List2_{form_, {}};
-  widgets::ListBoxW List3_{form_, {}};
-  widgets::ListBoxW List4_{form_, {}};
-  widgets::TextBoxW txtTitle_{form_, {}};
-  widgets::TextBoxW txtNote_{form_, {}};
-  NoteBook book_{List1_, List2_, List3_, List4_, txtTitle_, txtNote_};
+// A note book with its lists and editor boxes on a window of their own.
+struct Desk {
+  platform::headless::HeadlessPlatform platform;
+  widgets::Form form{platform, L"Tarvik", {0, 0, 300, 300}, 0xFFFFFF};
+  widgets::ListBoxW List1{form, {}};
+  widgets::ListBoxW List2{form, {}};
+  widgets::ListBoxW List3{form, {}};
+  widgets::ListBoxW List4{form, {}};
+  widgets::TextBoxW txtTitle{form, {}};
+  widgets::TextBoxW txtNote{form, {}};
+  NoteBook book{List1, List2, List3, List4, txtTitle, txtNote};
 };
 
 struct Expected {
@@ -37,7 +37,7 @@ struct Expected {
   std::wstring editorText;
 };
 
-TEST_F(NoteBookTest, StepsKeepNotesListsAndEditorInStep) {
+TEST(NoteBook, StepsKeepNotesListsAndEditorInStep) {
   using Steps =
       std::function<void(NoteBook&, widgets::ListBoxW & List1, widgets::TextBoxW & title)>;
   const auto three = [](NoteBook& b) {
@@ -116,42 +116,42 @@ TEST_F(NoteBookTest, StepsKeepNotesListsAndEditorInStep) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    platform::headless::HeadlessPlatform platform;
-    widgets::Form form{platform, L"Tarvik", {0, 0, 300, 300}, 0xFFFFFF};
-    widgets::ListBoxW List1{form, {}}, List2{form, {}}, List3{form, {}}, List4{form, {}};
-    widgets::TextBoxW txtTitle{form, {}}, txtNote{form, {}};
-    NoteBook book{List1, List2, List3, List4, txtTitle, txtNote};
+    Desk desk;
+    NoteBook& book = desk.book;
+    widgets::ListBoxW& List1 = desk.List1;
+    widgets::TextBoxW& txtTitle = desk.txtTitle;
     c.steps(book, List1, txtTitle);
     ASSERT_EQ(book.NoteArray().size(), c.want.notes.size());
     for (std::size_t i = 0; i < c.want.notes.size(); ++i) {
       EXPECT_EQ(book.NoteArray()[i].title, c.want.notes[i].title) << i;
       EXPECT_EQ(book.NoteArray()[i].text, c.want.notes[i].text) << i;
-      EXPECT_EQ(List2.List(static_cast<int>(i)), c.want.notes[i].text) << i;
+      EXPECT_EQ(desk.List2.List(static_cast<int>(i)), c.want.notes[i].text) << i;
     }
     EXPECT_EQ(List1.Items(), c.want.titles);
     EXPECT_EQ(book.Selected(), c.want.selected);
     EXPECT_EQ(book.OpenNoteIndex(), c.want.open);
     EXPECT_EQ(txtTitle.Text(), c.want.editorTitle);
-    EXPECT_EQ(txtNote.Text(), c.want.editorText);
+    EXPECT_EQ(desk.txtNote.Text(), c.want.editorText);
   }
 }
 
-TEST_F(NoteBookTest, SearchFindsTitlesAndAResultOfAGoneNoteSelectsNothing) {
-  book_.Add({L"apple", L"1"});
-  book_.Add({L"pear", L"2"});
-  book_.Add({L"grape", L"3"});
-  book_.Search(L"ap");
-  EXPECT_EQ(List3_.Items(), (std::vector<std::wstring>{L"apple", L"grape"}));
-  EXPECT_EQ(List4_.Items(), (std::vector<std::wstring>{L"0", L"2"}));
-  List3_.SetListIndex(1);
-  ASSERT_TRUE(book_.SelectFound());
-  EXPECT_EQ(book_.Selected(), 2);
-  ASSERT_TRUE(book_.DeleteSelected());
-  EXPECT_FALSE(book_.SelectFound());
-  EXPECT_EQ(book_.ExportText(0), L"apple\r\n1");
-  book_.Search(L"");
-  EXPECT_TRUE(List3_.Items().empty());
-  EXPECT_FALSE(book_.SelectFound());
+TEST(NoteBook, SearchFindsTitlesAndAResultOfAGoneNoteSelectsNothing) {
+  Desk desk;
+  desk.book.Add({L"apple", L"1"});
+  desk.book.Add({L"pear", L"2"});
+  desk.book.Add({L"grape", L"3"});
+  desk.book.Search(L"ap");
+  EXPECT_EQ(desk.List3.Items(), (std::vector<std::wstring>{L"apple", L"grape"}));
+  EXPECT_EQ(desk.List4.Items(), (std::vector<std::wstring>{L"0", L"2"}));
+  desk.List3.SetListIndex(1);
+  ASSERT_TRUE(desk.book.SelectFound());
+  EXPECT_EQ(desk.book.Selected(), 2);
+  ASSERT_TRUE(desk.book.DeleteSelected());
+  EXPECT_FALSE(desk.book.SelectFound());
+  EXPECT_EQ(desk.book.ExportText(0), L"apple\r\n1");
+  desk.book.Search(L"");
+  EXPECT_TRUE(desk.List3.Items().empty());
+  EXPECT_FALSE(desk.book.SelectFound());
 }
 
 }  // namespace
