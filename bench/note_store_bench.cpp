@@ -149,11 +149,11 @@ void ExitPath(benchmark::State& state) {
   platform.SetProgramFolder(ProgramPath(programDir));
   tarvik::app::frmMain main(platform);
   if (!main.Load()) state.SkipWithError("the main window did not load");
-  main.List1.SetListIndex(kNoteCount / 2);
+  main.Lists().List1.SetListIndex(kNoteCount / 2);
   main.List1_DblClick();
   int round = 0;
   for (auto _ : state) {
-    main.txtNote.SetText(L"edited " + std::to_wstring(++round));
+    main.Editor().txtNote.SetText(L"edited " + std::to_wstring(++round));
     main.CommitOpenNote();
     if (!main.SaveSettings() || !main.SaveNotes()) state.SkipWithError("save failed");
   }

@@ -29,16 +29,16 @@ std::vector<std::wstring> Titles() {
 void Keystroke(benchmark::State& state, const wchar_t* before, const wchar_t* after) {
   tarvik::platform::headless::HeadlessPlatform platform;
   frmMain window(platform);
-  window.List1.AddItems(Titles());
+  window.Lists().List1.AddItems(Titles());
   window.picListButton_Click(5);  // the search bar and its result list show
   for (auto _ : state) {
     state.PauseTiming();
-    window.txtSearch.SetText(before);
+    window.Lists().txtSearch.SetText(before);
     state.ResumeTiming();
-    window.txtSearch.SetText(after);
-    benchmark::DoNotOptimize(window.List3.ListCount());
+    window.Lists().txtSearch.SetText(after);
+    benchmark::DoNotOptimize(window.Lists().List3.ListCount());
   }
-  state.counters["results"] = window.List3.ListCount();
+  state.counters["results"] = window.Lists().List3.ListCount();
 }
 
 // Every title holds "第" and "笔记", one in ten "第七". A backspace from 1,000 results to all

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/frm_main.h"
 #include "app/text_rules.h"
@@ -35,9 +36,9 @@ Note SplitImported(const std::wstring& content) {
 // ---- List-page buttons ------------------------------------------------------------------------
 
 void frmMain::picListButton_Click(int index) {
-  widgets::CommonDialog dialog(platform_, Me.hWnd());
+  widgets::CommonDialog dialog(platform_, me_.hWnd());
   PaintListButton(index, false);
-  picListButton(index).Tag = L"0";
+  list_.picListButton(index).Tag = L"0";
   bool closing = true;
   switch (index) {
     case 0:
@@ -62,66 +63,35 @@ void frmMain::picListButton_Click(int index) {
       break;
   }
   // A question box stops the timer while it is up.
-  if (closing && !Timer1.Enabled()) Timer1.SetEnabled(true);
+  if (closing && !timer1_.Enabled()) timer1_.SetEnabled(true);
 }
 
 void frmMain::NewNote() {
-  List1.AddItem(std::wstring(kUntitledTitle));
-  List2.AddItem(L"");
-  NoteArray.resize(static_cast<std::size_t>(List1.ListCount()));
-  NoteArray.back() = Note{};
-  txtTitle.SetText(std::wstring(kUntitledTitle));
-  txtNote.SetText(L"");
-  picList.SetVisible(false);
-  picMain.SetVisible(true);
-  List1.SetListIndex(List1.ListCount() - 1);
-  openNote_ = List1.ListIndex();
-  if (Me.Visible()) txtNote.SetFocus();
+  notes_.NewNote();
+  ShowEditor();
 }
 
 bool frmMain::DeleteNote() {
-  if (List1.ListCount() == 0 || List1.ListIndex() == -1) return false;
-  const int k = List1.ListIndex();
-  List2.RemoveItem(k);
-  List1.RemoveItem(k);
-  const int n = List1.ListCount();
-  if (n == 0) {
-    NoteArray.clear();
-    NewNote();
-    return true;
-  }
-  NoteArray.assign(static_cast<std::size_t>(n), Note{});
-  for (int i = 0; i < n; ++i) {
-    std::wstring title = TrimSpaces(List1.List(i));
-    if (title == kUntitledTitle) title.clear();
-    NoteArray[static_cast<std::size_t>(i)] = Note{std::move(title), List2.List(i)};
-  }
-  List1.SetListIndex(k - 1);
-  if (List1.ListIndex() == -1) List1.SetListIndex(0);
-  // The editor must never keep a note that is gone: the next commit would write it over
-  // another one. It shows the newly selected note instead.
-  if (openNote_ == k) {
-    LoadIntoEditor(List1.ListIndex());
-  } else if (openNote_ > k) {
-    --openNote_;
-  }
+  if (!notes_.DeleteSelected()) return false;
+  // The list never stays empty.
+  if (notes_.Count() == 0) NewNote();
   return true;
 }
 
 bool frmMain::ExportNote(widgets::CommonDialog& dialog) {
-  if (List1.ListCount() == 0 || List1.ListIndex() == -1) return false;
+  if (!notes_.HasSelection()) return false;
   dialog.Filter = kNoteFilter;
   dialog.DialogTitle = L"导出文件";
   dialog.Flags = widgets::CommonDialog::kOverwritePrompt;
   // A typed name gets the chosen filter's extension, so the file can be imported back.
   dialog.DefaultExt = L"tvk";
   if (dialog.ShowSave()) return true;  // the dialog failed: nothing to write
-  const int k = List1.ListIndex();
+  const int k = notes_.Selected();
   if (dialog.FileName.empty() || k < 0) return true;  // cancelled
-  const std::wstring content = List1.List(k) + L"\r\n" + List2.List(k);
-  if (!Util->SaveUTF8File(content, dialog.FileName)) {
+  const std::wstring content = notes_.ExportText(k);
+  if (!util_->SaveUTF8File(content, dialog.FileName)) {
     // The user would otherwise believe the note is safe in that file.
-    platform_.ShowMessageBox(Me.hWnd(),
+    platform_.ShowMessageBox(me_.hWnd(),
                              L"笔记导出失败：无法写入文件“" + dialog.FileName +
                                  L"”。\r\n请检查该位置是否可写、磁盘空间是否足够。",
                              L"导出文件", kMessageCritical);
@@ -141,31 +111,19 @@ void frmMain::ImportNote(widgets::CommonDialog& dialog) {
   if (kind != L"tvk" && kind != L"txt") return;
   Note note;
   try {
-    const std::wstring content = Util->ReadUTF8File(dialog.FileName);
+    const std::wstring content = util_->ReadUTF8File(dialog.FileName);
     note = kind == L"tvk" ? SplitImported(content) : Note{L"", content};
   } catch (const util::FileReadError&) {
     return;  // unreadable: nothing is added
   }
-  NoteArray.push_back(note);
-  List1.AddItem(note.title);
-  List2.AddItem(note.text);
-  List1.SetListIndex(List1.ListCount() - 1);
-  picMain.SetVisible(true);
-  picList.SetVisible(false);
-  const int i = List1.ListIndex();
-  txtTitle.SetText(List1.List(i));
-  txtNote.SetText(List2.List(i));
-  if (txtTitle.Text().empty()) txtTitle.SetText(std::wstring(kUntitledTitle));
-  openNote_ = i;
-  if (Me.Visible()) txtNote.SetFocus();
+  notes_.Add(std::move(note));
+  ShowEditor();
 }
 
 bool frmMain::ClearNotes() {
-  if (List1.ListCount() == 0 || List1.ListIndex() == -1) return false;
+  if (!notes_.HasSelection()) return false;
   if (Ask(L"确定清空全部的笔记吗？")) {
-    List1.Clear();
-    List2.Clear();
-    NoteArray.clear();
+    notes_.Clear();
     NewNote();
   }
   return true;
@@ -173,30 +131,36 @@ bool frmMain::ClearNotes() {
 
 bool frmMain::Ask(const std::wstring& question) {
   asking_ = true;
-  dialogs::ShowQuestion(*this, question, Me);
+  dialogs::ShowQuestion(*this, question, me_);
   asking_ = false;
-  return QuestionResult;
+  return questionResult_;
+}
+
+void frmMain::ShowEditor() {
+  list_.picList.SetVisible(false);
+  editor_.picMain.SetVisible(true);
+  if (me_.Visible()) editor_.txtNote.SetFocus();
 }
 
 void frmMain::ToggleSearch() {
   // The search strip and its result list take the place of the note list, or back.
-  picSearch.SetVisible(!picSearch.Visible());
-  List1.SetVisible(!List1.Visible());
-  List3.SetVisible(!List3.Visible());
-  if (picSearch.Visible()) {
-    txtSearch.SetText(L"");
-    if (txtSearch.IsShownOnScreen()) txtSearch.SetFocus();
+  list_.picSearch.SetVisible(!list_.picSearch.Visible());
+  list_.List1.SetVisible(!list_.List1.Visible());
+  list_.List3.SetVisible(!list_.List3.Visible());
+  if (list_.picSearch.Visible()) {
+    list_.txtSearch.SetText(L"");
+    if (list_.txtSearch.IsShownOnScreen()) list_.txtSearch.SetFocus();
   }
 }
 
 // ---- Exit ------------------------------------------------------------------------------------
 
 bool frmMain::ExitCommand() {
-  picOptions.SetVisible(false);
-  picTools.SetVisible(false);
-  if (picList.Visible()) {
-    picList.SetVisible(false);
-    picMain.SetVisible(true);
+  options_.picOptions.SetVisible(false);
+  tools_.picTools.SetVisible(false);
+  if (list_.picList.Visible()) {
+    list_.picList.SetVisible(false);
+    editor_.picMain.SetVisible(true);
   }
   CommitOpenNote();
   if (!Ask(L"你确定要退出“Tarvik”吗？")) return false;
@@ -220,42 +184,31 @@ void frmMain::Form_EndSession() {
 
 // ---- Menu bar ---------------------------------------------------------------------------------
 
-void frmMain::CommitOpenNote() {
-  const int i = openNote_;
-  if (i < 0 || i >= List1.ListCount() || i >= static_cast<int>(NoteArray.size())) return;
-  std::wstring title = TrimSpaces(txtTitle.Text());
-  // The placeholder the title box shows for an untitled note is no title.
-  if (title == kUntitledTitle) title.clear();
-  List1.SetList(i, title.empty() ? std::wstring(kUntitledTitle) : title);
-  List2.SetList(i, txtNote.Text());
-  NoteArray[static_cast<std::size_t>(i)] = Note{std::move(title), txtNote.Text()};
-}
-
 void frmMain::OpenFloat() {
-  if (Float) return;
+  if (float_) return;
   // Snapping goes, and the wheel handler in front of it with it; the floating window's
   // unload puts both back.
-  EdgeSnap.RemoveEdgeSnap(platform_, Me.hWnd());
+  edgeSnap_.RemoveEdgeSnap(platform_, me_.hWnd());
   CommitOpenNote();
-  picOptions.SetVisible(false);
-  picTools.SetVisible(false);
+  options_.picOptions.SetVisible(false);
+  tools_.picTools.SetVisible(false);
   retiredFloat_.reset();
-  Float = std::make_unique<window::frmFloat>(*this);
-  Float->Form_Load();
-  Float->Me.Move(Me.Left(), Me.Top(), Float->Me.Width(), Float->Me.Height());
-  Float->Me.Show();
-  Me.Hide();
+  float_ = std::make_unique<window::frmFloat>(*this);
+  float_->Form_Load();
+  float_->Me.Move(me_.Left(), me_.Top(), float_->Me.Width(), float_->Me.Height());
+  float_->Me.Show();
+  me_.Hide();
 }
 
 void frmMain::UnloadFloat() {
-  if (!Float) return;
-  Float->Form_Unload();
-  Float->Me.Hide();
-  retiredFloat_ = std::move(Float);
+  if (!float_) return;
+  float_->Form_Unload();
+  float_->Me.Hide();
+  retiredFloat_ = std::move(float_);
 }
 
 void frmMain::picMenu_Click(int index) {
-  picMenu(index).Tag = L"0";
+  menu_.picMenu(index).Tag = L"0";
   PaintMenuButton(index, false);
   switch (index) {
     case 0:
@@ -267,30 +220,30 @@ void frmMain::picMenu_Click(int index) {
     case 2:
     case 3: {
       CommitOpenNote();
-      if (picList.Visible()) {
-        picList.SetVisible(false);
-        picMain.SetVisible(true);
+      if (list_.picList.Visible()) {
+        list_.picList.SetVisible(false);
+        editor_.picMain.SetVisible(true);
       }
-      widgets::PictureBox& page = index == 2 ? picOptions : picTools;
-      widgets::PictureBox& other = index == 2 ? picTools : picOptions;
+      widgets::PictureBox& page = index == 2 ? options_.picOptions : tools_.picTools;
+      widgets::PictureBox& other = index == 2 ? tools_.picTools : options_.picOptions;
       page.SetVisible(!page.Visible());
       other.SetVisible(false);
       break;
     }
     case 4:
-      picSearch.SetVisible(false);
-      List1.SetVisible(true);
-      List3.SetVisible(false);
+      list_.picSearch.SetVisible(false);
+      list_.List1.SetVisible(true);
+      list_.List3.SetVisible(false);
       CommitOpenNote();
-      picOptions.SetVisible(false);
-      picTools.SetVisible(false);
-      picList.SetVisible(!picList.Visible());
-      picMain.SetVisible(!picMain.Visible());
+      options_.picOptions.SetVisible(false);
+      tools_.picTools.SetVisible(false);
+      list_.picList.SetVisible(!list_.picList.Visible());
+      editor_.picMain.SetVisible(!editor_.picMain.Visible());
       break;
     default:
       break;
   }
-  if (!Timer1.Enabled()) Timer1.SetEnabled(true);
+  if (!timer1_.Enabled()) timer1_.SetEnabled(true);
 }
 
 }  // namespace tarvik::app

@@ -10,23 +10,23 @@ namespace tarvik::app {
 void frmMain::Timer1_Timer() {
   // A floating window closed by its own double-click is released here, well after.
   retiredFloat_.reset();
-  if (TopmostOptionOn() && Me.Visible() && Win &&
-      !Win->IsTopMost(static_cast<util::WindowHandle>(Me.hWnd()))) {
-    window::modTopmost::SetTopmost(Me);
+  if (TopmostOptionOn() && me_.Visible() && win_ &&
+      !win_->IsTopMost(static_cast<util::WindowHandle>(me_.hWnd()))) {
+    window::modTopmost::SetTopmost(me_);
   }
-  Flags.cursor = platform_.CursorPos();
+  flags_.cursor = platform_.CursorPos();
   const platform::ScreenMetrics s = platform_.Screen();
   window::TwipsGeometry g;
-  g.left = Me.Left();
-  g.top = Me.Top();
-  g.width = Me.Width();
-  g.height = Me.Height();
+  g.left = me_.Left();
+  g.top = me_.Top();
+  g.width = me_.Width();
+  g.height = me_.Height();
   g.screenWidth = s.widthPx * s.twipsPerPixelX;
   g.screenHeight = s.heightPx * s.twipsPerPixelY;
   g.twipsPerPixelX = s.twipsPerPixelX;
   g.twipsPerPixelY = s.twipsPerPixelY;
-  if (const std::optional<platform::Point> next = window::AutoHideStep(g, Flags.cursor)) {
-    Me.Move(next->x, next->y, Me.Width(), Me.Height());
+  if (const std::optional<platform::Point> next = window::AutoHideStep(g, flags_.cursor)) {
+    me_.Move(next->x, next->y, me_.Width(), me_.Height());
   }
 }
 

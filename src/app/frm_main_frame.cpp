@@ -7,64 +7,64 @@ namespace tarvik::app {
 
 bool frmMain::IsCursorInWindow() const {
   const platform::Point c = platform_.CursorPos();
-  const double tpx = Me.TwipsPerPixelX();
-  const double tpy = Me.TwipsPerPixelY();
-  return Me.Left() / tpx <= c.x && c.x <= (Me.Left() + Me.Width()) / tpx && Me.Top() / tpy <= c.y &&
-         c.y <= (Me.Top() + Me.Height()) / tpy;
+  const double tpx = me_.TwipsPerPixelX();
+  const double tpy = me_.TwipsPerPixelY();
+  return me_.Left() / tpx <= c.x && c.x <= (me_.Left() + me_.Width()) / tpx &&
+         me_.Top() / tpy <= c.y && c.y <= (me_.Top() + me_.Height()) / tpy;
 }
 
 void frmMain::ApplyMinimumSize() {
-  if (Me.IsMinimized()) return;
-  if (const auto size = window::RaiseToMinimum({Me.Width(), Me.Height()})) {
-    Me.Move(Me.Left(), Me.Top(), size->width, size->height);
+  if (me_.IsMinimized()) return;
+  if (const auto size = window::RaiseToMinimum({me_.Width(), me_.Height()})) {
+    me_.Move(me_.Left(), me_.Top(), size->width, size->height);
   }
 }
 
 void frmMain::Form_MouseDown(const platform::MouseArgs& a) {
   if (a.button == platform::kButtonRight) {
-    if (!IsCursorInWindow()) window::ShowSystemMenu(platform_, Me.hWnd());
+    if (!IsCursorInWindow()) window::ShowSystemMenu(platform_, me_.hWnd());
     return;
   }
   if (a.button != platform::kButtonLeft) return;
-  if (const auto hit = window::EdgeHitTest(a.x, a.y, Me.ScaleWidth(), Me.ScaleHeight())) {
+  if (const auto hit = window::EdgeHitTest(a.x, a.y, me_.ScaleWidth(), me_.ScaleHeight())) {
     platform_.ReleaseMouseCapture();
-    platform_.RunMoveSizeLoop(Me.hWnd(), *hit);
+    platform_.RunMoveSizeLoop(me_.hWnd(), *hit);
   }
   ApplyMinimumSize();
 }
 
 void frmMain::Form_MouseMove(const platform::MouseArgs& a) {
-  NoteHoverFlag = false;
-  const int shape = window::EdgeCursorShape(a.x, a.y, Me.ScaleWidth(), Me.ScaleHeight());
-  if (Me.MousePointer() != shape) Me.SetMousePointer(shape);
+  flags_.NoteHoverFlag = false;
+  const int shape = window::EdgeCursorShape(a.x, a.y, me_.ScaleWidth(), me_.ScaleHeight());
+  if (me_.MousePointer() != shape) me_.SetMousePointer(shape);
   if ((a.button & platform::kButtonLeft) != 0) {
     ApplyMinimumSize();
-    Relayout();
+    Form_Resize();
   }
 }
 
 void frmMain::Form_MouseUp(const platform::MouseArgs& a) {
   if (a.button == platform::kButtonRight && !IsCursorInWindow()) {
-    window::ShowSystemMenu(platform_, Me.hWnd());
+    window::ShowSystemMenu(platform_, me_.hWnd());
   }
   ApplyMinimumSize();
   if (a.button == platform::kButtonLeft) {
     // Holding the mouse lets a right click on the taskbar button reach the window.
-    platform_.SetMouseCapture(Me.hWnd());
-    Relayout();
+    platform_.SetMouseCapture(me_.hWnd());
+    Form_Resize();
   }
 }
 
 void frmMain::picMenuBar_MouseDown(const platform::MouseArgs& a) {
-  picOptions.SetVisible(false);
-  picTools.SetVisible(false);
-  if (a.button == platform::kButtonLeft) window::BeginDragMove(platform_, Me.hWnd());
+  options_.picOptions.SetVisible(false);
+  tools_.picTools.SetVisible(false);
+  if (a.button == platform::kButtonLeft) window::BeginDragMove(platform_, me_.hWnd());
 }
 
 void frmMain::picMenuBar_MouseUp(const platform::MouseArgs& a) {
   // The platform starts no loop once the button is up, so the window never sticks to the
   // pointer after a click.
-  if (a.button == platform::kButtonLeft) window::BeginDragMove(platform_, Me.hWnd());
+  if (a.button == platform::kButtonLeft) window::BeginDragMove(platform_, me_.hWnd());
 }
 
 }  // namespace tarvik::app

@@ -15,52 +15,54 @@ int Px(double value) {
 }  // namespace
 
 void frmMain::Form_Resize() {
-  if (!loaded_ || Me.IsMinimized()) return;
-  const int w = Me.ScaleWidth();
-  const int h = Me.ScaleHeight();
-  if (w - 4 <= 0 || h - 6 - picMenuBar.Height() <= 0) return;
+  if (!loaded_ || me_.IsMinimized()) return;
+  const int w = me_.ScaleWidth();
+  const int h = me_.ScaleHeight();
+  if (w - 4 <= 0 || h - 6 - menu_.picMenuBar.Height() <= 0) return;
 
-  picMenuBar.Move(2, 2, w - 4, 24);
-  const int bar = picMenuBar.Height();
-  picMain.Move(2, bar + 4, w - 4, h - 6 - bar);
-  picList.Move(2, bar + 4, w - 4, h - 6 - bar);
+  menu_.picMenuBar.Move(2, 2, w - 4, 24);
+  const int bar = menu_.picMenuBar.Height();
+  editor_.picMain.Move(2, bar + 4, w - 4, h - 6 - bar);
+  list_.picList.Move(2, bar + 4, w - 4, h - 6 - bar);
 
-  const int mw = picMenuBar.ScaleWidth();
-  const double mh = picMenuBar.ScaleHeight();
-  const double buttonTop = mh / 2 - picMenu(0).Height() / 2.0;
+  const int mw = menu_.picMenuBar.ScaleWidth();
+  const double mh = menu_.picMenuBar.ScaleHeight();
+  const double buttonTop = mh / 2 - menu_.picMenu(0).Height() / 2.0;
   for (int i = 0; i < 4; ++i) {
-    picMenu(i).Move(mw - (i + 1) * 2 - (i + 1) * picMenu(i).Width(), Px(buttonTop));
+    menu_.picMenu(i).Move(mw - (i + 1) * 2 - (i + 1) * menu_.picMenu(i).Width(), Px(buttonTop));
   }
-  picMenu(4).Move(2, Px(buttonTop));
-  lblFormTitle.Move(26, Px(mh / 2 - lblFormTitle.Height() / 2.0 - 1));
+  menu_.picMenu(4).Move(2, Px(buttonTop));
+  menu_.lblFormTitle.Move(26, Px(mh / 2 - menu_.lblFormTitle.Height() / 2.0 - 1));
 
-  const int pw = picMain.ScaleWidth();
-  const int ph = picMain.ScaleHeight();
-  if (pw - 4 - txtTitle.Left() > 0) {
-    txtTitle.SetWidth(pw - 4 - txtTitle.Left());
-    const int underline = txtTitle.Top() + txtTitle.Height() + 2;
-    lineTitle.SetEnds({txtTitle.Left(), underline}, {pw - 4, underline});
+  const int pw = editor_.picMain.ScaleWidth();
+  const int ph = editor_.picMain.ScaleHeight();
+  if (pw - 4 - editor_.txtTitle.Left() > 0) {
+    editor_.txtTitle.SetWidth(pw - 4 - editor_.txtTitle.Left());
+    const int underline = editor_.txtTitle.Top() + editor_.txtTitle.Height() + 2;
+    editor_.lineTitle.SetEnds({editor_.txtTitle.Left(), underline}, {pw - 4, underline});
   }
-  if (pw - 8 > 0) txtNote.SetWidth(pw - 8);
-  if (ph - 4 - txtNote.Top() > 0) txtNote.SetHeight(ph - 4 - txtNote.Top());
+  if (pw - 8 > 0) editor_.txtNote.SetWidth(pw - 8);
+  if (ph - 4 - editor_.txtNote.Top() > 0) editor_.txtNote.SetHeight(ph - 4 - editor_.txtNote.Top());
 
-  picTools.Move(w - picTools.Width(), 28);
-  picOptions.Move(w - picOptions.Width(), 28);
+  tools_.picTools.Move(w - tools_.picTools.Width(), 28);
+  options_.picOptions.Move(w - options_.picOptions.Width(), 28);
 
-  const int lw = picList.ScaleWidth();
-  const int lh = picList.ScaleHeight();
-  if (lw - 8 > 0) List1.SetWidth(lw - 8);
-  List1.Move(4, 40);
-  if (lh - 4 - List1.Top() > 0) List1.SetHeight(lh - 4 - List1.Top());
-  List3.Move(List1.Left(), List1.Top(), List1.Width(), List1.Height() + 10);
+  const int lw = list_.picList.ScaleWidth();
+  const int lh = list_.picList.ScaleHeight();
+  if (lw - 8 > 0) list_.List1.SetWidth(lw - 8);
+  list_.List1.Move(4, 40);
+  if (lh - 4 - list_.List1.Top() > 0) list_.List1.SetHeight(lh - 4 - list_.List1.Top());
+  list_.List3.Move(list_.List1.Left(), list_.List1.Top(), list_.List1.Width(),
+                   list_.List1.Height() + 10);
 
-  if (lw - 6 - picSearch.Left() > 0) picSearch.SetWidth(lw - 6 - picSearch.Left());
-  const int sw = picSearch.ScaleWidth();
+  if (lw - 6 - list_.picSearch.Left() > 0)
+    list_.picSearch.SetWidth(lw - 6 - list_.picSearch.Left());
+  const int sw = list_.picSearch.ScaleWidth();
   if (sw - 8 <= 0) return;
-  txtSearch.SetWidth(sw - 8);
-  const int searchLine = txtSearch.Top() + txtSearch.Height() + 2;
-  LineSearch.SetEnds({txtSearch.Left(), searchLine},
-                     {txtSearch.Left() + txtSearch.Width(), searchLine});
+  list_.txtSearch.SetWidth(sw - 8);
+  const int searchLine = list_.txtSearch.Top() + list_.txtSearch.Height() + 2;
+  list_.LineSearch.SetEnds({list_.txtSearch.Left(), searchLine},
+                           {list_.txtSearch.Left() + list_.txtSearch.Width(), searchLine});
 }
 
 }  // namespace tarvik::app

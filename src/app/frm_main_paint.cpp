@@ -34,13 +34,13 @@ constexpr Stroke kTray[3] = {{6, 21, 23, 21}, {6, 21, 6, 18}, {23, 21, 23, 18}};
 }  // namespace
 
 void frmMain::PaintMenuButton(int index, bool hover) {
-  widgets::PictureBox& button = picMenu(index);
+  widgets::PictureBox& button = menu_.picMenu(index);
   button.Cls();
   button.SetBackColor(hover ? kMenuHover[index] : kWhite);
   platform::Canvas* dc = button.hDC();
   const Argb glyph = hover ? kGlyphHover : kGlyphNormal;
   const auto line = [&](const Stroke& s) {
-    Drawing.DrawLineGDIPlus(dc, s.x1, s.y1, s.x2, s.y2, 1, glyph);
+    drawing_.DrawLineGDIPlus(dc, s.x1, s.y1, s.x2, s.y2, 1, glyph);
   };
   switch (index) {
     case 0:  // close: a cross
@@ -56,10 +56,10 @@ void frmMain::PaintMenuButton(int index, bool hover) {
       line({2, 4, 16, 4});
       break;
     case 3:  // tools: a ring
-      Drawing.DrawShapeGDIPlus(dc, 2, 2, 15, 15, glyph, glyph, kEllipse, kOutline, 1);
+      drawing_.DrawShapeGDIPlus(dc, 2, 2, 15, 15, glyph, glyph, kEllipse, kOutline, 1);
       break;
     case 4:  // list: a sheet with two rules
-      Drawing.DrawShapeGDIPlus(dc, 3, 2, 13, 15, glyph, glyph, kRectangle, kOutline, 1);
+      drawing_.DrawShapeGDIPlus(dc, 3, 2, 13, 15, glyph, glyph, kRectangle, kOutline, 1);
       line({3, 12, 16, 12});
       line({3, 7, 16, 7});
       break;
@@ -70,15 +70,15 @@ void frmMain::PaintMenuButton(int index, bool hover) {
 }
 
 void frmMain::PaintListButton(int index, bool hover) {
-  widgets::PictureBox& button = picListButton(index);
+  widgets::PictureBox& button = list_.picListButton(index);
   button.Cls();
   button.SetBackColor(kListButtonBack);
   platform::Canvas* dc = button.hDC();
   const Argb disc = hover ? kDiscHover : kDiscNormal;
-  Drawing.DrawShapeGDIPlus(dc, 1, 1, 27, 27, disc, disc, kEllipse, kFill, 1);
+  drawing_.DrawShapeGDIPlus(dc, 1, 1, 27, 27, disc, disc, kEllipse, kFill, 1);
   const Argb glyph = hover ? kGlyphHover : kGlyphNormal;
   const auto line = [&](const Stroke& s) {
-    Drawing.DrawLineGDIPlus(dc, s.x1, s.y1, s.x2, s.y2, 1, glyph);
+    drawing_.DrawLineGDIPlus(dc, s.x1, s.y1, s.x2, s.y2, 1, glyph);
   };
   switch (index) {
     case 0:  // new: a plus
@@ -91,7 +91,7 @@ void frmMain::PaintListButton(int index, bool hover) {
     case 2:  // clear: a bin with lid, handle and one stripe
       line({6, 10, 23, 10});
       line({12, 6, 17, 6});
-      Drawing.DrawShapeGDIPlus(dc, 9, 10, 11, 13, glyph, glyph, kRectangle, kOutline, 1);
+      drawing_.DrawShapeGDIPlus(dc, 9, 10, 11, 13, glyph, glyph, kRectangle, kOutline, 1);
       line({14, 13, 14, 19});
       break;
     case 3:  // export: an arrow up out of the tray
@@ -107,7 +107,7 @@ void frmMain::PaintListButton(int index, bool hover) {
       line({14, 17, 18, 13});
       break;
     case 5:  // find: a magnifier
-      Drawing.DrawShapeGDIPlus(dc, 6, 6, 13, 13, glyph, glyph, kEllipse, kOutline, 1);
+      drawing_.DrawShapeGDIPlus(dc, 6, 6, 13, 13, glyph, glyph, kEllipse, kOutline, 1);
       line({22, 22, 18, 18});
       break;
     default:

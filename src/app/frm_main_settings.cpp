@@ -20,42 +20,24 @@ constexpr platform::RegistryRoot kUser = platform::kHKeyCurrentUser;
 
 }  // namespace
 
-std::array<std::unique_ptr<widgets::SSwitch>, 2> frmMain::MakeSwitches(
-    widgets::PictureBox& parent) {
-  // Both switches carry the same design data; only the position differs.
-  static constexpr int kTopTwips[2] = {120, 540};
-  std::array<std::unique_ptr<widgets::SSwitch>, 2> switches;
-  for (int i = 0; i < 2; ++i) {
-    widgets::PropertyBag design;
-    design.WriteProperty(L"BackColorOff", platform::Rgb(208, 208, 208),
-                         widgets::SSwitch::kDefaultBackColorOff);
-    design.WriteProperty(L"BackColorOn", platform::Rgb(51, 255, 51),
-                         widgets::SSwitch::kDefaultBackColorOn);
-    const platform::Rect bounds{1740 / 15, kTopTwips[i] / 15, 495 / 15, 255 / 15};
-    switches[static_cast<std::size_t>(i)] =
-        std::make_unique<widgets::SSwitch>(parent, bounds, &design);
-  }
-  return switches;
-}
-
 void frmMain::LoadSettings() {
   const platform::ScreenMetrics screen = platform_.Screen();
   const std::wstring path = ConfigPath();
-  if (!util::FileExists(path)) Util->SaveUTF8File(DefaultConfigText(screen), path);
+  if (!util::FileExists(path)) util_->SaveUTF8File(DefaultConfigText(screen), path);
 
   const auto number = [&](const wchar_t* section, const wchar_t* key, const std::wstring& def) {
-    return util::ParseLeadingNumber(Util->ReadIniKeyValue(path, section, key, def));
+    return util::ParseLeadingNumber(util_->ReadIniKeyValue(path, section, key, def));
   };
   // Each value goes to the window as soon as it is read.
-  Me.SetLeft(ToTwips(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen)))));
-  Me.SetTop(ToTwips(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen)))));
-  Me.SetWidth(ToTwips(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips))));
-  Me.SetHeight(ToTwips(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips))));
+  me_.SetLeft(ToTwips(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen)))));
+  me_.SetTop(ToTwips(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen)))));
+  me_.SetWidth(ToTwips(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips))));
+  me_.SetHeight(ToTwips(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips))));
 
-  SSwitch1(0).SetValue(number(L"Options", L"OnTop", L"0") != 0);
-  SSwitch1(1).SetValue(number(L"Options", L"StartUp", L"0") != 0);
-  if (SSwitch1(0).Value()) window::modTopmost::SetTopmost(Me);
-  const bool autostart = SSwitch1(1).Value();
+  options_.SSwitch1(0).SetValue(number(L"Options", L"OnTop", L"0") != 0);
+  options_.SSwitch1(1).SetValue(number(L"Options", L"StartUp", L"0") != 0);
+  if (options_.SSwitch1(0).Value()) window::modTopmost::SetTopmost(me_);
+  const bool autostart = options_.SSwitch1(1).Value();
   if (autostart) {
     EnableAutostart();
   } else {
@@ -63,15 +45,15 @@ void frmMain::LoadSettings() {
   }
   ShowAutostartState(autostart);
 
-  if (Me.Width() < kMinWidthTwips) Me.SetWidth(kMinWidthTwips);
-  if (Me.Height() < kMinHeightTwips) Me.SetHeight(kMinHeightTwips);
+  if (me_.Width() < kMinWidthTwips) me_.SetWidth(kMinWidthTwips);
+  if (me_.Height() < kMinHeightTwips) me_.SetHeight(kMinHeightTwips);
 
   // A window saved on a monitor that is gone, or beyond a smaller screen, would open where
   // nobody can see or reach it.
-  const TwipsBounds bounds{Me.Left(), Me.Top(), Me.Width(), Me.Height()};
+  const TwipsBounds bounds{me_.Left(), me_.Top(), me_.Width(), me_.Height()};
   if (!IsWindowReachable(bounds, screen, platform_.Monitors())) {
-    Me.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), Me.Width(),
-            Me.Height());
+    me_.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), me_.Width(),
+             me_.Height());
   }
 }
 
@@ -91,12 +73,12 @@ bool frmMain::SaveSettings() {
     const wchar_t* key;
     std::wstring value;
   } entries[] = {
-      {L"Main", L"Left", util::FormatNumber(Me.Left())},
-      {L"Main", L"Top", util::FormatNumber(Me.Top())},
-      {L"Main", L"Width", util::FormatNumber(Me.Width())},
-      {L"Main", L"Height", util::FormatNumber(Me.Height())},
-      {L"Options", L"OnTop", SSwitch1(0).Value() ? L"1" : L"0"},
-      {L"Options", L"StartUp", SSwitch1(1).Value() ? L"1" : L"0"},
+      {L"Main", L"Left", util::FormatNumber(me_.Left())},
+      {L"Main", L"Top", util::FormatNumber(me_.Top())},
+      {L"Main", L"Width", util::FormatNumber(me_.Width())},
+      {L"Main", L"Height", util::FormatNumber(me_.Height())},
+      {L"Options", L"OnTop", options_.SSwitch1(0).Value() ? L"1" : L"0"},
+      {L"Options", L"StartUp", options_.SSwitch1(1).Value() ? L"1" : L"0"},
   };
   // All six values reach the disk together or not at all.
   for (const auto& entry : entries) {
@@ -106,12 +88,12 @@ bool frmMain::SaveSettings() {
 }
 
 void frmMain::SSwitch1_Click(int index) {
-  const bool on = SSwitch1(index).Value();
+  const bool on = options_.SSwitch1(index).Value();
   if (index == 0) {
     if (on) {
-      window::modTopmost::SetTopmost(Me);
+      window::modTopmost::SetTopmost(me_);
     } else {
-      window::modTopmost::SetNotTopmost(Me);
+      window::modTopmost::SetNotTopmost(me_);
     }
   } else if (index == 1) {
     if (on) {
@@ -149,12 +131,12 @@ void frmMain::ShowAutostartState(bool wanted) {
   for (const platform::RegistryRoot root : {kMachine, kUser}) {
     const platform::RegistryReadResult read = platform_.ReadRegistryValue(root, kRunKeyPath, name);
     if (read.status == platform::kRegistryOk) {
-      SSwitch1(1).SetValue(true);
+      options_.SSwitch1(1).SetValue(true);
       return;
     }
     if (read.status != platform::kRegistryNotFound) unknown = true;
   }
-  SSwitch1(1).SetValue(unknown && wanted);
+  options_.SSwitch1(1).SetValue(unknown && wanted);
 }
 
 }  // namespace tarvik::app

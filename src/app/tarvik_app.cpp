@@ -12,7 +12,7 @@ int RunTarvik(platform::Platform& platform) {
 
   frmMain main(platform);
   if (!main.Load()) return 1;
-  main.Me.Show();
+  main.Me().Show();
   return platform.Run();
 }
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/frm_main.h"
 #include "dialogs/gdiplus2.h"
 #include "window/mod_topmost.h"
 
@@ -59,10 +58,10 @@ std::array<std::unique_ptr<widgets::PictureBox>, 2> frmQuestion::MakeButtons(wid
   return buttons;
 }
 
-frmQuestion::frmQuestion(app::frmMain& main)
-    : Me(main.platform_, L"提示", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
+frmQuestion::frmQuestion(QuestionAsker& asker)
+    : Me(asker.Platform(), L"提示", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
       Label1(Me, QuestionLabel()),
-      main_(main),
+      asker_(asker),
       picture1_(MakeButtons(Me)),
       Command1(Me, PushButton(144, L"确定", true)),
       Command2(Me, PushButton(176, L"取消", false)) {
@@ -118,12 +117,12 @@ void frmQuestion::Picture1_MouseMove(int index, const platform::MouseArgs& /*a*/
 }
 
 void frmQuestion::Command1_Click() {
-  main_.QuestionResult = true;
+  asker_.SetQuestionResult(true);
   Unload();
 }
 
 void frmQuestion::Command2_Click() {
-  main_.QuestionResult = false;
+  asker_.SetQuestionResult(false);
   Unload();
 }
 
@@ -137,36 +136,37 @@ void frmQuestion::DrawQuestionButton(int index, bool hover) {
   button.Cls();
   button.SetBackColor(kWhite);
   platform::Canvas* dc = button.hDC();
+  GDIPlus2& drawing = asker_.Drawing();
   const platform::Argb disc = hover ? kDiscHover : kDiscNormal;
-  main_.Drawing.DrawShapeGDIPlus(dc, 1, 1, 28, 28, disc, disc, kEllipse, kShapeFill, 1);
+  drawing.DrawShapeGDIPlus(dc, 1, 1, 28, 28, disc, disc, kEllipse, kShapeFill, 1);
   const platform::Argb glyph = hover ? kGlyphHover : kGlyphNormal;
   if (index == 0) {
-    main_.Drawing.DrawLineGDIPlus(dc, 9, 9, 21, 21, 1, glyph);
-    main_.Drawing.DrawLineGDIPlus(dc, 21, 9, 9, 21, 1, glyph);
+    drawing.DrawLineGDIPlus(dc, 9, 9, 21, 21, 1, glyph);
+    drawing.DrawLineGDIPlus(dc, 21, 9, 9, 21, 1, glyph);
   } else {
-    main_.Drawing.DrawLineGDIPlus(dc, 7, 15, 13, 21, 1, glyph);
-    main_.Drawing.DrawLineGDIPlus(dc, 23, 11, 13, 21, 1, glyph);
+    drawing.DrawLineGDIPlus(dc, 7, 15, 13, 21, 1, glyph);
+    drawing.DrawLineGDIPlus(dc, 23, 11, 13, 21, 1, glyph);
   }
   button.Refresh();
 }
 
-void ShowQuestion(app::frmMain& main, const std::wstring& message, const widgets::Form& owner) {
-  main.Timer1.SetEnabled(false);
-  frmQuestion box(main);
+void ShowQuestion(QuestionAsker& asker, const std::wstring& message, const widgets::Form& owner) {
+  asker.Timer1().SetEnabled(false);
+  frmQuestion box(asker);
   box.Label1.SetCaption(message);
   const TwipsPosition at = CentreOver(owner.Left(), owner.Top(), owner.Width(), owner.Height(),
                                       box.Me.Width(), box.Me.Height());
   box.Me.Move(static_cast<int>(std::lround(at.left)), static_cast<int>(std::lround(at.top)),
               box.Me.Width(), box.Me.Height());
-  // A topmost main window would cover the box; it gives the place up while the box is up.
-  if (main.TopmostOptionOn()) window::modTopmost::SetNotTopmost(main.Me);
+  // A topmost asking window would cover the box; it gives the place up while the box is up.
+  if (asker.TopmostOptionOn()) window::modTopmost::SetNotTopmost(asker.Me());
   box.Me.Show();
   box.Command1.SetFocus();
   box.Me.RunModal();
   // The wait can also end without an answer (the program is told to quit meanwhile); an
   // earlier answer must not stand for this question.
   if (!box.Unloaded()) box.Command2_Click();
-  if (main.TopmostOptionOn()) window::modTopmost::SetTopmost(main.Me);
+  if (asker.TopmostOptionOn()) window::modTopmost::SetTopmost(asker.Me());
 }
 
 }  // namespace tarvik::dialogs

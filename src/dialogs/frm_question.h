@@ -1,6 +1,6 @@
 #pragma once
 // frmQuestion: the program's own yes/no box, and ShowQuestion, which asks with it. The box
-// is modal; the answer lands in the main window's QuestionResult.
+// is modal; the answer lands in the asking window's QuestionResult.
 
 #include <array>
 #include <memory>
@@ -9,16 +9,31 @@
 #include "widgets/controls.h"
 #include "widgets/form.h"
 
-namespace tarvik::app {
-class frmMain;
-}
-
 namespace tarvik::dialogs {
 
+class GDIPlus2;
+
+// What the box needs of the window that asks.
+class QuestionAsker {
+ public:
+  virtual platform::Platform& Platform() = 0;
+  // The buttons are painted with the asking window's drawing library.
+  virtual GDIPlus2& Drawing() = 0;
+  // The asking window leaves the topmost band while the box is up, when it keeps to it.
+  virtual widgets::Form& Me() = 0;
+  virtual bool TopmostOptionOn() const = 0;
+  // Stopped while the box is up.
+  virtual widgets::Timer& Timer1() = 0;
+  virtual void SetQuestionResult(bool confirmed) = 0;
+
+ protected:
+  ~QuestionAsker() = default;
+};
+
 // Asks the question in a modal box centred over owner and waits for the answer: confirmed
-// leaves main.QuestionResult true, anything else false. Switches the main window's Timer1
+// sets the asker's QuestionResult true, anything else false. Switches the asker's Timer1
 // off; the caller switches it back on when its command ends.
-void ShowQuestion(app::frmMain& main, const std::wstring& message, const widgets::Form& owner);
+void ShowQuestion(QuestionAsker& asker, const std::wstring& message, const widgets::Form& owner);
 
 // The top-left corner (twips) that puts a box's centre on the owner's centre. Nothing keeps
 // it on the screen: the box follows an owner that is partly off screen.
@@ -37,7 +52,7 @@ class frmQuestion {
   static constexpr int kClientHeight = 78;
 
   // Makes the box (hidden) and runs its Load: both buttons painted in the normal look.
-  explicit frmQuestion(app::frmMain& main);
+  explicit frmQuestion(QuestionAsker& asker);
   frmQuestion(const frmQuestion&) = delete;
   frmQuestion& operator=(const frmQuestion&) = delete;
 
@@ -63,7 +78,7 @@ class frmQuestion {
 
  private:
   static std::array<std::unique_ptr<widgets::PictureBox>, 2> MakeButtons(widgets::Form& form);
-  app::frmMain& main_;
+  QuestionAsker& asker_;
   bool unloaded_ = false;
   std::array<std::unique_ptr<widgets::PictureBox>, 2> picture1_;
 

@@ -1,11 +1,13 @@
 #include "window/frm_float.h"
 
-#include "app/frm_main.h"
+#include "app/note_book.h"
 #include "dialogs/frm_show_text.h"
+#include "platform/canvas.h"
 #include "window/dock_geometry.h"
 #include "window/float_picture.h"
 #include "window/mod_borderless.h"
 #include "window/mod_topmost.h"
+#include "window/program_flags.h"
 
 namespace tarvik::window {
 namespace {
@@ -38,11 +40,12 @@ platform::Argb OpaqueArgb(platform::Color c) {
 
 }  // namespace
 
-frmFloat::frmFloat(app::frmMain& main)
-    : Me(main.platform_, L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor, 2),
+frmFloat::frmFloat(FloatHost& host)
+    : Me(host.Platform(), L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor,
+         2),
       Picture(Me, PictureDesign()),
-      Timer1(main.platform_, 100, true),
-      main_(main) {
+      Timer1(host.Platform(), 100, true),
+      host_(host) {
   Picture.MouseMove = [this](const platform::MouseArgs& a) { Form_MouseMove(a); };
   Picture.MouseDown = [this](const platform::MouseArgs& a) { Form_MouseDown(a); };
   Picture.DblClick = [this] { Form_DblClick(); };
@@ -62,7 +65,7 @@ void frmFloat::PaintPicture() {
   platform::Canvas* canvas = Picture.hDC();
   if (canvas == nullptr) return;
   canvas->Clear(kFloatKeyColor);
-  const platform::PixelImage image = LoadFloatPicture(main_.platform_);
+  const platform::PixelImage image = LoadFloatPicture(host_.Platform());
   // Runs of one colour along each row; white is the background already.
   for (int y = 0; y < image.height; ++y) {
     const platform::Color* row = &image.pixels[static_cast<std::size_t>(y * image.width)];
@@ -82,35 +85,35 @@ void frmFloat::PaintPicture() {
 void frmFloat::Form_Load() {
   modTopmost::SetTopmost(Me);
   modTopmost::SetTransparentColor(kFloatKeyColor, Me);
-  ownProc_ = main_.MouseWheel.Install(Me.hWnd());
+  ownProc_ = host_.InstallWheel(Me.hWnd());
 }
 
 void frmFloat::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
-  main_.Flags.cursorOverFloat = false;
+  host_.Flags().cursorOverFloat = false;
   modTopmost::SetNotTopmost(Me);
   // The main window's chain once more: the wheel handler, edge snapping, the window.
-  main_.EdgeSnap.InstallEdgeSnap(main_.platform_, main_.Me.hWnd());
-  main_.MouseWheel.Install(main_.Me.hWnd());
-  main_.platform_.ReplaceWindowProc(Me.hWnd(), ownProc_);
+  host_.InstallHooks();
+  host_.Platform().ReplaceWindowProc(Me.hWnd(), ownProc_);
 }
 
 void frmFloat::Form_MouseMove(const platform::MouseArgs& a) {
-  main_.Flags.floatShift = a.shift;
+  host_.Flags().floatShift = a.shift;
   if (a.button != 0) return;
   hover_ = true;
-  if (main_.Flags.showTextOpen) return;
-  main_.Flags.showTextOpen = true;
+  if (host_.Flags().showTextOpen) return;
+  host_.Flags().showTextOpen = true;
   OpenShowText();
 }
 
 void frmFloat::OpenShowText() {
-  showText_ = std::make_unique<dialogs::frmShowText>(main_.platform_);
-  showText_->Form_Load(main_.NoteArray, main_.List1.ListIndex(), main_.txtNote.FontSize());
+  showText_ = std::make_unique<dialogs::frmShowText>(host_.Platform());
+  const app::NoteBook& notes = host_.Notes();
+  showText_->Form_Load(notes.NoteArray(), notes.Selected(), host_.NoteText().FontSize());
   widgets::Form& popup = showText_->Me;
   const platform::Point at =
-      PopupPosition(GeometryOf(Me, main_.platform_.Screen()), popup.Width(), popup.Height());
+      PopupPosition(GeometryOf(Me, host_.Platform().Screen()), popup.Width(), popup.Height());
   popup.Move(at.x, at.y, popup.Width(), popup.Height());
   // The floating window keeps the activation, so the wheel keeps reaching it.
   popup.ShowWithoutActivating();
@@ -124,21 +127,21 @@ void frmFloat::CloseShowText() {
 
 void frmFloat::Form_MouseDown(const platform::MouseArgs& a) {
   if (a.button != platform::kButtonLeft) return;
-  if (main_.Flags.showTextOpen) {
+  if (host_.Flags().showTextOpen) {
     CloseShowText();
-    main_.Flags.showTextOpen = false;
+    host_.Flags().showTextOpen = false;
   }
-  BeginDragMove(main_.platform_, Me.hWnd());
+  BeginDragMove(host_.Platform(), Me.hWnd());
 }
 
 void frmFloat::Timer1_Timer() {
   modTopmost::SetTopmost(Me);
-  main_.Flags.cursor = main_.platform_.CursorPos();
+  host_.Flags().cursor = host_.Platform().CursorPos();
   if (IsCursorInFloat() && hover_) return;
   if (!IsCursorInFloat()) {
-    main_.Flags.floatShift = 0;
-    if (main_.Flags.showTextOpen) {
-      main_.Flags.showTextOpen = false;
+    host_.Flags().floatShift = 0;
+    if (host_.Flags().showTextOpen) {
+      host_.Flags().showTextOpen = false;
       hover_ = false;
       CloseShowText();
     }
@@ -146,28 +149,28 @@ void frmFloat::Timer1_Timer() {
 }
 
 bool frmFloat::IsCursorInFloat() {
-  const bool inside = IsPointInWindow(GeometryOf(Me, main_.platform_.Screen()), main_.Flags.cursor);
-  main_.Flags.cursorOverFloat = inside;
+  const bool inside =
+      IsPointInWindow(GeometryOf(Me, host_.Platform().Screen()), host_.Flags().cursor);
+  host_.Flags().cursorOverFloat = inside;
   return inside;
 }
 
 void frmFloat::Form_DblClick() {
-  app::frmMain& m = main_;
-  widgets::Form& mainForm = m.Me;
-  const platform::ScreenMetrics s = m.platform_.Screen();
+  widgets::Form& mainForm = host_.Me();
+  const platform::ScreenMetrics s = host_.Platform().Screen();
   const platform::Point at =
       RestorePosition(Me.Left(), Me.Top(), mainForm.Width(), mainForm.Height(),
                       s.widthPx * s.twipsPerPixelX, s.heightPx * s.twipsPerPixelY);
   mainForm.Move(at.x, at.y, mainForm.Width(), mainForm.Height());
   Timer1.SetEnabled(false);
-  if (m.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);
-  if (!m.Timer1.Enabled()) m.Timer1.SetEnabled(true);
+  if (host_.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);
+  if (!host_.Timer1().Enabled()) host_.Timer1().SetEnabled(true);
   mainForm.Show();
-  if (m.Flags.showTextOpen) {
-    m.Flags.showTextOpen = false;
+  if (host_.Flags().showTextOpen) {
+    host_.Flags().showTextOpen = false;
     CloseShowText();
   }
-  m.UnloadFloat();
+  host_.UnloadFloat();
 }
 
 }  // namespace tarvik::window

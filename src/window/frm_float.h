@@ -10,7 +10,7 @@
 #include "widgets/form.h"
 
 namespace tarvik::app {
-class frmMain;
+class NoteBook;
 }
 namespace tarvik::dialogs {
 class frmShowText;
@@ -18,10 +18,36 @@ class frmShowText;
 
 namespace tarvik::window {
 
+struct ProgramFlags;
+
+// What the floating window needs of the main window it stands in for.
+class FloatHost {
+ public:
+  virtual platform::Platform& Platform() = 0;
+  virtual ProgramFlags& Flags() = 0;
+  // The main window: its size places it again where the floating window was.
+  virtual widgets::Form& Me() = 0;
+  virtual widgets::Timer& Timer1() = 0;
+  // The "keep on top" option as the options page shows it.
+  virtual bool TopmostOptionOn() const = 0;
+  // The pop-up shows the selected note at the note box's font size.
+  virtual app::NoteBook& Notes() = 0;
+  virtual widgets::TextBoxW& NoteText() = 0;
+  // Puts the wheel handler in front of a window's handler; returns the one it replaced.
+  virtual platform::WindowProc InstallWheel(platform::NativeHandle window) = 0;
+  // Edge snapping and the wheel handler back on the main window.
+  virtual void InstallHooks() = 0;
+  // The floating window's double-click is done with it.
+  virtual void UnloadFloat() = 0;
+
+ protected:
+  ~FloatHost() = default;
+};
+
 class frmFloat {
  public:
   // Makes the window (hidden) with its picture; Form_Load sets it up.
-  explicit frmFloat(app::frmMain& main);
+  explicit frmFloat(FloatHost& host);
   ~frmFloat();
   frmFloat(const frmFloat&) = delete;
   frmFloat& operator=(const frmFloat&) = delete;
@@ -42,7 +68,6 @@ class frmFloat {
 
   // The pop-up while it is open.
   dialogs::frmShowText* ShowText() const { return showText_.get(); }
-  bool HoverMark() const { return hover_; }
 
   widgets::Form Me;
   // The picture, over the whole client area; its mouse input is the window's.
@@ -54,7 +79,7 @@ class frmFloat {
   void OpenShowText();
   void CloseShowText();
 
-  app::frmMain& main_;
+  FloatHost& host_;
   std::unique_ptr<dialogs::frmShowText> showText_;
   bool hover_ = false;
   bool unloaded_ = false;

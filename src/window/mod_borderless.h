@@ -56,7 +56,6 @@ class modBorderless {
   void RemoveFrame(platform::Platform& platform, platform::NativeHandle window);
   // Puts back the style RemoveFrame found; nothing when the frame was never removed.
   void RestoreFrame(platform::Platform& platform, platform::NativeHandle window);
-  std::optional<std::uint32_t> SavedStyle() const { return savedStyle_; }
 
  private:
   std::optional<std::uint32_t> savedStyle_;

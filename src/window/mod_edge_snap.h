@@ -18,7 +18,6 @@ class modEdgeSnap {
   // Snaps a proposed position to the work area as it is now, then passes every message on.
   std::intptr_t EdgeSnapWndProc(platform::NativeHandle window, platform::WindowMessage& message);
 
-  bool Installed() const { return installed_; }
   const platform::WindowProc& Proc() const { return proc_; }
   const platform::WindowProc& OldWindowProc() const { return oldProc_; }
 

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "app/frm_main.h"
+#include "app/note_book.h"
 #include "dialogs/frm_show_text.h"
 #include "window/dock_geometry.h"
-#include "window/frm_float.h"
+#include "window/program_flags.h"
 
 namespace tarvik::window {
 
@@ -17,7 +17,7 @@ platform::WindowProc modMouseWheel::Install(platform::NativeHandle window) {
       [this, previous](platform::NativeHandle w, platform::WindowMessage& m) {
         return WheelWndProc(*previous, w, m);
       });
-  *previous = main_.platform_.ReplaceWindowProc(window, proc);
+  *previous = platform_.ReplaceWindowProc(window, proc);
   proc_ = std::move(proc);
   oldProc_ = *previous;
   return *previous;
@@ -27,14 +27,14 @@ std::intptr_t modMouseWheel::WheelWndProc(const platform::WindowProc& previous,
                                           platform::NativeHandle window,
                                           platform::WindowMessage& message) {
   if (message.id != platform::kMsgMouseWheel || (message.fromChild != 0 && !WantsChildTurn())) {
-    return main_.platform_.PassToWindowProc(previous, window, message);
+    return platform_.PassToWindowProc(previous, window, message);
   }
   Step(platform::WheelParam(message) < 0);
   return 0;
 }
 
 bool modMouseWheel::WantsChildTurn() const {
-  return main_.Flags.cursorOverFloat || main_.NoteHoverFlag;
+  return host_.Flags().cursorOverFloat || host_.Flags().NoteHoverFlag;
 }
 
 void modMouseWheel::Step(bool down) {
@@ -46,53 +46,47 @@ void modMouseWheel::Step(bool down) {
 }
 
 void modMouseWheel::WheelDown() {
-  const ProgramFlags& f = main_.Flags;
+  const ProgramFlags& f = host_.Flags();
   if (f.cursorOverFloat) {
     if (f.floatShift == platform::kCtrlKey) {
       StepNote(true);
     } else if (f.floatShift == 0 && f.showTextOpen) {
-      if (dialogs::frmShowText* show = main_.ShowText()) {
-        main_.platform_.ScrollTextBox(show->txtShow.hWnd(), platform::kScrollLineDown);
+      if (dialogs::frmShowText* show = host_.ShowText()) {
+        platform_.ScrollTextBox(show->txtShow.hWnd(), platform::kScrollLineDown);
       }
     }
     return;
   }
-  if (main_.NoteHoverFlag) {
-    main_.txtNote.SetFontSize(
-        FromFontUnits(FontSizeAfterWheelDown(ToFontUnits(main_.txtNote.FontSize()))));
+  if (f.NoteHoverFlag) {
+    widgets::TextBoxW& note = host_.NoteText();
+    note.SetFontSize(FromFontUnits(FontSizeAfterWheelDown(ToFontUnits(note.FontSize()))));
   }
 }
 
 void modMouseWheel::WheelUp() {
-  const ProgramFlags& f = main_.Flags;
+  const ProgramFlags& f = host_.Flags();
   // The mirror of WheelDown: over the floating window nothing but its two cases happens.
   if (f.cursorOverFloat) {
     if (f.floatShift == platform::kCtrlKey) {
       StepNote(false);
     } else if (f.floatShift == 0 && f.showTextOpen) {
-      if (dialogs::frmShowText* show = main_.ShowText()) {
-        main_.platform_.ScrollTextBox(show->txtShow.hWnd(), platform::kScrollLineUp);
+      if (dialogs::frmShowText* show = host_.ShowText()) {
+        platform_.ScrollTextBox(show->txtShow.hWnd(), platform::kScrollLineUp);
       }
     }
     return;
   }
-  if (main_.NoteHoverFlag) {
-    main_.txtNote.SetFontSize(
-        FromFontUnits(FontSizeAfterWheelUp(ToFontUnits(main_.txtNote.FontSize()))));
+  if (f.NoteHoverFlag) {
+    widgets::TextBoxW& note = host_.NoteText();
+    note.SetFontSize(FromFontUnits(FontSizeAfterWheelUp(ToFontUnits(note.FontSize()))));
   }
 }
 
 void modMouseWheel::StepNote(bool down) {
-  const std::optional<int> next =
-      StepNoteIndex(main_.List1.ListIndex(), main_.List1.ListCount(), down);
-  if (!next) return;
-  main_.List1.SetListIndex(*next);
-  main_.txtNote.SetText(main_.List2.List(*next));
-  main_.txtTitle.SetText(main_.List1.List(*next));
-  // The editor shows this note now: the next commit must go to it, not to the one before.
-  main_.SetOpenNote(*next);
-  if (main_.Flags.showTextOpen) {
-    if (dialogs::frmShowText* show = main_.ShowText()) show->txtShow.SetText(main_.txtNote.Text());
+  if (!host_.Notes().StepNote(down)) return;
+  if (host_.Flags().showTextOpen) {
+    if (dialogs::frmShowText* show = host_.ShowText())
+      show->txtShow.SetText(host_.NoteText().Text());
   }
 }
 

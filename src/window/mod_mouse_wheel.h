@@ -5,16 +5,36 @@
 // handler in a window's message chain that takes every wheel turn the window receives.
 
 #include "platform/platform.h"
+#include "widgets/controls.h"
 
 namespace tarvik::app {
-class frmMain;
+class NoteBook;
+}
+namespace tarvik::dialogs {
+class frmShowText;
 }
 
 namespace tarvik::window {
 
+struct ProgramFlags;
+
+// What the wheel acts on: the note text it zooms, the notes it steps through, the pop-up it
+// scrolls, and the flags that say which of these the cursor is over.
+class WheelHost {
+ public:
+  virtual ProgramFlags& Flags() = 0;
+  virtual widgets::TextBoxW& NoteText() = 0;
+  virtual app::NoteBook& Notes() = 0;
+  // The pop-up beside the floating window while it is open.
+  virtual dialogs::frmShowText* ShowText() const = 0;
+
+ protected:
+  ~WheelHost() = default;
+};
+
 class modMouseWheel {
  public:
-  explicit modMouseWheel(app::frmMain& main) : main_(main) {}
+  modMouseWheel(platform::Platform& platform, WheelHost& host) : platform_(platform), host_(host) {}
   modMouseWheel(const modMouseWheel&) = delete;
   modMouseWheel& operator=(const modMouseWheel&) = delete;
 
@@ -40,7 +60,8 @@ class modMouseWheel {
   // Whether a turn over the main window's text would do anything; the box scrolls otherwise.
   bool WantsChildTurn() const;
 
-  app::frmMain& main_;
+  platform::Platform& platform_;
+  WheelHost& host_;
   platform::WindowProc proc_;
   platform::WindowProc oldProc_;
 };

@@ -7,6 +7,8 @@
 namespace tarvik::window {
 
 struct ProgramFlags {
+  // The cursor was moved over the note text with Ctrl held (the wheel then zooms it).
+  bool NoteHoverFlag = false;
   // The cursor lies inside the floating window (refreshed by its timer).
   bool cursorOverFloat = false;
   // Modifier keys (kShiftKey | kCtrlKey | kAltKey) at the last mouse move over the floating

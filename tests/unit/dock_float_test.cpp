@@ -47,22 +47,22 @@ class DockFloatTest : public ::testing::Test {
     }
     main_ = std::make_unique<frmMain>(platform_);
     EXPECT_TRUE(main_->Load());
-    main_->Me.Show();
+    main_->Me().Show();
     return *main_;
   }
   // The main window at a pixel position, its size kept.
   void PlaceMain(int x, int y) {
-    main_->Me.Move(x * kTp, y * kTp, main_->Me.Width(), main_->Me.Height());
+    main_->Me().Move(x * kTp, y * kTp, main_->Me().Width(), main_->Me().Height());
   }
   window::frmFloat& OpenFloat() {
     main_->picMenu_Click(1);
-    EXPECT_NE(main_->Float, nullptr);
-    return *main_->Float;
+    EXPECT_NE(main_->Float(), nullptr);
+    return *main_->Float();
   }
   // The cursor over the floating window, moved there with these keys held; one tick of the
   // floating window's timer sees it.
   void HoverFloat(int shift) {
-    window::frmFloat& f = *main_->Float;
+    window::frmFloat& f = *main_->Float();
     platform_.SetCursor({f.Me.Left() / kTp + 10, f.Me.Top() / kTp + 10});
     Native(f.Picture).MouseMove(0, shift, 10, 10);
     f.Timer1_Timer();
@@ -80,20 +80,20 @@ class DockFloatTest : public ::testing::Test {
 TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {
   frmMain& m = Start();
   const auto expectMainChain = [&] {
-    EXPECT_EQ(platform_.WindowProcOf(m.Me.hWnd()), m.MouseWheel.Proc());
-    EXPECT_EQ(m.MouseWheel.OldWindowProc(), m.EdgeSnap.Proc());
-    EXPECT_EQ(m.EdgeSnap.OldWindowProc(), nullptr);
+    EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), m.MouseWheel().Proc());
+    EXPECT_EQ(m.MouseWheel().OldWindowProc(), m.EdgeSnap().Proc());
+    EXPECT_EQ(m.EdgeSnap().OldWindowProc(), nullptr);
   };
   expectMainChain();
   // The wheel handler takes a turn before anything behind it; a move reaches the window.
-  Native(m.Me).Wheel(-kNotch);
+  Native(m.Me()).Wheel(-kNotch);
   PlaceMain(300, 200);
-  EXPECT_EQ(Native(m.Me).OwnMessages(), std::vector<unsigned>{platform::kMsgWindowPosChanging});
+  EXPECT_EQ(Native(m.Me()).OwnMessages(), std::vector<unsigned>{platform::kMsgWindowPosChanging});
 
   // Removing snapping takes the wheel handler out with it; the floating window gets one.
   window::frmFloat& f = OpenFloat();
-  EXPECT_EQ(platform_.WindowProcOf(m.Me.hWnd()), nullptr);
-  EXPECT_EQ(platform_.WindowProcOf(f.Me.hWnd()), m.MouseWheel.Proc());
+  EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), nullptr);
+  EXPECT_EQ(platform_.WindowProcOf(f.Me.hWnd()), m.MouseWheel().Proc());
   const platform::NativeHandle floatHandle = f.Me.hWnd();
 
   Native(f.Picture).DblClick();
@@ -101,13 +101,13 @@ TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {
   EXPECT_EQ(platform_.WindowProcOf(floatHandle), nullptr);
 
   m.Unload();
-  EXPECT_EQ(platform_.WindowProcOf(m.Me.hWnd()), nullptr);
+  EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), nullptr);
 }
 
 TEST_F(DockFloatTest, MovesSnapToTheWorkAreaReadAtEachMove) {
   frmMain& m = Start();
-  const int w = m.Me.Width() / kTp;
-  const int h = m.Me.Height() / kTp;
+  const int w = m.Me().Width() / kTp;
+  const int h = m.Me().Height() / kTp;
   struct Case {
     platform::Rect work;
     platform::Point to, expected;
@@ -125,49 +125,49 @@ TEST_F(DockFloatTest, MovesSnapToTheWorkAreaReadAtEachMove) {
     s.workArea = c.work;
     platform_.SetScreen(s);
     PlaceMain(c.to.x, c.to.y);
-    EXPECT_EQ(Native(m.Me).Bounds().left, c.expected.x) << c.to.x << "," << c.to.y;
-    EXPECT_EQ(Native(m.Me).Bounds().top, c.expected.y) << c.to.x << "," << c.to.y;
-    EXPECT_EQ(m.Me.Left(), c.expected.x * kTp);
+    EXPECT_EQ(Native(m.Me()).Bounds().left, c.expected.x) << c.to.x << "," << c.to.y;
+    EXPECT_EQ(Native(m.Me()).Bounds().top, c.expected.y) << c.to.x << "," << c.to.y;
+    EXPECT_EQ(m.Me().Left(), c.expected.x * kTp);
   }
 }
 
 TEST_F(DockFloatTest, TickKeepsTheWindowTopmostOnlyWhenAskedAndVisible) {
   frmMain& m = Start();
   const auto takeTopmostAwayAndTick = [&] {
-    platform_.SetTopMost(m.Me.hWnd(), false);
+    platform_.SetTopMost(m.Me().hWnd(), false);
     Tick();
-    return platform_.IsTopMost(m.Me.hWnd());
+    return platform_.IsTopMost(m.Me().hWnd());
   };
-  m.SSwitch1(0).SetValue(true);
+  m.Options().SSwitch1(0).SetValue(true);
   EXPECT_TRUE(takeTopmostAwayAndTick());
-  m.Me.Hide();
+  m.Me().Hide();
   EXPECT_FALSE(takeTopmostAwayAndTick());
-  m.Me.Show();
-  m.SSwitch1(0).SetValue(false);
+  m.Me().Show();
+  m.Options().SSwitch1(0).SetValue(false);
   EXPECT_FALSE(takeTopmostAwayAndTick());
 }
 
 TEST_F(DockFloatTest, DockedLeftHidesWhenTheCursorLeavesAndReturnsAtTheEdgeBesideIt) {
   frmMain& m = Start();
   PlaceMain(10, 200);  // snaps to 0
-  const int w = m.Me.Width();
-  const int bottomPx = (m.Me.Top() + m.Me.Height()) / kTp;
+  const int w = m.Me().Width();
+  const int bottomPx = (m.Me().Top() + m.Me().Height()) / kTp;
   platform_.SetCursor({5, 210});  // inside: stays
   Tick();
-  EXPECT_EQ(m.Me.Left(), 0);
+  EXPECT_EQ(m.Me().Left(), 0);
   platform_.SetCursor({600, 210});
   Tick();
-  EXPECT_EQ(m.Me.Left(), -w);
-  EXPECT_EQ(m.Flags.cursor, (platform::Point{600, 210}));
+  EXPECT_EQ(m.Me().Left(), -w);
+  EXPECT_EQ(m.Flags().cursor, (platform::Point{600, 210}));
   platform_.SetCursor({0, 199});  // the edge, above the window's span
   Tick();
-  EXPECT_EQ(m.Me.Left(), -w);
+  EXPECT_EQ(m.Me().Left(), -w);
   platform_.SetCursor({0, bottomPx + 1});
   Tick();
-  EXPECT_EQ(m.Me.Left(), -w);
+  EXPECT_EQ(m.Me().Left(), -w);
   platform_.SetCursor({0, bottomPx});
   Tick();
-  EXPECT_EQ(m.Me.Left(), 0);
+  EXPECT_EQ(m.Me().Left(), 0);
 }
 
 TEST_F(DockFloatTest, HidingPicksLeftFirstAndNeverTheBottom) {
@@ -177,22 +177,22 @@ TEST_F(DockFloatTest, HidingPicksLeftFirstAndNeverTheBottom) {
   platform_.SetCursor({640, 400});
   PlaceMain(5, 5);  // docked left and top
   Tick();
-  EXPECT_EQ(m.Me.Left(), -m.Me.Width());
-  EXPECT_EQ(m.Me.Top(), 0);
-  PlaceMain(300, 800 - m.Me.Height() / kTp);  // docked at the bottom
-  const int top = m.Me.Top();
+  EXPECT_EQ(m.Me().Left(), -m.Me().Width());
+  EXPECT_EQ(m.Me().Top(), 0);
+  PlaceMain(300, 800 - m.Me().Height() / kTp);  // docked at the bottom
+  const int top = m.Me().Top();
   platform_.SetCursor({10, 10});
   Tick();
-  EXPECT_EQ(m.Me.Top(), top);
-  EXPECT_EQ(m.Me.Left(), 300 * kTp);
+  EXPECT_EQ(m.Me().Top(), top);
+  EXPECT_EQ(m.Me().Left(), 300 * kTp);
 }
 
 TEST_F(DockFloatTest, WheelOverTheNoteZoomsOnlyAfterACtrlMove) {
   frmMain& m = Start();
-  HeadlessControl& note = Native(m.txtNote);
+  HeadlessControl& note = Native(m.Editor().txtNote);
   note.Wheel(-kNotch);  // no Ctrl move yet: the box scrolls itself
   EXPECT_EQ(note.OwnWheelTurns(), 1);
-  EXPECT_EQ(m.txtNote.FontSize(), 9.0);
+  EXPECT_EQ(m.Editor().txtNote.FontSize(), 9.0);
   note.MouseMove(0, platform::kCtrlKey, 5, 5);
   struct Case {
     double from;
@@ -202,13 +202,13 @@ TEST_F(DockFloatTest, WheelOverTheNoteZoomsOnlyAfterACtrlMove) {
                {95, kNotch, 97},     {97, kNotch, 96},     {96, kNotch, 96},
                {10.5, kNotch, 12.5}, {20, 2 * kNotch, 22}, {20, -2 * kNotch, 18}};
   for (const Case& c : cases) {
-    m.txtNote.SetFontSize(c.from);
+    m.Editor().txtNote.SetFontSize(c.from);
     note.Wheel(c.delta);
-    EXPECT_EQ(m.txtNote.FontSize(), c.to) << c.from << " " << c.delta;
+    EXPECT_EQ(m.Editor().txtNote.FontSize(), c.to) << c.from << " " << c.delta;
   }
   EXPECT_EQ(note.OwnWheelTurns(), 1);
   // Over the page again: the flag goes and the box scrolls once more.
-  Native(m.picMain).MouseMove(0, 0, 1, 1);
+  Native(m.Editor().picMain).MouseMove(0, 0, 1, 1);
   note.Wheel(kNotch);
   EXPECT_EQ(note.OwnWheelTurns(), 2);
 }
@@ -217,7 +217,7 @@ TEST_F(DockFloatTest, CtrlWheelOverTheFloatStepsThroughTheNotesAndIntoThePopup) 
   frmMain& m = Start(2);  // three notes, the fresh one (index 2) selected
   window::frmFloat& f = OpenFloat();
   HoverFloat(platform::kCtrlKey);
-  ASSERT_TRUE(m.Flags.showTextOpen);
+  ASSERT_TRUE(m.Flags().showTextOpen);
   HeadlessControl& floatWindow = Native(f.Me);
   struct Step {
     int delta;
@@ -225,10 +225,10 @@ TEST_F(DockFloatTest, CtrlWheelOverTheFloatStepsThroughTheNotesAndIntoThePopup) 
   } steps[] = {{-kNotch, 0}, {-kNotch, 1}, {kNotch, 0}, {kNotch, 2}, {-3 * kNotch, 0}};
   for (const Step& s : steps) {
     floatWindow.Wheel(s.delta);
-    EXPECT_EQ(m.List1.ListIndex(), s.index);
-    EXPECT_EQ(m.txtNote.Text(), m.List2.List(s.index));
-    EXPECT_EQ(m.txtTitle.Text(), m.List1.List(s.index));
-    EXPECT_EQ(m.ShowText()->txtShow.Text(), m.txtNote.Text());
+    EXPECT_EQ(m.Lists().List1.ListIndex(), s.index);
+    EXPECT_EQ(m.Editor().txtNote.Text(), m.Lists().List2.List(s.index));
+    EXPECT_EQ(m.Editor().txtTitle.Text(), m.Lists().List1.List(s.index));
+    EXPECT_EQ(m.ShowText()->txtShow.Text(), m.Editor().txtNote.Text());
   }
   EXPECT_EQ(m.OpenNoteIndex(), 0);
   // The handler took every turn; the window behind it saw none.
@@ -242,15 +242,15 @@ TEST_F(DockFloatTest, OtherWheelTurnsOverTheFloat) {
   HeadlessControl& floatWindow = Native(f.Me);
   HoverFloat(platform::kCtrlKey);
   floatWindow.Wheel(-kNotch);
-  EXPECT_EQ(m.List1.ListIndex(), 0);
+  EXPECT_EQ(m.Lists().List1.ListIndex(), 0);
   // Shift or Alt: nothing, not even the hidden note's zoom.
-  m.NoteHoverFlag = true;
+  m.Flags().NoteHoverFlag = true;
   for (int shift : {platform::kShiftKey, platform::kAltKey}) {
     HoverFloat(shift);
     floatWindow.Wheel(-kNotch);
     floatWindow.Wheel(kNotch);
   }
-  EXPECT_EQ(m.txtNote.FontSize(), 9.0);
+  EXPECT_EQ(m.Editor().txtNote.FontSize(), 9.0);
   EXPECT_TRUE(platform_.Scrolls().empty());
   // The plain wheel scrolls the open pop-up a line a turn.
   HoverFloat(0);
@@ -263,19 +263,19 @@ TEST_F(DockFloatTest, OtherWheelTurnsOverTheFloat) {
   // The cursor leaves: the pop-up closes on the next tick, and the plain wheel does nothing.
   platform_.SetCursor({1000, 700});
   f.Timer1_Timer();
-  EXPECT_FALSE(m.Flags.showTextOpen);
+  EXPECT_FALSE(m.Flags().showTextOpen);
   EXPECT_EQ(m.ShowText(), nullptr);
-  EXPECT_EQ(m.Flags.floatShift, 0);
+  EXPECT_EQ(m.Flags().floatShift, 0);
   floatWindow.Wheel(-kNotch);
   EXPECT_EQ(platform_.Scrolls().size(), 2u);
 }
 
 TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePercentOpaque) {
   frmMain& m = Start(1);
-  m.txtNote.SetFontSize(14.5);
+  m.Editor().txtNote.SetFontSize(14.5);
   dialogs::frmShowText show(platform_);
   show.Me.Show();
-  show.Form_Load(m.NoteArray, 0, m.txtNote.FontSize());
+  show.Form_Load(m.Notes().NoteArray(), 0, m.Editor().txtNote.FontSize());
   EXPECT_EQ(show.txtShow.Text(), L"text 1");
   EXPECT_EQ(show.txtShow.FontSize(), 14.5);
   EXPECT_EQ(show.txtShow.Font().face, L"微软雅黑");
@@ -290,7 +290,7 @@ TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePerc
   EXPECT_EQ(platform_.Focused(), &Native(show.Command1));
   // No selection, or one past the notes: nothing is read from anywhere else.
   for (int index : {-1, 5}) {
-    show.Form_Load(m.NoteArray, index, 9);
+    show.Form_Load(m.Notes().NoteArray(), index, 9);
     EXPECT_EQ(show.txtShow.Text(), L"");
   }
 }
@@ -298,10 +298,10 @@ TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePerc
 TEST_F(DockFloatTest, FloatCommandShowsA48PixelTopmostColourKeyedWindowInPlaceOfTheMain) {
   frmMain& m = Start();
   PlaceMain(300, 200);
-  m.txtNote.SetText(L"typed");
+  m.Editor().txtNote.SetText(L"typed");
   window::frmFloat& f = OpenFloat();
-  EXPECT_EQ(m.NoteArray.back().text, L"typed");  // committed first
-  EXPECT_FALSE(m.Me.Visible());
+  EXPECT_EQ(m.Notes().NoteArray().back().text, L"typed");  // committed first
+  EXPECT_FALSE(m.Me().Visible());
   EXPECT_TRUE(f.Me.Visible());
   EXPECT_EQ(f.Me.Caption(), L"Form1");
   EXPECT_EQ(Native(f.Me).Bounds(), (platform::Rect{300, 200, 48, 48}));
@@ -376,19 +376,19 @@ TEST_F(DockFloatTest, DoubleClickBringsTheMainWindowBackWhollyOnScreen) {
   } cases[] = {{{1232, 752}, true, true}, {{0, 752}, false, true}, {{1232, 0}, true, false}};
   for (const Case& c : cases) {
     frmMain& m = Start();
-    m.SSwitch1(0).SetValue(true);
+    m.Options().SSwitch1(0).SetValue(true);
     window::frmFloat& f = OpenFloat();
-    m.Timer1.SetEnabled(false);
+    m.Timer1().SetEnabled(false);
     HoverFloat(0);
     f.Me.Move(c.at.x * kTp, c.at.y * kTp, f.Me.Width(), f.Me.Height());
     Native(f.Picture).DblClick();
-    EXPECT_TRUE(m.Me.Visible());
-    EXPECT_EQ(m.Float, nullptr);
-    EXPECT_FALSE(m.Flags.showTextOpen);
-    EXPECT_FALSE(m.Flags.cursorOverFloat);
-    EXPECT_TRUE(m.Timer1.Enabled());
-    EXPECT_TRUE(platform_.IsTopMost(m.Me.hWnd()));
-    const platform::Rect r = Native(m.Me).Bounds();
+    EXPECT_TRUE(m.Me().Visible());
+    EXPECT_EQ(m.Float(), nullptr);
+    EXPECT_FALSE(m.Flags().showTextOpen);
+    EXPECT_FALSE(m.Flags().cursorOverFloat);
+    EXPECT_TRUE(m.Timer1().Enabled());
+    EXPECT_TRUE(platform_.IsTopMost(m.Me().hWnd()));
+    const platform::Rect r = Native(m.Me()).Bounds();
     EXPECT_EQ(r.left, c.right ? 1280 - r.width : 0);
     EXPECT_EQ(r.top, c.bottom ? 800 - r.height : 0);
     main_.reset();

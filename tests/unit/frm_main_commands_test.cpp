@@ -35,7 +35,7 @@ class CommandsTest : public testing_support::ProgramFolderTest {
     }
     window_ = std::make_unique<frmMain>(platform_);
     EXPECT_TRUE(window_->Load());
-    window_->Me.Show();
+    window_->Me().Show();
     return *window_;
   }
 
@@ -56,26 +56,27 @@ class CommandsTest : public testing_support::ProgramFolderTest {
   }
   // The notes as the three collections hold them; fails when they disagree in length.
   std::vector<Note> Notes() const {
-    const frmMain& w = *window_;
-    EXPECT_EQ(w.List1.ListCount(), w.List2.ListCount());
-    EXPECT_EQ(static_cast<std::size_t>(w.List1.ListCount()), w.NoteArray.size());
-    return w.NoteArray;
+    frmMain& w = *window_;
+    EXPECT_EQ(w.Lists().List1.ListCount(), w.Lists().List2.ListCount());
+    EXPECT_EQ(static_cast<std::size_t>(w.Lists().List1.ListCount()), w.Notes().NoteArray().size());
+    return w.Notes().NoteArray();
   }
   void ShowList() {
-    if (!window_->picList.Visible()) window_->picMenu_Click(4);
+    if (!window_->Lists().picList.Visible()) window_->picMenu_Click(4);
   }
 };
 
 TEST_F(CommandsTest, StartOpensAFreshNoteInTheEditor) {
   frmMain& w = Start();
-  EXPECT_EQ(w.List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
+  EXPECT_EQ(w.Lists().List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
   EXPECT_EQ(Notes().back(), Note{});
-  EXPECT_EQ(w.List1.ListIndex(), 3);
+  EXPECT_EQ(w.Lists().List1.ListIndex(), 3);
   EXPECT_EQ(w.OpenNoteIndex(), 3);
-  EXPECT_EQ(w.txtTitle.Text(), kUntitled);
-  EXPECT_EQ(w.txtNote.Text(), L"");
-  EXPECT_TRUE(w.picMain.Visible());
-  for (const widgets::PictureBox* hidden : {&w.picList, &w.picOptions, &w.picTools, &w.picSearch}) {
+  EXPECT_EQ(w.Editor().txtTitle.Text(), kUntitled);
+  EXPECT_EQ(w.Editor().txtNote.Text(), L"");
+  EXPECT_TRUE(w.Editor().picMain.Visible());
+  for (const widgets::PictureBox* hidden :
+       {&w.Lists().picList, &w.Options().picOptions, &w.Tools().picTools, &w.Lists().picSearch}) {
     EXPECT_FALSE(hidden->Visible());
   }
 }
@@ -83,16 +84,16 @@ TEST_F(CommandsTest, StartOpensAFreshNoteInTheEditor) {
 TEST_F(CommandsTest, NewFromTheListPageAppendsAndFocusesTheText) {
   frmMain& w = Start(1);
   ShowList();
-  w.Timer1.SetEnabled(false);
-  w.picListButton(0).Tag = L"1";
-  platform_.Get(w.picListButton(0).hWnd()).Click();
-  EXPECT_EQ(w.List1.ListCount(), 3);
-  EXPECT_EQ(w.List1.ListIndex(), 2);
-  EXPECT_TRUE(w.picMain.Visible());
-  EXPECT_FALSE(w.picList.Visible());
-  EXPECT_TRUE(w.txtNote.HasFocus());
-  EXPECT_EQ(w.picListButton(0).Tag, L"0");
-  EXPECT_TRUE(w.Timer1.Enabled());
+  w.Timer1().SetEnabled(false);
+  w.Lists().picListButton(0).Tag = L"1";
+  platform_.Get(w.Lists().picListButton(0).hWnd()).Click();
+  EXPECT_EQ(w.Lists().List1.ListCount(), 3);
+  EXPECT_EQ(w.Lists().List1.ListIndex(), 2);
+  EXPECT_TRUE(w.Editor().picMain.Visible());
+  EXPECT_FALSE(w.Lists().picList.Visible());
+  EXPECT_TRUE(w.Editor().txtNote.HasFocus());
+  EXPECT_EQ(w.Lists().picListButton(0).Tag, L"0");
+  EXPECT_TRUE(w.Timer1().Enabled());
 }
 
 TEST_F(CommandsTest, DeleteSelectsTheNoteAbove) {
@@ -112,16 +113,16 @@ TEST_F(CommandsTest, DeleteSelectsTheNoteAbove) {
     fs::create_directories(folder_ / "Notes");
     frmMain& w = Start();
     ShowList();
-    w.List1.SetListIndex(c.selected);
+    w.Lists().List1.SetListIndex(c.selected);
     w.picListButton_Click(1);
-    EXPECT_EQ(w.List1.Items(), c.left);
-    EXPECT_EQ(w.List1.ListIndex(), c.expectSelected);
-    EXPECT_TRUE(w.picList.Visible());  // the page stays
+    EXPECT_EQ(w.Lists().List1.Items(), c.left);
+    EXPECT_EQ(w.Lists().List1.ListIndex(), c.expectSelected);
+    EXPECT_TRUE(w.Lists().picList.Visible());  // the page stays
     // The store was rebuilt from the lists: the untitled entry is the empty title.
     std::vector<Note> expected;
     for (int i = 0; i < 3; ++i) {
       const std::wstring title = c.left[static_cast<std::size_t>(i)];
-      expected.push_back({title == kUntitled ? L"" : title, w.List2.List(i)});
+      expected.push_back({title == kUntitled ? L"" : title, w.Lists().List2.List(i)});
     }
     EXPECT_EQ(Notes(), expected);
   }
@@ -131,47 +132,47 @@ TEST_F(CommandsTest, DeleteOfTheLastNoteLeavesAFreshOneAndNoSelectionDoesNothing
   frmMain& w = Start(0);
   ShowList();
   w.picListButton_Click(1);
-  EXPECT_EQ(w.List1.Items(), std::vector<std::wstring>{kUntitled});
+  EXPECT_EQ(w.Lists().List1.Items(), std::vector<std::wstring>{kUntitled});
   EXPECT_EQ(Notes(), std::vector<Note>{Note{}});
-  EXPECT_EQ(w.List1.ListIndex(), 0);
-  EXPECT_TRUE(w.picMain.Visible());
+  EXPECT_EQ(w.Lists().List1.ListIndex(), 0);
+  EXPECT_TRUE(w.Editor().picMain.Visible());
 
-  w.List1.SetListIndex(-1);
-  w.Timer1.SetEnabled(false);
+  w.Lists().List1.SetListIndex(-1);
+  w.Timer1().SetEnabled(false);
   w.picListButton_Click(1);  // ends at once, before the closing steps
-  EXPECT_EQ(w.List1.ListCount(), 1);
-  EXPECT_FALSE(w.Timer1.Enabled());
+  EXPECT_EQ(w.Lists().List1.ListCount(), 1);
+  EXPECT_FALSE(w.Timer1().Enabled());
 }
 
 TEST_F(CommandsTest, DeletingTheOpenNoteNeverWritesItOverAnother) {
   frmMain& w = Start();
-  w.List1.SetListIndex(1);
+  w.Lists().List1.SetListIndex(1);
   w.List1_DblClick();  // "b" open
-  platform_.Get(w.txtNote.hWnd()).Type(L"edited b");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"edited b");
   ShowList();
-  EXPECT_EQ(w.List2.List(1), L"edited b");
+  EXPECT_EQ(w.Lists().List2.List(1), L"edited b");
   w.picListButton_Click(1);  // delete "b"
   EXPECT_EQ(w.OpenNoteIndex(), 0);
-  EXPECT_EQ(w.txtNote.Text(), L"1");
+  EXPECT_EQ(w.Editor().txtNote.Text(), L"1");
   w.picMenu_Click(4);  // back to the editor: "a" as it was
   EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
 
   // Deleting a note above the open one keeps the editor on the same note.
   ShowList();
-  w.List1.SetListIndex(1);
+  w.Lists().List1.SetListIndex(1);
   w.List1_DblClick();  // "c"
   ShowList();
-  w.List1.SetListIndex(0);
+  w.Lists().List1.SetListIndex(0);
   w.picListButton_Click(1);
   EXPECT_EQ(w.OpenNoteIndex(), 0);
-  EXPECT_EQ(w.List1.List(0), L"c");
+  EXPECT_EQ(w.Lists().List1.List(0), L"c");
 }
 
 TEST_F(CommandsTest, ClickingAnotherTitleThenSwitchingPagesCommitsToTheOpenNote) {
   frmMain& w = Start();
-  platform_.Get(w.txtNote.hWnd()).Type(L"fresh text");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"fresh text");
   ShowList();
-  platform_.Get(w.List1.hWnd()).SelectItem(0);  // a single click on "a"
+  platform_.Get(w.Lists().List1.hWnd()).SelectItem(0);  // a single click on "a"
   w.picMenu_Click(4);
   w.picMenu_Click(2);
   EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
@@ -187,19 +188,19 @@ TEST_F(CommandsTest, CommitTrimsTheTitleAndListsAnEmptyOneAsUntitled) {
   };
   frmMain& w = Start(0);
   for (const auto& c : cases) {
-    w.txtTitle.SetText(c.typed);
-    w.txtNote.SetText(L"text\r\n" + c.typed);
+    w.Editor().txtTitle.SetText(c.typed);
+    w.Editor().txtNote.SetText(L"text\r\n" + c.typed);
     w.CommitOpenNote();
     EXPECT_EQ(Notes()[0], (Note{c.title, L"text\r\n" + c.typed}));
-    EXPECT_EQ(w.List1.List(0), c.listed);
-    EXPECT_EQ(w.List2.List(0), L"text\r\n" + c.typed);
+    EXPECT_EQ(w.Lists().List1.List(0), c.listed);
+    EXPECT_EQ(w.Lists().List2.List(0), L"text\r\n" + c.typed);
   }
 }
 
 TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
   frmMain& w = Start(0);
-  w.txtTitle.SetText(L"abc");
-  w.txtNote.SetText(L"x\r\ny");
+  w.Editor().txtTitle.SetText(L"abc");
+  w.Editor().txtNote.SetText(L"x\r\ny");
   w.picMenu_Click(4);  // commits and shows the list
   AnswerFile("out.tvk");
   w.picListButton_Click(3);
@@ -211,7 +212,7 @@ TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
   EXPECT_EQ(request.defaultExtension, L"tvk");
   EXPECT_EQ(request.title, L"导出文件");
   EXPECT_EQ(request.filter, L"Tarvik导出文件(*.tvk)|*.tvk|纯文本格式文件(*.txt)|*.txt");
-  EXPECT_EQ(request.owner, w.Me.hWnd());
+  EXPECT_EQ(request.owner, w.Me().hWnd());
 
   // A note never named writes the untitled title line; a .txt name gets the same bytes.
   w.picListButton_Click(0);
@@ -225,7 +226,7 @@ TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
 TEST_F(CommandsTest, ExportCancelledWritesNothingAndAFailedWriteSaysSo) {
   frmMain& w = Start(1);
   ShowList();
-  w.List1.SetListIndex(0);
+  w.Lists().List1.SetListIndex(0);
   w.picListButton_Click(3);  // cancelled
   EXPECT_EQ(platform_.FileDialogs().size(), 1u);
   EXPECT_TRUE(platform_.MessageBoxes().empty());
@@ -237,7 +238,7 @@ TEST_F(CommandsTest, ExportCancelledWritesNothingAndAFailedWriteSaysSo) {
   EXPECT_EQ(platform_.MessageBoxes()[0].style, 0x10u);
   EXPECT_FALSE(fs::exists(File("no such folder")));
 
-  w.List1.SetListIndex(-1);
+  w.Lists().List1.SetListIndex(-1);
   w.picListButton_Click(3);  // nothing selected: no dialog
   EXPECT_EQ(platform_.FileDialogs().size(), 2u);
 }
@@ -274,74 +275,74 @@ TEST_F(CommandsTest, ImportByKindOfFile) {
     EXPECT_FALSE(platform_.FileDialogs().back().save);
     if (!c.added) {
       EXPECT_EQ(Notes().size(), 1u);
-      EXPECT_TRUE(w.picList.Visible());
+      EXPECT_TRUE(w.Lists().picList.Visible());
       continue;
     }
     ASSERT_EQ(Notes().size(), 2u);
     EXPECT_EQ(Notes()[1], (Note{c.listed, c.text}));
-    EXPECT_EQ(w.List1.List(1), c.listed);
-    EXPECT_EQ(w.List1.ListIndex(), 1);
-    EXPECT_EQ(w.txtTitle.Text(), c.titleBox);
-    EXPECT_EQ(w.txtNote.Text(), c.text);
-    EXPECT_TRUE(w.picMain.Visible());
-    EXPECT_FALSE(w.picList.Visible());
-    EXPECT_TRUE(w.txtNote.HasFocus());
+    EXPECT_EQ(w.Lists().List1.List(1), c.listed);
+    EXPECT_EQ(w.Lists().List1.ListIndex(), 1);
+    EXPECT_EQ(w.Editor().txtTitle.Text(), c.titleBox);
+    EXPECT_EQ(w.Editor().txtNote.Text(), c.text);
+    EXPECT_TRUE(w.Editor().picMain.Visible());
+    EXPECT_FALSE(w.Lists().picList.Visible());
+    EXPECT_TRUE(w.Editor().txtNote.HasFocus());
   }
 }
 
 TEST_F(CommandsTest, OptionsAndToolsPages) {
   frmMain& w = Start();
   w.picMenu_Click(2);
-  EXPECT_TRUE(w.picOptions.Visible());
+  EXPECT_TRUE(w.Options().picOptions.Visible());
   w.picMenu_Click(3);  // tools replaces options
-  EXPECT_TRUE(w.picTools.Visible());
-  EXPECT_FALSE(w.picOptions.Visible());
+  EXPECT_TRUE(w.Tools().picTools.Visible());
+  EXPECT_FALSE(w.Options().picOptions.Visible());
   w.picMenu_Click(3);
-  EXPECT_FALSE(w.picTools.Visible());
+  EXPECT_FALSE(w.Tools().picTools.Visible());
   // From the list page, options first returns to the editor.
   ShowList();
   w.picMenu_Click(2);
-  EXPECT_TRUE(w.picMain.Visible());
-  EXPECT_FALSE(w.picList.Visible());
-  EXPECT_TRUE(w.picOptions.Visible());
+  EXPECT_TRUE(w.Editor().picMain.Visible());
+  EXPECT_FALSE(w.Lists().picList.Visible());
+  EXPECT_TRUE(w.Options().picOptions.Visible());
   w.picMenu_Click(2);
-  EXPECT_FALSE(w.picOptions.Visible());
+  EXPECT_FALSE(w.Options().picOptions.Visible());
 }
 
 TEST_F(CommandsTest, ListButtonTogglesPagesKeepsEditsAndLeavesSearch) {
   frmMain& w = Start();
-  platform_.Get(w.txtTitle.hWnd()).Type(L" shopping ");
-  platform_.Get(w.txtNote.hWnd()).Type(L"milk");
+  platform_.Get(w.Editor().txtTitle.hWnd()).Type(L" shopping ");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"milk");
   w.picMenu_Click(2);
   w.picMenu_Click(4);
-  EXPECT_TRUE(w.picList.Visible());
-  EXPECT_FALSE(w.picMain.Visible());
-  EXPECT_FALSE(w.picOptions.Visible());
-  EXPECT_EQ(w.List1.List(3), L"shopping");
+  EXPECT_TRUE(w.Lists().picList.Visible());
+  EXPECT_FALSE(w.Editor().picMain.Visible());
+  EXPECT_FALSE(w.Options().picOptions.Visible());
+  EXPECT_EQ(w.Lists().List1.List(3), L"shopping");
   w.picListButton_Click(5);  // search mode
-  w.Timer1.SetEnabled(false);
-  platform_.Get(w.picMenu(4).hWnd()).Click();
-  EXPECT_TRUE(w.picMain.Visible());
-  EXPECT_EQ(w.txtTitle.Text(), L" shopping ");
-  EXPECT_EQ(w.txtNote.Text(), L"milk");
-  EXPECT_FALSE(w.picSearch.Visible());
-  EXPECT_TRUE(w.List1.Visible());
-  EXPECT_FALSE(w.List3.Visible());
-  EXPECT_TRUE(w.Timer1.Enabled());
+  w.Timer1().SetEnabled(false);
+  platform_.Get(w.Bar().picMenu(4).hWnd()).Click();
+  EXPECT_TRUE(w.Editor().picMain.Visible());
+  EXPECT_EQ(w.Editor().txtTitle.Text(), L" shopping ");
+  EXPECT_EQ(w.Editor().txtNote.Text(), L"milk");
+  EXPECT_FALSE(w.Lists().picSearch.Visible());
+  EXPECT_TRUE(w.Lists().List1.Visible());
+  EXPECT_FALSE(w.Lists().List3.Visible());
+  EXPECT_TRUE(w.Timer1().Enabled());
 }
 
 TEST_F(CommandsTest, FloatCommitsAndGivesWayToTheFloatingWindow) {
   frmMain& w = Start(0);
-  platform_.Get(w.txtNote.hWnd()).Type(L"float me");
-  w.picOptions.SetVisible(true);
-  w.picMenu(1).Tag = L"1";
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"float me");
+  w.Options().picOptions.SetVisible(true);
+  w.Bar().picMenu(1).Tag = L"1";
   w.picMenu_Click(1);
   EXPECT_EQ(Notes()[0].text, L"float me");
-  EXPECT_FALSE(w.picOptions.Visible());
-  EXPECT_EQ(w.picMenu(1).Tag, L"0");
-  EXPECT_FALSE(w.Me.Visible());
-  ASSERT_NE(w.Float, nullptr);
-  EXPECT_TRUE(w.Float->Me.Visible());
+  EXPECT_FALSE(w.Options().picOptions.Visible());
+  EXPECT_EQ(w.Bar().picMenu(1).Tag, L"0");
+  EXPECT_FALSE(w.Me().Visible());
+  ASSERT_NE(w.Float(), nullptr);
+  EXPECT_TRUE(w.Float()->Me.Visible());
 }
 
 // ---- Clear, exit, closing and the end of the session ------------------------------------------
@@ -349,23 +350,23 @@ TEST_F(CommandsTest, FloatCommitsAndGivesWayToTheFloatingWindow) {
 TEST_F(CommandsTest, ClearAsksAndOnlyAYesClears) {
   frmMain& w = Start();
   for (bool yes : {false, true}) {
-    w.List1.SetListIndex(1);
+    w.Lists().List1.SetListIndex(1);
     testing_support::AnswerNextQuestion(platform_, yes);
     w.picListButton_Click(2);
-    EXPECT_TRUE(w.Timer1.Enabled());  // the box stopped it; the command starts it again
+    EXPECT_TRUE(w.Timer1().Enabled());  // the box stopped it; the command starts it again
     if (!yes) {
       EXPECT_EQ(Notes().size(), 4u);
-      EXPECT_EQ(w.List1.List(0), L"a");
+      EXPECT_EQ(w.Lists().List1.List(0), L"a");
     } else {
       ASSERT_EQ(Notes().size(), 1u);
-      EXPECT_EQ(w.List1.List(0), kUntitled);
-      EXPECT_EQ(w.List1.ListIndex(), 0);
-      EXPECT_TRUE(w.picMain.Visible());
+      EXPECT_EQ(w.Lists().List1.List(0), kUntitled);
+      EXPECT_EQ(w.Lists().List1.ListIndex(), 0);
+      EXPECT_TRUE(w.Editor().picMain.Visible());
     }
   }
   ASSERT_EQ(platform_.ModalLoopsRun(), 2);
   // Nothing selected: no question at all.
-  w.List1.SetListIndex(-1);
+  w.Lists().List1.SetListIndex(-1);
   w.picListButton_Click(2);
   EXPECT_EQ(platform_.ModalLoopsRun(), 2);
 }
@@ -374,23 +375,23 @@ TEST_F(CommandsTest, ExitAnsweredNoKeepsRunningWithTheEditCommitted) {
   frmMain& w = Start();
   ShowList();
   w.picMenu_Click(2);  // options open over the editor
-  platform_.Get(w.txtNote.hWnd()).Type(L"typed");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"typed");
   testing_support::AnswerNextQuestion(platform_, false);
   w.picMenu_Click(0);
   EXPECT_FALSE(platform_.QuitRequested());
   EXPECT_TRUE(w.Loaded());
-  EXPECT_TRUE(w.picMain.Visible());
-  EXPECT_FALSE(w.picList.Visible() || w.picOptions.Visible());
-  EXPECT_EQ(w.NoteArray.back().text, L"typed");
-  EXPECT_TRUE(w.Timer1.Enabled());
+  EXPECT_TRUE(w.Editor().picMain.Visible());
+  EXPECT_FALSE(w.Lists().picList.Visible() || w.Options().picOptions.Visible());
+  EXPECT_EQ(w.Notes().NoteArray().back().text, L"typed");
+  EXPECT_TRUE(w.Timer1().Enabled());
   EXPECT_FALSE(fs::exists(File("Notes") / "Note_4.tvk"));
 }
 
 TEST_F(CommandsTest, ExitAnsweredYesSavesSettingsAndNotesAndEnds) {
   frmMain& w = Start();
-  platform_.Get(w.txtTitle.hWnd()).Type(L"  新的  ");
-  platform_.Get(w.txtNote.hWnd()).Type(L"正文\r\n第二行");
-  w.SSwitch1(0).SetValue(true);
+  platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"  新的  ");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"正文\r\n第二行");
+  w.Options().SSwitch1(0).SetValue(true);
   testing_support::AnswerNextQuestion(platform_, true);
   w.picMenu_Click(0);
   EXPECT_TRUE(platform_.QuitRequested());
@@ -402,7 +403,7 @@ TEST_F(CommandsTest, ExitAnsweredYesSavesSettingsAndNotesAndEnds) {
 
 TEST_F(CommandsTest, AFailedSaveAsksAgainAndNoKeepsEveryNote) {
   frmMain& w = Start();
-  platform_.Get(w.txtNote.hWnd()).Type(L"unsaved");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"unsaved");
   // The program's folder turns into a file: nothing can be written under it.
   fs::remove_all(folder_);
   std::ofstream(folder_, std::ios::binary) << "in the way";
@@ -411,7 +412,7 @@ TEST_F(CommandsTest, AFailedSaveAsksAgainAndNoKeepsEveryNote) {
     testing_support::AnswerNextQuestion(platform_, !stay);
     w.picMenu_Click(0);
     EXPECT_EQ(platform_.QuitRequested(), !stay);
-    EXPECT_EQ(w.NoteArray.back().text, L"unsaved");
+    EXPECT_EQ(w.Notes().NoteArray().back().text, L"unsaved");
   }
   EXPECT_EQ(platform_.ModalLoopsRun(), 4);
   fs::remove(folder_);
@@ -420,20 +421,20 @@ TEST_F(CommandsTest, AFailedSaveAsksAgainAndNoKeepsEveryNote) {
 TEST_F(CommandsTest, ClosingFromOutsideRunsTheExitQuestion) {
   frmMain& w = Start();
   testing_support::AnswerNextQuestion(platform_, false);
-  platform_.Get(w.Me.hWnd()).RequestClose();  // Alt+F4, the system menu, the taskbar
+  platform_.Get(w.Me().hWnd()).RequestClose();  // Alt+F4, the system menu, the taskbar
   EXPECT_EQ(platform_.ModalLoopsRun(), 1);
   EXPECT_FALSE(platform_.QuitRequested());
   testing_support::AnswerNextQuestion(platform_, true);
-  platform_.Get(w.Me.hWnd()).RequestClose();
+  platform_.Get(w.Me().hWnd()).RequestClose();
   EXPECT_TRUE(platform_.QuitRequested());
   EXPECT_TRUE(fs::exists(File("Config.ini")));
 }
 
 TEST_F(CommandsTest, EndOfSessionSavesWithoutAQuestion) {
   frmMain& w = Start();
-  platform_.Get(w.txtTitle.hWnd()).Type(L"logoff");
-  platform_.Get(w.txtNote.hWnd()).Type(L"kept");
-  platform_.Get(w.Me.hWnd()).EndSession();
+  platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"logoff");
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"kept");
+  platform_.Get(w.Me().hWnd()).EndSession();
   EXPECT_EQ(platform_.ModalLoopsRun(), 0);
   EXPECT_EQ(Read("Notes/Note_4.tvk"), "logoff\r\nkept");
   EXPECT_TRUE(platform_.QuitRequested());
@@ -441,12 +442,12 @@ TEST_F(CommandsTest, EndOfSessionSavesWithoutAQuestion) {
 
 TEST_F(CommandsTest, EndOfSessionDuringAQuestionStillSaves) {
   frmMain& w = Start();
-  platform_.Get(w.txtNote.hWnd()).Type(L"pending");
-  w.List1.SetListIndex(0);
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"pending");
+  w.Lists().List1.SetListIndex(0);
   platform_.QueueModalAction([&] {
     // A close request while the box is up does not stack a second question.
-    platform_.Get(w.Me.hWnd()).RequestClose();
-    platform_.Get(w.Me.hWnd()).EndSession();
+    platform_.Get(w.Me().hWnd()).RequestClose();
+    platform_.Get(w.Me().hWnd()).EndSession();
     testing_support::QuestionButton(platform_, 0)->Click();
   });
   w.picListButton_Click(2);

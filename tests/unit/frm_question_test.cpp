@@ -44,7 +44,7 @@ class QuestionTest : public ::testing::Test {
     platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
     main_ = std::make_unique<app::frmMain>(platform_);
     EXPECT_TRUE(main_->Load());
-    main_->Me.Show();
+    main_->Me().Show();
   }
   void TearDown() override {
     main_.reset();
@@ -54,7 +54,7 @@ class QuestionTest : public ::testing::Test {
   // Asks, with `during` run as the user while the box is up.
   void Ask(const std::function<void()>& during, const std::wstring& message = L"问题？") {
     platform_.QueueModalAction(during);
-    ShowQuestion(*main_, message, main_->Me);
+    ShowQuestion(*main_, message, main_->Me());
   }
   Calls Take(HeadlessControl& c) {
     Calls calls = c.Drawn();
@@ -84,7 +84,7 @@ TEST(QuestionPlacement, CentreOnTheOwnerWithoutClamping) {
 }
 
 TEST_F(QuestionTest, BoxSitsCentredOverAnOwnerPartlyOffScreen) {
-  main_->Me.Move(-3000, -1500, 4470, 5160);
+  main_->Me().Move(-3000, -1500, 4470, 5160);
   platform::Rect box;
   platform::Point client;
   std::wstring text;
@@ -129,13 +129,13 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
   };
   for (const auto& c : cases) {
     // The answer before is the opposite, so a stale one shows.
-    main_->QuestionResult = !c.result;
+    main_->SetQuestionResult(!c.result);
     platform::NativeHandle window = 0;
     Ask([&] {
       window = platform_.ModalWindow();
       c.during();
     });
-    EXPECT_EQ(main_->QuestionResult, c.result) << c.name;
+    EXPECT_EQ(main_->QuestionResult(), c.result) << c.name;
     EXPECT_EQ(platform_.Find(window), nullptr) << c.name << ": the box is gone";
     EXPECT_EQ(platform_.ModalDepth(), 0);
   }
@@ -144,19 +144,19 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
 
 TEST_F(QuestionTest, HelperAnswersThroughTheBoxButtons) {
   AnswerNextQuestion(platform_, true);
-  ShowQuestion(*main_, L"a", main_->Me);
-  EXPECT_TRUE(main_->QuestionResult);
+  ShowQuestion(*main_, L"a", main_->Me());
+  EXPECT_TRUE(main_->QuestionResult());
   AnswerNextQuestion(platform_, false);
-  ShowQuestion(*main_, L"b", main_->Me);
-  EXPECT_FALSE(main_->QuestionResult);
+  ShowQuestion(*main_, L"b", main_->Me());
+  EXPECT_FALSE(main_->QuestionResult());
 }
 
 TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
-  ASSERT_TRUE(main_->Timer1.Enabled());
-  HeadlessControl& mainWindow = platform_.Get(main_->Me.hWnd());
+  ASSERT_TRUE(main_->Timer1().Enabled());
+  HeadlessControl& mainWindow = platform_.Get(main_->Me().hWnd());
   bool timerDuring = true, mainEnabledDuring = true, boxFocused = false, boxShown = false;
   Ask([&] {
-    timerDuring = main_->Timer1.Enabled();
+    timerDuring = main_->Timer1().Enabled();
     mainEnabledDuring = mainWindow.Enabled();
     HeadlessControl* box = QuestionBox(platform_);
     boxShown = box->Visible();
@@ -168,27 +168,27 @@ TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
   EXPECT_TRUE(boxShown);
   EXPECT_TRUE(boxFocused);
   // The caller switches the timer back on; the box does not.
-  EXPECT_FALSE(main_->Timer1.Enabled());
+  EXPECT_FALSE(main_->Timer1().Enabled());
   EXPECT_TRUE(mainWindow.Enabled());
 }
 
 TEST_F(QuestionTest, TopmostComesOffForTheBoxOnlyWithTheOptionOn) {
   for (bool option : {true, false}) {
-    main_->SSwitch1(0).SetValue(option);
-    platform_.SetTopMost(main_->Me.hWnd(), true);
+    main_->Options().SSwitch1(0).SetValue(option);
+    platform_.SetTopMost(main_->Me().hWnd(), true);
     bool topmostDuring = true;
     Ask([&] {
-      topmostDuring = platform_.IsTopMost(main_->Me.hWnd());
+      topmostDuring = platform_.IsTopMost(main_->Me().hWnd());
       QuestionBox(platform_)->PressEscape();
     });
     EXPECT_EQ(topmostDuring, !option);
-    EXPECT_TRUE(platform_.IsTopMost(main_->Me.hWnd()));
+    EXPECT_TRUE(platform_.IsTopMost(main_->Me().hWnd()));
   }
   // Option on but the window was not topmost: it is afterwards, as the option says.
-  main_->SSwitch1(0).SetValue(true);
-  platform_.SetTopMost(main_->Me.hWnd(), false);
+  main_->Options().SSwitch1(0).SetValue(true);
+  platform_.SetTopMost(main_->Me().hWnd(), false);
   Ask([&] { QuestionBox(platform_)->PressEscape(); });
-  EXPECT_TRUE(platform_.IsTopMost(main_->Me.hWnd()));
+  EXPECT_TRUE(platform_.IsTopMost(main_->Me().hWnd()));
 }
 
 TEST_F(QuestionTest, LoadPaintsBothButtonsAndHoverMarksFollowThePointer) {

@@ -97,7 +97,7 @@ class MainPaintTest : public testing_support::ProgramFolderTest {
   frmMain& Start() {
     window_ = std::make_unique<frmMain>(platform_);
     EXPECT_TRUE(window_->Load());
-    window_->Me.Show();
+    window_->Me().Show();
     return *window_;
   }
   HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
@@ -108,8 +108,8 @@ class MainPaintTest : public testing_support::ProgramFolderTest {
     return calls;
   }
   void ForgetAll(frmMain& w) {
-    for (int i = 0; i < 5; ++i) Take(w.picMenu(i));
-    for (int i = 0; i < 6; ++i) Take(w.picListButton(i));
+    for (int i = 0; i < 5; ++i) Take(w.Bar().picMenu(i));
+    for (int i = 0; i < 6; ++i) Take(w.Lists().picListButton(i));
   }
 };
 
@@ -117,19 +117,19 @@ TEST_F(MainPaintTest, StartPaintsEveryButtonNormalThenEachGlyphInBothLooks) {
   frmMain& w = Start();
   EXPECT_TRUE(platform_.DrawingStarted());
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(Take(w.picMenu(i)), MenuPaint(i, false, kWhite)) << "menu " << i;
-    EXPECT_EQ(w.picMenu(i).Tag, L"0");
+    EXPECT_EQ(Take(w.Bar().picMenu(i)), MenuPaint(i, false, kWhite)) << "menu " << i;
+    EXPECT_EQ(w.Bar().picMenu(i).Tag, L"0");
     w.PaintMenuButton(i, true);
-    EXPECT_EQ(Take(w.picMenu(i)), MenuPaint(i, true, kWhite)) << "menu " << i;
+    EXPECT_EQ(Take(w.Bar().picMenu(i)), MenuPaint(i, true, kWhite)) << "menu " << i;
   }
   for (int i = 0; i < 6; ++i) {
     // New runs at start as a click on its button, which paints it once more.
     auto expected = ListPaint(i, false);
     if (i == 0) expected.insert(expected.end(), expected.begin(), expected.end());
-    EXPECT_EQ(Take(w.picListButton(i)), expected) << "list " << i;
-    EXPECT_EQ(w.picListButton(i).BorderStyle(), 0);
+    EXPECT_EQ(Take(w.Lists().picListButton(i)), expected) << "list " << i;
+    EXPECT_EQ(w.Lists().picListButton(i).BorderStyle(), 0);
     w.PaintListButton(i, true);
-    EXPECT_EQ(Take(w.picListButton(i)), ListPaint(i, true)) << "list " << i;
+    EXPECT_EQ(Take(w.Lists().picListButton(i)), ListPaint(i, true)) << "list " << i;
   }
   EXPECT_TRUE(platform_.MessageBoxes().empty());
 }
@@ -137,53 +137,53 @@ TEST_F(MainPaintTest, StartPaintsEveryButtonNormalThenEachGlyphInBothLooks) {
 TEST_F(MainPaintTest, MenuHoverPaintsOnceAndTheBarTakesItBack) {
   frmMain& w = Start();
   ForgetAll(w);
-  Native(w.picMenu(2)).MouseMove(0, 0, 5, 5);
-  Native(w.picMenu(2)).MouseMove(0, 0, 6, 6);  // already hovered: no second paint
-  EXPECT_EQ(w.picMenu(2).Tag, L"1");
-  EXPECT_EQ(Take(w.picMenu(2)), MenuPaint(2, true, kWhite));
+  Native(w.Bar().picMenu(2)).MouseMove(0, 0, 5, 5);
+  Native(w.Bar().picMenu(2)).MouseMove(0, 0, 6, 6);  // already hovered: no second paint
+  EXPECT_EQ(w.Bar().picMenu(2).Tag, L"1");
+  EXPECT_EQ(Take(w.Bar().picMenu(2)), MenuPaint(2, true, kWhite));
   // Straight onto the neighbour: both stay hovered until the pointer reaches the bar.
-  Native(w.picMenu(3)).MouseMove(0, 0, 5, 5);
-  EXPECT_EQ(w.picMenu(2).Tag, L"1");
-  EXPECT_EQ(Take(w.picMenu(3)), MenuPaint(3, true, kWhite));
-  w.Me.SetMousePointer(9);
-  Native(w.picMenuBar).MouseMove(0, 0, 100, 5);
-  EXPECT_EQ(w.Me.MousePointer(), 0);
+  Native(w.Bar().picMenu(3)).MouseMove(0, 0, 5, 5);
+  EXPECT_EQ(w.Bar().picMenu(2).Tag, L"1");
+  EXPECT_EQ(Take(w.Bar().picMenu(3)), MenuPaint(3, true, kWhite));
+  w.Me().SetMousePointer(9);
+  Native(w.Bar().picMenuBar).MouseMove(0, 0, 100, 5);
+  EXPECT_EQ(w.Me().MousePointer(), 0);
   for (int i : {2, 3}) {
-    EXPECT_EQ(w.picMenu(i).Tag, L"0");
-    EXPECT_EQ(Take(w.picMenu(i)), MenuPaint(i, false, kHover[i]));
+    EXPECT_EQ(w.Bar().picMenu(i).Tag, L"0");
+    EXPECT_EQ(Take(w.Bar().picMenu(i)), MenuPaint(i, false, kHover[i]));
   }
-  Native(w.picMenuBar).MouseMove(0, 0, 101, 5);  // nothing hovered: nothing repainted
-  for (int i = 0; i < 5; ++i) EXPECT_TRUE(Take(w.picMenu(i)).empty());
+  Native(w.Bar().picMenuBar).MouseMove(0, 0, 101, 5);  // nothing hovered: nothing repainted
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(Take(w.Bar().picMenu(i)).empty());
   // The title label and the editor page act as the bar does.
-  for (HeadlessControl* away : {&Native(w.lblFormTitle), &Native(w.picMain)}) {
-    Native(w.picMenu(4)).MouseMove(0, 0, 1, 1);
+  for (HeadlessControl* away : {&Native(w.Bar().lblFormTitle), &Native(w.Editor().picMain)}) {
+    Native(w.Bar().picMenu(4)).MouseMove(0, 0, 1, 1);
     away->MouseMove(0, 0, 1, 1);
-    EXPECT_EQ(w.picMenu(4).Tag, L"0");
-    EXPECT_EQ(w.picMenu(4).BackColor(), kWhite);
+    EXPECT_EQ(w.Bar().picMenu(4).Tag, L"0");
+    EXPECT_EQ(w.Bar().picMenu(4).BackColor(), kWhite);
   }
 }
 
 TEST_F(MainPaintTest, ListButtonHoverAndTheListPageTakesItBack) {
   frmMain& w = Start();
   ForgetAll(w);
-  Native(w.picListButton(5)).MouseMove(0, 0, 3, 3);
-  Native(w.picListButton(0)).MouseMove(0, 0, 3, 3);
-  Native(w.picListButton(0)).MouseMove(0, 0, 4, 4);
-  EXPECT_EQ(Take(w.picListButton(5)), ListPaint(5, true));
-  EXPECT_EQ(Take(w.picListButton(0)), ListPaint(0, true));
-  w.Me.SetMousePointer(7);
-  Native(w.picList).MouseMove(0, 0, 150, 150);
-  EXPECT_EQ(w.Me.MousePointer(), 0);
+  Native(w.Lists().picListButton(5)).MouseMove(0, 0, 3, 3);
+  Native(w.Lists().picListButton(0)).MouseMove(0, 0, 3, 3);
+  Native(w.Lists().picListButton(0)).MouseMove(0, 0, 4, 4);
+  EXPECT_EQ(Take(w.Lists().picListButton(5)), ListPaint(5, true));
+  EXPECT_EQ(Take(w.Lists().picListButton(0)), ListPaint(0, true));
+  w.Me().SetMousePointer(7);
+  Native(w.Lists().picList).MouseMove(0, 0, 150, 150);
+  EXPECT_EQ(w.Me().MousePointer(), 0);
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(w.picListButton(i).Tag, L"0");
-    EXPECT_EQ(Take(w.picListButton(i)), (i == 0 || i == 5) ? ListPaint(i, false) : Calls{});
+    EXPECT_EQ(w.Lists().picListButton(i).Tag, L"0");
+    EXPECT_EQ(Take(w.Lists().picListButton(i)), (i == 0 || i == 5) ? ListPaint(i, false) : Calls{});
   }
   // A click puts the clicked button back to its normal look.
-  Native(w.picListButton(5)).MouseMove(0, 0, 3, 3);
-  Take(w.picListButton(5));
+  Native(w.Lists().picListButton(5)).MouseMove(0, 0, 3, 3);
+  Take(w.Lists().picListButton(5));
   w.picListButton_Click(5);
-  EXPECT_EQ(w.picListButton(5).Tag, L"0");
-  EXPECT_EQ(Take(w.picListButton(5)), ListPaint(5, false));
+  EXPECT_EQ(w.Lists().picListButton(5).Tag, L"0");
+  EXPECT_EQ(Take(w.Lists().picListButton(5)), ListPaint(5, false));
 }
 
 TEST_F(MainPaintTest, UnloadStopsTheDrawingLibraryOnce) {

@@ -70,13 +70,13 @@ class MainFrameTest : public ::testing::Test {
   void SetUp() override {
     platform_.SetProgramFolder(L"/nonexistent-tarvik-folder");
     window_ = std::make_unique<app::frmMain>(platform_);
-    styleBefore_ = platform_.GetWindowStyle(window_->Me.hWnd());
+    styleBefore_ = platform_.GetWindowStyle(window_->Me().hWnd());
     ASSERT_TRUE(window_->Load());
-    window_->Me.Show();
+    window_->Me().Show();
     // 320 x 420 pixels at (100, 80).
-    window_->Me.Move(1500, 1200, 4800, 6300);
+    window_->Me().Move(1500, 1200, 4800, 6300);
   }
-  HeadlessControl& Me() { return platform_.Get(window_->Me.hWnd()); }
+  HeadlessControl& Me() { return platform_.Get(window_->Me().hWnd()); }
   HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
 
   HeadlessPlatform platform_;
@@ -85,11 +85,16 @@ class MainFrameTest : public ::testing::Test {
 };
 
 TEST_F(MainFrameTest, LoadStripsTheFrameAndUnloadPutsItBack) {
-  const auto h = window_->Me.hWnd();
+  const auto h = window_->Me().hWnd();
   ASSERT_EQ(styleBefore_ & 0x00C40000u, 0x00C40000u);
   EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_ & kFramelessMask);
-  window_->Borderless.RemoveFrame(platform_, h);  // a second removal keeps the saved style
   window_->Unload();
+  EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_);
+  // A second removal keeps the style the first one found.
+  modBorderless borderless;
+  borderless.RemoveFrame(platform_, h);
+  borderless.RemoveFrame(platform_, h);
+  borderless.RestoreFrame(platform_, h);
   EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_);
 }
 
@@ -99,13 +104,13 @@ TEST_F(MainFrameTest, EdgePressResizesAndKeepsTheMinimum) {
   platform_.OnMoveSizeLoop([](HeadlessControl& win, int) {
     win.SetBounds({win.Bounds().left, win.Bounds().top, 100, 120});
   });
-  platform_.SetMouseCapture(w.Me.hWnd());
+  platform_.SetMouseCapture(w.Me().hWnd());
   Me().MouseDown(platform::kButtonLeft, 0, 319, 419);
   ASSERT_EQ(platform_.MoveSizeLoops().size(), 1u);
   EXPECT_EQ(platform_.MoveSizeLoops()[0].hitTest, kHitBottomRight);
   EXPECT_FALSE(platform_.MoveSizeLoops()[0].captureHeld);
   EXPECT_EQ(Me().Bounds(), (platform::Rect{100, 80, 216, 276}));
-  EXPECT_EQ(w.picMenuBar.Width(), 216 - 4);  // laid out at the new size
+  EXPECT_EQ(w.Bar().picMenuBar.Width(), 216 - 4);  // laid out at the new size
 
   // A press inside the band-free area starts nothing.
   Me().MouseDown(platform::kButtonLeft, 0, 100, 100);
@@ -118,10 +123,10 @@ TEST_F(MainFrameTest, CursorFollowsTheEdgeAndMovesClearTheNoteHover) {
     int x, y, shape;
   } moves[] = {{0, 0, 8}, {319, 0, 6}, {0, 200, 9}, {160, 419, 7}, {160, 200, 0}};
   for (const auto& m : moves) {
-    w.NoteHoverFlag = true;
+    w.Flags().NoteHoverFlag = true;
     Me().MouseMove(0, 0, m.x, m.y);
     EXPECT_EQ(Me().CursorShape(), m.shape);
-    EXPECT_FALSE(w.NoteHoverFlag);
+    EXPECT_FALSE(w.Flags().NoteHoverFlag);
   }
   // A move with the left button held puts a too-small window back to the minimum.
   Me().SetBounds({100, 80, 150, 150});
@@ -132,7 +137,7 @@ TEST_F(MainFrameTest, CursorFollowsTheEdgeAndMovesClearTheNoteHover) {
 TEST_F(MainFrameTest, CaptureAfterReleaseAndSystemMenuOutsideOnly) {
   app::frmMain& w = *window_;
   Me().MouseUp(platform::kButtonLeft, 0, 1, 1);
-  EXPECT_EQ(platform_.Capture(), w.Me.hWnd());
+  EXPECT_EQ(platform_.Capture(), w.Me().hWnd());
 
   platform_.SetCursor({150, 150});  // inside the window
   Me().MouseDown(platform::kButtonRight, 0, 50, 70);
@@ -151,24 +156,24 @@ TEST_F(MainFrameTest, CaptureAfterReleaseAndSystemMenuOutsideOnly) {
 
 TEST_F(MainFrameTest, MenuBarAndTitleMoveTheWindowAndClosePanels) {
   app::frmMain& w = *window_;
-  for (HeadlessControl* bar : {&Native(w.picMenuBar), &Native(w.lblFormTitle)}) {
-    w.picOptions.SetVisible(true);
-    w.picTools.SetVisible(true);
+  for (HeadlessControl* bar : {&Native(w.Bar().picMenuBar), &Native(w.Bar().lblFormTitle)}) {
+    w.Options().picOptions.SetVisible(true);
+    w.Tools().picTools.SetVisible(true);
     bar->MouseDown(platform::kButtonRight, 0, 5, 5);
-    EXPECT_FALSE(w.picOptions.Visible());
-    EXPECT_FALSE(w.picTools.Visible());
+    EXPECT_FALSE(w.Options().picOptions.Visible());
+    EXPECT_FALSE(w.Tools().picTools.Visible());
     EXPECT_TRUE(platform_.MoveSizeLoops().empty());
   }
-  Native(w.lblFormTitle).MouseDown(platform::kButtonLeft, 0, 5, 5);
-  Native(w.picMenuBar).MouseDown(platform::kButtonLeft, 0, 50, 5);
+  Native(w.Bar().lblFormTitle).MouseDown(platform::kButtonLeft, 0, 5, 5);
+  Native(w.Bar().picMenuBar).MouseDown(platform::kButtonLeft, 0, 50, 5);
   ASSERT_EQ(platform_.MoveSizeLoops().size(), 2u);
   EXPECT_EQ(platform_.MoveSizeLoops()[1].hitTest, kHitCaption);
   // A release after the loop (the button is up) leaves the window where it is.
-  Native(w.picMenuBar).MouseUp(platform::kButtonLeft, 0, 50, 5);
+  Native(w.Bar().picMenuBar).MouseUp(platform::kButtonLeft, 0, 50, 5);
   EXPECT_EQ(platform_.MoveSizeLoops().size(), 2u);
   // Moves over the bar bring back the default cursor.
-  w.Me.SetMousePointer(9);
-  Native(w.lblFormTitle).MouseMove(0, 0, 5, 5);
+  w.Me().SetMousePointer(9);
+  Native(w.Bar().lblFormTitle).MouseMove(0, 0, 5, 5);
   EXPECT_EQ(Me().CursorShape(), 0);
 }
 

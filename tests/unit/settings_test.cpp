@@ -56,21 +56,21 @@ TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensCentred) {
   EXPECT_EQ(ReadConfig(),
             "[Main]\r\nLeft=7365\r\nTop=3420\r\nWidth=4470\r\nHeight=5160\r\n"
             "[Options]\r\nOnTop=0\r\nStartUp=0");
-  EXPECT_EQ(w.Me.Left(), 7365);
-  EXPECT_EQ(w.Me.Top(), 3420);
-  EXPECT_EQ(w.Me.Width(), 4470);
-  EXPECT_EQ(w.Me.Height(), 5160);
-  EXPECT_FALSE(w.SSwitch1(0).Value());
-  EXPECT_FALSE(w.SSwitch1(1).Value());
-  EXPECT_FALSE(platform_.IsTopMost(w.Me.hWnd()));
+  EXPECT_EQ(w.Me().Left(), 7365);
+  EXPECT_EQ(w.Me().Top(), 3420);
+  EXPECT_EQ(w.Me().Width(), 4470);
+  EXPECT_EQ(w.Me().Height(), 5160);
+  EXPECT_FALSE(w.Options().SSwitch1(0).Value());
+  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
+  EXPECT_FALSE(platform_.IsTopMost(w.Me().hWnd()));
   EXPECT_FALSE(Run(kMachine));
 }
 
 TEST_F(SettingsTest, SwitchesSitBesideTheirLabels) {
   frmMain& w = Start();
   for (int i = 0; i < 2; ++i) {
-    const widgets::SSwitch& s = w.SSwitch1(i);
-    EXPECT_EQ(&s.Parent(), static_cast<widgets::Container*>(&w.picOptions));
+    const widgets::SSwitch& s = w.Options().SSwitch1(i);
+    EXPECT_EQ(&s.Parent(), static_cast<widgets::Container*>(&w.Options().picOptions));
     EXPECT_EQ(s.Left(), 116);  // 1740 twips
     EXPECT_EQ(s.Top(), i == 0 ? 8 : 36);
     EXPECT_EQ(s.Width(), 33);
@@ -122,11 +122,11 @@ TEST_F(SettingsTest, ValuesFromTheFileWithMinimumSizesAndOptionParsing) {
     SCOPED_TRACE(c.config);
     WriteConfig(c.config);
     frmMain& w = Start();
-    EXPECT_EQ(w.Me.Width(), c.width);
-    EXPECT_EQ(w.Me.Height(), c.height);
-    EXPECT_EQ(w.SSwitch1(0).Value(), c.onTop);
-    EXPECT_EQ(platform_.IsTopMost(w.Me.hWnd()), c.onTop);
-    EXPECT_EQ(w.SSwitch1(1).Value(), c.startUp);
+    EXPECT_EQ(w.Me().Width(), c.width);
+    EXPECT_EQ(w.Me().Height(), c.height);
+    EXPECT_EQ(w.Options().SSwitch1(0).Value(), c.onTop);
+    EXPECT_EQ(platform_.IsTopMost(w.Me().hWnd()), c.onTop);
+    EXPECT_EQ(w.Options().SSwitch1(1).Value(), c.startUp);
     ASSERT_TRUE(w.SaveSettings());
     const std::string saved = ReadConfig();
     EXPECT_NE(saved.find("OnTop=" + c.savedOnTop), std::string::npos) << saved;
@@ -138,13 +138,13 @@ TEST_F(SettingsTest, ValuesFromTheFileWithMinimumSizesAndOptionParsing) {
 TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   WriteConfig("; mine\r\n[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=4500\r\nHeight=6000\r\nX=y");
   frmMain& w = Start();
-  EXPECT_EQ(w.Me.Left(), 1500);
-  EXPECT_EQ(w.Me.Top(), 1200);
-  EXPECT_EQ(w.Me.Width(), 4500);
-  EXPECT_EQ(w.Me.Height(), 6000);
+  EXPECT_EQ(w.Me().Left(), 1500);
+  EXPECT_EQ(w.Me().Top(), 1200);
+  EXPECT_EQ(w.Me().Width(), 4500);
+  EXPECT_EQ(w.Me().Height(), 6000);
   // 20 pixels off the left edge and 30 below the top: too far for edge snapping.
-  w.Me.Move(-300, 450, 3300, 4200);
-  w.SSwitch1(0).SetValue(true);
+  w.Me().Move(-300, 450, 3300, 4200);
+  w.Options().SSwitch1(0).SetValue(true);
   ASSERT_TRUE(w.SaveSettings());
   EXPECT_EQ(ReadConfig(),
             "; mine\r\n[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\nX=y\r\n"
@@ -205,8 +205,8 @@ TEST_F(SettingsTest, ASavedPositionOffScreenOpensCentredAnEdgeHiddenOneStays) {
     SCOPED_TRACE(c.config);
     WriteConfig(c.config);
     frmMain& w = Start();
-    EXPECT_EQ(w.Me.Left(), c.left);
-    EXPECT_EQ(w.Me.Top(), c.top);
+    EXPECT_EQ(w.Me().Left(), c.left);
+    EXPECT_EQ(w.Me().Top(), c.top);
     window_.reset();
   }
 }
@@ -298,7 +298,7 @@ TEST_F(SettingsTest, AutostartRegistersQuotedAndFallsBackToTheUser) {
         EXPECT_EQ(*Run(root), Sz(Command()));
       }
     }
-    EXPECT_EQ(w.SSwitch1(1).Value(), c.switchOn);
+    EXPECT_EQ(w.Options().SSwitch1(1).Value(), c.switchOn);
     window_.reset();
   }
 }
@@ -308,26 +308,26 @@ TEST_F(SettingsTest, ASwitchShowsOnOnlyWhileRegistered) {
   platform_.SetRegistryWritable(kUser, false);
   WriteConfig("[Options]\r\nStartUp=1");
   frmMain& w = Start();
-  EXPECT_FALSE(w.SSwitch1(1).Value());
+  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
   ASSERT_TRUE(w.SaveSettings());
   EXPECT_NE(ReadConfig().find("StartUp=0"), std::string::npos);
 
   // A user's click: on only once something is registered; off takes away both entries.
   int clicks = 0;
-  w.SSwitch1(1).Click = [&] {
+  w.Options().SSwitch1(1).Click = [&] {
     ++clicks;
     w.SSwitch1_Click(1);
   };
-  platform_.Get(w.SSwitch1(1).Picture1().hWnd()).Click();
-  EXPECT_FALSE(w.SSwitch1(1).Value());
+  platform_.Get(w.Options().SSwitch1(1).Picture1().hWnd()).Click();
+  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
   platform_.SetRegistryWritable(kUser, true);
-  platform_.Get(w.SSwitch1(1).Picture1().hWnd()).Click();
-  EXPECT_TRUE(w.SSwitch1(1).Value());
+  platform_.Get(w.Options().SSwitch1(1).Picture1().hWnd()).Click();
+  EXPECT_TRUE(w.Options().SSwitch1(1).Value());
   EXPECT_EQ(Run(kUser), Sz(Command()));
   platform_.SetRegistryWritable(kMachine, true);
   platform_.PutRegistryValue(kMachine, kRun, L"Tarvik", Sz(Command()));
-  platform_.Get(w.SSwitch1(1).Picture2().hWnd()).Click();
-  EXPECT_FALSE(w.SSwitch1(1).Value());
+  platform_.Get(w.Options().SSwitch1(1).Picture2().hWnd()).Click();
+  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
   EXPECT_FALSE(Run(kMachine));
   EXPECT_FALSE(Run(kUser));
   EXPECT_EQ(clicks, 3);
@@ -335,19 +335,19 @@ TEST_F(SettingsTest, ASwitchShowsOnOnlyWhileRegistered) {
   // A registry that cannot be read says nothing either way: the switch keeps the user's word.
   platform_.SetRegistryReadable(kMachine, false);
   platform_.SetRegistryReadable(kUser, false);
-  platform_.Get(w.SSwitch1(1).Picture1().hWnd()).Click();
-  EXPECT_TRUE(w.SSwitch1(1).Value());
+  platform_.Get(w.Options().SSwitch1(1).Picture1().hWnd()).Click();
+  EXPECT_TRUE(w.Options().SSwitch1(1).Value());
 }
 
 TEST_F(SettingsTest, TopmostSwitchActsAtOnceAndNothingIsWritten) {
   frmMain& w = Start();
   const std::string before = ReadConfig();
-  platform_.Get(w.SSwitch1(0).Picture2().hWnd()).Click();
-  EXPECT_TRUE(w.SSwitch1(0).Value());
-  EXPECT_TRUE(platform_.IsTopMost(w.Me.hWnd()));
-  platform_.Get(w.SSwitch1(0).hWnd()).KeyDown(platform::kKeySpace);
-  EXPECT_FALSE(w.SSwitch1(0).Value());
-  EXPECT_FALSE(platform_.IsTopMost(w.Me.hWnd()));
+  platform_.Get(w.Options().SSwitch1(0).Picture2().hWnd()).Click();
+  EXPECT_TRUE(w.Options().SSwitch1(0).Value());
+  EXPECT_TRUE(platform_.IsTopMost(w.Me().hWnd()));
+  platform_.Get(w.Options().SSwitch1(0).hWnd()).KeyDown(platform::kKeySpace);
+  EXPECT_FALSE(w.Options().SSwitch1(0).Value());
+  EXPECT_FALSE(platform_.IsTopMost(w.Me().hWnd()));
   EXPECT_EQ(ReadConfig(), before);
 }
 

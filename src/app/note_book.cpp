@@ -1,0 +1,194 @@
+#include "app/note_book.h"
+
+#include <iterator>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "app/text_rules.h"
+#include "window/dock_geometry.h"
+
+namespace tarvik::app {
+namespace {
+
+// A number as decimal text, without a string of its own.
+class DecimalDigits {
+ public:
+  std::wstring_view Of(std::size_t n) {
+    wchar_t* first = std::end(digits_);
+    do {
+      *--first = static_cast<wchar_t>(L'0' + n % 10);
+      n /= 10;
+    } while (n != 0);
+    return {first, static_cast<std::size_t>(std::end(digits_) - first)};
+  }
+
+ private:
+  wchar_t digits_[24];
+};
+
+}  // namespace
+
+NoteBook::NoteBook(widgets::ListBoxW& List1, widgets::ListBoxW& List2, widgets::ListBoxW& List3,
+                   widgets::ListBoxW& List4, widgets::TextBoxW& txtTitle,
+                   widgets::TextBoxW& txtNote)
+    : List1_(List1),
+      List2_(List2),
+      List3_(List3),
+      List4_(List4),
+      txtTitle_(txtTitle),
+      txtNote_(txtNote) {}
+
+void NoteBook::LoadNotes(const std::wstring& notesFolder) {
+  NotesFolderContents contents = ReadNotesFolderContents(notesFolder);
+  unreadableNotes_ = std::move(contents.unreadable);
+  notesFolderListed_ = contents.listed;
+  // Titles and texts go into the lists in one bulk update each; the notes themselves move
+  // into NoteArray, so each text is held twice (NoteArray and List2) and no more.
+  std::vector<std::wstring> titles;
+  std::vector<std::wstring> texts;
+  titles.reserve(contents.notes.size());
+  texts.reserve(contents.notes.size());
+  notes_.reserve(notes_.size() + contents.notes.size());
+  for (Note& note : contents.notes) {
+    titles.push_back(note.title);
+    texts.push_back(note.text);
+    notes_.push_back(std::move(note));
+  }
+  List1_.AddItems(std::move(titles));
+  List2_.AddItems(std::move(texts));
+}
+
+bool NoteBook::SaveNotes(const std::wstring& notesFolder) {
+  // What the load could not read stays as it is; when it could not tell the folder's notes at
+  // all, every note file there does, as the first save finds them.
+  KeptFiles keep{unreadableNotes_, !notesFolderListed_};
+  const bool saved = WriteNotesFolder(notesFolder, notes_, keep);
+  unreadableNotes_ = std::move(keep.names);
+  notesFolderListed_ = !keep.allNoteFiles;
+  return saved;
+}
+
+void NoteBook::NewNote() {
+  List1_.AddItem(std::wstring(kUntitledTitle));
+  List2_.AddItem(L"");
+  notes_.resize(static_cast<std::size_t>(List1_.ListCount()));
+  notes_.back() = Note{};
+  txtTitle_.SetText(std::wstring(kUntitledTitle));
+  txtNote_.SetText(L"");
+  List1_.SetListIndex(List1_.ListCount() - 1);
+  openNote_ = List1_.ListIndex();
+}
+
+bool NoteBook::DeleteSelected() {
+  if (!HasSelection()) return false;
+  const int k = List1_.ListIndex();
+  List2_.RemoveItem(k);
+  List1_.RemoveItem(k);
+  const int n = List1_.ListCount();
+  if (n == 0) {
+    notes_.clear();
+    return true;
+  }
+  notes_.assign(static_cast<std::size_t>(n), Note{});
+  for (int i = 0; i < n; ++i) {
+    std::wstring title = TrimSpaces(List1_.List(i));
+    if (title == kUntitledTitle) title.clear();
+    notes_[static_cast<std::size_t>(i)] = Note{std::move(title), List2_.List(i)};
+  }
+  List1_.SetListIndex(k - 1);
+  if (List1_.ListIndex() == -1) List1_.SetListIndex(0);
+  // The next commit would write a note that is gone over another one: the editor shows the
+  // newly selected note instead.
+  if (openNote_ == k) {
+    LoadIntoEditor(List1_.ListIndex());
+  } else if (openNote_ > k) {
+    --openNote_;
+  }
+  return true;
+}
+
+void NoteBook::Clear() {
+  List1_.Clear();
+  List2_.Clear();
+  notes_.clear();
+}
+
+void NoteBook::Add(Note note) {
+  List1_.AddItem(note.title);
+  List2_.AddItem(note.text);
+  notes_.push_back(std::move(note));
+  List1_.SetListIndex(List1_.ListCount() - 1);
+  const int i = List1_.ListIndex();
+  txtTitle_.SetText(List1_.List(i));
+  txtNote_.SetText(List2_.List(i));
+  if (txtTitle_.Text().empty()) txtTitle_.SetText(std::wstring(kUntitledTitle));
+  openNote_ = i;
+}
+
+bool NoteBook::OpenSelected() {
+  if (!HasSelection()) return false;
+  LoadIntoEditor(List1_.ListIndex());
+  return true;
+}
+
+void NoteBook::LoadIntoEditor(int i) {
+  const std::wstring title = List1_.List(i);
+  txtTitle_.SetText(title == kUntitledTitle ? std::wstring() : title);
+  txtNote_.SetText(List2_.List(i));
+  openNote_ = i;
+}
+
+bool NoteBook::StepNote(bool down) {
+  const std::optional<int> next =
+      window::StepNoteIndex(List1_.ListIndex(), List1_.ListCount(), down);
+  if (!next) return false;
+  List1_.SetListIndex(*next);
+  txtNote_.SetText(List2_.List(*next));
+  txtTitle_.SetText(List1_.List(*next));
+  // The editor shows this note now: the next commit must go to it, not to the one before.
+  openNote_ = *next;
+  return true;
+}
+
+void NoteBook::CommitOpenNote() {
+  const int i = openNote_;
+  if (i < 0 || i >= List1_.ListCount() || i >= static_cast<int>(notes_.size())) return;
+  std::wstring title = TrimSpaces(txtTitle_.Text());
+  // The placeholder the title box shows for an untitled note is no title.
+  if (title == kUntitledTitle) title.clear();
+  List1_.SetList(i, title.empty() ? std::wstring(kUntitledTitle) : title);
+  List2_.SetList(i, txtNote_.Text());
+  notes_[static_cast<std::size_t>(i)] = Note{std::move(title), txtNote_.Text()};
+}
+
+std::wstring NoteBook::ExportText(int i) const {
+  return List1_.List(i) + L"\r\n" + List2_.List(i);
+}
+
+void NoteBook::Search(const std::wstring& needle) {
+  // Runs on every keystroke: the titles are compared where they are held, and the results
+  // are written over the old ones, one bulk update per list.
+  const std::vector<std::wstring>& all = List1_.Items();
+  List3_.RewriteItems([&](widgets::ListBoxW::ItemWriter& titles) {
+    List4_.RewriteItems([&](widgets::ListBoxW::ItemWriter& positions) {
+      if (needle.empty()) return;
+      for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].find(needle) == std::wstring::npos) continue;
+        titles.Add(all[i]);
+        DecimalDigits digits;
+        positions.Add(digits.Of(i));
+      }
+    });
+  });
+}
+
+bool NoteBook::SelectFound() {
+  if (List3_.ListCount() == 0 || List3_.ListIndex() == -1) return false;
+  const std::optional<int> index = ParseIndex(List4_.List(List3_.ListIndex()));
+  // A result can point past the end once notes were removed after the search; it then opens
+  // nothing rather than whatever note happens to be selected.
+  return index && *index >= 0 && List1_.SetListIndex(*index);
+}
+
+}  // namespace tarvik::app
