@@ -397,6 +397,33 @@ TEST_F(ClsUtilTest, RegExpLimitsAreErrorsNeverNoMatch) {
   EXPECT_THROW(util_.StringReplaceByRegExp(huge, L"a", L"b"), RegExpError);
 }
 
+TEST_F(ClsUtilTest, EveryPatternAnswersOrRaisesInTime) {
+  // Patterns that once kept the matcher busy for ever, and one past its step budget.
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* pattern;
+    const wchar_t* replaced;  // every match replaced by "#"; nullptr: RegExpError
+  };
+  const std::wstring as(40, L'a');
+  const Case cases[] = {
+      {as.c_str(), L"(a*)*b", as.c_str()},
+      {L"aaab", L"(a*)*b", L"#"},
+      {L"bababac x c", L"(|ba)*c", L"# x #"},
+      {L"ab", L"(|ba)*c", L"ab"},
+      {as.c_str(), L"(a*)*\\1b", nullptr},  // back references leave it no shortcut
+      {L"abab", L"(a|b)\\1?", L"####"},
+      {L"aa-bb", L"(\\w)\\1", L"#-#"},
+  };
+  for (const Case& c : cases) {
+    if (c.replaced) {
+      EXPECT_EQ(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), c.replaced) << c.pattern;
+    } else {
+      EXPECT_THROW(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), RegExpError) << c.pattern;
+    }
+  }
+  EXPECT_EQ(util_.StringSearchByRegExp(as, L"(a*)*b"), -1);
+}
+
 TEST_F(ClsUtilTest, CrLfIsOneLineBreakForAnchorsAlsoInLongerMatches) {
   struct Case {
     const wchar_t* text;
@@ -409,6 +436,9 @@ TEST_F(ClsUtilTest, CrLfIsOneLineBreakForAnchorsAlsoInLongerMatches) {
       {L"a\r\n\r\nb", L"$", L"a#\r\n#\r\nb#"},
       {L"x\ny\rz", L"^", L"#x\n#y\r#z"},  // lone LF and lone CR still end lines
       {L"\r\n\r\n", L"^\\n", L"\r\n\r\n"},
+      {L"a\r\nb", L"\\r$", L"a\r\nb"},  // nor does a line end between them
+      {L"a\r\n\r\nb", L"$\\n", L"a\r\n\r\nb"},
+      {L"a\r\nb\r", L"\\r$", L"a\r\nb#"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), c.replaced) << c.pattern;
