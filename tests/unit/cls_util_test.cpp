@@ -200,10 +200,18 @@ TEST_F(ClsUtilTest, DeleteFolderRemovesTreeButNotLinkTargets) {
   fs::create_directory(dir_ / "outside");
   WriteBytes(dir_ / "outside" / "keep.txt", "keep");
   fs::create_directory_symlink(dir_ / "outside", dir_ / "Notes" / "link");
+  // Read-only content goes with the folder; the link's read-only target is not opened up.
+  WriteBytes(dir_ / "Notes" / "sub" / "locked.txt", "c");
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec;
+  fs::permissions(dir_ / "Notes" / "sub" / "locked.txt", fs::perms::owner_read);
+  fs::permissions(dir_ / "Notes" / "sub", readOnly);
+  fs::permissions(dir_ / "outside", readOnly);
 
   util_.DeleteFolder(Path("Notes"));
   EXPECT_FALSE(fs::exists(dir_ / "Notes"));
   EXPECT_EQ(ReadBytes(dir_ / "outside" / "keep.txt"), "keep");
+  EXPECT_EQ(fs::status(dir_ / "outside").permissions(), readOnly);
+  fs::permissions(dir_ / "outside", fs::perms::owner_all);
 
   // Nothing to do for an empty or missing path, or a file.
   util_.DeleteFolder(L"");
