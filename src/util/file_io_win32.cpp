@@ -293,9 +293,8 @@ void ClearReadOnly(HANDLE entry) {
 // it leads to. Where the system cannot address the link itself (Wine opens the target even
 // when asked for the link) it is left in place.
 void RemoveLink(const std::wstring& path) {
-  const UniqueFileHandle link = OpenEntry(path, DELETE | FILE_WRITE_ATTRIBUTES, true);
+  const UniqueFileHandle link = OpenEntry(path, DELETE, true);
   if (!link) return;
-  ClearReadOnly(link.Get());
   FILE_DISPOSITION_INFO dispose{TRUE};  // delete on close
   ::SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose);
 }
@@ -336,8 +335,7 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 }
 
 void RemoveTreeOf(const std::wstring& folder) {
-  // A read-only folder is opened up first: Wine keeps the attribute as a folder nobody may
-  // write to, so not even its entries could go.
+  // RemoveDirectoryW refuses a read-only folder.
   if (const UniqueFileHandle self = OpenEntry(folder, FILE_WRITE_ATTRIBUTES, false)) {
     ClearReadOnly(self.Get());
   }
