@@ -22,7 +22,7 @@ constexpr std::uint64_t kStepBudget = 10'000'000;
 // Instructions of a compiled pattern (counted repeats are written out).
 constexpr std::size_t kMaxProgram = 1'000'000;
 // Parentheses inside parentheses; the parser and lookaheads recurse once per level.
-constexpr int kMaxNesting = 500;
+constexpr int kMaxNesting = 200;
 // Entries of the failure memo (4 bytes each); above it the budget alone guards.
 constexpr std::size_t kMaxMemo = std::size_t{1} << 23;
 

@@ -1,8 +1,11 @@
 #include "util/text_codec.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform.h"
+#include "util/cls_util.h"
+#include "util/file_io.h"
 
 namespace tarvik::util {
 namespace {
@@ -198,6 +201,13 @@ std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform
   if (starts("\xFE\xFF")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), true));
   if (starts("\xEF\xBB\xBF") || IsValidUtf8(bytes)) return FromUtf8(StripUtf8Bom(bytes));
   return platform.DecodeCodePage(bytes, kTextFileCodePage);
+}
+
+std::wstring ReadTextFile(const std::wstring& fileName, platform::Platform& platform) {
+  if (fileName.empty() || !FileExists(fileName)) return L"";
+  const std::optional<std::string> bytes = ReadFileBytes(fileName);
+  if (!bytes) throw FileReadError(fileName);
+  return DecodeTextFile(*bytes, platform);
 }
 
 }  // namespace tarvik::util

@@ -35,4 +35,8 @@ inline constexpr unsigned kTextFileCodePage = 936;
 // the code page has no character for, give U+FFFD.
 std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform);
 
+// The text of a text file as DecodeTextFile reads it; "" for an empty name or a missing file.
+// Throws FileReadError (util/cls_util.h) for a file that is there but cannot be read.
+std::wstring ReadTextFile(const std::wstring& fileName, platform::Platform& platform);
+
 }  // namespace tarvik::util

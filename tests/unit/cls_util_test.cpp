@@ -189,6 +189,10 @@ TEST_F(ClsUtilTest, AnsiFilesUseTheChineseCodePage) {
             "abc");
   EXPECT_EQ(util_.ReadANSIFile(Path("gb.txt")), L"中文abc");
   EXPECT_EQ(util_.ReadANSIFile(Path("missing.txt")), L"");
+  // A text file read as Notepad wrote it: bytes that are no UTF-8 are the code page's.
+  EXPECT_EQ(ReadTextFile(Path("gb.txt"), platform_), L"中文abc");
+  EXPECT_EQ(ReadTextFile(Path("missing.txt"), platform_), L"");
+  EXPECT_EQ(ReadTextFile(ProgramPath(dir_), platform_), L"");
 }
 
 // --- Folders ----------------------------------------------------------------------------
