@@ -778,6 +778,7 @@ class Matcher {
             failed = registers_[static_cast<std::size_t>(in.x)] == pos;
             break;
           case Op::kClear:
+            Count(static_cast<std::uint64_t>(in.y - in.x));  // what it may push, too
             for (int g = in.x; g < in.y; ++g) {
               SetCapture(2 * g, -1);
               SetCapture(2 * g + 1, -1);
