@@ -1,5 +1,6 @@
 // POSIX side of the file helpers: the headless build runs on Linux.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -185,7 +186,18 @@ std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& f
 
 namespace {
 
+// A folder being deleted is opened up for its owner first, the way a read-only folder is on
+// Windows: without write permission not even its entries could go. Opened as itself, so a
+// link swapped in meanwhile is not followed.
+void MakeWritable(const std::filesystem::path& folder) {
+  const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat status {};
+  if (!fd || ::fstat(fd.Get(), &status) != 0) return;
+  if ((status.st_mode & S_IRWXU) != S_IRWXU) ::fchmod(fd.Get(), (status.st_mode & 07777) | S_IRWXU);
+}
+
 void RemoveTreeOf(const std::filesystem::path& folder) {
+  MakeWritable(folder);
   std::vector<std::filesystem::path> children;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;

@@ -20,6 +20,9 @@ class UniqueFileHandle {
   explicit UniqueFileHandle(HANDLE handle) : handle_(handle) {}
   UniqueFileHandle(const UniqueFileHandle&) = delete;
   UniqueFileHandle& operator=(const UniqueFileHandle&) = delete;
+  UniqueFileHandle(UniqueFileHandle&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = INVALID_HANDLE_VALUE;
+  }
   ~UniqueFileHandle() {
     if (*this) ::CloseHandle(handle_);
   }
@@ -256,22 +259,54 @@ std::optional<std::vector<FolderEntry>> ListEntries(const std::wstring& folder) 
   return entries;
 }
 
+// An entry is opened as itself, never as what a link leads to. What it was listed as must
+// still hold (a link, or not): something swapped in meanwhile is left alone.
+UniqueFileHandle OpenEntry(const std::wstring& path, DWORD access, bool link) {
+  UniqueFileHandle entry(
+      ::CreateFileW(ExtendedLengthPath(path).c_str(), access | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!entry) return entry;
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (!::GetFileInformationByHandleEx(entry.Get(), FileAttributeTagInfo, &info, sizeof info) ||
+      ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) != link) {
+    return UniqueFileHandle(INVALID_HANDLE_VALUE);
+  }
+  return entry;
+}
+
+// Deleting a folder takes its read-only files with it, as the shell does; the attribute
+// only guards a file against being changed or deleted on its own.
+void ClearReadOnly(HANDLE entry) {
+  FILE_BASIC_INFO basic{};
+  if (!::GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic) ||
+      !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    return;
+  }
+  FILE_BASIC_INFO changed{};  // zero times stay as they are
+  changed.FileAttributes = basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (changed.FileAttributes == 0) changed.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  ::SetFileInformationByHandle(entry, FileBasicInfo, &changed, sizeof changed);
+}
+
 // A symbolic link or junction is removed through a handle on the link itself, never on what
 // it leads to. Where the system cannot address the link itself (Wine opens the target even
 // when asked for the link) it is left in place.
 void RemoveLink(const std::wstring& path) {
-  UniqueFileHandle link(
-      ::CreateFileW(ExtendedLengthPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const UniqueFileHandle link = OpenEntry(path, DELETE, true);
   if (!link) return;
-  FILE_ATTRIBUTE_TAG_INFO info{};
-  if (!::GetFileInformationByHandleEx(link.Get(), FileAttributeTagInfo, &info, sizeof info) ||
-      !(info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return;
-  }
   FILE_DISPOSITION_INFO dispose{TRUE};  // delete on close
   ::SetFileInformationByHandle(link.Get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// DeleteFileW removes a link that took the file's place meanwhile, not what it leads to.
+void RemoveListedFile(const std::wstring& path, DWORD listedAttributes) {
+  if (listedAttributes & FILE_ATTRIBUTE_READONLY) {
+    if (const UniqueFileHandle file = OpenEntry(path, FILE_WRITE_ATTRIBUTES, false)) {
+      ClearReadOnly(file.Get());
+    }
+  }
+  ::DeleteFileW(ExtendedLengthPath(path).c_str());
 }
 
 // Where the path really leads, or nothing when that cannot be told.
@@ -300,6 +335,10 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 }
 
 void RemoveTreeOf(const std::wstring& folder) {
+  // RemoveDirectoryW refuses a read-only folder.
+  if (const UniqueFileHandle self = OpenEntry(folder, FILE_WRITE_ATTRIBUTES, false)) {
+    ClearReadOnly(self.Get());
+  }
   // A link that does not say it is one (Wine shows a link to a file as a plain file) still
   // leads somewhere else than its own place in the folder: such an entry is left alone.
   const std::optional<std::wstring> folderFinal = FinalPath(folder);
@@ -318,7 +357,7 @@ void RemoveTreeOf(const std::wstring& folder) {
       } else if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTreeOf(path);
       } else {
-        ::DeleteFileW(ExtendedLengthPath(path).c_str());
+        RemoveListedFile(path, entry.attributes);
       }
     }
   }

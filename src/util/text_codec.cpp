@@ -1,6 +1,11 @@
 #include "util/text_codec.h"
 
 #include <cstdint>
+#include <optional>
+
+#include "platform/platform.h"
+#include "util/cls_util.h"
+#include "util/file_io.h"
 
 namespace tarvik::util {
 namespace {
@@ -153,6 +158,56 @@ std::string_view StripUtf8Bom(std::string_view bytes) {
     bytes.remove_prefix(3);
   }
   return bytes;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len = 0;
+    unsigned char low = 0x80;  // the second byte's range rules out overlong forms,
+    unsigned char high = 0xBF;  // surrogates and values above U+10FFFF
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (n - i < len || p[i + 1] < low || p[i + 1] > high) return false;
+    for (std::size_t k = 2; k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform) {
+  const auto starts = [bytes](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  if (starts("\xFF\xFE")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), false));
+  if (starts("\xFE\xFF")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), true));
+  if (starts("\xEF\xBB\xBF") || IsValidUtf8(bytes)) return FromUtf8(StripUtf8Bom(bytes));
+  return platform.DecodeCodePage(bytes, kTextFileCodePage);
+}
+
+std::wstring ReadTextFile(const std::wstring& fileName, platform::Platform& platform) {
+  if (fileName.empty() || !FileExists(fileName)) return L"";
+  const std::optional<std::string> bytes = ReadFileBytes(fileName);
+  if (!bytes) throw FileReadError(fileName);
+  return DecodeTextFile(*bytes, platform);
 }
 
 }  // namespace tarvik::util

@@ -166,6 +166,10 @@ TEST_F(ClsUtilTest, AnsiFilesUseTheChineseCodePage) {
             "abc");
   EXPECT_EQ(util_.ReadANSIFile(Path("gb.txt")), L"中文abc");
   EXPECT_EQ(util_.ReadANSIFile(Path("missing.txt")), L"");
+  // A text file read as Notepad wrote it: bytes that are no UTF-8 are the code page's.
+  EXPECT_EQ(ReadTextFile(Path("gb.txt"), platform_), L"中文abc");
+  EXPECT_EQ(ReadTextFile(Path("missing.txt"), platform_), L"");
+  EXPECT_EQ(ReadTextFile(ProgramPath(dir_), platform_), L"");
 }
 
 // --- Folders ----------------------------------------------------------------------------
@@ -177,10 +181,18 @@ TEST_F(ClsUtilTest, DeleteFolderRemovesTreeButNotLinkTargets) {
   fs::create_directory(dir_ / "outside");
   WriteBytes(dir_ / "outside" / "keep.txt", "keep");
   fs::create_directory_symlink(dir_ / "outside", dir_ / "Notes" / "link");
+  // Read-only content goes with the folder; the link's read-only target is not opened up.
+  WriteBytes(dir_ / "Notes" / "sub" / "locked.txt", "c");
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec;
+  fs::permissions(dir_ / "Notes" / "sub" / "locked.txt", fs::perms::owner_read);
+  fs::permissions(dir_ / "Notes" / "sub", readOnly);
+  fs::permissions(dir_ / "outside", readOnly);
 
   util_.DeleteFolder(Path("Notes"));
   EXPECT_FALSE(fs::exists(dir_ / "Notes"));
   EXPECT_EQ(ReadBytes(dir_ / "outside" / "keep.txt"), "keep");
+  EXPECT_EQ(fs::status(dir_ / "outside").permissions(), readOnly);
+  fs::permissions(dir_ / "outside", fs::perms::owner_all);
 
   // Nothing to do for an empty or missing path, or a file.
   util_.DeleteFolder(L"");
@@ -374,6 +386,33 @@ TEST_F(ClsUtilTest, RegExpLimitsAreErrorsNeverNoMatch) {
   EXPECT_THROW(util_.StringReplaceByRegExp(huge, L"a", L"b"), RegExpError);
 }
 
+TEST_F(ClsUtilTest, EveryPatternAnswersOrRaisesInTime) {
+  // Patterns that once kept the matcher busy for ever, and one past its step budget.
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* pattern;
+    const wchar_t* replaced;  // every match replaced by "#"; nullptr: RegExpError
+  };
+  const std::wstring as(40, L'a');
+  const Case cases[] = {
+      {as.c_str(), L"(a*)*b", as.c_str()},
+      {L"aaab", L"(a*)*b", L"#"},
+      {L"bababac x c", L"(|ba)*c", L"# x #"},
+      {L"ab", L"(|ba)*c", L"ab"},
+      {as.c_str(), L"(a*)*\\1b", nullptr},  // back references leave it no shortcut
+      {L"abab", L"(a|b)\\1?", L"####"},
+      {L"aa-bb", L"(\\w)\\1", L"#-#"},
+  };
+  for (const Case& c : cases) {
+    if (c.replaced) {
+      EXPECT_EQ(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), c.replaced) << c.pattern;
+    } else {
+      EXPECT_THROW(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), RegExpError) << c.pattern;
+    }
+  }
+  EXPECT_EQ(util_.StringSearchByRegExp(as, L"(a*)*b"), -1);
+}
+
 TEST_F(ClsUtilTest, CrLfIsOneLineBreakForAnchorsAlsoInLongerMatches) {
   struct Case {
     const wchar_t* text;
@@ -386,6 +425,9 @@ TEST_F(ClsUtilTest, CrLfIsOneLineBreakForAnchorsAlsoInLongerMatches) {
       {L"a\r\n\r\nb", L"$", L"a#\r\n#\r\nb#"},
       {L"x\ny\rz", L"^", L"#x\n#y\r#z"},  // lone LF and lone CR still end lines
       {L"\r\n\r\n", L"^\\n", L"\r\n\r\n"},
+      {L"a\r\nb", L"\\r$", L"a\r\nb"},  // nor does a line end between them
+      {L"a\r\n\r\nb", L"$\\n", L"a\r\n\r\nb"},
+      {L"a\r\nb\r", L"\\r$", L"a\r\nb#"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), c.replaced) << c.pattern;

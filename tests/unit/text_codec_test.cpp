@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
 
 namespace tarvik::util {
@@ -33,6 +34,38 @@ TEST(TextCodec, DecodesToExactlySizedStrings) {
   const std::wstring big = FromUtf8(longMixed);
   EXPECT_EQ(ToUtf8(big), longMixed);
   EXPECT_LE(big.capacity(), big.size() + big.size() / 8 + 16);
+}
+
+TEST(TextCodec, TextFilesDecodeAsNotepadWroteThem) {
+  using namespace std::string_literals;
+  platform::headless::HeadlessPlatform platform;
+  const struct {
+    std::string bytes;
+    std::wstring text;
+  } cases[] = {
+      {"", L""},
+      {"\xEF\xBB\xBF", L""},
+      {"a\r\n\xE4\xB8\xAD", L"a\r\n中"},
+      {"\xEF\xBB\xBF\xE4\xB8\xAD\xF0\x9F\x98\x80", L"中\U0001F600"},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx", L"\uFEFFx"},  // only the first mark goes
+      {"\xEF\xBB\xBF" "bad \xFF", L"bad \uFFFD"},  // the mark says UTF-8
+      {"\xFF\xFE" "a\0-N"s, L"a中"},
+      {"\xFE\xFF\0aN-"s, L"a中"},
+      {"\xFF\xFE\x3D\xD8\x00\xDE"s, L"\U0001F600"},
+      {"\xFF\xFE" "a\0b"s, L"a\uFFFD"},  // an odd last byte is no character
+      {"\xFE\xFF\0a\0"s, L"a\uFFFD"},
+      {"\xFF\xFE", L""},
+      {"\xD6\xD0\xCE\xC4 abc", L"中文 abc"},  // GBK
+      {"\xC4\xE3\xBA\xC3\r\n", L"你好\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DecodeTextFile(c.bytes, platform), c.text) << c.bytes;
+  }
+  // Not UTF-8 (a surrogate, an overlong form, a cut sequence): the code page reads them.
+  for (const std::string bytes : {"\xED\xA0\x80", "\xC0\xAF", "\xD6\xD0\xE4\xB8"}) {
+    EXPECT_FALSE(IsValidUtf8(bytes));
+    EXPECT_EQ(DecodeTextFile(bytes, platform), platform.DecodeCodePage(bytes, 936));
+  }
 }
 
 }  // namespace
