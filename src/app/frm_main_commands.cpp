@@ -9,6 +9,7 @@
 #include "app/text_rules.h"
 #include "dialogs/frm_question.h"
 #include "util/file_io.h"
+#include "util/text_codec.h"
 
 namespace tarvik::app {
 namespace {
@@ -111,7 +112,8 @@ void frmMain::ImportNote(widgets::CommonDialog& dialog) {
   if (kind != L"tvk" && kind != L"txt") return;
   Note note;
   try {
-    const std::wstring content = util_->ReadUTF8File(dialog.FileName);
+    // Notepad's encodings: UTF-8, UTF-16 behind its mark, else the Chinese code page.
+    const std::wstring content = util::ReadTextFile(dialog.FileName, platform_);
     note = kind == L"tvk" ? SplitImported(content) : Note{L"", content};
   } catch (const util::FileReadError&) {
     return;  // unreadable: nothing is added

@@ -86,6 +86,17 @@ std::wstring NewAndDelete(const fs::path& exe) {
   return {};
 }
 
+// UTF-16 behind its byte-order mark, as Notepad saves "Unicode" and "Unicode big endian".
+std::string Utf16Bytes(const std::wstring& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const wchar_t c : text) {
+    const char high = static_cast<char>((c >> 8) & 0xFF), low = static_cast<char>(c & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
 std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   Program program(exe, L"commands", kOneNote);
   const fs::path folder = program.Folder() / L"exchange";
@@ -156,6 +167,31 @@ std::wstring ExportAndImportThroughTheFileDialog(const fs::path& exe) {
   if (shown != L"第一行\r\n第二行" || program.Titles().size() != count + 1) {
     return L"after the import the editor shows \"" + shown + L"\" and the list holds " +
            std::to_wstring(program.Titles().size()) + L" notes";
+  }
+
+  // The encodings Notepad writes come in as the same text: GBK, UTF-16 LE and BE with marks.
+  const std::wstring wanted = L"导入的笔记\r\n中文";
+  const struct {
+    const wchar_t* name;
+    std::string bytes;
+  } encoded[] = {
+      {L"gbk.txt", "\xb5\xbc\xc8\xeb\xb5\xc4\xb1\xca\xbc\xc7\r\n\xd6\xd0\xce\xc4"},
+      {L"utf16le.txt", Utf16Bytes(wanted, false)},
+      {L"utf16be.txt", Utf16Bytes(wanted, true)},
+  };
+  for (const auto& file : encoded) {
+    WriteBytes(folder / file.name, file.bytes);
+    ClickCentre(program.MenuButton(4));
+    if (auto error = program.WaitForPage(L"list"); !error.empty()) return file.name + error;
+    ClickCentre(program.ListButton(4));
+    if (auto error = program.AnswerFileDialog(L"导入文件", (folder / file.name).wstring());
+        !error.empty()) {
+      return file.name + (L": " + error);
+    }
+    if (auto error = program.WaitForPage(L"editor"); !error.empty()) return file.name + error;
+    if (const std::wstring got = TextOf(program.TextBox(true)); got != wanted) {
+      return std::wstring(file.name) + L" came in as \"" + got + L"\"";
+    }
   }
   return {};
 }
