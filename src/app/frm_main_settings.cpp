@@ -69,7 +69,7 @@ void frmMain::LoadSettings() {
   // A window saved on a monitor that is gone, or beyond a smaller screen, would open where
   // nobody can see or reach it.
   const TwipsBounds bounds{Me.Left(), Me.Top(), Me.Width(), Me.Height()};
-  if (!IsWindowReachable(bounds, screen, platform_.Monitors())) {
+  if (!IsWindowReachable(bounds, screen, platform::BoundsOf(platform_.Monitors()))) {
     Me.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), Me.Width(),
             Me.Height());
   }
