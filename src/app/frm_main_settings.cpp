@@ -51,7 +51,7 @@ void frmMain::LoadSettings() {
   // A window saved on a monitor that is gone, or beyond a smaller screen, would open where
   // nobody can see or reach it.
   const TwipsBounds bounds{me_.Left(), me_.Top(), me_.Width(), me_.Height()};
-  if (!IsWindowReachable(bounds, screen, platform_.Monitors())) {
+  if (!IsWindowReachable(bounds, screen, platform::BoundsOf(platform_.Monitors()))) {
     me_.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), me_.Width(),
              me_.Height());
   }

@@ -108,6 +108,9 @@ struct ControlSettings {
   std::wstring toolTip;
   bool defaultButton = false;  // button: Enter in its modal window presses it
   bool cancelButton = false;   // button: Esc in its modal window presses it
+  // A window owned by another stays above it and, like a tool window, has no task bar button.
+  NativeHandle owner = 0;
+  bool toolWindow = false;  // a window: the system's tool-window style, never on the task bar
 };
 
 // Events a native control reports. Widgets implement this; the backend calls it on the
@@ -182,6 +185,12 @@ class Control {
   virtual Rect OuterBounds() const = 0;  // screen pixels
   virtual Point ClientSize() const = 0;  // pixels
   virtual bool IsMinimized() const = 0;
+  // The window's restored (normal) outer rectangle, screen pixels: where it goes back to from
+  // minimised or maximised; the same as OuterBounds for a window shown normally.
+  virtual Rect NormalBounds() const = 0;
+  // Brings a minimised or maximised window back to its normal rectangle; any other is left as
+  // it is.
+  virtual void Restore() = 0;
   virtual void SetCursorShape(int shape) = 0;  // 0 default, 6..9 the sizing arrows
   virtual void Destroy() = 0;                  // closes the native window now
 };
@@ -210,10 +219,35 @@ struct ScreenMetrics {
   Rect workArea{0, 0, 1280, 800};  // pixels
 };
 
+// One display, screen pixels: all of it, and the part no task bar covers.
+struct Monitor {
+  Rect bounds;
+  Rect work;
+  friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
+inline std::vector<Rect> BoundsOf(const std::vector<Monitor>& monitors) {
+  std::vector<Rect> bounds;
+  bounds.reserve(monitors.size());
+  for (const Monitor& m : monitors) bounds.push_back(m.bounds);
+  return bounds;
+}
+
+// A window that holds the mouse (to hear a right click on its task bar button) hears every
+// press on the screen. A left or middle press outside its rectangle (screen pixels) was meant
+// for what lies there: the window lets go of the mouse and the press goes on to it. The right
+// button still comes to the window, so that its system menu opens from outside.
+constexpr bool CapturedPressGoesElsewhere(int button, Point screen, const Rect& window) {
+  if (button != kButtonLeft && button != kButtonMiddle) return false;
+  return screen.x < window.left || screen.y < window.top ||
+         screen.x >= window.left + window.width || screen.y >= window.top + window.height;
+}
+
 // Extended window style and layered-window attributes.
-inline constexpr std::uint32_t kExStyleLayered = 0x00080000u;  // WS_EX_LAYERED
-inline constexpr std::uint32_t kLayeredColorKey = 1;           // LWA_COLORKEY
-inline constexpr std::uint32_t kLayeredAlpha = 2;              // LWA_ALPHA
+inline constexpr std::uint32_t kExStyleLayered = 0x00080000u;     // WS_EX_LAYERED
+inline constexpr std::uint32_t kExStyleToolWindow = 0x00000080u;  // WS_EX_TOOLWINDOW
+inline constexpr std::uint32_t kLayeredColorKey = 1;              // LWA_COLORKEY
+inline constexpr std::uint32_t kLayeredAlpha = 2;                 // LWA_ALPHA
 
 // The registry. Roots are the predefined keys' numbers; statuses are the system's error codes.
 using RegistryRoot = std::uint32_t;
@@ -291,8 +325,11 @@ struct WindowMessage {
   std::uintptr_t wParam = 0;
   std::intptr_t lParam = 0;
   // kMsgWindowPosChanging: the proposed outer rectangle, screen pixels. A handler may change
-  // left and top; the window takes them.
+  // left and top; the window takes them. A change that keeps the size or the position proposes
+  // the current one, so a pure move is never taken for a resize.
   Rect proposed;
+  // kMsgWindowPosChanging: the outer rectangle before the change, screen pixels.
+  Rect current;
   // A wheel turned over a child control and passed up to its window (0: the window's own).
   NativeHandle fromChild = 0;
 };
@@ -428,8 +465,8 @@ class Display {
 
   virtual ScreenMetrics Screen() = 0;
   virtual Point CursorPos() = 0;  // screen pixels
-  // The monitors' rectangles in screen pixels.
-  virtual std::vector<Rect> Monitors() = 0;
+  // The monitors with their work areas, the primary (the one Screen describes) first.
+  virtual std::vector<Monitor> Monitors() = 0;
 };
 
 class DrawingLibrary {

@@ -12,7 +12,7 @@ int ToPixels(int twips, int twipsPerPixel) {
 }  // namespace
 
 Form::Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
-           Color backColor, int borderStyle)
+           Color backColor, int borderStyle, NativeHandle owner, bool toolWindow)
     : platform_(platform), caption_(caption), outer_(outerPx) {
   platform::ControlSettings settings;
   settings.kind = platform::ControlKind::Window;
@@ -21,6 +21,8 @@ Form::Form(platform::Platform& platform, const std::wstring& caption, const plat
   settings.visible = false;
   settings.backColor = backColor;
   settings.borderStyle = borderStyle;
+  settings.owner = owner;
+  settings.toolWindow = toolWindow;
   peer_ = platform.CreateControl(settings, nullptr, this);
   const platform::Point client = peer_->ClientSize();
   client_ = client;

@@ -13,9 +13,10 @@ namespace tarvik::widgets {
 class Form : public Container, protected platform::ControlEvents {
  public:
   // borderStyle 1: a pop-up without caption in a thin border; 2: a pop-up with no frame;
-  // otherwise a normal frame.
+  // otherwise a normal frame. A window with an owner stays above it; an owned window or a
+  // tool window has no task bar button.
   Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
-       Color backColor, int borderStyle = 0);
+       Color backColor, int borderStyle = 0, NativeHandle owner = 0, bool toolWindow = false);
   virtual ~Form() = default;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
@@ -42,6 +43,11 @@ class Form : public Container, protected platform::ControlEvents {
   void ShowWithoutActivating();
   void Hide();
   bool IsMinimized() const { return peer_->IsMinimized(); }
+  // The rectangle (screen pixels) the window has when neither minimised nor maximised; a
+  // minimised window's Left and Top are where the system parked it, far off the screen.
+  platform::Rect NormalBounds() const { return peer_->NormalBounds(); }
+  // Un-minimises (or un-maximises) the window.
+  void Restore() { peer_->Restore(); }
   // Waits in a nested message loop until the window is closed (DestroyWindow); the
   // program's other windows take no input meanwhile. Show the window first.
   void RunModal();

@@ -27,6 +27,8 @@ class NoNativeControl final : public platform::Control {
   platform::Rect OuterBounds() const override { return {}; }
   platform::Point ClientSize() const override { return {}; }
   bool IsMinimized() const override { return false; }
+  platform::Rect NormalBounds() const override { return {}; }
+  void Restore() override {}
   void SetCursorShape(int) override {}
   void Destroy() override {}
 };

@@ -21,11 +21,7 @@ inline constexpr int kPopupGapTwips = 120;
 inline constexpr int kCloseCornerPx = 24;
 
 // One display, in screen pixels: all of it, and the part no task bar covers.
-struct Monitor {
-  platform::Rect bounds;
-  platform::Rect work;
-  friend bool operator==(const Monitor&, const Monitor&) = default;
-};
+using Monitor = platform::Monitor;
 // The displays, the primary (the one at 0,0) first. The functions below leave everything
 // where it is when the layout is empty.
 using MonitorLayout = std::vector<Monitor>;

@@ -138,6 +138,12 @@ TEST_F(MainFrameTest, CaptureAfterReleaseAndSystemMenuOutsideOnly) {
   app::frmMain& w = *window_;
   Me().MouseUp(platform::kButtonLeft, 0, 1, 1);
   EXPECT_EQ(platform_.Capture(), w.Me().hWnd());
+  // A left press elsewhere on the screen is not the window's: no resize starts, and the
+  // window lets go of the mouse.
+  Me().MouseDown(platform::kButtonLeft, 0, 600, 710);
+  EXPECT_TRUE(platform_.MoveSizeLoops().empty());
+  EXPECT_EQ(platform_.Capture(), 0u);
+  Me().MouseUp(platform::kButtonLeft, 0, 1, 1);
 
   platform_.SetCursor({150, 150});  // inside the window
   Me().MouseDown(platform::kButtonRight, 0, 50, 70);

@@ -17,6 +17,7 @@ using platform::headless::HeadlessPlatform;
 class WidgetTest : public ::testing::Test {
  protected:
   HeadlessControl& Native(const Widget& w) { return platform_.Get(w.hWnd()); }
+  HeadlessControl& Native(const Form& f) { return platform_.Get(f.hWnd()); }
 
   HeadlessPlatform platform_;
   Form form_{platform_, L"Test", {10, 20, 300, 200}, platform::Rgb(255, 255, 255)};
@@ -235,6 +236,80 @@ TEST_F(WidgetTest, FormGeometryIsTwipsOutsidePixelsInside) {
   platform_.Get(form_.hWnd()).ResizeClient(310, 350);
   EXPECT_EQ(resized, 1);
   EXPECT_EQ(form_.ScaleHeight(), 350);
+}
+
+TEST_F(WidgetTest, PositionChangesProposeAgainstTheCurrentRectangle) {
+  std::vector<std::pair<platform::Rect, platform::Rect>> seen;  // (current, proposed)
+  platform_.ReplaceWindowProc(
+      form_.hWnd(), platform::MakeWindowProc([&](NativeHandle, platform::WindowMessage& m) {
+        if (m.id == platform::kMsgWindowPosChanging) seen.emplace_back(m.current, m.proposed);
+        return std::intptr_t{0};
+      }));
+  form_.Move(1500, 1200, 4500, 3000);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].first, (platform::Rect{10, 20, 300, 200}));
+  EXPECT_EQ(seen[0].second, (platform::Rect{100, 80, 300, 200}));
+}
+
+TEST_F(WidgetTest, MinimisedFormIsParkedAndKeepsItsNormalRectangle) {
+  Native(form_).SetMinimized(true);
+  EXPECT_TRUE(form_.IsMinimized());
+  EXPECT_EQ(form_.Left(), -32000 * 15);
+  EXPECT_EQ(form_.NormalBounds(), (platform::Rect{10, 20, 300, 200}));
+  form_.Move(1500, 1200, 4500, 3000);  // only the rectangle it comes back to
+  EXPECT_EQ(form_.Left(), -32000 * 15);
+  form_.Restore();
+  EXPECT_FALSE(form_.IsMinimized());
+  EXPECT_EQ(form_.Left(), 1500);
+  EXPECT_EQ(form_.NormalBounds(), (platform::Rect{100, 80, 300, 200}));
+}
+
+TEST_F(WidgetTest, OwnedToolWindowHasNoTaskBarButton) {
+  Form tool(platform_, L"", {0, 0, 48, 48}, platform::Rgb(255, 255, 255), 2, form_.hWnd(), true);
+  EXPECT_EQ(Native(tool).Settings().owner, form_.hWnd());
+  EXPECT_EQ(platform_.ExtendedStyle(tool.hWnd()), platform::kExStyleToolWindow);
+  EXPECT_EQ(platform_.ExtendedStyle(form_.hWnd()), 0u);
+}
+
+TEST_F(WidgetTest, MonitorsAndTheScreenAgree) {
+  platform::ScreenMetrics screen;
+  screen.workArea = {0, 0, 1280, 760};
+  platform_.SetScreen(screen);
+  EXPECT_EQ(platform_.Monitors(),
+            (std::vector<platform::Monitor>{{{0, 0, 1280, 800}, {0, 0, 1280, 760}}}));
+  const platform::Monitor primary{{0, 0, 1920, 1080}, {0, 40, 1920, 1040}};
+  const platform::Monitor second{{1920, 0, 1280, 1024}, {1920, 0, 1280, 1024}};
+  platform_.SetMonitors({primary, second});
+  EXPECT_EQ(platform_.Screen().widthPx, 1920);
+  EXPECT_EQ(platform_.Screen().workArea, primary.work);
+  platform_.SetScreen(screen);
+  EXPECT_EQ(platform_.Monitors(),
+            (std::vector<platform::Monitor>{{{0, 0, 1280, 800}, {0, 0, 1280, 760}}, second}));
+}
+
+TEST_F(WidgetTest, CapturedPressOutsideTheWindowGoesToWhatLiesThere) {
+  // The form is 300 x 200 at (10, 20); client and outer rectangle are one here.
+  const struct {
+    int button, x, y;
+    bool heard;
+  } cases[] = {
+      {platform::kButtonLeft, 299, 199, true},  {platform::kButtonLeft, -1, 5, false},
+      {platform::kButtonLeft, 300, 5, false},   {platform::kButtonMiddle, 5, 200, false},
+      {platform::kButtonRight, -50, -50, true},  // the system menu from the task bar
+  };
+  int heard = 0;
+  form_.MouseDown = [&](const MouseArgs&) { ++heard; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.button << " at " << c.x << "," << c.y);
+    heard = 0;
+    const std::size_t passedBefore = platform_.PressesPassedOn().size();
+    platform_.SetMouseCapture(form_.hWnd());
+    Native(form_).MouseDown(c.button, 0, c.x, c.y);
+    EXPECT_EQ(heard, c.heard ? 1 : 0);
+    EXPECT_EQ(platform_.Capture() == form_.hWnd(), c.heard);
+    EXPECT_EQ(platform_.PressesPassedOn().size(), passedBefore + (c.heard ? 0 : 1));
+  }
+  EXPECT_EQ(platform_.PressesPassedOn().front(), (platform::Point{9, 25}));
 }
 
 TEST_F(WidgetTest, TimerTicksOnlyWhileEnabled) {

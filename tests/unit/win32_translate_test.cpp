@@ -145,6 +145,41 @@ TEST(Win32Translate, EditStyleFollowsTheDesignSettings) {
   EXPECT_EQ(EditStyleFor(true, 0, 7).alignment, 0);
 }
 
+TEST(Win32Translate, WindowPosProposesTheCurrentPartsItLeavesAlone) {
+  const Rect current{100, 80, 320, 420};
+  const struct {
+    unsigned flags;
+    Rect proposed;
+  } cases[] = {
+      {0, {5, 6, 300, 400}},
+      {kSwpNoSize, {5, 6, 320, 420}},  // a pure move is never a resize
+      {kSwpNoMove, {100, 80, 300, 400}},
+      {kSwpNoSize | kSwpNoMove | 0x0004, {100, 80, 320, 420}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProposedWindowRect(5, 6, 300, 400, c.flags, current), c.proposed) << c.flags;
+  }
+}
+
+TEST(Win32Translate, NormalRectangleFromWorkspaceToScreen) {
+  const Rect normal{10, 20, 300, 400};
+  const struct {
+    Monitor monitor;
+    bool toolWindow;
+    Rect screen;
+  } cases[] = {
+      {{{0, 0, 1280, 800}, {0, 0, 1280, 760}}, false, {10, 20, 300, 400}},
+      {{{0, 0, 1280, 800}, {60, 0, 1220, 800}}, false, {70, 20, 300, 400}},  // bar at the left
+      {{{0, 0, 1280, 800}, {0, 40, 1280, 760}}, false, {10, 60, 300, 400}},  // bar at the top
+      {{{0, 0, 1280, 800}, {0, 40, 1280, 760}}, true, {10, 20, 300, 400}},   // screen already
+      // A second monitor: the offset is from its own corner, not the screen's.
+      {{{1280, 0, 1920, 1080}, {1330, 0, 1870, 1080}}, false, {60, 20, 300, 400}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WorkspaceToScreen(normal, c.monitor, c.toolWindow), c.screen);
+  }
+}
+
 // ---- Dialogs and paths ----------------------------------------------------------------
 
 TEST(Win32Translate, FilterBecomesNulSeparatedDoubleTerminated) {

@@ -26,11 +26,16 @@ HeadlessControl::~HeadlessControl() {
 
 void HeadlessControl::SetBounds(const Rect& requested) {
   Rect bounds = requested;
+  if (kind_ == ControlKind::Window && minimized_) {
+    bounds_ = bounds;
+    return;
+  }
   if (kind_ == ControlKind::Window) {
     // As the system does, the window's handlers may change the proposed position first.
     WindowMessage changing;
     changing.id = kMsgWindowPosChanging;
     changing.proposed = requested;
+    changing.current = bounds_;
     Dispatch(changing);
     bounds.left = changing.proposed.left;
     bounds.top = changing.proposed.top;
@@ -131,6 +136,14 @@ bool HeadlessControl::ShownOnScreen() const {
 }
 
 void HeadlessControl::MouseDown(int button, int shift, int x, int y) {
+  if (kind_ == ControlKind::Window && owner_.Capture() == id_) {
+    // A window's client area is its outer rectangle here.
+    const Point screen{bounds_.left + x, bounds_.top + y};
+    if (CapturedPressGoesElsewhere(button, screen, OuterBounds())) {
+      owner_.PassPressOn(screen);
+      return;
+    }
+  }
   if (button == kButtonLeft) owner_.SetLeftButtonHeld(true);
   if (events_) events_->OnMouseDown({button, shift, x, y});
 }
@@ -228,8 +241,10 @@ void HeadlessControl::PressEscape() {
 }
 
 void HeadlessControl::SetMinimized(bool minimized) {
+  if (minimized == minimized_) return;
   minimized_ = minimized;
   if (events_ != nullptr && kind_ == ControlKind::Window) {
+    events_->OnMoved(OuterBounds());
     events_->OnResized(minimized ? 0 : bounds_.width, minimized ? 0 : bounds_.height);
   }
 }

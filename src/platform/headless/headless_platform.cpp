@@ -179,7 +179,8 @@ std::optional<std::uint32_t> HeadlessPlatform::ExtendedStyle(NativeHandle window
   const HeadlessControl* control = Find(window);
   if (control == nullptr || control->Destroyed()) return std::nullopt;
   const auto it = exStyles_.find(window);
-  return it == exStyles_.end() ? 0u : it->second;
+  if (it != exStyles_.end()) return it->second;
+  return control->Settings().toolWindow ? kExStyleToolWindow : 0u;
 }
 
 bool HeadlessPlatform::SetExtendedStyle(NativeHandle window, std::uint32_t style) {
@@ -205,8 +206,29 @@ std::optional<HeadlessPlatform::LayeredAttributes> HeadlessPlatform::Layered(
   return it->second;
 }
 
-std::vector<Rect> HeadlessPlatform::Monitors() {
-  return {Rect{0, 0, screen_.widthPx, screen_.heightPx}};
+std::vector<Monitor> HeadlessPlatform::Monitors() {
+  if (!monitors_.empty()) return monitors_;
+  return {Monitor{Rect{0, 0, screen_.widthPx, screen_.heightPx}, screen_.workArea}};
+}
+
+ScreenMetrics HeadlessPlatform::Screen() {
+  return screen_;
+}
+
+void HeadlessPlatform::SetScreen(const ScreenMetrics& screen) {
+  screen_ = screen;
+  if (!monitors_.empty()) {
+    monitors_.front() = Monitor{Rect{0, 0, screen.widthPx, screen.heightPx}, screen.workArea};
+  }
+}
+
+void HeadlessPlatform::SetMonitors(std::vector<Monitor> monitors) {
+  monitors_ = std::move(monitors);
+  if (monitors_.empty()) return;
+  const Monitor& primary = monitors_.front();
+  screen_.widthPx = primary.bounds.width;
+  screen_.heightPx = primary.bounds.height;
+  screen_.workArea = primary.work;
 }
 
 RegistryKeyResult HeadlessPlatform::CreateRegistryKey(RegistryRoot root, const std::wstring& path,

@@ -43,16 +43,19 @@ class HeadlessControl final : public Control {
   void ListReplaceAll(const std::vector<std::wstring>& items) override;
   void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) override;
   void SetLine(Point from, Point to, Color color) override;
-  Rect OuterBounds() const override { return bounds_; }
+  // A minimised window lies where the system parks it; its normal rectangle is kept.
+  Rect OuterBounds() const override { return minimized_ ? kParkedBounds : bounds_; }
   Point ClientSize() const override;
   bool IsMinimized() const override { return minimized_; }
+  Rect NormalBounds() const override { return bounds_; }
+  void Restore() override { SetMinimized(false); }
   void SetCursorShape(int shape) override { cursorShape_ = shape; }
   void Destroy() override { destroyed_ = true; }
 
   // What the program last gave the control.
   ControlKind Kind() const { return kind_; }
   HeadlessControl* Parent() const { return parent_; }
-  const Rect& Bounds() const { return bounds_; }
+  const Rect& Bounds() const { return bounds_; }  // a window's normal rectangle
   bool Visible() const { return visible_; }
   bool ShownOnScreen() const;  // visible, and so are all its containers
   const std::wstring& Text() const { return text_; }
@@ -87,7 +90,11 @@ class HeadlessControl final : public Control {
   void RequestClose();                       // close box, system menu, WM_CLOSE from outside
   void EndSession();                         // the user logs off or shuts down
   void ResizeClient(int width, int height);  // the user resized the window
+  // The user minimised or restored the window. While it is minimised, moving it changes
+  // only the rectangle it comes back to, and tells the program nothing.
   void SetMinimized(bool minimized);
+  // Where the system parks a minimised window.
+  static constexpr Rect kParkedBounds{-32000, -32000, 160, 28};
   // Keys a modal window takes as the platform's dialog keys do: Enter presses the focused
   // push button of the window, else its default one; Esc presses its cancel button.
   void PressEnter();
@@ -166,7 +173,7 @@ class HeadlessPlatform : public Platform {
   std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override;
   std::wstring ProgramFolder() override { return programFolder_; }
   std::wstring ProgramName() override { return L"Tarvik"; }
-  ScreenMetrics Screen() override { return screen_; }
+  ScreenMetrics Screen() override;
   Point CursorPos() override { return cursor_; }
   int ShowMessageBox(NativeHandle owner, const std::wstring& text, const std::wstring& caption,
                      unsigned style) override;
@@ -194,7 +201,7 @@ class HeadlessPlatform : public Platform {
   bool SetExtendedStyle(NativeHandle window, std::uint32_t style) override;
   bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
                             std::uint32_t flags) override;
-  std::vector<Rect> Monitors() override;
+  std::vector<Monitor> Monitors() override;
   RegistryKeyResult CreateRegistryKey(RegistryRoot root, const std::wstring& path,
                                       const std::wstring& className) override;
   RegistryReadResult ReadRegistryValue(RegistryRoot root, const std::wstring& path,
@@ -253,7 +260,11 @@ class HeadlessPlatform : public Platform {
   HeadlessControl* Focused() const { return focused_; }
   void SetFocused(HeadlessControl* control);
   void SetProgramFolder(std::wstring folder) { programFolder_ = std::move(folder); }
-  void SetScreen(const ScreenMetrics& screen) { screen_ = screen; }
+  // The primary monitor and the screen are one: setting the screen sets the primary's
+  // rectangle and work area, and a monitor list (primary first) sets the screen's size and
+  // work area. Without a list there is one monitor, the screen.
+  void SetScreen(const ScreenMetrics& screen);
+  void SetMonitors(std::vector<Monitor> monitors);
   void SetCursor(Point p) { cursor_ = p; }
   // Moves the clock on, firing every enabled timer each time its interval elapses.
   void AdvanceTime(std::uint32_t milliseconds);
@@ -289,6 +300,12 @@ class HeadlessPlatform : public Platform {
   // a move/size loop starts only while it is held.
   void SetLeftButtonHeld(bool held) { leftButtonHeld_ = held; }
   NativeHandle Capture() const { return capture_; }
+  // Presses (screen pixels) a window holding the mouse let go on to what lies under them.
+  const std::vector<Point>& PressesPassedOn() const { return pressesPassedOn_; }
+  void PassPressOn(Point screen) {
+    capture_ = 0;
+    pressesPassedOn_.push_back(screen);
+  }
   struct MoveSizeLoop {
     NativeHandle window = 0;
     int hitTest = 0;
@@ -349,6 +366,8 @@ class HeadlessPlatform : public Platform {
   int exitCode_ = 0;
   std::map<NativeHandle, std::uint32_t> styles_;
   NativeHandle capture_ = 0;
+  std::vector<Point> pressesPassedOn_;
+  std::vector<Monitor> monitors_;  // empty: the screen is the one monitor
   bool leftButtonHeld_ = false;
   std::vector<MoveSizeLoop> moveSizeLoops_;
   std::function<void(HeadlessControl&, int)> moveSizeUser_;

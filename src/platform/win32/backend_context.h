@@ -92,4 +92,8 @@ class BackendContext {
 // Resolves a program colour (0x00BBGGRR, or a system colour index with the top bit set).
 COLORREF ToColorRef(Color color);
 
+inline Rect ToRect(const RECT& rc) {
+  return Rect{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+}
+
 }  // namespace tarvik::platform::win32

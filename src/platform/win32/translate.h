@@ -116,6 +116,34 @@ constexpr EditStyle EditStyleFor(bool multiLine, int scrollBars, int alignment) 
   return style;
 }
 
+// SWP_* flags of a WINDOWPOS.
+inline constexpr unsigned kSwpNoSize = 0x0001;
+inline constexpr unsigned kSwpNoMove = 0x0002;
+
+// The outer rectangle a WINDOWPOS proposes: the parts the flags leave alone (and whose fields
+// then hold nothing meaningful) are the window's current ones.
+constexpr Rect ProposedWindowRect(int x, int y, int cx, int cy, unsigned flags,
+                                  const Rect& current) {
+  Rect proposed{x, y, cx, cy};
+  if (flags & kSwpNoMove) {
+    proposed.left = current.left;
+    proposed.top = current.top;
+  }
+  if (flags & kSwpNoSize) {
+    proposed.width = current.width;
+    proposed.height = current.height;
+  }
+  return proposed;
+}
+
+// A window placement's normal rectangle is in workspace coordinates (from the work area's
+// corner of the window's monitor) unless the window is a tool window; to screen pixels.
+constexpr Rect WorkspaceToScreen(const Rect& normal, const Monitor& monitor, bool toolWindow) {
+  if (toolWindow) return normal;
+  return Rect{normal.left + monitor.work.left - monitor.bounds.left,
+              normal.top + monitor.work.top - monitor.bounds.top, normal.width, normal.height};
+}
+
 // Predefined cursor resource ids (IDC_*) for the program's cursor shapes.
 inline constexpr int kIdcArrow = 32512;
 inline constexpr int kIdcSizeNwse = 32642;

@@ -42,6 +42,9 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   const bool topLevel = kind_ == ControlKind::Window;
   HWND parentHwnd = parent ? parent->Hwnd() : nullptr;
   if (!topLevel && !parentHwnd) return;
+  // A top-level window's "parent" is its owner.
+  if (topLevel) parentHwnd = reinterpret_cast<HWND>(settings.owner);
+  const DWORD exStyle = topLevel && settings.toolWindow ? WS_EX_TOOLWINDOW : 0;
 
   const DWORD border = settings.borderStyle == 1 ? WS_BORDER : 0;
   const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
@@ -108,8 +111,8 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
   }
   const auto id = topLevel ? nullptr : reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId));
   HWND created = ::CreateWindowExW(
-      0, className, text, style, settings.bounds.left, settings.bounds.top, settings.bounds.width,
-      settings.bounds.height, parentHwnd, id, context_->Instance(), this);
+      exStyle, className, text, style, settings.bounds.left, settings.bounds.top,
+      settings.bounds.width, settings.bounds.height, parentHwnd, id, context_->Instance(), this);
   if (!created) {
     hwnd_.release();
     return;
@@ -264,6 +267,29 @@ Point Win32Control::ClientSize() const {
 
 bool Win32Control::IsMinimized() const {
   return hwnd_ && ::IsIconic(hwnd_.get());
+}
+
+Rect Win32Control::NormalBounds() const {
+  if (!hwnd_) return {};
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  if (!::GetWindowPlacement(hwnd_.get(), &placement)) return OuterBounds();
+  const RECT& rc = placement.rcNormalPosition;
+  const Rect normal{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+  const bool toolWindow = (::GetWindowLongPtrW(hwnd_.get(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+  // The monitor of a minimised window is the one of its normal rectangle.
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  HMONITOR monitor = ::MonitorFromWindow(hwnd_.get(), MONITOR_DEFAULTTONEAREST);
+  if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) return normal;
+  const Monitor m{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+  return WorkspaceToScreen(normal, m, toolWindow);
+}
+
+void Win32Control::Restore() {
+  if (!hwnd_) return;
+  // SW_RESTORE would also show a hidden window and activate a normal one.
+  if (::IsIconic(hwnd_.get()) || ::IsZoomed(hwnd_.get())) ::ShowWindow(hwnd_.get(), SW_RESTORE);
 }
 
 void Win32Control::SetCursorShape(int shape) {

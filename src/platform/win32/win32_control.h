@@ -61,6 +61,8 @@ class Win32Control final : public Control {
   Rect OuterBounds() const override;
   Point ClientSize() const override;
   bool IsMinimized() const override;
+  Rect NormalBounds() const override;
+  void Restore() override;
   void SetCursorShape(int shape) override;
   void Destroy() override;
 

@@ -67,9 +67,21 @@ std::wstring ModulePath() {
   });
 }
 
-BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rc, LPARAM data) {
-  reinterpret_cast<std::vector<Rect>*>(data)->push_back(
-      Rect{rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top});
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT rc, LPARAM data) {
+  auto* monitors = reinterpret_cast<std::vector<Monitor>*>(data);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!::GetMonitorInfoW(monitor, &info)) {
+    // Without its work area the monitor is still there; take all of it.
+    monitors->push_back(Monitor{ToRect(*rc), ToRect(*rc)});
+    return TRUE;
+  }
+  const Monitor found{ToRect(info.rcMonitor), ToRect(info.rcWork)};
+  if (info.dwFlags & MONITORINFOF_PRIMARY) {
+    monitors->insert(monitors->begin(), found);
+  } else {
+    monitors->push_back(found);
+  }
   return TRUE;
 }
 
@@ -289,12 +301,12 @@ class Win32Platform final : public Platform {
                                               static_cast<COLORREF>(key), alpha, flags);
   }
 
-  std::vector<Rect> Monitors() override {
-    std::vector<Rect> monitors;
+  std::vector<Monitor> Monitors() override {
+    std::vector<Monitor> monitors;
     ::EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
     if (monitors.empty()) {
-      monitors.push_back(
-          Rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+      const ScreenMetrics screen = Screen();
+      monitors.push_back(Monitor{Rect{0, 0, screen.widthPx, screen.heightPx}, screen.workArea});
     }
     return monitors;
   }

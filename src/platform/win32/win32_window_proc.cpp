@@ -27,6 +27,30 @@ bool PassCapturedPressToChild(HWND window, UINT message, WPARAM wParam, LPARAM l
   return true;
 }
 
+// A press outside a window that holds the mouse was meant for what lies there (see
+// CapturedPressGoesElsewhere): the capture ends, the window does not hear of the press, and
+// the press is made again, now reaching the window under the cursor; the release that
+// follows goes there too. True when it was passed on.
+bool PassCapturedPressOn(HWND window, UINT message, LPARAM lParam) {
+  const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+  const bool middle = message == WM_MBUTTONDOWN || message == WM_MBUTTONDBLCLK;
+  const int button = left ? kButtonLeft : middle ? kButtonMiddle : kButtonRight;
+  POINT pt{XFromLParam(lParam), YFromLParam(lParam)};
+  RECT rc{};
+  if (!::ClientToScreen(window, &pt) || !::GetWindowRect(window, &rc)) return false;
+  if (!CapturedPressGoesElsewhere(button, Point{pt.x, pt.y}, ToRect(rc))) return false;
+  ::ReleaseCapture();
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  // The injected buttons are the physical ones; the message's left is the logical one.
+  const bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+  input.mi.dwFlags = middle    ? MOUSEEVENTF_MIDDLEDOWN
+                     : swapped ? MOUSEEVENTF_RIGHTDOWN
+                               : MOUSEEVENTF_LEFTDOWN;
+  ::SendInput(1, &input, sizeof(input));
+  return true;
+}
+
 }  // namespace
 
 LRESULT CALLBACK Win32Control::WindowThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -83,7 +107,10 @@ LRESULT Win32Control::RunChain(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
   ChainCall call;
   if (message == WM_WINDOWPOSCHANGING && lParam != 0) {
     call.pos = reinterpret_cast<WINDOWPOS*>(lParam);
-    m.proposed = Rect{call.pos->x, call.pos->y, call.pos->cx, call.pos->cy};
+    RECT rc{};
+    if (::GetWindowRect(hwnd, &rc)) m.current = ToRect(rc);
+    m.proposed = ProposedWindowRect(call.pos->x, call.pos->y, call.pos->cx, call.pos->cy,
+                                    call.pos->flags, m.current);
   }
   call.childDefault = childDefault;
   const std::weak_ptr<bool> alive = alive_;
@@ -207,7 +234,8 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
       if (isWindow && ::GetCapture() == hwnd &&
-          PassCapturedPressToChild(hwnd, message, wParam, lParam)) {
+          (PassCapturedPressOn(hwnd, message, lParam) ||
+           PassCapturedPressToChild(hwnd, message, wParam, lParam))) {
         return 0;
       }
       // Like a form's picture box: the control keeps the mouse until the buttons are up.
