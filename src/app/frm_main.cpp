@@ -41,7 +41,11 @@ void frmMain::WireEvents() {
   timer1_.Tick = [this] { Timer1_Timer(); };
   // Alt+F4, the system menu, the taskbar: the same question and save as the close button.
   me_.CloseRequested = [this] {
-    if (!asking_) picMenu_Click(0);
+    if (asking_) return;
+    // The question centres on the window: on a minimised one that is the parked place off
+    // screen, where nobody would see it.
+    if (me_.IsMinimized()) me_.Restore();
+    picMenu_Click(0);
   };
   me_.EndSession = [this] { Form_EndSession(); };
   list_.List1.DblClick = [this] { List1_DblClick(); };

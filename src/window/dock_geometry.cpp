@@ -140,9 +140,15 @@ platform::Point SnapToWorkArea(int x, int y, int width, int height,
 platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::Rect& current,
                                const MonitorLayout& monitors) {
   const int i = MonitorOf(proposed, monitors);
-  if (i < 0 || proposed.width != current.width || proposed.height != current.height) {
-    return {proposed.left, proposed.top};
-  }
+  // The size loop keeps the opposite edge of each axis where it was; a programmatic move that
+  // also sizes the window keeps neither, and snaps like any move.
+  const bool sized = proposed.width != current.width || proposed.height != current.height;
+  const bool edgesHeld =
+      (proposed.left == current.left ||
+       proposed.left + proposed.width == current.left + current.width) &&
+      (proposed.top == current.top ||
+       proposed.top + proposed.height == current.top + current.height);
+  if (i < 0 || (sized && edgesHeld)) return {proposed.left, proposed.top};
   const Box work = BoxOf(monitors[static_cast<std::size_t>(i)].work, 1, 1);
   return Snap(proposed.left, proposed.top, proposed.width, proposed.height, work, work.left,
               work.top);

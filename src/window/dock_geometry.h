@@ -41,10 +41,9 @@ int MonitorOf(const platform::Rect& windowPx, const MonitorLayout& monitors);
 platform::Point SnapToWorkArea(int x, int y, int width, int height, const platform::Rect& workArea);
 
 // The same snaps against the work area of the monitor the proposed rectangle is on, its left
-// and top going to the work area's edges: a window never lands under a task bar. A change
-// that also sizes the window (proposed size other than the current one) is left as it is:
-// the hook can only move a window, and moving it would turn a drag of one edge into a move
-// of the whole window.
+// and top going to the work area's edges: a window never lands under a task bar. A resize
+// (a new size with one edge of each axis where it was) is left as it is: the hook can only
+// move a window, and moving it would turn a drag of one edge into a move of the whole window.
 platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::Rect& current,
                                const MonitorLayout& monitors);
 

@@ -25,10 +25,9 @@ void modEdgeSnap::RemoveEdgeSnap(platform::Platform& platform, platform::NativeH
 std::intptr_t modEdgeSnap::EdgeSnapWndProc(platform::NativeHandle window,
                                            platform::WindowMessage& message) {
   if (message.id == platform::kMsgWindowPosChanging) {
-    // The work area moves with the task bar, so it is read on every change.
-    const platform::Rect work = platform_->Screen().workArea;
-    const platform::Rect& p = message.proposed;
-    const platform::Point snapped = SnapToWorkArea(p.left, p.top, p.width, p.height, work);
+    // Monitors and task bars come and go, so the layout is read on every change.
+    const platform::Point snapped =
+        SnapToWorkArea(message.proposed, message.current, platform_->Monitors());
     message.proposed.left = snapped.x;
     message.proposed.top = snapped.y;
   }

@@ -2,6 +2,10 @@
 // frame (resizing from the edge, moving by the bar), and the ways out that save. Each case
 // starts the program afresh and ends it by force.
 
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
 #include "e2e_support.h"
 
 namespace tarvik::e2e {
@@ -309,6 +313,12 @@ std::wstring LogoffSavesWithoutAsking(const fs::path& exe) {
   Program program(exe, L"logoff_case", kOneNote);
   if (auto error = program.Start(); !error.empty()) return error;
   TypeNote(program, L"注销", L"未保存的编辑");
+  // Minimised, the window is parked off screen; its normal place is what must be saved.
+  const RECT normal = ScreenRect(program.Main());
+  PostMessageW(program.Main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  if (!WaitUntil([&] { return IsIconic(program.Main()) != FALSE; }, kReactionTimeoutMs)) {
+    return L"the window did not minimise";
+  }
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(program.Main(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
   if (answer != TRUE) return L"WM_QUERYENDSESSION was answered " + std::to_wstring(answer);
@@ -319,6 +329,16 @@ std::wstring LogoffSavesWithoutAsking(const fs::path& exe) {
   }
   if (WaitForQuestionBox(program.Id(), 300) != nullptr) {
     return L"the end of the session asked a question";
+  }
+  const std::string config = ReadAll(program.ConfigFile());
+  for (const auto& [key, pixels] : {std::pair{"Left=", normal.left}, {"Top=", normal.top}}) {
+    const std::size_t at = config.find(key);
+    const double twips =
+        at == std::string::npos ? -1e9 : std::atof(config.c_str() + at + std::strlen(key));
+    if (std::abs(twips / 15 - pixels) > 1) {
+      return L"Config.ini does not keep the normal place (" + std::to_wstring(normal.left) + L"," +
+             std::to_wstring(normal.top) + L" px): " + FromUtf8(config);
+    }
   }
   return {};
 }

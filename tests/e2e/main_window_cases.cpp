@@ -233,9 +233,20 @@ std::wstring SearchFillsResults(Session& s) {
 std::wstring CloseAsksFirst(Session& s) {
   Bound main(s.program.Main());
   if (s.program.Main() == nullptr || !main.object.CheckWindow()) return L"no main window";
+  // Closed from the taskbar while minimised: the question must still be where it can be seen.
+  PostMessageW(s.program.Main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  if (!WaitUntil([&] { return IsIconic(s.program.Main()) != FALSE; }, kReactionTimeoutMs)) {
+    return L"the window did not minimise";
+  }
   if (!main.object.CloseWindow()) return L"the close request could not be posted";
   const HWND box = WaitForQuestionBox(s.program.Id(), kReactionTimeoutMs);
   if (box == nullptr) return L"no question box after WM_CLOSE";
+  const RECT at = ScreenRect(box);
+  if (at.left < 0 || at.top < 0 || at.right > GetSystemMetrics(SM_CXSCREEN) ||
+      at.bottom > GetSystemMetrics(SM_CYSCREEN)) {
+    return L"the question opened off screen at " + std::to_wstring(at.left) + L"," +
+           std::to_wstring(at.top);
+  }
   if (QuestionText(box) != L"你确定要退出“Tarvik”吗？") {
     return L"the box asks \"" + QuestionText(box) + L"\"";
   }

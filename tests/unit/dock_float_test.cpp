@@ -117,8 +117,8 @@ TEST_F(DockFloatTest, MovesSnapToTheWorkAreaReadAtEachMove) {
       {{0, 0, 1280, 760}, {1280 - w - 19, 19}, {1280 - w, 0}},
       {{0, 0, 1280, 760}, {400, 760 - h - 19}, {400, 760 - h}},
       {{0, 0, 1280, 760}, {400, 760 - h - 20}, {400, 760 - h - 20}},
-      // A task bar on the left: the snap goes under it, to screen coordinate 0.
-      {{60, 0, 1220, 800}, {75, 300}, {0, 300}},
+      // A task bar on the left: the snap stops beside it, never under it.
+      {{60, 0, 1220, 800}, {75, 300}, {60, 300}},
   };
   for (const Case& c : cases) {
     platform::ScreenMetrics s;

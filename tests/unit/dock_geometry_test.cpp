@@ -82,6 +82,8 @@ TEST(DockGeometryTest, SnapsToTheWorkAreaOfTheMonitorTheWindowIsOn) {
   // Resizing is never turned into a move: not by the right edge, not by the left.
   EXPECT_EQ(SnapToWorkArea({965, 300, 310, 340}, {965, 300, 300, 340}, kOne), (Point{965, 300}));
   EXPECT_EQ(SnapToWorkArea({15, 300, 350, 340}, {65, 300, 300, 340}, kOne), (Point{15, 300}));
+  // A move that also sizes the window (a saved place at start-up) snaps like any move.
+  EXPECT_EQ(SnapToWorkArea({15, 310, 350, 340}, {400, 200, 300, 340}, kOne), (Point{0, 310}));
   // On no monitor: the nearest; on a tie, the earlier.
   EXPECT_EQ(MonitorOf({900, 900, 300, 340}, kSideBySide), 1);
   EXPECT_EQ(MonitorOf({1230, 900, 100, 100}, {kPrimary, {{1280, 0, 1280, 800}, {}}}), 0);

@@ -421,7 +421,10 @@ TEST_F(CommandsTest, AFailedSaveAsksAgainAndNoKeepsEveryNote) {
 TEST_F(CommandsTest, ClosingFromOutsideRunsTheExitQuestion) {
   frmMain& w = Start();
   testing_support::AnswerNextQuestion(platform_, false);
+  // From the taskbar while minimised: the window comes back first, so the question shows.
+  platform_.Get(w.Me().hWnd()).SetMinimized(true);
   platform_.Get(w.Me().hWnd()).RequestClose();  // Alt+F4, the system menu, the taskbar
+  EXPECT_FALSE(w.Me().IsMinimized());
   EXPECT_EQ(platform_.ModalLoopsRun(), 1);
   EXPECT_FALSE(platform_.QuitRequested());
   testing_support::AnswerNextQuestion(platform_, true);
