@@ -166,11 +166,14 @@ RecoveryRecord MakeRecoveryRecord(const std::vector<Note>& loaded,
 
 std::optional<std::vector<Note>> ApplyRecoveryRecord(const RecoveryRecord& record,
                                                      const std::vector<Note>& loaded) {
-  if (record.baseline.count != loaded.size() || BaselineOf(loaded) != record.baseline)
+  if (record.baseline &&
+      (record.baseline->count != loaded.size() || BaselineOf(loaded) != *record.baseline)) {
     return std::nullopt;
+  }
   std::vector<Note> notes;
   for (const RecoveryRecord::Entry& entry : record.entries) {
     if (entry.sameCount > 0) {
+      if (!record.baseline) return std::nullopt;
       if (entry.sameFrom > loaded.size() || loaded.size() - entry.sameFrom < entry.sameCount)
         return std::nullopt;
       const auto from = loaded.begin() + static_cast<std::ptrdiff_t>(entry.sameFrom);
@@ -186,8 +189,12 @@ std::optional<std::vector<Note>> ApplyRecoveryRecord(const RecoveryRecord& recor
 
 std::string EncodeRecoveryRecord(const RecoveryRecord& record) {
   std::string out(kMagic);
-  out += "base " + std::to_string(record.baseline.count) + ' ' + Hex16(record.baseline.hash) +
-         '\n';
+  if (record.baseline) {
+    out += "base " + std::to_string(record.baseline->count) + ' ' +
+           Hex16(record.baseline->hash) + '\n';
+  } else {
+    out += "base none\n";
+  }
   for (const RecoveryRecord::Entry& entry : record.entries) {
     if (entry.sameCount > 0) {
       out += "S " + std::to_string(entry.sameFrom) + ' ' + std::to_string(entry.sameCount) + '\n';
@@ -217,11 +224,13 @@ std::optional<RecoveryRecord> DecodeRecoveryRecord(std::string_view bytes) {
   Reader in(body);
   RecoveryRecord record;
   if (!in.Take(kMagic) || !in.Take("base ")) return std::nullopt;
-  const auto count = in.Number();
-  if (!count || !in.Take(" ")) return std::nullopt;
-  const auto hash = in.Hex();
-  if (!hash || !in.Take("\n")) return std::nullopt;
-  record.baseline = {*count, *hash};
+  if (!in.Take("none\n")) {
+    const auto count = in.Number();
+    if (!count || !in.Take(" ")) return std::nullopt;
+    const auto hash = in.Hex();
+    if (!hash || !in.Take("\n")) return std::nullopt;
+    record.baseline = RecordBaseline{*count, *hash};
+  }
   while (!in.AtEnd()) {
     if (in.Take("S ")) {
       const auto from = in.Number();

@@ -52,7 +52,9 @@ struct RecoveryRecord {
     std::uint64_t sameCount = 0;
     std::shared_ptr<const Note> note;
   };
-  RecordBaseline baseline;
+  // Nothing when every note is held in full: the record then stands on its own, whatever the
+  // folder holds (after a save that failed in a way that leaves unknown which notes it holds).
+  std::optional<RecordBaseline> baseline;
   std::vector<Entry> entries;
 };
 
@@ -61,7 +63,7 @@ struct RecoveryRecord {
 RecoveryRecord MakeRecoveryRecord(const std::vector<Note>& loaded,
                                   const std::vector<Note>& current);
 // The notes the record stands for, or nothing when loaded is not the set it was made against
-// or it refers to notes loaded does not have.
+// or it refers to notes loaded does not have. A record without a baseline applies to any load.
 std::optional<std::vector<Note>> ApplyRecoveryRecord(const RecoveryRecord& record,
                                                      const std::vector<Note>& loaded);
 
@@ -126,6 +128,9 @@ class RecoveryWriter {
   void Removed(std::size_t index);   // the note at index is gone; those after moved down
   // Anything else (notes rebuilt, cleared, reordered): the next Changed compares every note.
   void Reshaped();
+  // The folder may no longer hold the loaded notes (a save failed after it may have committed):
+  // from the next Changed on, the record holds every note in full.
+  void BaselineUncertain();
 
   // Takes the notes as they are now, plus the editor's note when it is ahead of them, and
   // schedules a write. Copies only what changed since the last call.
@@ -133,9 +138,10 @@ class RecoveryWriter {
   // Writes what the last Changed gave at once and waits for it. True when the record on disk
   // now holds it.
   bool Flush();
-  // Flushes, then stops writing for good (the exit save follows; its success removes the
-  // record, which nothing may write again afterwards).
+  // Flushes, then stops writing for good.
   bool Stop();
+  // Stops writing for good without writing what is pending: a save now holds it all.
+  void Discard();
 
  private:
   struct Slot {
@@ -155,6 +161,7 @@ class RecoveryWriter {
   std::vector<Slot> slots_;
   std::vector<std::size_t> stale_;  // indices whose copy must be taken again
   bool reshaped_ = false;
+  bool standalone_ = false;
   std::optional<std::size_t> lastOpen_;
 
   std::mutex mutex_;
@@ -171,6 +178,20 @@ class RecoveryWriter {
   std::chrono::steady_clock::time_point lastChange_;
   std::thread thread_;
 };
+
+// The exit or logoff save, keeping the record in step. The record is first brought up to the
+// notes being saved, so that wherever the save stops, the record or the folder holds them.
+// After a save that succeeds the writer stops and the record is removed; after one that fails
+// both stay, and the program may go on. writer may be null when no record is kept this run;
+// a record left by an earlier run is then left where it is.
+struct RecordedSave {
+  bool saved = false;
+  bool recordUpToDate = false;  // the record held exactly these notes before the save began
+  bool recordRemoved = false;
+};
+RecordedSave SaveNotesWithRecord(const std::wstring& programFolder, const std::vector<Note>& notes,
+                                 KeptFiles& keep, RecoveryWriter* writer,
+                                 NoteFileSystem& fs = RealNoteFileSystem());
 
 // The Notes folder's note files as the listing shows them (names, sizes, last-write times),
 // taken at load and again before the exit save: a difference means something else changed

@@ -70,6 +70,11 @@ void RecoveryWriter::Reshaped() {
   reshaped_ = true;
 }
 
+void RecoveryWriter::BaselineUncertain() {
+  standalone_ = true;
+  reshaped_ = true;
+}
+
 void RecoveryWriter::Changed(const std::vector<Note>& notes, const std::optional<OpenNote>& open) {
   {
     std::lock_guard lock(mutex_);
@@ -80,7 +85,7 @@ void RecoveryWriter::Changed(const std::vector<Note>& notes, const std::optional
     slots_.resize(notes.size());
     for (std::size_t i = 0; i < notes.size(); ++i) {
       Slot& slot = slots_[i];
-      const bool same = slot.origin >= 0 &&
+      const bool same = !standalone_ && slot.origin >= 0 &&
                         static_cast<std::size_t>(slot.origin) < loadedHashes_.size() &&
                         HashNote(notes[i]) == loadedHashes_[static_cast<std::size_t>(slot.origin)];
       if (!same) {
@@ -111,7 +116,7 @@ void RecoveryWriter::Changed(const std::vector<Note>& notes, const std::optional
   }
 
   RecoveryRecord record;
-  record.baseline = baseline_;
+  if (!standalone_) record.baseline = baseline_;
   for (const Slot& slot : slots_) {
     if (slot.origin >= 0) {
       const auto origin = static_cast<std::uint64_t>(slot.origin);
@@ -204,6 +209,40 @@ bool RecoveryWriter::Stop() {
   wake_.notify_all();
   if (thread_.joinable()) thread_.join();
   return ok;
+}
+
+void RecoveryWriter::Discard() {
+  {
+    std::lock_guard lock(mutex_);
+    pending_.reset();
+    done_ = submitted_;
+    if (stopped_) return;
+    stopped_ = true;
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  written_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+RecordedSave SaveNotesWithRecord(const std::wstring& programFolder, const std::vector<Note>& notes,
+                                 KeptFiles& keep, RecoveryWriter* writer, NoteFileSystem& fs) {
+  RecordedSave result;
+  if (writer) {
+    // Compared in full: the exit is rare, and no hint missed on the way may cost a note here.
+    writer->Reshaped();
+    writer->Changed(notes, std::nullopt);
+    result.recordUpToDate = writer->Flush();
+  }
+  result.saved = WriteNotesFolder(programFolder + L"\\Notes", notes, keep, fs);
+  // A record this run did not keep (one it could not read or put aside) is not its to remove.
+  if (result.saved && writer) {
+    writer->Discard();
+    result.recordRemoved = RemoveRecoveryRecord(programFolder, fs);
+  } else if (writer) {
+    writer->BaselineUncertain();
+  }
+  return result;
 }
 
 }  // namespace tarvik::app

@@ -72,6 +72,17 @@ TEST(RecoveryRecord, AppliesOnlyToTheLoadItWasMadeAgainst) {
   for (const auto& load : {otherText, fewer, Numbered(5), std::vector<Note>{}})
     EXPECT_FALSE(ApplyRecoveryRecord(record, load));
   EXPECT_EQ(ApplyRecoveryRecord(record, loaded), current);
+
+  // Held in full and without a baseline, it stands on its own; a run of loaded notes in it
+  // then means nothing and spoils it.
+  RecoveryRecord standalone = MakeRecoveryRecord({}, current);
+  standalone.baseline.reset();
+  const auto decoded = DecodeRecoveryRecord(EncodeRecoveryRecord(standalone));
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(ApplyRecoveryRecord(*decoded, otherText), current);
+  RecoveryRecord dangling = record;
+  dangling.baseline.reset();
+  EXPECT_FALSE(ApplyRecoveryRecord(dangling, loaded));
 }
 
 TEST(RecoveryRecord, OneEditedNoteAmongTenThousandIsSmall) {
