@@ -314,7 +314,10 @@ bool SaveTheSame(const std::vector<Note>& a, const std::vector<Note>& b) {
 
 std::optional<FolderFingerprint> FingerprintNotesFolder(const std::wstring& notesFolder,
                                                         NoteFileSystem& fs) {
-  auto stamps = fs.ListFileStamps(notesFolder);
+  // A listing that fails for a moment (a scanner holding the folder) would otherwise ask the
+  // user about a change that never happened.
+  std::optional<std::vector<NoteFileStamp>> stamps;
+  for (int attempt = 0; attempt < 3 && !stamps; ++attempt) stamps = fs.ListFileStamps(notesFolder);
   if (!stamps) return std::nullopt;
   FolderFingerprint fingerprint;
   for (NoteFileStamp& stamp : *stamps) {
