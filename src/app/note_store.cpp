@@ -40,6 +40,15 @@ class RealFileSystem final : public NoteFileSystem {
   }
   bool RemoveFile(const std::wstring& path) override { return util::RemoveFile(path); }
   bool FlushFolder(const std::wstring& folder) override { return util::FlushFolder(folder); }
+  std::optional<std::vector<NoteFileStamp>> ListFileStamps(const std::wstring& folder) override {
+    auto listed = util::TryListFileStamps(folder);
+    if (!listed) return std::nullopt;
+    std::vector<NoteFileStamp> stamps;
+    stamps.reserve(listed->size());
+    for (util::FileStamp& file : *listed)
+      stamps.push_back({std::move(file.name), file.size, file.lastWrite});
+    return stamps;
+  }
 };
 
 NotesFolderContents LoadFromJournal(NoteFileSystem& fs, const std::wstring& folder,

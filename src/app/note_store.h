@@ -9,6 +9,7 @@
 // committed save or throws away the temporaries of one that never committed, so the folder
 // always reads back as exactly the old notes or exactly the new ones.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,14 @@ struct Note {
 
 // Written as the title line of an untitled note, and shown for one in the list.
 inline constexpr std::wstring_view kUntitledTitle = L"[无标题]";
+
+// A file as a folder listing shows it, without opening it.
+struct NoteFileStamp {
+  std::wstring name;
+  std::uint64_t size = 0;
+  std::int64_t lastWrite = 0;
+  friend bool operator==(const NoteFileStamp&, const NoteFileStamp&) = default;
+};
 
 // The file operations the store needs, so tests can fail any one of them. ReadFile may be
 // called from two threads at once while a large folder loads.
@@ -46,6 +55,12 @@ class NoteFileSystem {
   // True when the file is gone afterwards; durable after the next FlushFolder.
   virtual bool RemoveFile(const std::wstring& path) = 0;
   virtual bool FlushFolder(const std::wstring& folder) = 0;
+  // The files in folder with their sizes and last-write times; nothing when it cannot be
+  // listed. Only the check for a folder changed behind the program's back uses it.
+  virtual std::optional<std::vector<NoteFileStamp>> ListFileStamps(const std::wstring& folder) {
+    (void)folder;
+    return std::nullopt;
+  }
 };
 
 // The one that works on the real disk (util/file_io).

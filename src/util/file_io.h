@@ -5,6 +5,7 @@
 // Every write that replaces a file goes through a flushed sibling temporary and a rename,
 // so a file is either the old one or the new one, never half-written.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -76,6 +77,16 @@ std::optional<std::vector<std::wstring>> TryListFolderNames(const std::wstring& 
 // given) telling a missing folder from one that could not be read.
 std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& folder, bool folders,
                                                            ListError* error);
+
+// The regular files directly in folder with their sizes and last-write times, as one listing
+// gives them (no file is opened); nothing when the folder cannot be listed to the end.
+struct FileStamp {
+  std::wstring name;
+  std::uint64_t size = 0;
+  std::int64_t lastWrite = 0;  // in the file system's own ticks; only compared for equality
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+std::optional<std::vector<FileStamp>> TryListFileStamps(const std::wstring& folder);
 
 // The name WriteFileAtomic gives its temporary for path: path + ".tmp~" + a token unique to
 // this process and call. Leftovers after a crash are recognised by the ".tmp~" part.

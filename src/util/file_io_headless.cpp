@@ -184,6 +184,27 @@ std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& f
   return names;
 }
 
+std::optional<std::vector<FileStamp>> TryListFileStamps(const std::wstring& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::directory_iterator it(ToFsPath(folder), ec);
+  if (ec) return std::nullopt;
+  std::vector<FileStamp> stamps;
+  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) return std::nullopt;
+    if (!it->is_regular_file(ec) || ec) continue;
+    FileStamp stamp;
+    stamp.name = FromFsPath(it->path().filename());
+    stamp.size = static_cast<std::uint64_t>(it->file_size(ec));
+    if (ec) return std::nullopt;
+    stamp.lastWrite = static_cast<std::int64_t>(it->last_write_time(ec).time_since_epoch().count());
+    if (ec) return std::nullopt;
+    stamps.push_back(std::move(stamp));
+  }
+  if (ec) return std::nullopt;
+  return stamps;
+}
+
 namespace {
 
 // A folder being deleted is opened up for its owner first, the way a read-only folder is on

@@ -235,6 +235,37 @@ std::optional<std::vector<std::wstring>> ListFolderEntries(const std::wstring& f
   return names;
 }
 
+std::optional<std::vector<FileStamp>> TryListFileStamps(const std::wstring& folder) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring pattern = ExtendedLengthPath(folder + L"\\*");
+  HANDLE find = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  std::vector<FileStamp> stamps;
+  if (find == INVALID_HANDLE_VALUE) {
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return stamps;
+    return std::nullopt;
+  }
+  bool complete = true;
+  for (;;) {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      FileStamp stamp;
+      stamp.name = entry.cFileName;
+      stamp.size = static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow;
+      stamp.lastWrite = static_cast<std::int64_t>(
+          static_cast<std::uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32 |
+          entry.ftLastWriteTime.dwLowDateTime);
+      stamps.push_back(std::move(stamp));
+    }
+    if (!::FindNextFileW(find, &entry)) {
+      complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+      break;
+    }
+  }
+  ::FindClose(find);
+  if (!complete) return std::nullopt;
+  return stamps;
+}
+
 namespace {
 
 struct FolderEntry {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/note_store.h"
+#include "app/recovery_record.h"
 #include "util/text_codec.h"
 
 namespace tarvik::test {
@@ -18,7 +20,10 @@ namespace {
 
 using app::Note;
 
-const std::wstring kFolder = L"C:\\prog\\Notes";
+// The model keeps one flat set of names: the record beside the folder lives among the notes,
+// which is harmless since neither side takes the other's names for its own.
+const std::wstring kProgram = L"C:\\prog";
+const std::wstring kFolder = kProgram + L"\\Notes";
 
 std::wstring NameOf(const std::wstring& path) {
   return path.substr(path.rfind(L'\\') + 1);
@@ -65,9 +70,11 @@ class ModelFs final : public app::NoteFileSystem {
     switch (Next()) {
       case Outcome::kOk:
         files_[NameOf(path)] = std::string(bytes);
+        written_[NameOf(path)] = ++generation_;
         return true;
       case Outcome::kDoneButFailed:  // the disk filled up part way
         files_[NameOf(path)] = std::string(bytes.substr(0, bytes.size() / 2));
+        written_[NameOf(path)] = ++generation_;
         return false;
       default:
         return false;
@@ -93,6 +100,16 @@ class ModelFs final : public app::NoteFileSystem {
     std::lock_guard lock(mutex_);
     return Next() == Outcome::kOk;
   }
+  std::optional<std::vector<app::NoteFileStamp>> ListFileStamps(const std::wstring&) override {
+    std::lock_guard lock(mutex_);
+    if (Next() != Outcome::kOk) return std::nullopt;
+    std::vector<app::NoteFileStamp> stamps;
+    for (const auto& [name, bytes] : files_) {
+      const auto it = written_.find(name);
+      stamps.push_back({name, bytes.size(), it == written_.end() ? 0 : it->second});
+    }
+    return stamps;
+  }
 
  private:
   enum class Outcome { kOk, kFailed, kDoneButFailed, kKilled };
@@ -117,11 +134,14 @@ class ModelFs final : public app::NoteFileSystem {
     std::string bytes = std::move(it->second);
     files_.erase(it);
     files_[NameOf(to)] = std::move(bytes);
+    written_[NameOf(to)] = written_[NameOf(from)];
     return outcome == Outcome::kOk;
   }
 
   std::mutex mutex_;
   Files files_;
+  std::map<std::wstring, std::int64_t> written_;  // stands in for last-write times
+  std::int64_t generation_ = 0;
   Choices* choices_;
   bool killed_ = false;
 };
@@ -221,9 +241,8 @@ class Run {
 
   std::string Session() {
     fs_.Restart();
-    std::ostringstream log;
     const app::NotesFolderContents loaded = app::ReadNotesFolderContents(kFolder, fs_);
-    if (fs_.Killed()) return CheckFolder("after a load that was stopped");
+    if (fs_.Killed()) return CheckAll("after a load that was stopped");
     Trace("load: " + Describe(loaded.notes) + " unreadable " +
           std::to_string(loaded.unreadable.size()) + " listed " + std::to_string(loaded.listed));
     const bool complete = loaded.listed && loaded.unreadable.empty();
@@ -250,25 +269,49 @@ class Run {
     allowed_ = complete ? std::vector<Candidate>{{loaded.notes, true}} : consistent;
 
     std::vector<Note> notes = loaded.notes;
+    std::unique_ptr<app::RecoveryWriter> writer;
+    // A record is kept only over a load that saw every note: against any other it could not
+    // be applied later, and it must not be written over one left by an earlier run.
+    if (complete) {
+      if (std::string error = StartUp(loaded.notes, notes, writer); !error.empty()) return error;
+      if (fs_.Killed()) return "";
+    }
     app::KeptFiles keep{loaded.unreadable, !loaded.listed};
     for (unsigned saves = choices_.Pick(4); saves > 0 && !choices_.Exhausted(); --saves) {
       Edit(choices_, notes);
+      if (writer) {
+        if (std::string error = RecordStep(*writer, notes); !error.empty()) return error;
+        if (fs_.Killed()) return "";
+        if (choices_.Pick(3) == 0) continue;  // edits go on without a save
+      }
       std::vector<Candidate> expected;
       for (const std::vector<Note>& rest : unseen) {
         std::vector<Note> all = AsSaved(notes);
         all.insert(all.end(), rest.begin(), rest.end());
         AddCandidate(expected, {std::move(all), rest.empty()});
       }
-      const bool saved = app::WriteNotesFolder(kFolder, notes, keep, fs_);
+      const app::RecordedSave result =
+          app::SaveNotesWithRecord(kProgram, notes, keep, writer.get(), fs_);
+      const bool saved = result.saved;
       Trace("save " + Describe(notes) + (saved ? " done" : " failed") +
+            (result.recordUpToDate ? " recorded" : "") + (result.recordRemoved ? " removed" : "") +
             (fs_.Killed() ? " (stopped)" : "") + "; files " + Files());
+      if (writer && result.recordUpToDate) {
+        restart_ = {Candidate{AsSaved(notes), true}};
+      } else if (writer) {
+        AddCandidate(restart_, {AsSaved(notes), true});  // it may have been written all the same
+      }
       if (saved && !fs_.Killed()) {
         allowed_ = expected;
+        if (result.recordRemoved) restart_ = allowed_;
+        writer.reset();
       } else {
-        for (Candidate& c : expected) AddCandidate(allowed_, std::move(c));
+        for (const Candidate& c : expected) AddCandidate(allowed_, c);
       }
+      // A record that stays (or a save that committed after all) adds to what a restart may show.
+      for (const Candidate& c : allowed_) AddCandidate(restart_, c);
       if (std::string error =
-              CheckFolder(saved ? "after a save reported done" : "after a save reported failed");
+              CheckAll(saved ? "after a save reported done" : "after a save reported failed");
           !error.empty()) {
         return error;
       }
@@ -278,6 +321,75 @@ class Run {
   }
 
  private:
+  // What the program does at start-up with a record an earlier run left: the user takes it
+  // (when it applies) or it is put aside; then the writer of this run.
+  std::string StartUp(const std::vector<Note>& loaded, std::vector<Note>& notes,
+                      std::unique_ptr<app::RecoveryWriter>& writer) {
+    const app::RecordRead read = app::ReadRecoveryRecord(kProgram, fs_);
+    if (fs_.Killed()) return CheckAll("after a record read that was stopped");
+    if (read.status == app::RecordStatus::kUnreadable) return "";  // left for a later start
+    bool putAside = read.status == app::RecordStatus::kDamaged;
+    if (read.status == app::RecordStatus::kFound) {
+      auto applied = app::ApplyRecoveryRecord(read.record, loaded);
+      Trace(std::string("record ") + (applied ? Describe(*applied) : "does not apply"));
+      if (applied && choices_.Pick(4) != 0) {
+        notes = std::move(*applied);
+      } else {
+        putAside = true;
+      }
+    }
+    if (putAside) {
+      const bool aside = app::KeepRecoveryRecordAside(kProgram, fs_);
+      if (aside && !fs_.Killed()) restart_.clear();
+      for (const Candidate& c : allowed_) AddCandidate(restart_, c);
+      if (std::string error = CheckAll("after a record was put aside"); !error.empty())
+        return error;
+      if (!aside) return "";  // it may still be there: never written over
+    }
+    writer = std::make_unique<app::RecoveryWriter>(kProgram, loaded, fs_,
+                                                   app::RecoveryWriter::Mode::kInline);
+    return "";
+  }
+
+  std::string RecordStep(app::RecoveryWriter& writer, const std::vector<Note>& notes) {
+    writer.Reshaped();
+    writer.Changed(notes, std::nullopt);
+    const bool written = writer.Flush();
+    Trace("record " + Describe(notes) + (written ? " written" : " failed") +
+          (fs_.Killed() ? " (stopped)" : ""));
+    const Candidate now{AsSaved(notes), true};
+    if (written && !fs_.Killed()) restart_.clear();
+    AddCandidate(restart_, now);
+    return CheckAll(written ? "after a record write reported done"
+                            : "after a record write reported failed");
+  }
+
+  std::string CheckAll(const char* when) {
+    if (std::string error = CheckFolder(when); !error.empty()) return error;
+    return CheckRestart(when);
+  }
+
+  // A start-up with no faults, on a copy, must bring back (record applied if it applies, else
+  // the folder) one of the sets a restart may show now: never older than the last record
+  // written or the last save done.
+  std::string CheckRestart(const char* when) {
+    ModelFs clean(fs_.files(), nullptr);
+    const app::NotesFolderContents contents = app::ReadNotesFolderContents(kFolder, clean);
+    std::vector<Note> recovered = contents.notes;
+    const app::RecordRead read = app::ReadRecoveryRecord(kProgram, clean);
+    if (read.status == app::RecordStatus::kFound) {
+      if (auto applied = app::ApplyRecoveryRecord(read.record, contents.notes))
+        recovered = std::move(*applied);
+    }
+    recovered = AsSaved(recovered);
+    if (std::any_of(restart_.begin(), restart_.end(),
+                    [&](const Candidate& c) { return c.Shows(recovered); })) {
+      return "";
+    }
+    return std::string(when) + ": a restart brings back " + Describe(recovered) +
+           ", expected one of " + Describe(restart_) + ", files " + Files();
+  }
+
   // A load with no faults, on a copy, must show one of the sets allowed now, and completely.
   std::string CheckFolder(const char* when) {
     ModelFs clean(fs_.files(), nullptr);
@@ -299,6 +411,8 @@ class Run {
   Choices& choices_;
   ModelFs fs_;
   std::vector<Candidate> allowed_{Candidate{}};
+  // What a restart may bring back, the record applied.
+  std::vector<Candidate> restart_{Candidate{}};
 };
 
 }  // namespace

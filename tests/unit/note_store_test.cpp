@@ -264,6 +264,10 @@ class FaultyFs final : public NoteFileSystem {
   bool FlushFolder(const std::wstring& folder) override {
     return !Fails() && real_.FlushFolder(folder);
   }
+  std::optional<std::vector<NoteFileStamp>> ListFileStamps(const std::wstring& folder) override {
+    if (Fails() || unlistable) return std::nullopt;
+    return real_.ListFileStamps(folder);
+  }
 
  private:
   bool Fails() {

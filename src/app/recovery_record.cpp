@@ -1,0 +1,363 @@
+// The recovery record's format and file operations, and the check for a Notes folder changed
+// by something else while the program ran. The writer that keeps the record up to date is in
+// recovery_writer.cpp.
+
+#include "app/recovery_record.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <ctime>
+
+#include "app/note_store_internal.h"
+#include "util/file_io.h"
+#include "util/text_codec.h"
+
+namespace tarvik::app {
+
+using namespace note_store_detail;
+
+namespace {
+
+constexpr std::string_view kMagic = "tarvik-notes-recovery 1\n";
+constexpr std::string_view kEnd = "end ";
+constexpr std::size_t kTrailerSize = 4 + 16 + 1;  // "end " + hex checksum + "\n"
+
+constexpr std::uint64_t kMul1 = 0x87c37b91114253d5ull;
+constexpr std::uint64_t kMul2 = 0x4cf5ad432745937full;
+
+std::uint64_t Finish(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+// Eight bytes a step: the whole-folder identity is taken over every loaded note at start-up,
+// and the checksum over records of megabytes.
+std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t h) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  h ^= static_cast<std::uint64_t>(size) * 0x9e3779b97f4a7c15ull;
+  for (; size >= 8; p += 8, size -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    h = std::rotl(h ^ (word * kMul1), 31) * kMul2;
+  }
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, p, size);
+  h = std::rotl(h ^ (tail * kMul1), 31) * kMul2;
+  return h;
+}
+
+std::uint64_t HashText(std::wstring_view s, std::uint64_t h) {
+  return HashBytes(s.data(), s.size() * sizeof(wchar_t), h);
+}
+
+std::string Hex16(std::uint64_t value) {
+  std::string out(16, '0');
+  for (int i = 15; i >= 0; --i, value >>= 4) out[i] = "0123456789abcdef"[value & 0xF];
+  return out;
+}
+
+std::uint64_t Checksum(std::string_view body) {
+  return Finish(HashBytes(body.data(), body.size(), 0x74617276696b31ull));
+}
+
+// Reads what the encoder wrote, refusing anything else.
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text) {}
+  bool AtEnd() const { return at_ == text_.size(); }
+  bool Take(std::string_view expected) {
+    if (text_.substr(at_, expected.size()) != expected) return false;
+    at_ += expected.size();
+    return true;
+  }
+  std::optional<std::uint64_t> Number() {
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') {
+      if (++digits > 18) return std::nullopt;
+      value = value * 10 + static_cast<std::uint64_t>(text_[at_++] - '0');
+    }
+    if (digits == 0) return std::nullopt;
+    return value;
+  }
+  std::optional<std::uint64_t> Hex() {
+    if (text_.size() - at_ < 16) return std::nullopt;
+    std::uint64_t value = 0;
+    for (int i = 0; i < 16; ++i) {
+      const char c = text_[at_++];
+      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (digit < 0) return std::nullopt;
+      value = value << 4 | static_cast<std::uint64_t>(digit);
+    }
+    return value;
+  }
+  std::optional<std::string_view> Bytes(std::uint64_t count) {
+    if (text_.size() - at_ < count) return std::nullopt;
+    const std::string_view bytes = text_.substr(at_, static_cast<std::size_t>(count));
+    at_ += static_cast<std::size_t>(count);
+    return bytes;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+bool IsRecordTemporary(std::wstring_view name) {
+  std::wstring prefix(kRecoveryRecordName);
+  prefix += util::kTemporaryMark;
+  return name.substr(0, prefix.size()) == prefix;
+}
+
+std::wstring Timestamp() {
+  const std::time_t now = std::time(nullptr);
+  char text[32] = {};
+  if (const std::tm* local = std::localtime(&now))
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", local);
+  return util::FromUtf8(text);
+}
+
+}  // namespace
+
+std::wstring RecoveryRecordPath(const std::wstring& programFolder) {
+  return Join(programFolder, kRecoveryRecordName);
+}
+
+std::uint64_t HashNote(const Note& note) {
+  return Finish(HashText(note.text, HashText(note.title, 0x6e6f7465ull)));
+}
+
+RecordBaseline BaselineOf(const std::vector<std::uint64_t>& noteHashes) {
+  std::uint64_t h = 0x62617365ull;
+  for (const std::uint64_t noteHash : noteHashes) h = std::rotl(h ^ noteHash, 23) * kMul2;
+  return {noteHashes.size(), Finish(h ^ noteHashes.size())};
+}
+
+RecordBaseline BaselineOf(const std::vector<Note>& loaded) {
+  std::vector<std::uint64_t> hashes;
+  hashes.reserve(loaded.size());
+  for (const Note& note : loaded) hashes.push_back(HashNote(note));
+  return BaselineOf(hashes);
+}
+
+RecoveryRecord MakeRecoveryRecord(const std::vector<Note>& loaded,
+                                  const std::vector<Note>& current) {
+  RecoveryRecord record;
+  record.baseline = BaselineOf(loaded);
+  for (std::size_t i = 0; i < current.size(); ++i) {
+    if (i < loaded.size() && current[i] == loaded[i]) {
+      if (!record.entries.empty() && record.entries.back().sameCount > 0 &&
+          record.entries.back().sameFrom + record.entries.back().sameCount == i) {
+        ++record.entries.back().sameCount;
+      } else {
+        record.entries.push_back({i, 1, nullptr});
+      }
+    } else {
+      record.entries.push_back({0, 0, std::make_shared<const Note>(current[i])});
+    }
+  }
+  return record;
+}
+
+std::optional<std::vector<Note>> ApplyRecoveryRecord(const RecoveryRecord& record,
+                                                     const std::vector<Note>& loaded) {
+  if (record.baseline &&
+      (record.baseline->count != loaded.size() || BaselineOf(loaded) != *record.baseline)) {
+    return std::nullopt;
+  }
+  std::vector<Note> notes;
+  for (const RecoveryRecord::Entry& entry : record.entries) {
+    if (entry.sameCount > 0) {
+      if (!record.baseline) return std::nullopt;
+      if (entry.sameFrom > loaded.size() || loaded.size() - entry.sameFrom < entry.sameCount)
+        return std::nullopt;
+      const auto from = loaded.begin() + static_cast<std::ptrdiff_t>(entry.sameFrom);
+      notes.insert(notes.end(), from, from + static_cast<std::ptrdiff_t>(entry.sameCount));
+    } else if (entry.note) {
+      notes.push_back(*entry.note);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return notes;
+}
+
+std::string EncodeRecoveryRecord(const RecoveryRecord& record) {
+  std::string out(kMagic);
+  if (record.baseline) {
+    out += "base " + std::to_string(record.baseline->count) + ' ' +
+           Hex16(record.baseline->hash) + '\n';
+  } else {
+    out += "base none\n";
+  }
+  for (const RecoveryRecord::Entry& entry : record.entries) {
+    if (entry.sameCount > 0) {
+      out += "S " + std::to_string(entry.sameFrom) + ' ' + std::to_string(entry.sameCount) + '\n';
+    } else {
+      const Note empty;
+      const Note& note = entry.note ? *entry.note : empty;
+      const std::string title = util::ToUtf8(note.title);
+      const std::string text = util::ToUtf8(note.text);
+      out += "N " + std::to_string(title.size()) + ' ' + std::to_string(text.size()) + '\n';
+      out += title;
+      out += text;
+      out += '\n';
+    }
+  }
+  const std::uint64_t sum = Checksum(out);
+  out += kEnd;
+  out += Hex16(sum);
+  out += '\n';
+  return out;
+}
+
+std::optional<RecoveryRecord> DecodeRecoveryRecord(std::string_view bytes) {
+  if (bytes.size() < kTrailerSize) return std::nullopt;
+  const std::string_view body = bytes.substr(0, bytes.size() - kTrailerSize);
+  if (bytes.substr(body.size()) != std::string(kEnd) + Hex16(Checksum(body)) + "\n")
+    return std::nullopt;
+  Reader in(body);
+  RecoveryRecord record;
+  if (!in.Take(kMagic) || !in.Take("base ")) return std::nullopt;
+  if (!in.Take("none\n")) {
+    const auto count = in.Number();
+    if (!count || !in.Take(" ")) return std::nullopt;
+    const auto hash = in.Hex();
+    if (!hash || !in.Take("\n")) return std::nullopt;
+    record.baseline = RecordBaseline{*count, *hash};
+  }
+  while (!in.AtEnd()) {
+    if (in.Take("S ")) {
+      const auto from = in.Number();
+      if (!from || !in.Take(" ")) return std::nullopt;
+      const auto same = in.Number();
+      if (!same || *same == 0 || !in.Take("\n")) return std::nullopt;
+      record.entries.push_back({*from, *same, nullptr});
+    } else if (in.Take("N ")) {
+      const auto titleSize = in.Number();
+      if (!titleSize || !in.Take(" ")) return std::nullopt;
+      const auto textSize = in.Number();
+      if (!textSize || !in.Take("\n")) return std::nullopt;
+      const auto title = in.Bytes(*titleSize);
+      const auto text = title ? in.Bytes(*textSize) : std::nullopt;
+      if (!text || !in.Take("\n")) return std::nullopt;
+      record.entries.push_back(
+          {0, 0, std::make_shared<const Note>(Note{util::FromUtf8(*title), util::FromUtf8(*text)})});
+    } else {
+      return std::nullopt;
+    }
+  }
+  return record;
+}
+
+RecordRead ReadRecoveryRecord(const std::wstring& programFolder, NoteFileSystem& fs) {
+  const auto names = ListNames(fs, programFolder);
+  if (!names) return {};
+  bool present = false;
+  for (const std::wstring& name : *names) {
+    if (name == kRecoveryRecordName) present = true;
+    // A write that never got renamed into place; the record itself is whole or absent.
+    if (IsRecordTemporary(name)) fs.RemoveFile(Join(programFolder, name));
+  }
+  if (!present) return {RecordStatus::kAbsent, {}};
+  const auto bytes = ReadBytes(fs, RecoveryRecordPath(programFolder));
+  if (!bytes) return {};
+  auto record = DecodeRecoveryRecord(*bytes);
+  if (!record) return {RecordStatus::kDamaged, {}};
+  return {RecordStatus::kFound, std::move(*record)};
+}
+
+bool WriteRecoveryRecord(const std::wstring& programFolder, const RecoveryRecord& record,
+                         NoteFileSystem& fs) {
+  const std::wstring temporary =
+      Join(programFolder, TemporaryName(kRecoveryRecordName, NewSaveToken()));
+  if (!fs.WriteFile(temporary, EncodeRecoveryRecord(record)) || !fs.FlushFiles({temporary}) ||
+      !fs.ReplaceFile(temporary, RecoveryRecordPath(programFolder))) {
+    fs.RemoveFile(temporary);
+    return false;
+  }
+  return true;
+}
+
+bool RemoveRecoveryRecord(const std::wstring& programFolder, NoteFileSystem& fs) {
+  if (!fs.RemoveFile(RecoveryRecordPath(programFolder))) return false;
+  // Should the removal not last, the record comes back against a baseline the saved folder no
+  // longer matches, and is put aside unapplied.
+  fs.FlushFolder(programFolder);
+  return true;
+}
+
+bool KeepRecoveryRecordAside(const std::wstring& programFolder, NoteFileSystem& fs) {
+  if (fs.ReplaceFile(RecoveryRecordPath(programFolder),
+                     Join(programFolder, kPreviousRecoveryRecordName))) {
+    return true;
+  }
+  const auto names = ListNames(fs, programFolder);
+  return names && std::find(names->begin(), names->end(), kRecoveryRecordName) == names->end();
+}
+
+bool SaveTheSame(const std::vector<Note>& a, const std::vector<Note>& b) {
+  std::vector<std::string> saved[2];
+  const std::vector<Note>* sides[2] = {&a, &b};
+  for (int side = 0; side < 2; ++side) {
+    for (const Note& note : *sides[side]) {
+      if (!note.text.empty()) saved[side].push_back(FormatNoteFile(note));
+    }
+  }
+  return saved[0] == saved[1];
+}
+
+std::optional<FolderFingerprint> FingerprintNotesFolder(const std::wstring& notesFolder,
+                                                        NoteFileSystem& fs) {
+  // A listing that fails for a moment (a scanner holding the folder) would otherwise ask the
+  // user about a change that never happened.
+  std::optional<std::vector<NoteFileStamp>> stamps;
+  for (int attempt = 0; attempt < 3 && !stamps; ++attempt) stamps = fs.ListFileStamps(notesFolder);
+  if (!stamps) return std::nullopt;
+  FolderFingerprint fingerprint;
+  for (NoteFileStamp& stamp : *stamps) {
+    // A save of another program in progress shows in its journal before in any note file.
+    if (IsNoteFileName(stamp.name) || stamp.name == kJournalName)
+      fingerprint.files.push_back(std::move(stamp));
+  }
+  std::sort(fingerprint.files.begin(), fingerprint.files.end(),
+            [](const NoteFileStamp& x, const NoteFileStamp& y) { return x.name < y.name; });
+  return fingerprint;
+}
+
+bool NotesFolderChanged(const std::wstring& notesFolder,
+                        const std::optional<FolderFingerprint>& atLoad, NoteFileSystem& fs) {
+  if (!atLoad) return true;
+  const auto now = FingerprintNotesFolder(notesFolder, fs);
+  return !now || *now != *atLoad;
+}
+
+std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder,
+                                                 NoteFileSystem& fs) {
+  const auto names = ListNames(fs, notesFolder);
+  if (!names) return std::nullopt;
+  const std::wstring base = notesFolder + L".replaced-" + Timestamp();
+  std::wstring aside = base;
+  for (int n = 2; fs.FolderExists(aside); ++n) {
+    if (n > 99) return std::nullopt;
+    aside = base + L"-" + std::to_wstring(n);
+  }
+  if (!fs.CreateFolder(aside)) return std::nullopt;
+  std::vector<std::wstring> written;
+  for (const std::wstring& name : *names) {
+    if (!IsNoteFileName(name)) continue;
+    const auto bytes = ReadBytes(fs, Join(notesFolder, name));
+    if (!bytes) return std::nullopt;
+    written.push_back(Join(aside, name));
+    if (!fs.WriteFile(written.back(), *bytes)) return std::nullopt;
+  }
+  if (!fs.FlushFiles(written) || !fs.FlushFolder(aside)) return std::nullopt;
+  return aside;
+}
+
+}  // namespace tarvik::app
