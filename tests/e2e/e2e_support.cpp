@@ -255,7 +255,7 @@ bool IsTopMost(HWND window) {
 
 std::vector<HWND> Descendants(HWND window) {
   std::vector<HWND> found;
-  for (WindowHandle child : Reader().System().Descendants(ToHandle(window))) {
+  for (WindowHandle child : util::CreateNativeWindowSystem()->Descendants(ToHandle(window))) {
     found.push_back(ToHwnd(child));
   }
   return found;
