@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "app/main_pages.h"
 #include "app/mod_registry.h"
 #include "app/settings_rules.h"
 #include "util/decimal.h"
@@ -17,6 +18,17 @@ namespace {
 
 constexpr platform::RegistryRoot kMachine = platform::kHKeyLocalMachine;
 constexpr platform::RegistryRoot kUser = platform::kHKeyCurrentUser;
+
+// The program starts at logon through the machine-wide Run value, and this user may not
+// change the machine-wide key, so cannot turn that off.
+bool AutostartHeldByMachine(platform::Platform& platform) {
+  const std::wstring name = platform.ProgramName();
+  if (platform.ReadRegistryValue(kMachine, kRunKeyPath, name).status != platform::kRegistryOk) {
+    return false;
+  }
+  return platform.CreateRegistryKey(kMachine, kRunKeyPath, L"").status ==
+         platform::kRegistryAccessDenied;
+}
 
 }  // namespace
 
@@ -58,33 +70,25 @@ void frmMain::LoadSettings() {
 }
 
 bool frmMain::SaveSettings() {
-  const std::wstring path = ConfigPath();
-  std::string content;
-  if (util::FileExists(path)) {
-    // A file that exists but cannot be read is left as it is rather than replaced.
-    std::optional<std::string> bytes = util::ReadFileBytes(path);
-    if (!bytes) return false;
-    content = std::string(util::StripUtf8Bom(*bytes));
-  } else {
-    content = util::ToUtf8(DefaultConfigText(platform_.Screen()));
-  }
-  const struct {
-    const wchar_t* section;
-    const wchar_t* key;
-    std::wstring value;
-  } entries[] = {
-      {L"Main", L"Left", util::FormatNumber(me_.Left())},
-      {L"Main", L"Top", util::FormatNumber(me_.Top())},
-      {L"Main", L"Width", util::FormatNumber(me_.Width())},
-      {L"Main", L"Height", util::FormatNumber(me_.Height())},
+  const std::wstring left = util::FormatNumber(me_.Left());
+  const std::wstring top = util::FormatNumber(me_.Top());
+  const std::wstring width = util::FormatNumber(me_.Width());
+  const std::wstring height = util::FormatNumber(me_.Height());
+  // A switch held on by an entry only an administrator can remove is not the user's wish: a
+  // "1" would make the next start register the program for this user as well.
+  const bool startUp = options_.SSwitch1(1).Value() && !AutostartHeldByMachine(platform_);
+  const util::IniEntry entries[] = {
+      {L"Main", L"Left", left},
+      {L"Main", L"Top", top},
+      {L"Main", L"Width", width},
+      {L"Main", L"Height", height},
       {L"Options", L"OnTop", options_.SSwitch1(0).Value() ? L"1" : L"0"},
-      {L"Options", L"StartUp", options_.SSwitch1(1).Value() ? L"1" : L"0"},
+      {L"Options", L"StartUp", startUp ? L"1" : L"0"},
   };
-  // All six values reach the disk together or not at all.
-  for (const auto& entry : entries) {
-    content = util::SetIniValue(content, entry.section, entry.key, entry.value);
-  }
-  return util::WriteFileAtomic(path, content);
+  // All six values reach the disk together or not at all, in the file's own encoding; a
+  // file that exists but cannot be read is left as it is rather than replaced.
+  return util::WriteIniValues(ConfigPath(), entries,
+                              util::ToUtf8(DefaultConfigText(platform_.Screen())));
 }
 
 void frmMain::SSwitch1_Click(int index) {
@@ -110,9 +114,12 @@ void frmMain::EnableAutostart() {
   const std::wstring command = AutostartCommand(AppPath(), name);
   // Without administrator rights the machine-wide key refuses the value; the user's own
   // Run key starts the program at this user's logon just as well.
-  if (modRegistry::SetRegistryValue(platform_, kMachine, kRunKeyPath, name, platform::kRegSz,
-                                    command)) {
-    // One registration is enough; an older one of the user's own would start it twice.
+  const bool machineWritten = modRegistry::SetRegistryValue(platform_, kMachine, kRunKeyPath, name,
+                                                            platform::kRegSz, command);
+  // An administrator's machine-wide entry already starts the program at this logon.
+  if (machineWritten ||
+      platform_.ReadRegistryValue(kMachine, kRunKeyPath, name).status == platform::kRegistryOk) {
+    // One registration is enough; one of the user's own as well would start it twice.
     modRegistry::DeleteRegistryValue(platform_, kUser, kRunKeyPath, name);
   } else {
     modRegistry::SetRegistryValue(platform_, kUser, kRunKeyPath, name, platform::kRegSz, command);
@@ -127,16 +134,24 @@ void frmMain::DisableAutostart() {
 
 void frmMain::ShowAutostartState(bool wanted) {
   const std::wstring name = platform_.ProgramName();
+  bool registered = false;
   bool unknown = false;
   for (const platform::RegistryRoot root : {kMachine, kUser}) {
     const platform::RegistryReadResult read = platform_.ReadRegistryValue(root, kRunKeyPath, name);
-    if (read.status == platform::kRegistryOk) {
-      options_.SSwitch1(1).SetValue(true);
-      return;
+    if (read.status == platform::kRegistryOk) registered = true;
+    if (read.status != platform::kRegistryOk && read.status != platform::kRegistryNotFound) {
+      unknown = true;
     }
-    if (read.status != platform::kRegistryNotFound) unknown = true;
   }
-  options_.SSwitch1(1).SetValue(unknown && wanted);
+  options_.SSwitch1(1).SetValue(registered || (unknown && wanted));
+  // Say why the switch will not go off, on the label and on the switch itself.
+  const bool held = AutostartHeldByMachine(platform_);
+  options_.Label3_1.SetToolTipText(held ? kStartUpMachineTip : kStartUpTip);
+  widgets::SSwitch& startUp = options_.SSwitch1(1);
+  const std::wstring switchTip = held ? kStartUpMachineTip : L"";
+  startUp.SetToolTipText(switchTip);
+  startUp.Picture1().SetToolTipText(switchTip);
+  startUp.Picture2().SetToolTipText(switchTip);
 }
 
 }  // namespace tarvik::app

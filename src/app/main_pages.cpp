@@ -160,7 +160,7 @@ OptionsPanel::OptionsPanel(widgets::Form& form)
       Label3_0(picOptions, Text({8, 10, 80, 20}, L"置顶窗口", kPanelGrey, 9,
                                 L"设置“Tarvik”的界面是否保持在最前端。")),
       Label3_1(picOptions, Text({8, 40, 80, 20}, L"开机启动", kPanelGrey, 9,
-                                L"设置是否在开机后（包括切换用户后）自动启动“Tarvik”。")),
+                                kStartUpTip)),
       Label4_0(picOptions, Text({8, 116, 149, 18}, L"版本：0.1 测试", kPanelGrey)),
       Label4_1(picOptions, Text({8, 138, 149, 18}, L"OrvelVorovi 出品", kPanelGrey)),
       switches(MakeSwitches(picOptions)) {}

@@ -38,6 +38,12 @@ struct ToolsPanel {
   widgets::Label Label4_2;
 };
 
+// The logon-start label's tool tip, and the one it has while a machine-wide registration that
+// only an administrator can remove keeps the program starting at logon.
+inline constexpr wchar_t kStartUpTip[] = L"设置是否在开机后（包括切换用户后）自动启动“Tarvik”。";
+inline constexpr wchar_t kStartUpMachineTip[] =
+    L"“Tarvik”已为所有用户设置开机启动，需要管理员权限才能关闭。";
+
 // The drop-down panel of the menu's options button: the two switches and the version.
 struct OptionsPanel {
   explicit OptionsPanel(widgets::Form& form);

@@ -1,6 +1,7 @@
 #include "util/ini_file.h"
 
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
 #include "util/file_io.h"
@@ -141,16 +142,60 @@ bool HasLineBreak(std::wstring_view text) {
   return text.find_first_of(L"\r\n") != std::wstring_view::npos;
 }
 
+void AppendUtf16Unit(std::string& out, char32_t unit, bool bigEndian) {
+  const char high = static_cast<char>((unit >> 8) & 0xFF);
+  const char low = static_cast<char>(unit & 0xFF);
+  out.push_back(bigEndian ? high : low);
+  out.push_back(bigEndian ? low : high);
+}
+
+std::string Utf16BytesOf(std::string_view utf8, bool bigEndian) {
+  const std::wstring text = FromUtf8(utf8);
+  std::string out(bigEndian ? "\xFE\xFF" : "\xFF\xFE");
+  out.reserve(2 + 2 * text.size());
+  for (const wchar_t ch : text) {
+    const auto cp = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(ch));
+    // A two-byte wchar_t already holds UTF-16 units, surrogate pairs included.
+    if (cp >= 0x10000) {
+      AppendUtf16Unit(out, 0xD800 + ((cp - 0x10000) >> 10), bigEndian);
+      AppendUtf16Unit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian);
+    } else {
+      AppendUtf16Unit(out, cp, bigEndian);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string IniTextOf(std::string_view bytes) {
+IniText DecodeIniFile(std::string_view bytes) {
   if (bytes.size() >= 2) {
     const auto b0 = static_cast<unsigned char>(bytes[0]);
     const auto b1 = static_cast<unsigned char>(bytes[1]);
-    if (b0 == 0xFF && b1 == 0xFE) return Utf16BytesToUtf8(bytes.substr(2), false);
-    if (b0 == 0xFE && b1 == 0xFF) return Utf16BytesToUtf8(bytes.substr(2), true);
+    if (b0 == 0xFF && b1 == 0xFE) {
+      return {Utf16BytesToUtf8(bytes.substr(2), false), IniEncoding::Utf16Le};
+    }
+    if (b0 == 0xFE && b1 == 0xFF) {
+      return {Utf16BytesToUtf8(bytes.substr(2), true), IniEncoding::Utf16Be};
+    }
   }
-  return std::string(StripUtf8Bom(bytes));
+  return {std::string(StripUtf8Bom(bytes)), IniEncoding::Utf8};
+}
+
+std::string EncodeIniFile(std::string_view text, IniEncoding encoding) {
+  switch (encoding) {
+    case IniEncoding::Utf16Le:
+      return Utf16BytesOf(text, false);
+    case IniEncoding::Utf16Be:
+      return Utf16BytesOf(text, true);
+    case IniEncoding::Utf8:
+      break;
+  }
+  return std::string(text);
+}
+
+std::string IniTextOf(std::string_view bytes) {
+  return DecodeIniFile(bytes).text;
 }
 
 std::optional<std::wstring> FindIniValue(std::string_view content, std::wstring_view section,
@@ -245,6 +290,33 @@ bool WriteIniValue(const std::wstring& fileName, std::wstring_view section, std:
   std::string updated = SetIniValue(content, section, key, value);
   if (updated == original && FileExists(fileName)) return true;  // nothing to change
   return WriteFileAtomic(fileName, updated);
+}
+
+std::optional<std::string> SetIniValues(std::string_view fileBytes,
+                                        std::span<const IniEntry> entries) {
+  IniText file = DecodeIniFile(fileBytes);
+  for (const IniEntry& entry : entries) {
+    if (!IsWritableIniEntry(entry.section, entry.key, entry.value)) return std::nullopt;
+    file.text = SetIniValue(file.text, entry.section, entry.key, entry.value);
+  }
+  return EncodeIniFile(file.text, file.encoding);
+}
+
+bool WriteIniValues(const std::wstring& fileName, std::span<const IniEntry> entries,
+                    std::string_view newFileText) {
+  if (fileName.empty()) return false;
+  const bool exists = FileExists(fileName);
+  std::string original(newFileText);
+  if (exists) {
+    // A file that exists but cannot be read must not be replaced by a fresh one.
+    std::optional<std::string> bytes = ReadFileBytes(fileName);
+    if (!bytes) return false;
+    original = std::move(*bytes);
+  }
+  const std::optional<std::string> updated = SetIniValues(original, entries);
+  if (!updated) return false;
+  if (exists && *updated == original) return true;  // nothing to change
+  return WriteFileAtomic(fileName, *updated);
 }
 
 }  // namespace tarvik::util

@@ -3,14 +3,30 @@
 // compared without regard to case, blanks around names and values ignored, a value in
 // matching quotes unquoted on read. CR LF, LF and a lone CR each end a line, as they do for
 // the platform's own profile functions. Files are UTF-8; a UTF-8 byte-order mark is tolerated
-// and UTF-16 with a byte-order mark (little or big endian) is read too. A write always leaves
-// UTF-8 without a byte-order mark. Lines starting with ';' are comments.
+// and UTF-16 with a byte-order mark (little or big endian) is read too. WriteIniValue always
+// leaves UTF-8 without a byte-order mark; WriteIniValues keeps a UTF-16 file in UTF-16, as
+// the platform's profile functions do. Lines starting with ';' are comments.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace tarvik::util {
+
+enum class IniEncoding { Utf8, Utf16Le, Utf16Be };
+
+struct IniText {
+  std::string text;  // UTF-8, without a byte-order mark
+  IniEncoding encoding = IniEncoding::Utf8;
+};
+
+// The file's bytes as UTF-8 text, and the encoding they were in: UTF-16 when they start with
+// its byte-order mark, else UTF-8 (a UTF-8 mark is dropped, other bytes are kept as they are).
+IniText DecodeIniFile(std::string_view bytes);
+
+// text (UTF-8) as the bytes of a file in encoding: UTF-8 as it is, UTF-16 with its mark.
+std::string EncodeIniFile(std::string_view text, IniEncoding encoding);
 
 // The file's bytes as UTF-8 text without a byte-order mark, whatever of the readable
 // encodings it is in.
@@ -42,5 +58,22 @@ std::wstring ReadIniValue(const std::wstring& fileName, std::wstring_view sectio
 // file unchanged) when the entry is not writable or the file cannot be read or written.
 bool WriteIniValue(const std::wstring& fileName, std::wstring_view section, std::wstring_view key,
                    std::wstring_view value);
+
+struct IniEntry {
+  std::wstring_view section;
+  std::wstring_view key;
+  std::wstring_view value;
+};
+
+// fileBytes with each entry set in turn, in the file's own encoding (UTF-16 stays UTF-16 with
+// its mark; anything else becomes UTF-8 without a mark). Nothing when an entry is not writable.
+std::optional<std::string> SetIniValues(std::string_view fileBytes,
+                                        std::span<const IniEntry> entries);
+
+// Sets every entry and writes the file once, atomically, in its own encoding. A missing file
+// starts from newFileText (UTF-8). False (and the file unchanged) when an entry is not
+// writable or the file cannot be read or written.
+bool WriteIniValues(const std::wstring& fileName, std::span<const IniEntry> entries,
+                    std::string_view newFileText = {});
 
 }  // namespace tarvik::util

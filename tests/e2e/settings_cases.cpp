@@ -146,6 +146,56 @@ std::wstring FarOffScreenOpensCentred(const fs::path& sourceExe) {
   return ExpectRect(program.Main(), Defaults().centred);
 }
 
+// What Notepad saves as "Unicode": the byte-order mark, then UTF-16 LE.
+std::string Utf16File(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const wchar_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>((unit >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+std::wstring ExpectAt(HWND window, LONG left, LONG top) {
+  const RECT actual = ScreenRect(window);
+  if (actual.left == left && actual.top == top) return {};
+  return L"window at " + Describe(actual) + L", expected at " + std::to_wstring(left) + L"," +
+         std::to_wstring(top);
+}
+
+std::wstring Utf16ConfigReadAndSavedAsUtf16(const fs::path& sourceExe) {
+  const int tpp = TwipsPerPixel();
+  Program program(sourceExe, L"settings-6", {},
+                  Utf16File(L"[Main]\r\nLeft=" + std::to_wstring(150 * tpp) + L"\r\nTop=" +
+                            std::to_wstring(120 * tpp) + L"\r\n[备注]\r\n中文=保留\r\n"));
+  if (std::wstring error = program.Start(); !error.empty()) return error;
+  if (std::wstring error = ExpectAt(program.Main(), 150, 120); !error.empty()) return error;
+
+  SetWindowPos(program.Main(), nullptr, 210, 170, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (std::wstring error = ExpectAt(program.Main(), 210, 170); !error.empty()) {
+    return L"moving: " + error;
+  }
+  ClickCentre(program.MenuButton(0));
+  const HWND box = WaitForQuestionBox(program.Id(), kReactionTimeoutMs);
+  if (box == nullptr) return L"the close button asked nothing";
+  AnswerQuestion(box, true);
+  if (!program.WaitForExit(10000)) return L"still running after the yes";
+
+  const std::wstring expected =
+      L"[Main]\r\nLeft=" + std::to_wstring(210 * tpp) + L"\r\nTop=" + std::to_wstring(170 * tpp) +
+      L"\r\nWidth=4470\r\nHeight=5160\r\n[备注]\r\n中文=保留\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n";
+  const std::string saved = ReadAll(program.ConfigFile());
+  if (saved != Utf16File(expected)) {
+    const std::string text = saved.size() >= 2 ? saved.substr(2) : saved;
+    return L"Config.ini holds " +
+           Quoted(std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size() / 2)) +
+           (saved.rfind("\xFF\xFE", 0) == 0 ? L"" : L" (no UTF-16 mark)");
+  }
+  if (std::wstring error = program.Start(); !error.empty()) return L"second start: " + error;
+  return ExpectAt(program.Main(), 210, 170);
+}
+
 }  // namespace
 
 Cases SettingsCases(const fs::path& exe) {
@@ -160,6 +210,7 @@ Cases SettingsCases(const fs::path& exe) {
        }},
       {L"settings_minimum_size", [exe] { return SmallWidthGivesMinimum(exe); }},
       {L"settings_off_screen_centred", [exe] { return FarOffScreenOpensCentred(exe); }},
+      {L"settings_utf16_config", [exe] { return Utf16ConfigReadAndSavedAsUtf16(exe); }},
   };
 }
 

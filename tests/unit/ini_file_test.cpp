@@ -137,19 +137,41 @@ TEST(IniForeignFilesTest, WritesNeverAddALoneCr) {
   }
 }
 
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
 TEST(IniForeignFilesTest, Utf16WithByteOrderMarkReadsAsText) {
   const std::u16string text = u"[Main]\r\nLeft=中文\r\n[B]\r\nx=\U0001F600\r\n";
-  std::string le = "\xFF\xFE", be = "\xFE\xFF";
-  for (const char16_t unit : text) {
-    le += static_cast<char>(unit & 0xFF), le += static_cast<char>(unit >> 8);
-    be += static_cast<char>(unit >> 8), be += static_cast<char>(unit & 0xFF);
-  }
+  const std::string le = Utf16(text, false), be = Utf16(text, true);
   const std::string utf8 = "[Main]\r\nLeft=中文\r\n[B]\r\nx=\xF0\x9F\x98\x80\r\n";
   EXPECT_EQ(IniTextOf(le), utf8);
   EXPECT_EQ(IniTextOf(be), utf8);
   EXPECT_EQ(IniTextOf("\xEF\xBB\xBF[A]"), "[A]");
   EXPECT_EQ(IniTextOf("[A]\xFF"), "[A]\xFF");            // anything else is taken as it is
   EXPECT_EQ(IniTextOf("\xFF\xFE\x41"), "\xEF\xBF\xBD");  // an odd last byte
+}
+
+// Notepad's "Unicode" is UTF-16 with a byte-order mark; a rewrite keeps it so, every other
+// line as it was.
+TEST(IniForeignFilesTest, SeveralValuesSetInTheFilesOwnEncoding) {
+  const IniEntry entries[] = {{L"Main", L"Left", L"五"}, {L"New", L"k", L"v"}};
+  const std::u16string text = u"[Main]\r\nLeft=中文\r\n[B]\r\nx=\U0001F600\r\n";
+  const std::u16string updated = u"[Main]\r\nLeft=五\r\n[B]\r\nx=\U0001F600\r\n[New]\r\nk=v\r\n";
+  for (const bool bigEndian : {false, true}) {
+    EXPECT_EQ(SetIniValues(Utf16(text, bigEndian), entries), Utf16(updated, bigEndian));
+  }
+  EXPECT_EQ(SetIniValues("\xEF\xBB\xBF[Main]\r\nLeft=1", entries),
+            "[Main]\r\nLeft=五\r\n[New]\r\nk=v\r\n");
+  EXPECT_EQ(SetIniValues("", {}), "");
+  const IniEntry broken[] = {{L"Main", L"Left", L"1"}, {L"Main", L"Top", L"1\n[X]"}};
+  EXPECT_FALSE(SetIniValues(Utf16(text, false), broken));
 }
 
 }  // namespace

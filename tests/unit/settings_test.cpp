@@ -47,6 +47,15 @@ class SettingsTest : public testing_support::ProgramFolderTest {
     return platform_.RegistryValue(root, kRun, L"Tarvik");
   }
   RegistryData Sz(const std::wstring& text) const { return {platform::kRegSz, text, {}}; }
+  // What Notepad saves as "Unicode".
+  static std::string Utf16(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+  }
 };
 
 TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensCentred) {
@@ -157,6 +166,17 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
             "[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
             "[Options]\r\nOnTop=1\r\nStartUp=0");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+
+  // A UTF-16 file stays UTF-16, with what else it holds.
+  WriteConfig(Utf16(u"[Main]\r\nLeft=1500\r\nTop=1200\r\n[Mine]\r\n中=文"));
+  window_.reset();
+  frmMain& again = Start();
+  EXPECT_EQ(again.Me().Left(), 1500);
+  EXPECT_EQ(again.Me().Top(), 1200);
+  again.Me().Move(-300, 450, 3300, 4200);
+  ASSERT_TRUE(again.SaveSettings());
+  EXPECT_EQ(ReadConfig(), Utf16(u"[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
+                                u"[Mine]\r\n中=文\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n"));
 }
 
 TEST(SettingsRulesTest, WindowsOffEveryScreenAreNotReachable) {
@@ -275,14 +295,22 @@ TEST_F(SettingsTest, AutostartRegistersQuotedAndFallsBackToTheUser) {
     bool userHad;
     std::string startUp;
     bool machineAfter, userAfter, switchOn;
+    // An entry only an administrator can remove holds the switch on: it says so, and the
+    // file does not take it for the user's wish.
+    bool held;
+    std::string saved;
   } cases[] = {
-      {true, false, true, "1", true, false, true},    // machine-wide; no second entry
-      {false, false, false, "1", false, true, true},  // a normal user: the user's Run key
-      {true, true, true, "0", false, false, false},   // both go
-      {false, true, true, "0", true, false, true},    // an admin's entry stays: it still runs
+      {true, false, true, "1", true, false, true, false, "1"},  // machine-wide; no second entry
+      {false, false, false, "1", false, true, true, false, "1"},  // a normal user: the user's key
+      {true, true, true, "0", false, false, false, false, "0"},   // both go
+      {false, true, true, "0", true, false, true, true, "0"},     // an admin's entry stays
+      {false, true, false, "1", true, false, true, true, "0"},    // ... and is not doubled
+      {false, true, true, "1", true, false, true, true, "0"},
+      {true, true, false, "1", true, false, true, false, "1"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.startUp + (c.machineWritable ? " writable" : " refused"));
+    SCOPED_TRACE(c.startUp + (c.machineWritable ? " writable" : " refused") +
+                 (c.machineHad ? " machine" : "") + (c.userHad ? " user" : ""));
     platform_.SetRegistryWritable(kMachine, true);
     platform_.RegistryDeleteValue(kMachine, kRun, L"Tarvik");
     platform_.RegistryDeleteValue(kUser, kRun, L"Tarvik");
@@ -290,16 +318,24 @@ TEST_F(SettingsTest, AutostartRegistersQuotedAndFallsBackToTheUser) {
     if (c.userHad) platform_.PutRegistryValue(kUser, kRun, L"Tarvik", Sz(L"old"));
     platform_.SetRegistryWritable(kMachine, c.machineWritable);
     WriteConfig("[Options]\r\nStartUp=" + c.startUp);
-    frmMain& w = Start();
-    EXPECT_EQ(Run(kMachine).has_value(), c.machineAfter);
-    EXPECT_EQ(Run(kUser).has_value(), c.userAfter);
-    for (const auto root : {kMachine, kUser}) {
-      if (Run(root) && c.startUp == "1") {
-        EXPECT_EQ(*Run(root), Sz(Command()));
+    // The second start reads what the first one saved, and changes nothing.
+    for (int start = 0; start < 2; ++start) {
+      frmMain& w = Start();
+      EXPECT_EQ(Run(kMachine).has_value(), c.machineAfter);
+      EXPECT_EQ(Run(kUser).has_value(), c.userAfter);
+      for (const auto root : {kMachine, kUser}) {
+        if (Run(root) && c.startUp == "1" && (c.machineWritable || root == kUser)) {
+          EXPECT_EQ(*Run(root), Sz(Command()));
+        }
       }
+      EXPECT_EQ(w.Options().SSwitch1(1).Value(), c.switchOn);
+      EXPECT_EQ(w.Options().Label3_1.ToolTipText(), c.held ? kStartUpMachineTip : kStartUpTip);
+      EXPECT_EQ(w.Options().SSwitch1(1).Picture1().ToolTipText(),
+                c.held ? kStartUpMachineTip : L"");
+      ASSERT_TRUE(w.SaveSettings());
+      EXPECT_NE(ReadConfig().find("StartUp=" + c.saved), std::string::npos);
+      window_.reset();
     }
-    EXPECT_EQ(w.Options().SSwitch1(1).Value(), c.switchOn);
-    window_.reset();
   }
 }
 
