@@ -70,10 +70,18 @@ void frmMain::LoadSettings() {
 }
 
 bool frmMain::SaveSettings() {
-  const std::wstring left = util::FormatNumber(me_.Left());
-  const std::wstring top = util::FormatNumber(me_.Top());
-  const std::wstring width = util::FormatNumber(me_.Width());
-  const std::wstring height = util::FormatNumber(me_.Height());
+  TwipsBounds place{me_.Left(), me_.Top(), me_.Width(), me_.Height()};
+  if (me_.IsMinimized()) {
+    // A minimised window is parked off screen; its normal place is the one to open at.
+    const platform::ScreenMetrics screen = platform_.Screen();
+    const platform::Rect normal = me_.NormalBounds();
+    place = {normal.left * screen.twipsPerPixelX, normal.top * screen.twipsPerPixelY,
+             normal.width * screen.twipsPerPixelX, normal.height * screen.twipsPerPixelY};
+  }
+  const std::wstring left = util::FormatNumber(place.left);
+  const std::wstring top = util::FormatNumber(place.top);
+  const std::wstring width = util::FormatNumber(place.width);
+  const std::wstring height = util::FormatNumber(place.height);
   // A switch held on by an entry only an administrator can remove is not the user's wish: a
   // "1" would make the next start register the program for this user as well.
   const bool startUp = options_.SSwitch1(1).Value() && !AutostartHeldByMachine(platform_);

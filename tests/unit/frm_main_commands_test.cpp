@@ -437,7 +437,11 @@ TEST_F(CommandsTest, EndOfSessionSavesWithoutAQuestion) {
   frmMain& w = Start();
   platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"logoff");
   platform_.Get(w.Editor().txtNote.hWnd()).Type(L"kept");
+  // Minimised, the window is parked off screen: its normal place is what is kept.
+  const std::string left = "Left=" + std::to_string(w.Me().Left()) + "\r\n";
+  platform_.Get(w.Me().hWnd()).SetMinimized(true);
   platform_.Get(w.Me().hWnd()).EndSession();
+  EXPECT_NE(Read("Config.ini").find(left), std::string::npos) << Read("Config.ini");
   EXPECT_EQ(platform_.ModalLoopsRun(), 0);
   EXPECT_EQ(Read("Notes/Note_4.tvk"), "logoff\r\nkept");
   EXPECT_TRUE(platform_.QuitRequested());
