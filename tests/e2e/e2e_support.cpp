@@ -254,8 +254,9 @@ bool IsTopMost(HWND window) {
 }
 
 std::vector<HWND> Descendants(HWND window) {
+  static const std::unique_ptr<util::WindowSystem> system = util::CreateNativeWindowSystem();
   std::vector<HWND> found;
-  for (WindowHandle child : Reader().System().Descendants(ToHandle(window))) {
+  for (WindowHandle child : system->Descendants(ToHandle(window))) {
     found.push_back(ToHwnd(child));
   }
   return found;
