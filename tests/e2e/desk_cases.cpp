@@ -1,6 +1,7 @@
 // The main window where Config.ini puts it at the desk's limits: docked in a corner, larger
 // than the screen; and a drag outside the window after a click on its own surface. Each case
-// starts the program in a folder of its own, driven with real input.
+// starts the program in a folder of its own, driven with real input. With TARVIK_E2E_SHOTS
+// set, a screenshot of the window larger than the screen.
 
 #include "e2e_support.h"
 
@@ -57,6 +58,7 @@ std::wstring HugeWindowCloseButtonReachable(const fs::path& exe) {
   if (!EqualRect(&onScreen, &button)) {
     return L"the close button is at " + Describe(button) + L" in the window at " + Describe(main);
   }
+  Screenshot(L"huge_window");
   ClickCentre(close);
   const HWND box = WaitForQuestionBox(program.Id(), kReactionTimeoutMs);
   if (box == nullptr) return L"no question after a click on the close button";
