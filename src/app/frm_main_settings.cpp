@@ -11,6 +11,7 @@
 #include "util/file_io.h"
 #include "util/ini_file.h"
 #include "util/text_codec.h"
+#include "window/dock_geometry.h"
 #include "window/mod_topmost.h"
 
 namespace tarvik::app {
@@ -67,6 +68,20 @@ void frmMain::LoadSettings() {
     me_.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), me_.Width(),
              me_.Height());
   }
+  // A window wider or taller than its screen may still be on it with its close button beyond
+  // the edge; without that button the notes cannot be saved.
+  window::TwipsGeometry g;
+  g.left = me_.Left();
+  g.top = me_.Top();
+  g.width = me_.Width();
+  g.height = me_.Height();
+  g.screenWidth = screen.widthPx * screen.twipsPerPixelX;
+  g.screenHeight = screen.heightPx * screen.twipsPerPixelY;
+  g.twipsPerPixelX = screen.twipsPerPixelX;
+  g.twipsPerPixelY = screen.twipsPerPixelY;
+  const platform::Point at =
+      window::KeepCloseButtonReachable(g, window::LayoutOf(screen, platform_.Monitors()));
+  if (at.x != g.left || at.y != g.top) me_.Move(at.x, at.y, me_.Width(), me_.Height());
 }
 
 bool frmMain::SaveSettings() {

@@ -29,9 +29,8 @@ widgets::ButtonDesign HiddenButton() {
 
 frmShowText::frmShowText(platform::Platform& platform)
     : Me(platform, L"frmShowText", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
-      // Created first, so it is first in the tab order and takes the focus.
-      txtShow(Me, ShowBox()),
-      Command1(Me, HiddenButton()) {
+      Command1(Me, HiddenButton()),
+      txtShow(Me, ShowBox()) {
   // The layout is made for the client area; the thin frame comes on top of it.
   const int tpx = Me.TwipsPerPixelX();
   const int tpy = Me.TwipsPerPixelY();

@@ -29,9 +29,10 @@ class frmShowText {
   void txtShow_GotFocus();
 
   widgets::Form Me;
-  widgets::TextBoxW txtShow;
-  // Below the visible client area: where the focus goes.
+  // Below the visible client area: where the focus goes. Made before the text box, so it is
+  // first in the tab order.
   widgets::CommandButton Command1;
+  widgets::TextBoxW txtShow;
 };
 
 }  // namespace tarvik::dialogs

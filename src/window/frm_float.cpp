@@ -112,8 +112,10 @@ void frmFloat::OpenShowText() {
   const app::NoteBook& notes = host_.Notes();
   showText_->Form_Load(notes.NoteArray(), notes.Selected(), host_.NoteText().FontSize());
   widgets::Form& popup = showText_->Me;
-  const platform::Point at =
-      PopupPosition(GeometryOf(Me, host_.Platform().Screen()), popup.Width(), popup.Height());
+  platform::Platform& platform = host_.Platform();
+  const platform::ScreenMetrics s = platform.Screen();
+  const platform::Point at = PopupPosition(GeometryOf(Me, s), popup.Width(), popup.Height(),
+                                           LayoutOf(s, platform.Monitors()));
   popup.Move(at.x, at.y, popup.Width(), popup.Height());
   // The floating window keeps the activation, so the wheel keeps reaching it.
   popup.ShowWithoutActivating();
@@ -157,10 +159,11 @@ bool frmFloat::IsCursorInFloat() {
 
 void frmFloat::Form_DblClick() {
   widgets::Form& mainForm = host_.Me();
-  const platform::ScreenMetrics s = host_.Platform().Screen();
-  const platform::Point at =
-      RestorePosition(Me.Left(), Me.Top(), mainForm.Width(), mainForm.Height(),
-                      s.widthPx * s.twipsPerPixelX, s.heightPx * s.twipsPerPixelY);
+  platform::Platform& platform = host_.Platform();
+  const platform::ScreenMetrics s = platform.Screen();
+  // Within the work area of the monitor the icon is on, its close button reachable.
+  const platform::Point at = RestorePosition(GeometryOf(Me, s), mainForm.Width(),
+                                             mainForm.Height(), LayoutOf(s, platform.Monitors()));
   mainForm.Move(at.x, at.y, mainForm.Width(), mainForm.Height());
   Timer1.SetEnabled(false);
   if (host_.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);

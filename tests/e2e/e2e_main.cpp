@@ -3,7 +3,8 @@
 // First the cases for clsWindow and the file helpers run in the driver's own process; then
 // the program is copied into fresh program folders, started and driven from outside the way
 // a user would. One line per case, then "N passed, N failed"; the exit code is the number of
-// failed cases. TARVIK_E2E_GROUP=float runs the docking and floating-window cases alone.
+// failed cases. TARVIK_E2E_GROUP=float runs the docking and floating-window cases alone,
+// TARVIK_E2E_GROUP=desk the cases of the window at the screen's limits.
 
 #include <fcntl.h>
 #include <io.h>
@@ -37,11 +38,12 @@ int Run(int argc, wchar_t** argv) {
       CommandCases,
       SettingsCases,
       FloatCases,
+      DeskCases,
   };
   wchar_t group[16] = {};
-  if (GetEnvironmentVariableW(L"TARVIK_E2E_GROUP", group, 16) > 0 &&
-      std::wstring(group) == L"float") {
-    lists = {FloatCases};
+  if (GetEnvironmentVariableW(L"TARVIK_E2E_GROUP", group, 16) > 0) {
+    if (std::wstring(group) == L"float") lists = {FloatCases};
+    if (std::wstring(group) == L"desk") lists = {DeskCases};
   }
   int passed = 0;
   int failed = 0;

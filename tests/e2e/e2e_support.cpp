@@ -339,6 +339,13 @@ void Drag(POINT from, POINT to) {
   Sleep(kSettleMs);
   SendMouse(MOUSEEVENTF_LEFTUP);
   Sleep(kSettleMs);
+  // A move or size loop in the program holds the X pointer grab, and Wine does not warp the
+  // pointer for another process meanwhile: the real pointer stayed at `from`, and Wine takes
+  // the position back from it at its next look. A warp now puts it at `to`; it goes off the
+  // point and back, since a warp to where Wine already has it is skipped.
+  SetCursorPos(to.x + (to.x > 0 ? -1 : 1), to.y);
+  Sleep(kSettleMs);
+  PointerTo(to);
 }
 
 void SendKeys(const std::vector<WORD>& keys) {

@@ -56,6 +56,7 @@ Cases MainWindowCases(const fs::path& exe);
 Cases CommandCases(const fs::path& exe);
 Cases SettingsCases(const fs::path& exe);
 Cases FloatCases(const fs::path& exe);
+Cases DeskCases(const fs::path& exe);
 
 // ---- windows ---------------------------------------------------------------------------------
 
@@ -106,7 +107,8 @@ void ClickAt(POINT at, int times = 1);
 void ClickCentre(HWND window);
 // A real double-click on the centre of a list box item; empty, or why it could not be given.
 std::wstring DoubleClickListItem(HWND listBox, int index);
-// A press at from, a drag in steps to to, a release: what a user's hand does.
+// A press at from, a drag in steps to to, a release: what a user's hand does. The pointer
+// is left at to.
 void Drag(POINT from, POINT to);
 // Presses the keys in order and lets them go in reverse, as a chord is typed.
 void SendKeys(const std::vector<WORD>& keys);

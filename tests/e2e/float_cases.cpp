@@ -184,21 +184,25 @@ class FloatSession {
     return {};
   }
 
-  // Dragged to the bottom-right corner and double-clicked: the main window comes back there,
-  // wholly on the screen.
+  // Dragged by its picture to the bottom-right corner and double-clicked where the drag
+  // ended: the main window comes back there, wholly on the screen, and stays while the
+  // cursor is over it.
   std::wstring DoubleClickRestores() {
     const RECT f = ScreenRect(float_);
     const int screenW = GetSystemMetrics(SM_CXSCREEN);
     const int screenH = GetSystemMetrics(SM_CYSCREEN);
-    Drag({f.left + 24, f.top + 24}, {screenW - 24, screenH - 24});
-    ClickAt({screenW - 20, screenH - 20}, 2);
+    const POINT corner{screenW - 24, screenH - 24};
+    Drag({f.left + 24, f.top + 24}, corner);
+    ClickAt(corner, 2);
     if (!WaitUntil([&] { return IsWindowVisible(main_) != FALSE; }, kReactionTimeoutMs)) {
       return L"the main window did not come back";
     }
-    Sleep(kNoChangeMs);
-    const RECT m = ScreenRect(main_);
-    if (m.right != screenW || m.bottom != screenH || m.left < 0 || m.top < 0) {
-      return L"the main window came back at " + Describe(m);
+    for (int tick = 0; tick < 5; ++tick) {
+      Sleep(kNoChangeMs / 2);
+      const RECT m = ScreenRect(main_);
+      if (m.right != screenW || m.bottom != screenH || m.left < 0 || m.top < 0) {
+        return L"the main window came back at " + Describe(m);
+      }
     }
     if (program_.Find(L"Form1") != nullptr) return L"the floating window stayed";
     Screenshot(L"restored");

@@ -285,7 +285,8 @@ TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePerc
   EXPECT_EQ(layered->flags, platform::kLayeredAlpha);
   EXPECT_EQ(show.Me.ScaleWidth(), dialogs::frmShowText::kClientWidth);
   EXPECT_EQ(show.Me.ScaleHeight(), dialogs::frmShowText::kClientHeight);
-  // No caret: the focus moves on to the hidden button.
+  // No caret: the focus moves on to the hidden button, first in the tab order.
+  EXPECT_EQ(platform_.Children(show.Me.hWnd()).front(), &Native(show.Command1));
   Native(show.txtShow).Focus();
   EXPECT_EQ(platform_.Focused(), &Native(show.Command1));
   // No selection, or one past the notes: nothing is read from anywhere else.
@@ -373,8 +374,15 @@ TEST_F(DockFloatTest, DoubleClickBringsTheMainWindowBackWhollyOnScreen) {
   struct Case {
     platform::Point at;
     bool right, bottom;
-  } cases[] = {{{1232, 752}, true, true}, {{0, 752}, false, true}, {{1232, 0}, true, false}};
+    int workBottom = 800;  // a task bar below that
+  } cases[] = {{{1232, 752}, true, true},
+               {{0, 752}, false, true},
+               {{1232, 0}, true, false},
+               {{1232, 752}, true, true, 760}};
   for (const Case& c : cases) {
+    platform::ScreenMetrics s;
+    s.workArea.height = c.workBottom;
+    platform_.SetScreen(s);
     frmMain& m = Start();
     m.Options().SSwitch1(0).SetValue(true);
     window::frmFloat& f = OpenFloat();
@@ -390,9 +398,21 @@ TEST_F(DockFloatTest, DoubleClickBringsTheMainWindowBackWhollyOnScreen) {
     EXPECT_TRUE(platform_.IsTopMost(m.Me().hWnd()));
     const platform::Rect r = Native(m.Me()).Bounds();
     EXPECT_EQ(r.left, c.right ? 1280 - r.width : 0);
-    EXPECT_EQ(r.top, c.bottom ? 800 - r.height : 0);
+    EXPECT_EQ(r.top, c.bottom ? c.workBottom - r.height : 0);
     main_.reset();
   }
+}
+
+TEST_F(DockFloatTest, AWindowLargerThanTheScreenOpensWithItsCloseButtonOnTheWorkArea) {
+  // 1292 x 812 pixels from the left half of a 1280 x 800 screen.
+  std::ofstream(folder_ / "Config.ini", std::ios::binary)
+      << "[Main]\r\nLeft=9000\r\nTop=0\r\nWidth=19380\r\nHeight=12180\r\n"
+         "[Options]\r\nOnTop=0\r\nStartUp=0";
+  frmMain& m = Start();
+  const platform::Rect r = Native(m.Me()).Bounds();
+  EXPECT_EQ(r.left + r.width, 1280);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.width, 1292);
 }
 
 }  // namespace
