@@ -25,7 +25,7 @@ void frmMain::Timer1_Timer() {
   g.screenHeight = s.heightPx * s.twipsPerPixelY;
   g.twipsPerPixelX = s.twipsPerPixelX;
   g.twipsPerPixelY = s.twipsPerPixelY;
-  if (const std::optional<platform::Point> next = window::AutoHideStep(g, flags_.cursor)) {
+  if (const std::optional<platform::Point> next = window::AutoHideStep(g, flags_.cursor, platform_.Monitors())) {
     me_.Move(next->x, next->y, me_.Width(), me_.Height());
   }
 }

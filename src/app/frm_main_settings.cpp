@@ -80,7 +80,7 @@ void frmMain::LoadSettings() {
   g.twipsPerPixelX = screen.twipsPerPixelX;
   g.twipsPerPixelY = screen.twipsPerPixelY;
   const platform::Point at =
-      window::KeepCloseButtonReachable(g, window::LayoutOf(screen, platform_.Monitors()));
+      window::KeepCloseButtonReachable(g, platform_.Monitors());
   if (at.x != g.left || at.y != g.top) me_.Move(at.x, at.y, me_.Width(), me_.Height());
 }
 

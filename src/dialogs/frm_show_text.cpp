@@ -28,7 +28,9 @@ widgets::ButtonDesign HiddenButton() {
 }  // namespace
 
 frmShowText::frmShowText(platform::Platform& platform)
-    : Me(platform, L"frmShowText", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
+    // A tool window: a pop-up that comes and goes with every hover never flashes on the
+    // task bar.
+    : Me(platform, L"frmShowText", {0, 0, kClientWidth, kClientHeight}, kWhite, 1, 0, true),
       Command1(Me, HiddenButton()),
       txtShow(Me, ShowBox()) {
   // The layout is made for the client area; the thin frame comes on top of it.

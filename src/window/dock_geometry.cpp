@@ -116,18 +116,6 @@ bool WithinSpan(long long startTwips, long long extentTwips, long long px, long 
 
 }  // namespace
 
-MonitorLayout LayoutOf(const platform::ScreenMetrics& screen,
-                       const std::vector<platform::Rect>& monitors) {
-  const platform::Rect primary{0, 0, screen.widthPx, screen.heightPx};
-  MonitorLayout layout{{primary, screen.workArea}};
-  for (const platform::Rect& r : monitors) {
-    // The primary again, or a display mirroring part of it.
-    if (Overlap(BoxOf(r, 1, 1), BoxOf(primary, 1, 1)) > 0) continue;
-    layout.push_back({r, r});
-  }
-  return layout;
-}
-
 int MonitorOf(const platform::Rect& windowPx, const MonitorLayout& monitors) {
   return MonitorIndex(BoxOf(windowPx, 1, 1), monitors, 1, 1);
 }

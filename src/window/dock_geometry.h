@@ -26,11 +26,6 @@ using Monitor = platform::Monitor;
 // where it is when the layout is empty.
 using MonitorLayout = std::vector<Monitor>;
 
-// The layout from the primary's size and work area and the rectangles of all monitors. The
-// other monitors' work areas are not known from these and are taken as their whole rectangle.
-MonitorLayout LayoutOf(const platform::ScreenMetrics& screen,
-                       const std::vector<platform::Rect>& monitors);
-
 // The index of the monitor a window (pixels) is on: the one it overlaps most; when it
 // overlaps none, the nearest, the earlier on a tie. -1 for an empty layout.
 int MonitorOf(const platform::Rect& windowPx, const MonitorLayout& monitors);

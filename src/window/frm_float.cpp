@@ -41,8 +41,9 @@ platform::Argb OpaqueArgb(platform::Color c) {
 }  // namespace
 
 frmFloat::frmFloat(FloatHost& host)
+    // A tool window: the icon never gets a task bar button of its own.
     : Me(host.Platform(), L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor,
-         2),
+         2, 0, true),
       Picture(Me, PictureDesign()),
       Timer1(host.Platform(), 100, true),
       host_(host) {
@@ -115,7 +116,7 @@ void frmFloat::OpenShowText() {
   platform::Platform& platform = host_.Platform();
   const platform::ScreenMetrics s = platform.Screen();
   const platform::Point at = PopupPosition(GeometryOf(Me, s), popup.Width(), popup.Height(),
-                                           LayoutOf(s, platform.Monitors()));
+                                           platform.Monitors());
   popup.Move(at.x, at.y, popup.Width(), popup.Height());
   // The floating window keeps the activation, so the wheel keeps reaching it.
   popup.ShowWithoutActivating();
@@ -163,7 +164,7 @@ void frmFloat::Form_DblClick() {
   const platform::ScreenMetrics s = platform.Screen();
   // Within the work area of the monitor the icon is on, its close button reachable.
   const platform::Point at = RestorePosition(GeometryOf(Me, s), mainForm.Width(),
-                                             mainForm.Height(), LayoutOf(s, platform.Monitors()));
+                                             mainForm.Height(), platform.Monitors());
   mainForm.Move(at.x, at.y, mainForm.Width(), mainForm.Height());
   Timer1.SetEnabled(false);
   if (host_.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);

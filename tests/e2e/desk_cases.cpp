@@ -93,14 +93,9 @@ Cases DeskCases(const fs::path& exe) {
       {L"desk_corner_docked_hides_left_only", [exe] { return CornerHidesLeftOnly(exe); }},
       {L"desk_huge_window_close_button_reachable",
        [exe] { return HugeWindowCloseButtonReachable(exe); }},
+      {L"desk_outside_drag_after_surface_click_keeps_size",
+       [exe] { return OutsideDragAfterSurfaceClickLeavesTheSize(exe); }},
   };
-  // Waits for the platform's handling of a press outside a window that holds the mouse;
-  // TARVIK_E2E_PENDING=1 runs it.
-  wchar_t pending[4] = {};
-  if (GetEnvironmentVariableW(L"TARVIK_E2E_PENDING", pending, 4) > 0) {
-    cases.push_back({L"desk_outside_drag_after_surface_click_keeps_size",
-                     [exe] { return OutsideDragAfterSurfaceClickLeavesTheSize(exe); }});
-  }
   return cases;
 }
 

@@ -95,6 +95,8 @@ class FloatSession {
       return L"the floating window is " + Describe(f) + L", the main window was " + Describe(main);
     }
     if (!IsTopMost(float_)) return L"not topmost";
+    // No task bar button: a tool window.
+    if (!(GetWindowLongPtrW(float_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return L"not a tool window";
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
@@ -121,6 +123,9 @@ class FloatSession {
         return L"no pop-up over the floating window at " + Describe(f);
       }
       const RECT p = ScreenRect(popup_);
+      if (!(GetWindowLongPtrW(popup_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+        return L"the pop-up is not a tool window";
+      }
       const bool rightOf = p.left == f.right + 8;
       const bool leftOf = p.right == f.left - 8;
       if ((pass == 0 && !rightOf) || (pass == 1 && !leftOf) || p.top != f.top) {

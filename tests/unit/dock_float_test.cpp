@@ -279,6 +279,7 @@ TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePerc
   EXPECT_EQ(show.txtShow.Text(), L"text 1");
   EXPECT_EQ(show.txtShow.FontSize(), 14.5);
   EXPECT_EQ(show.txtShow.Font().face, L"微软雅黑");
+  EXPECT_TRUE(Native(show.Me).Settings().toolWindow);
   const auto layered = platform_.Layered(show.Me.hWnd());
   ASSERT_TRUE(layered);
   EXPECT_EQ(layered->alpha, 191);
@@ -305,6 +306,7 @@ TEST_F(DockFloatTest, FloatCommandShowsA48PixelTopmostColourKeyedWindowInPlaceOf
   EXPECT_FALSE(m.Me().Visible());
   EXPECT_TRUE(f.Me.Visible());
   EXPECT_EQ(f.Me.Caption(), L"Form1");
+  EXPECT_TRUE(Native(f.Me).Settings().toolWindow);  // no task bar button
   EXPECT_EQ(Native(f.Me).Bounds(), (platform::Rect{300, 200, 48, 48}));
   EXPECT_EQ(f.Me.ScaleWidth(), 48);
   EXPECT_TRUE(platform_.IsTopMost(f.Me.hWnd()));

@@ -88,10 +88,6 @@ TEST(DockGeometryTest, SnapsToTheWorkAreaOfTheMonitorTheWindowIsOn) {
   EXPECT_EQ(MonitorOf({900, 900, 300, 340}, kSideBySide), 1);
   EXPECT_EQ(MonitorOf({1230, 900, 100, 100}, {kPrimary, {{1280, 0, 1280, 800}, {}}}), 0);
   EXPECT_EQ(MonitorOf({0, 0, 10, 10}, {}), -1);
-  platform::ScreenMetrics screen;
-  screen.workArea = kPrimary.work;
-  EXPECT_EQ(LayoutOf(screen, {kRightOfIt.bounds, kPrimary.bounds}),
-            (MonitorLayout{kPrimary, {kRightOfIt.bounds, kRightOfIt.bounds}}));
 }
 
 TEST(DockGeometryTest, AutoHideHidesDockedWindowsAndRevealsThemAtTheirEdge) {
