@@ -1,13 +1,34 @@
 #include "app/tarvik_app.h"
 
+#include <cstdint>
+#include <string>
+
 #include "app/frm_main.h"
 
 namespace tarvik::app {
+
+std::wstring FolderLockName(const std::wstring& programFolder) {
+  // Folder names are case-insensitive, and a lock name may not hold a backslash: a hash.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const wchar_t c : programFolder) {
+    const wchar_t lower = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    hash = (hash ^ static_cast<std::uint64_t>(lower)) * 1099511628211ull;
+  }
+  wchar_t digits[17] = {};
+  for (int i = 15; i >= 0; --i, hash >>= 4) digits[i] = L"0123456789abcdef"[hash & 0xF];
+  return L"Tarvik.Folder." + std::wstring(digits);
+}
 
 int RunTarvik(platform::Platform& platform) {
   // A second start ends at once and silently; the running instance is not disturbed.
   const auto instanceLock = platform.AcquireSingleInstance(kSingleInstanceName);
   if (!instanceLock) return 0;
+  const auto folderLock = platform.AcquireMachineWideLock(FolderLockName(platform.ProgramFolder()));
+  if (!folderLock) {
+    constexpr unsigned kInformationIcon = 0x40;  // MB_ICONINFORMATION
+    platform.ShowMessageBox(0, kFolderInUseText, L"Tarvik", kInformationIcon);
+    return 0;
+  }
   platform.InitCommonControls();
 
   frmMain main(platform);

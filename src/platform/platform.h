@@ -512,6 +512,8 @@ class ProcessServices {
   virtual void InitCommonControls() = 0;
   // Null when another instance already holds the lock of this name.
   virtual std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) = 0;
+  // The same across every logon session of the machine: null while any session holds it.
+  virtual std::unique_ptr<InstanceLock> AcquireMachineWideLock(const std::wstring& name) = 0;
   virtual std::wstring ProgramFolder() = 0;  // the executable's folder, no trailing separator
   virtual std::wstring ProgramName() = 0;    // the executable's name without extension
   // Runs "explorer" with the verb "open" and parameters as given.

@@ -413,5 +413,17 @@ TEST(SingleInstance, SecondStartEndsAtOnceWithoutAWindow) {
   EXPECT_TRUE(platform.MessageBoxes().empty());
 }
 
+TEST(SingleInstance, AFolderInUseByAnotherSessionIsToldAndLeftAlone) {
+  HeadlessPlatform platform;
+  platform.HoldInstanceElsewhere(L"Global\\" + FolderLockName(platform.ProgramFolder()));
+  EXPECT_EQ(RunTarvik(platform), 0);
+  EXPECT_FALSE(platform.CommonControlsInitialised());
+  ASSERT_EQ(platform.MessageBoxes().size(), 1u);
+  EXPECT_EQ(platform.MessageBoxes()[0].text, kFolderInUseText);
+  // One lock per folder, whatever the letter case; another folder has its own.
+  EXPECT_EQ(FolderLockName(L"C:\\Tools\\Tarvik"), FolderLockName(L"c:\\tools\\TARVIK"));
+  EXPECT_NE(FolderLockName(L"C:\\Tools\\Tarvik"), FolderLockName(L"D:\\Tarvik"));
+}
+
 }  // namespace
 }  // namespace tarvik::app

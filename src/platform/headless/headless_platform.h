@@ -171,6 +171,10 @@ class HeadlessPlatform : public Platform {
   void PassTime(std::uint32_t milliseconds) override;
   void InitCommonControls() override { commonControlsInitialised_ = true; }
   std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override;
+  // Held under "Global\" + name, so a test can hold one for another session.
+  std::unique_ptr<InstanceLock> AcquireMachineWideLock(const std::wstring& name) override {
+    return AcquireSingleInstance(L"Global\\" + name);
+  }
   std::wstring ProgramFolder() override { return programFolder_; }
   std::wstring ProgramName() override { return L"Tarvik"; }
   ScreenMetrics Screen() override;

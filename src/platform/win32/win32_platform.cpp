@@ -184,7 +184,14 @@ class Win32Platform final : public Platform {
   }
 
   std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override {
-    const std::wstring fullName = L"Local\\" + name;
+    return AcquireMutex(L"Local\\" + name);
+  }
+
+  std::unique_ptr<InstanceLock> AcquireMachineWideLock(const std::wstring& name) override {
+    return AcquireMutex(L"Global\\" + name);
+  }
+
+  static std::unique_ptr<InstanceLock> AcquireMutex(const std::wstring& fullName) {
     unique_handle mutex(::CreateMutexW(nullptr, TRUE, fullName.c_str()));
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS) return nullptr;
