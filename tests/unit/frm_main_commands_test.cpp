@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -493,6 +494,31 @@ TEST_F(RecoveryTest, TypingReachesTheRecordAndTheConfirmedExitRemovesIt) {
   EXPECT_TRUE(platform_.QuitRequested());
   EXPECT_FALSE(fs::exists(File("Notes.recovery")));
   EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(kUntitled + L"\r\nx"));
+}
+
+TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
+  frmMain& w = Start();
+  const std::vector<Note> loaded{{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}};
+  const std::function<void()> steps[] = {
+      [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"typed"); },
+      [&] { platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"t"); },
+      [&] { w.picMenu_Click(4); },
+      [&] { w.Lists().List1.SetListIndex(1); w.picListButton_Click(1); },
+      [&] { w.picListButton_Click(0); },
+      [&] { w.Notes().StepNote(false); },
+      [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"+"); },
+      [&] { testing_support::AnswerNextQuestion(platform_, true); w.picListButton_Click(2); },
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    steps[i]();
+    ASSERT_TRUE(w.FlushRecord());
+    const RecordRead read = ReadRecoveryRecord(util::FromUtf8(folder_.string()));
+    ASSERT_EQ(read.status, RecordStatus::kFound);
+    std::vector<Note> expected = w.Notes().NoteArray();
+    if (const auto open = w.Notes().EditorNote()) expected[open->index] = open->note;
+    EXPECT_EQ(ApplyRecoveryRecord(read.record, loaded), expected);
+  }
 }
 
 TEST_F(RecoveryTest, YesShowsTheTypingUnsavedUntilTheExit) {
