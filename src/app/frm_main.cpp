@@ -31,6 +31,9 @@ frmMain::frmMain(platform::Platform& platform)
 
 frmMain::~frmMain() {
   Unload();
+  // A window that goes without the exit save leaves its record, as a run ended by force.
+  notes_.RecordTo(nullptr);
+  recovery_.reset();
   // A floating window gives its hooks back to this window as it goes, so it goes first.
   float_.reset();
   retiredFloat_.reset();
@@ -51,6 +54,9 @@ void frmMain::WireEvents() {
   list_.List1.DblClick = [this] { List1_DblClick(); };
   list_.List3.DblClick = [this] { List3_DblClick(); };
   list_.txtSearch.Change = [this] { txtSearch_Change(); };
+  // Typing reaches the recovery record; the writer's own thread does the disk work.
+  editor_.txtTitle.Change = [this] { notes_.NotesChanged(); };
+  editor_.txtNote.Change = [this] { notes_.NotesChanged(); };
   editor_.txtTitle.GotFocus = [this] { txtTitle_GotFocus(); };
   editor_.txtTitle.LostFocus = [this] { txtTitle_LostFocus(); };
   editor_.txtNote.MouseDown = [this](const platform::MouseArgs& a) { txtNote_MouseDown(a); };
@@ -119,6 +125,7 @@ bool frmMain::Load() {
   list_.picSearch.SetBorderStyle(0);
   LoadSettings();
   LoadNotes();
+  RecoverNotes();
   // Every start opens on a fresh note in the editor, as a click on New.
   loaded_ = true;
   picListButton_Click(0);
@@ -127,6 +134,58 @@ bool frmMain::Load() {
   hooksInstalled_ = true;
   Form_Resize();
   return true;
+}
+
+void frmMain::RecoverNotes() {
+  NoteFileSystem& disk = RealNoteFileSystem();
+  notesFolderMissingAtLoad_ = !disk.FolderExists(NotesFolder());
+  notesAtLoad_ = FingerprintNotesFolder(NotesFolder());
+  // A record is made against the notes loaded; with some of them unread it could restore
+  // the wrong ones, and this run's record would stand for notes it never saw.
+  if (!notes_.LoadSawEverything()) return;
+  const std::vector<Note> loaded = notes_.NoteArray();
+  const RecordRead read = ReadRecoveryRecord(AppPath());
+  switch (read.status) {
+    case RecordStatus::kAbsent:
+      StartRecord(loaded);
+      return;
+    case RecordStatus::kUnreadable:
+      return;  // left alone: it may hold the only copy of an earlier run's typing
+    case RecordStatus::kDamaged:
+      break;
+    case RecordStatus::kFound: {
+      const std::optional<std::vector<Note>> recovered = ApplyRecoveryRecord(read.record, loaded);
+      if (!recovered) break;
+      if (SaveTheSame(*recovered, loaded)) {
+        StartRecord(loaded);
+        return;
+      }
+      if (Ask(L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？")) {
+        // Shown, not yet saved: the record keeps them against the folder as loaded until the
+        // next confirmed exit writes them.
+        StartRecord(loaded);
+        notes_.Replace(*recovered);
+        return;
+      }
+      break;
+    }
+  }
+  // Never thrown away unread: kept aside, and this run's record written only once it is.
+  if (KeepRecoveryRecordAside(AppPath())) StartRecord(loaded);
+}
+
+void frmMain::StartRecord(const std::vector<Note>& loaded) {
+  recovery_ = std::make_unique<RecoveryWriter>(AppPath(), loaded);
+  notes_.RecordTo(recovery_.get());
+}
+
+bool frmMain::NotesFolderChangedSinceLoad() const {
+  // No folder now: the save replaces nothing of anyone's.
+  if (!RealNoteFileSystem().FolderExists(NotesFolder())) return false;
+  if (!notesFolderMissingAtLoad_) return NotesFolderChanged(NotesFolder(), notesAtLoad_);
+  // No folder at load: only note files that have appeared since are another program's.
+  const std::optional<FolderFingerprint> now = FingerprintNotesFolder(NotesFolder());
+  return !now || !now->files.empty();
 }
 
 void frmMain::InstallHooks() {

@@ -27,6 +27,19 @@ class DecimalDigits {
   wchar_t digits_[24];
 };
 
+// Marks the note book as filling the editor for as long as it lives.
+class Filling {
+ public:
+  explicit Filling(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~Filling() { flag_ = was_; }
+  Filling(const Filling&) = delete;
+  Filling& operator=(const Filling&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
 }  // namespace
 
 NoteBook::NoteBook(widgets::ListBoxW& List1, widgets::ListBoxW& List2, widgets::ListBoxW& List3,
@@ -59,17 +72,51 @@ void NoteBook::LoadNotes(const std::wstring& notesFolder) {
   List2_.AddItems(std::move(texts));
 }
 
-bool NoteBook::SaveNotes(const std::wstring& notesFolder) {
+bool NoteBook::SaveNotes(const std::wstring& programFolder) {
   // What the load could not read stays as it is; when it could not tell the folder's notes at
   // all, every note file there does, as the first save finds them.
   KeptFiles keep{unreadableNotes_, !notesFolderListed_};
-  const bool saved = WriteNotesFolder(notesFolder, notes_, keep);
+  const RecordedSave result = SaveNotesWithRecord(programFolder, notes_, keep, record_);
   unreadableNotes_ = std::move(keep.names);
   notesFolderListed_ = !keep.allNoteFiles;
-  return saved;
+  // After a save that succeeds the writer has stopped for good.
+  if (result.saved) record_ = nullptr;
+  return result.saved;
+}
+
+void NoteBook::Replace(const std::vector<Note>& notes) {
+  std::vector<std::wstring> titles;
+  std::vector<std::wstring> texts;
+  titles.reserve(notes.size());
+  texts.reserve(notes.size());
+  for (const Note& note : notes) {
+    titles.push_back(note.title.empty() ? std::wstring(kUntitledTitle) : note.title);
+    texts.push_back(note.text);
+  }
+  List1_.Clear();
+  List2_.Clear();
+  List1_.AddItems(std::move(titles));
+  List2_.AddItems(std::move(texts));
+  notes_ = notes;
+  openNote_ = -1;
+  if (record_) record_->Reshaped();
+  NotesChanged();
+}
+
+void NoteBook::NotesChanged() {
+  if (record_ && !filling_) record_->Changed(notes_, EditorNote());
+}
+
+std::optional<OpenNote> NoteBook::EditorNote() const {
+  const int i = openNote_;
+  if (i < 0 || i >= static_cast<int>(notes_.size())) return std::nullopt;
+  std::wstring title = TrimSpaces(txtTitle_.Text());
+  if (title == kUntitledTitle) title.clear();
+  return OpenNote{static_cast<std::size_t>(i), Note{std::move(title), txtNote_.Text()}};
 }
 
 void NoteBook::NewNote() {
+  Filling filling(filling_);
   List1_.AddItem(std::wstring(kUntitledTitle));
   List2_.AddItem(L"");
   notes_.resize(static_cast<std::size_t>(List1_.ListCount()));
@@ -78,16 +125,23 @@ void NoteBook::NewNote() {
   txtNote_.SetText(L"");
   List1_.SetListIndex(List1_.ListCount() - 1);
   openNote_ = List1_.ListIndex();
+  if (record_) record_->Inserted(notes_.size() - 1);
+  filling_ = false;
+  NotesChanged();
 }
 
 bool NoteBook::DeleteSelected() {
   if (!HasSelection()) return false;
+  Filling filling(filling_);
   const int k = List1_.ListIndex();
   List2_.RemoveItem(k);
   List1_.RemoveItem(k);
   const int n = List1_.ListCount();
   if (n == 0) {
     notes_.clear();
+    if (record_) record_->Reshaped();
+    filling_ = false;
+    NotesChanged();
     return true;
   }
   notes_.assign(static_cast<std::size_t>(n), Note{});
@@ -105,6 +159,13 @@ bool NoteBook::DeleteSelected() {
   } else if (openNote_ > k) {
     --openNote_;
   }
+  // The rebuild from the lists trims the titles: every note is compared again.
+  if (record_) {
+    record_->Removed(static_cast<std::size_t>(k));
+    record_->Reshaped();
+  }
+  filling_ = false;
+  NotesChanged();
   return true;
 }
 
@@ -112,9 +173,12 @@ void NoteBook::Clear() {
   List1_.Clear();
   List2_.Clear();
   notes_.clear();
+  if (record_) record_->Reshaped();
+  NotesChanged();
 }
 
 void NoteBook::Add(Note note) {
+  Filling filling(filling_);
   List1_.AddItem(note.title);
   List2_.AddItem(note.text);
   notes_.push_back(std::move(note));
@@ -124,15 +188,20 @@ void NoteBook::Add(Note note) {
   txtNote_.SetText(List2_.List(i));
   if (txtTitle_.Text().empty()) txtTitle_.SetText(std::wstring(kUntitledTitle));
   openNote_ = i;
+  if (record_) record_->Inserted(notes_.size() - 1);
+  filling_ = false;
+  NotesChanged();
 }
 
 bool NoteBook::OpenSelected() {
   if (!HasSelection()) return false;
   LoadIntoEditor(List1_.ListIndex());
+  NotesChanged();
   return true;
 }
 
 void NoteBook::LoadIntoEditor(int i) {
+  Filling filling(filling_);
   const std::wstring title = List1_.List(i);
   txtTitle_.SetText(title == kUntitledTitle ? std::wstring() : title);
   txtNote_.SetText(List2_.List(i));
@@ -143,11 +212,14 @@ bool NoteBook::StepNote(bool down) {
   const std::optional<int> next =
       window::StepNoteIndex(List1_.ListIndex(), List1_.ListCount(), down);
   if (!next) return false;
+  Filling filling(filling_);
   List1_.SetListIndex(*next);
   txtNote_.SetText(List2_.List(*next));
   txtTitle_.SetText(List1_.List(*next));
   // The editor shows this note now: the next commit must go to it, not to the one before.
   openNote_ = *next;
+  filling_ = false;
+  NotesChanged();
   return true;
 }
 
@@ -160,6 +232,8 @@ void NoteBook::CommitOpenNote() {
   List1_.SetList(i, title.empty() ? std::wstring(kUntitledTitle) : title);
   List2_.SetList(i, txtNote_.Text());
   notes_[static_cast<std::size_t>(i)] = Note{std::move(title), txtNote_.Text()};
+  if (record_) record_->Edited(static_cast<std::size_t>(i));
+  NotesChanged();
 }
 
 std::wstring NoteBook::ExportText(int i) const {

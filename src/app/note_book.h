@@ -4,10 +4,12 @@
 // the positions in List4). Every change to the notes goes through here, so the three stay
 // aligned whoever asks: the list commands, the wheel over the floating window, the exit.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/note_store.h"
+#include "app/recovery_record.h"
 #include "widgets/controls.h"
 
 namespace tarvik::app {
@@ -22,8 +24,20 @@ class NoteBook {
 
   // Appends the folder's notes; what could not be read is remembered, so the save keeps it.
   void LoadNotes(const std::wstring& notesFolder);
-  // Rewrites the folder from NoteArray only.
-  bool SaveNotes(const std::wstring& notesFolder);
+  // Rewrites the program folder's Notes from NoteArray only, keeping the recovery record in
+  // step: removed after a save that succeeds, kept after one that fails.
+  bool SaveNotes(const std::wstring& programFolder);
+  // Whether the load read every note file the folder holds.
+  bool LoadSawEverything() const { return notesFolderListed_ && unreadableNotes_.empty(); }
+  // The notes in place of those loaded (recovered from the record), in NoteArray and the lists.
+  void Replace(const std::vector<Note>& notes);
+
+  // Where every change to the notes is reported from now on (null: nowhere).
+  void RecordTo(RecoveryWriter* writer) { record_ = writer; }
+  // Hands the notes, and the editor's note when it is ahead of them, to the record.
+  void NotesChanged();
+  // The note the editor shows, as a commit would store it.
+  std::optional<OpenNote> EditorNote() const;
 
   // Element i belongs to item i of List1 (titles) and List2 (texts).
   const std::vector<Note>& NoteArray() const { return notes_; }
@@ -77,6 +91,10 @@ class NoteBook {
   // Note files the load could not read: never in memory, so the save must leave them be.
   std::vector<std::wstring> unreadableNotes_;
   bool notesFolderListed_ = true;
+  RecoveryWriter* record_ = nullptr;
+  // While the note book fills the editor itself: the boxes' change events report nothing
+  // until the notes and the open note agree again.
+  bool filling_ = false;
 };
 
 }  // namespace tarvik::app

@@ -343,6 +343,51 @@ std::wstring LogoffSavesWithoutAsking(const fs::path& exe) {
   return {};
 }
 
+// A run ended by force after typing: the next start asks whether to bring the typing back.
+std::wstring ARestartAfterAForcedEndOffersTheTyping(const fs::path& exe, bool yes) {
+  Program program(exe, yes ? L"recovery_yes" : L"recovery_no", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
+  TypeNote(program, L"崩溃", L"没保存的文字");
+  // The record follows the last keystroke within a few seconds.
+  Sleep(6000);
+  program.End();
+  if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
+  const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
+  if (box == nullptr) return L"the restart asked nothing";
+  const std::wstring asked = QuestionText(box);
+  if (asked != L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？") {
+    return L"the restart asked \"" + asked + L"\"";
+  }
+  Screenshot(L"question_recovery");
+  AnswerQuestion(box, yes);
+  if (auto error = program.WaitForMain(); !error.empty()) return L"after the answer: " + error;
+  const std::vector<std::wstring> expected =
+      yes ? std::vector<std::wstring>{L"first", L"崩溃", kUntitled}
+          : std::vector<std::wstring>{L"first", kUntitled};
+  ClickCentre(program.MenuButton(4));
+  if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
+  std::vector<std::wstring> titles;
+  if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs)) {
+    return L"after the answer the list holds " + Join(titles, L" | ");
+  }
+  if (!yes) {
+    return fs::exists(program.Folder() / L"Notes.recovery.old")
+               ? std::wstring()
+               : L"the record was not kept aside";
+  }
+  if (fs::exists(program.NotesFolder() / L"Note_2.tvk")) return L"restored before the exit";
+  Sleep(GetDoubleClickTime() + 100);
+  ClickCentre(program.MenuButton(0));
+  const HWND exitBox = WaitForQuestionBox(program.Id(), kReactionTimeoutMs);
+  if (exitBox == nullptr) return L"the close button asked nothing";
+  AnswerQuestion(exitBox, true);
+  if (!program.WaitForExit(10000)) return L"still running after the yes";
+  const std::string saved = ReadAll(program.NotesFolder() / L"Note_2.tvk");
+  if (saved != ToUtf8(L"崩溃\r\n没保存的文字")) return L"Note_2.tvk holds " + FromUtf8(saved);
+  if (fs::exists(program.Folder() / L"Notes.recovery")) return L"the exit left the record";
+  return {};
+}
+
 }  // namespace
 
 Cases CommandCases(const fs::path& exe) {
@@ -354,6 +399,10 @@ Cases CommandCases(const fs::path& exe) {
       {L"edge_resize_and_bar_move", [exe] { return EdgeResizesAndBarMoves(exe); }},
       {L"exit_saves_restart_shows", [exe] { return ExitSavesAndARestartShowsIt(exe); }},
       {L"logoff_saves_without_asking", [exe] { return LogoffSavesWithoutAsking(exe); }},
+      {L"recovery_after_forced_end_yes",
+       [exe] { return ARestartAfterAForcedEndOffersTheTyping(exe, true); }},
+      {L"recovery_after_forced_end_no",
+       [exe] { return ARestartAfterAForcedEndOffersTheTyping(exe, false); }},
   };
 }
 

@@ -422,11 +422,20 @@ Program::~Program() {
 }
 
 std::wstring Program::Start() {
+  if (auto error = Launch(); !error.empty()) return error;
+  return WaitForMain();
+}
+
+std::wstring Program::Launch() {
   if (!problem_.empty()) return problem_;
   End();
   std::wstring error;
   process_ = ChildProcess::Start(Exe(), &error);
-  if (!process_) return error;
+  return process_ ? std::wstring() : error;
+}
+
+std::wstring Program::WaitForMain() {
+  if (!process_) return L"the program was not started";
   WaitUntil([&] { return (main_ = Find(L"Tarvik")) != nullptr || !process_->IsRunning(); },
             kStartTimeoutMs);
   if (main_ != nullptr) {

@@ -197,6 +197,10 @@ class Program {
   // Starts the program and waits for its main window, which it brings to the front; empty
   // on success, else why not.
   std::wstring Start();
+  // Starts the program without waiting for its window (a question may come first), and the
+  // wait Start does, once the window is to come.
+  std::wstring Launch();
+  std::wstring WaitForMain();
   void End();
   bool IsRunning() const { return process_ && process_->IsRunning(); }
   DWORD Id() const { return process_ ? process_->Id() : 0; }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -461,6 +462,121 @@ TEST_F(CommandsTest, EndOfSessionDuringAQuestionStillSaves) {
   EXPECT_EQ(platform_.ModalLoopsRun(), 1);
   EXPECT_EQ(Notes().size(), 4u);  // the clear was not confirmed
   EXPECT_EQ(Read("Notes/Note_4.tvk"), "[无标题]\r\npending");
+}
+
+// ---- The recovery record -------------------------------------------------------------------
+
+class RecoveryTest : public CommandsTest {
+ protected:
+  // The next question is answered; what it asked goes into asked_.
+  void Answer(bool yes) {
+    platform_.QueueModalAction([this, yes] {
+      for (testing_support::HeadlessControl* c : platform_.Children(platform_.ModalWindow())) {
+        if (c->Kind() == platform::ControlKind::Label) asked_ = c->Text();
+      }
+      testing_support::QuestionButton(platform_, yes ? 1 : 0)->Click();
+    });
+  }
+  // A run that types a note and ends without the exit save, its typing in the record only.
+  void Crash() {
+    frmMain& w = Start();
+    platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"崩溃前");
+    platform_.Get(w.Editor().txtNote.hWnd()).Type(L"打字");
+    ASSERT_TRUE(w.FlushRecord());
+    window_.reset();
+  }
+  std::wstring asked_;
+};
+
+TEST_F(RecoveryTest, TypingReachesTheRecordAndTheConfirmedExitRemovesIt) {
+  frmMain& w = Start();
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"x");
+  ASSERT_TRUE(w.FlushRecord());
+  EXPECT_TRUE(fs::exists(File("Notes.recovery")));
+  testing_support::AnswerNextQuestion(platform_, true);
+  w.picMenu_Click(0);
+  EXPECT_TRUE(platform_.QuitRequested());
+  EXPECT_FALSE(fs::exists(File("Notes.recovery")));
+  EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(kUntitled + L"\r\nx"));
+}
+
+TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
+  frmMain& w = Start();
+  const std::vector<Note> loaded{{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}};
+  const std::function<void()> steps[] = {
+      [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"typed"); },
+      [&] { platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"t"); },
+      [&] { w.picMenu_Click(4); },
+      [&] { w.Lists().List1.SetListIndex(1); w.picListButton_Click(1); },
+      [&] { w.picListButton_Click(0); },
+      [&] { w.Notes().StepNote(false); },
+      [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"+"); },
+      [&] { testing_support::AnswerNextQuestion(platform_, true); w.picListButton_Click(2); },
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    steps[i]();
+    ASSERT_TRUE(w.FlushRecord());
+    const RecordRead read = ReadRecoveryRecord(util::FromUtf8(folder_.string()));
+    ASSERT_EQ(read.status, RecordStatus::kFound);
+    std::vector<Note> expected = w.Notes().NoteArray();
+    if (const auto open = w.Notes().EditorNote()) expected[open->index] = open->note;
+    EXPECT_EQ(ApplyRecoveryRecord(read.record, loaded), expected);
+  }
+}
+
+TEST_F(RecoveryTest, YesShowsTheTypingUnsavedUntilTheExit) {
+  Crash();
+  Answer(true);
+  frmMain& w = Start();
+  EXPECT_EQ(asked_, L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？");
+  EXPECT_EQ(w.Lists().List1.Items(),
+            (std::vector<std::wstring>{L"a", L"b", L"c", L"崩溃前", kUntitled}));
+  EXPECT_EQ(Notes()[3], (Note{L"崩溃前", L"打字"}));
+  EXPECT_FALSE(fs::exists(File("Notes/Note_4.tvk")));
+  // A second crash before the exit still has it.
+  ASSERT_TRUE(w.FlushRecord());
+  testing_support::AnswerNextQuestion(platform_, true);
+  w.picMenu_Click(0);
+  EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(L"崩溃前\r\n打字"));
+  EXPECT_FALSE(fs::exists(File("Notes.recovery")));
+}
+
+TEST_F(RecoveryTest, NoKeepsTheRecordAsideAndLoadsTheFolder) {
+  Crash();
+  const std::string record = Read("Notes.recovery");
+  Answer(false);
+  frmMain& w = Start();
+  EXPECT_EQ(asked_, L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？");
+  EXPECT_EQ(w.Lists().List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
+  EXPECT_EQ(Read("Notes.recovery.old"), record);
+  // The record now is this run's: nothing typed, nothing to offer.
+  ASSERT_TRUE(w.FlushRecord());
+  window_.reset();
+  Start();
+  EXPECT_EQ(platform_.ModalLoopsRun(), 1);
+}
+
+TEST_F(RecoveryTest, TheExitAsksBeforeReplacingAFolderChangedMeanwhile) {
+  frmMain& w = Start();
+  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"mine");
+  Write("Notes/Note_9.tvk", "theirs\r\nx");
+  for (bool replace : {false, true}) {
+    testing_support::AnswerNextQuestion(platform_, true);
+    Answer(replace);
+    w.picMenu_Click(0);
+    EXPECT_EQ(asked_,
+              L"“Notes”文件夹在本次运行期间被其他程序修改过。要用当前的笔记替换它吗？"
+              L"被替换的笔记会先另存一份副本。");
+    EXPECT_EQ(platform_.QuitRequested(), replace);
+  }
+  EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(kUntitled + L"\r\nmine"));
+  bool copied = false;
+  for (const auto& entry : fs::directory_iterator(folder_)) {
+    if (entry.path().filename().string().rfind("Notes.replaced-", 0) == 0)
+      copied = fs::exists(entry.path() / "Note_9.tvk");
+  }
+  EXPECT_TRUE(copied);
 }
 
 }  // namespace
