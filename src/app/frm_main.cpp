@@ -143,7 +143,9 @@ void frmMain::RecoverNotes() {
   // A record is made against the notes loaded; with some of them unread it could restore
   // the wrong ones, and this run's record would stand for notes it never saw.
   if (!notes_.LoadSawEverything()) return;
-  const std::vector<Note> loaded = notes_.NoteArray();
+  // Not a copy: 10,000 notes copied here would stay in the process's memory as freed heap.
+  // The writer keeps only their hashes, and is made before the notes are replaced.
+  const std::vector<Note>& loaded = notes_.NoteArray();
   const RecordRead read = ReadRecoveryRecord(AppPath());
   switch (read.status) {
     case RecordStatus::kAbsent:
