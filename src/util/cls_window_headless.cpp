@@ -3,74 +3,18 @@
 
 #include <ctime>
 
-#include "platform/headless/headless_platform.h"
 #include "util/cls_window.h"
+#include "util/empty_window_system.h"
 
 namespace tarvik::util {
-namespace {
-
-class HeadlessWindowSystem final : public WindowSystem {
- public:
-  std::vector<WindowHandle> TopLevelWindows() override { return {}; }
-  std::vector<WindowHandle> Descendants(WindowHandle) override { return {}; }
-  bool Exists(WindowHandle) override { return false; }
-  bool IsVisible(WindowHandle) override { return false; }
-  std::wstring Caption(WindowHandle) override { return {}; }
-  std::wstring Text(WindowHandle) override { return {}; }
-  bool SetText(WindowHandle, const std::wstring&) override { return false; }
-  std::wstring ClassName(WindowHandle) override { return {}; }
-  std::intptr_t ControlId(WindowHandle) override { return 0; }
-  std::uint32_t ProcessId(WindowHandle) override { return 0; }
-  WindowHandle TopLevelAt(platform::Point) override { return 0; }
-
-  std::wstring ProcessPath(std::uint32_t) override { return {}; }
-  std::wstring ProcessCommandLine(std::uint32_t) override { return {}; }
-  bool IsProcess64Bit(std::uint32_t) override { return false; }
-  bool TerminateProcess(std::uint32_t) override { return false; }
-
-  std::optional<platform::Rect> Bounds(WindowHandle) override { return std::nullopt; }
-  bool SetBounds(WindowHandle, const platform::Rect&) override { return false; }
-  void SetZOrder(WindowHandle, ZPlace) override {}
-  // The headless platform keeps the topmost band of its own windows.
-  bool SetTopmost(WindowHandle, bool) override { return false; }
-  void Show(WindowHandle, ShowCommand) override {}
-  int ShowState(WindowHandle) override { return 0; }
-  bool Activate(WindowHandle, bool) override { return false; }
-  bool SetKeyboardFocus(WindowHandle) override { return false; }
-  WindowHandle Foreground() override { return 0; }
-  bool IsEnabled(WindowHandle) override { return false; }
-  void Enable(WindowHandle, bool) override {}
-  void Redraw(WindowHandle) override {}
-  std::intptr_t DeviceContext(WindowHandle) override { return 0; }
-  void SetFrame(WindowHandle, bool) override {}
-  bool PostClose(WindowHandle) override { return false; }
-  bool SetAlpha(WindowHandle, std::uint8_t) override { return false; }
-  bool SetColorKey(WindowHandle, platform::Color) override { return false; }
-
-  void SetCursorPos(platform::Point) override {}
-  void ClickMouse(int) override {}
-  bool ClickControl(WindowHandle) override { return false; }
-  bool SelectComboIndex(WindowHandle, int) override { return false; }
-};
-
-}  // namespace
 
 std::unique_ptr<WindowSystem> CreateNativeWindowSystem() {
-  return std::make_unique<HeadlessWindowSystem>();
+  return std::make_unique<EmptyWindowSystem>();
 }
 
 void clsWindow::Wait(std::int32_t milliseconds) {
-  platform_.DoEvents();
-  if (milliseconds <= 0) return;
   // The simulated clock only moves when told to; a clock loop would never end here.
-  if (auto* headless = dynamic_cast<platform::headless::HeadlessPlatform*>(&platform_)) {
-    headless->AdvanceTime(static_cast<std::uint32_t>(milliseconds));
-    return;
-  }
-  const std::uint32_t start = platform_.TickCount();
-  while (static_cast<std::int32_t>(platform_.TickCount() - start) < milliseconds) {
-    platform_.DoEvents();
-  }
+  platform_.PassTime(milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : 0u);
 }
 
 std::wstring CurrentLogDateTime() {

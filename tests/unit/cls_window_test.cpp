@@ -1,4 +1,5 @@
 #include "util/cls_window.h"
+#include "util/empty_window_system.h"
 #include "util/reg_exp.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ struct FakeWindow {
 };
 
 // A desktop the test lays out: top-level windows in z-order and their children.
-class FakeSystem final : public WindowSystem {
+class FakeSystem final : public EmptyWindowSystem {
  public:
   explicit FakeSystem(HeadlessPlatform& platform) : platform_(platform) {}
 
@@ -91,25 +92,6 @@ class FakeSystem final : public WindowSystem {
     return true;
   }
 
-  // The rest of the system: nothing there, nothing happens.
-  WindowHandle TopLevelAt(platform::Point) override { return 0; }
-  std::wstring ProcessCommandLine(std::uint32_t) override { return {}; }
-  bool IsProcess64Bit(std::uint32_t) override { return false; }
-  bool TerminateProcess(std::uint32_t) override { return false; }
-  void SetZOrder(WindowHandle, ZPlace) override {}
-  bool SetTopmost(WindowHandle, bool) override { return false; }
-  int ShowState(WindowHandle) override { return 0; }
-  bool Activate(WindowHandle, bool) override { return false; }
-  bool SetKeyboardFocus(WindowHandle) override { return false; }
-  WindowHandle Foreground() override { return 0; }
-  bool IsEnabled(WindowHandle) override { return false; }
-  void Enable(WindowHandle, bool) override {}
-  void Redraw(WindowHandle) override {}
-  std::intptr_t DeviceContext(WindowHandle) override { return 0; }
-  void SetFrame(WindowHandle, bool) override {}
-  bool PostClose(WindowHandle) override { return false; }
-  bool SetColorKey(WindowHandle, platform::Color) override { return false; }
-  bool SelectComboIndex(WindowHandle, int) override { return false; }
 
   std::map<WindowHandle, FakeWindow> windows;
   std::vector<WindowHandle> order;
