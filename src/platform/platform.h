@@ -53,6 +53,8 @@ struct FontInfo {
   double sizePt = 9.0;  // points; fractional sizes (10.5) are kept exactly
   int weight = 400;
   int charset = 134;  // GB2312
+  // Pixels per inch the point size is made for: the DPI of the window the text is shown in.
+  int dpi = 96;
   friend bool operator==(const FontInfo&, const FontInfo&) = default;
 };
 
@@ -135,6 +137,10 @@ class ControlEvents {
   virtual void OnResized(int /*clientWidth*/, int /*clientHeight*/) {}
   // A window's outer rectangle moved or changed size (screen pixels).
   virtual void OnMoved(const Rect& /*outer*/) {}
+  // A window came onto a monitor of another scale (or the scale changed): its new DPI. The
+  // backend then gives the window the rectangle the system suggests for it, and the resize
+  // follows.
+  virtual void OnDpiChanged(int /*dpi*/) {}
   // A window is asked to close (system menu, Alt+F4, WM_CLOSE from outside).
   virtual void OnCloseRequest() {}
   // The user's session is ending (logoff, shutdown): the last chance to save, with no
@@ -191,6 +197,9 @@ class Control {
   // Brings a minimised or maximised window back to its normal rectangle; any other is left as
   // it is.
   virtual void Restore() = 0;
+  // Pixels per inch of the monitor the window is on (96 at 100 % scaling); a child control
+  // reports its window's.
+  virtual int Dpi() const = 0;
   virtual void SetCursorShape(int shape) = 0;  // 0 default, 6..9 the sizing arrows
   virtual void Destroy() = 0;                  // closes the native window now
 };
@@ -217,6 +226,7 @@ struct ScreenMetrics {
   int twipsPerPixelX = 15;
   int twipsPerPixelY = 15;
   Rect workArea{0, 0, 1280, 800};  // pixels
+  int dpi = 96;  // the system's pixels per inch, what twipsPerPixel are made from
 };
 
 // One display, screen pixels: all of it, and the part no task bar covers.

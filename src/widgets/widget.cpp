@@ -29,6 +29,7 @@ class NoNativeControl final : public platform::Control {
   bool IsMinimized() const override { return false; }
   platform::Rect NormalBounds() const override { return {}; }
   void Restore() override {}
+  int Dpi() const override { return 96; }
   void SetCursorShape(int) override {}
   void Destroy() override {}
 };

@@ -18,7 +18,10 @@ HeadlessControl::HeadlessControl(HeadlessPlatform& owner, NativeHandle id,
       text_(settings.text),
       font_(settings.font.value_or(FontInfo{L"Tahoma", 8.25, 400, 1})),
       back_(settings.backColor),
-      border_(settings.borderStyle) {}
+      border_(settings.borderStyle) {
+  // A new window opens on the primary monitor, at the system's scale.
+  dpi_ = owner.Screen().dpi;
+}
 
 HeadlessControl::~HeadlessControl() {
   owner_.Forget(this);
@@ -212,6 +215,12 @@ void HeadlessControl::EndSession() {
 
 void HeadlessControl::ResizeClient(int width, int height) {
   SetBounds({bounds_.left, bounds_.top, width, height});
+}
+
+void HeadlessControl::ChangeDpi(int dpi, const Rect& suggested) {
+  dpi_ = dpi;
+  if (events_ != nullptr) events_->OnDpiChanged(dpi);
+  SetBounds(suggested);
 }
 
 std::vector<DrawCall> HeadlessControl::Drawn() const {

@@ -49,6 +49,7 @@ class HeadlessControl final : public Control {
   bool IsMinimized() const override { return minimized_; }
   Rect NormalBounds() const override { return bounds_; }
   void Restore() override { SetMinimized(false); }
+  int Dpi() const override { return parent_ != nullptr ? parent_->Dpi() : dpi_; }
   void SetCursorShape(int shape) override { cursorShape_ = shape; }
   void Destroy() override { destroyed_ = true; }
 
@@ -90,6 +91,9 @@ class HeadlessControl final : public Control {
   void RequestClose();                       // close box, system menu, WM_CLOSE from outside
   void EndSession();                         // the user logs off or shuts down
   void ResizeClient(int width, int height);  // the user resized the window
+  // The window came onto a monitor of another scale: the program hears the new DPI, then the
+  // window takes the rectangle the system suggests.
+  void ChangeDpi(int dpi, const Rect& suggested);
   // The user minimised or restored the window. While it is minimised, moving it changes
   // only the rectangle it comes back to, and tells the program nothing.
   void SetMinimized(bool minimized);
@@ -137,6 +141,7 @@ class HeadlessControl final : public Control {
   int selection_ = -1;
   Point lineFrom_, lineTo_;
   int cursorShape_ = 0;
+  int dpi_ = 96;
   bool minimized_ = false;
   bool destroyed_ = false;
   bool enabled_ = true;

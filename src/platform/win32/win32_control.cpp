@@ -292,6 +292,11 @@ void Win32Control::Restore() {
   if (::IsIconic(hwnd_.get()) || ::IsZoomed(hwnd_.get())) ::ShowWindow(hwnd_.get(), SW_RESTORE);
 }
 
+int Win32Control::Dpi() const {
+  ScreenDc screen;
+  return screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+}
+
 void Win32Control::SetCursorShape(int shape) {
   cursorShape_ = shape;
   if (!hwnd_) return;

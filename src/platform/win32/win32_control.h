@@ -63,6 +63,7 @@ class Win32Control final : public Control {
   bool IsMinimized() const override;
   Rect NormalBounds() const override;
   void Restore() override;
+  int Dpi() const override;
   void SetCursorShape(int shape) override;
   void Destroy() override;
 

@@ -216,6 +216,7 @@ class Win32Platform final : public Platform {
       if (screen.get()) {
         metrics.twipsPerPixelX = TwipsPerPixel(::GetDeviceCaps(screen.get(), LOGPIXELSX));
         metrics.twipsPerPixelY = TwipsPerPixel(::GetDeviceCaps(screen.get(), LOGPIXELSY));
+        metrics.dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
       }
     }
     RECT work{};
