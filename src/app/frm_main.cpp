@@ -10,12 +10,13 @@ namespace {
 
 constexpr platform::Color kWhite = platform::Rgb(255, 255, 255);
 
-// The window's design size: a client area of 298 x 344 pixels, centred on the screen.
+// The window's design size: a client area of 298 x 344 design pixels, centred on the screen.
 platform::Rect DesignWindowRect(platform::Platform& p) {
   const platform::ScreenMetrics s = p.Screen();
-  const int width = 4470 / s.twipsPerPixelX;
-  const int height = 5160 / s.twipsPerPixelY;
-  return {(s.widthPx - width) / 2, (s.heightPx - height) / 2, width, height};
+  constexpr int kWidth = 298;
+  constexpr int kHeight = 344;
+  return {(s.widthPx - widgets::ToDevicePx(kWidth, s.dpi)) / 2,
+          (s.heightPx - widgets::ToDevicePx(kHeight, s.dpi)) / 2, kWidth, kHeight};
 }
 
 }  // namespace
@@ -51,6 +52,12 @@ void frmMain::WireEvents() {
     picMenu_Click(0);
   };
   me_.EndSession = [this] { Form_EndSession(); };
+  // On a monitor of another scale the painted buttons are painted again at their new size,
+  // each in the look it shows.
+  me_.DpiChanged = [this] {
+    for (int i = 0; i < 5; ++i) PaintMenuButton(i, menu_.picMenu(i).Tag == L"1");
+    for (int i = 0; i < 6; ++i) PaintListButton(i, list_.picListButton(i).Tag == L"1");
+  };
   list_.List1.DblClick = [this] { List1_DblClick(); };
   list_.List3.DblClick = [this] { List3_DblClick(); };
   list_.txtSearch.Change = [this] { txtSearch_Change(); };
@@ -191,7 +198,7 @@ bool frmMain::NotesFolderChangedSinceLoad() const {
 }
 
 void frmMain::InstallHooks() {
-  edgeSnap_.InstallEdgeSnap(platform_, me_.hWnd());
+  edgeSnap_.InstallEdgeSnap(platform_, me_.hWnd(), [this] { return me_.Dpi(); });
   mouseWheel_.Install(me_.hWnd());
 }
 

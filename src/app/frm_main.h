@@ -143,6 +143,8 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   // cannot be read, as the user asked.
   void ShowAutostartState(bool wanted);
   void ApplyMinimumSize();
+  // The least outer size at this window's scale, twips.
+  window::OuterSize MinimumSize() const;
   // The editor page in place of the list page, with the keyboard when the window is shown.
   void ShowEditor();
 

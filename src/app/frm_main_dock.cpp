@@ -16,15 +16,7 @@ void frmMain::Timer1_Timer() {
   }
   flags_.cursor = platform_.CursorPos();
   const platform::ScreenMetrics s = platform_.Screen();
-  window::TwipsGeometry g;
-  g.left = me_.Left();
-  g.top = me_.Top();
-  g.width = me_.Width();
-  g.height = me_.Height();
-  g.screenWidth = s.widthPx * s.twipsPerPixelX;
-  g.screenHeight = s.heightPx * s.twipsPerPixelY;
-  g.twipsPerPixelX = s.twipsPerPixelX;
-  g.twipsPerPixelY = s.twipsPerPixelY;
+  const window::TwipsGeometry g = window::GeometryOf(me_, s);
   if (const std::optional<platform::Point> next = window::AutoHideStep(g, flags_.cursor, platform_.Monitors())) {
     me_.Move(next->x, next->y, me_.Width(), me_.Height());
   }

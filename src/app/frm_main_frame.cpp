@@ -15,7 +15,7 @@ bool frmMain::IsCursorInWindow() const {
 
 void frmMain::ApplyMinimumSize() {
   if (me_.IsMinimized()) return;
-  if (const auto size = window::RaiseToMinimum({me_.Width(), me_.Height()})) {
+  if (const auto size = window::RaiseToMinimum({me_.Width(), me_.Height()}, MinimumSize())) {
     me_.Move(me_.Left(), me_.Top(), size->width, size->height);
   }
 }

@@ -1,5 +1,6 @@
 // The main window's settings: Config.ini, the two option switches and the logon start.
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -31,7 +32,18 @@ bool AutostartHeldByMachine(platform::Platform& platform) {
          platform::kRegistryAccessDenied;
 }
 
+// The DPI a settings file names, when it is one a screen can have.
+double SavedDpi(double named, int system) {
+  if (named >= 48 && named <= 960) return named;
+  return system > 0 ? system : 96;
+}
+
 }  // namespace
+
+window::OuterSize frmMain::MinimumSize() const {
+  return {me_.ScaledPx(kMinWidthTwips / 15) * me_.TwipsPerPixelX(),
+          me_.ScaledPx(kMinHeightTwips / 15) * me_.TwipsPerPixelY()};
+}
 
 void frmMain::LoadSettings() {
   const platform::ScreenMetrics screen = platform_.Screen();
@@ -41,11 +53,19 @@ void frmMain::LoadSettings() {
   const auto number = [&](const wchar_t* section, const wchar_t* key, const std::wstring& def) {
     return util::ParseLeadingNumber(util_->ReadIniKeyValue(path, section, key, def));
   };
-  // Each value goes to the window as soon as it is read.
-  me_.SetLeft(ToTwips(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen)))));
-  me_.SetTop(ToTwips(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen)))));
-  me_.SetWidth(ToTwips(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips))));
-  me_.SetHeight(ToTwips(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips))));
+  // The file holds twips at the DPI its Dpi value names; a file without one (an older one,
+  // or the first start's) at the system's. Left and Top are a spot on the screen and stay
+  // there at any scale; Width and Height are the window's design size, shown at the scale
+  // of the monitor the window is on. Each value goes to the window as soon as it is read.
+  const double savedDpi = SavedDpi(number(L"Main", L"Dpi", L"0"), screen.dpi);
+  const int tpx = me_.TwipsPerPixelX();
+  const int tpy = me_.TwipsPerPixelY();
+  const auto place = [&](double value, int tpp) { return ToTwips(value * savedDpi * tpp / 1440); };
+  const auto size = [&](double value, int tpp) { return ToTwips(value * me_.Dpi() * tpp / 1440); };
+  me_.SetLeft(place(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen))), tpx));
+  me_.SetTop(place(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen))), tpy));
+  me_.SetWidth(size(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips)), tpx));
+  me_.SetHeight(size(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips)), tpy));
 
   options_.SSwitch1(0).SetValue(number(L"Options", L"OnTop", L"0") != 0);
   options_.SSwitch1(1).SetValue(number(L"Options", L"StartUp", L"0") != 0);
@@ -58,8 +78,9 @@ void frmMain::LoadSettings() {
   }
   ShowAutostartState(autostart);
 
-  if (me_.Width() < kMinWidthTwips) me_.SetWidth(kMinWidthTwips);
-  if (me_.Height() < kMinHeightTwips) me_.SetHeight(kMinHeightTwips);
+  const window::OuterSize least = MinimumSize();
+  if (me_.Width() < least.width) me_.SetWidth(least.width);
+  if (me_.Height() < least.height) me_.SetHeight(least.height);
 
   // A window saved on a monitor that is gone, or beyond a smaller screen, would open where
   // nobody can see or reach it.
@@ -70,33 +91,24 @@ void frmMain::LoadSettings() {
   }
   // A window wider or taller than its screen may still be on it with its close button beyond
   // the edge; without that button the notes cannot be saved.
-  window::TwipsGeometry g;
-  g.left = me_.Left();
-  g.top = me_.Top();
-  g.width = me_.Width();
-  g.height = me_.Height();
-  g.screenWidth = screen.widthPx * screen.twipsPerPixelX;
-  g.screenHeight = screen.heightPx * screen.twipsPerPixelY;
-  g.twipsPerPixelX = screen.twipsPerPixelX;
-  g.twipsPerPixelY = screen.twipsPerPixelY;
+  const window::TwipsGeometry g = window::GeometryOf(me_, screen);
   const platform::Point at =
       window::KeepCloseButtonReachable(g, platform_.Monitors());
   if (at.x != g.left || at.y != g.top) me_.Move(at.x, at.y, me_.Width(), me_.Height());
 }
 
 bool frmMain::SaveSettings() {
-  TwipsBounds place{me_.Left(), me_.Top(), me_.Width(), me_.Height()};
-  if (me_.IsMinimized()) {
-    // A minimised window is parked off screen; its normal place is the one to open at.
-    const platform::ScreenMetrics screen = platform_.Screen();
-    const platform::Rect normal = me_.NormalBounds();
-    place = {normal.left * screen.twipsPerPixelX, normal.top * screen.twipsPerPixelY,
-             normal.width * screen.twipsPerPixelX, normal.height * screen.twipsPerPixelY};
-  }
-  const std::wstring left = util::FormatNumber(place.left);
-  const std::wstring top = util::FormatNumber(place.top);
-  const std::wstring width = util::FormatNumber(place.width);
-  const std::wstring height = util::FormatNumber(place.height);
+  // A minimised window is parked off screen; its normal place is the one to open at.
+  const platform::Rect px = me_.IsMinimized() ? me_.NormalBounds() : me_.OuterPixels();
+  const int dpi = me_.Dpi();
+  const auto twips = [dpi](int pixels) {
+    return util::FormatNumber(static_cast<double>(std::llround(pixels * 1440.0 / dpi)));
+  };
+  const std::wstring left = twips(px.left);
+  const std::wstring top = twips(px.top);
+  const std::wstring width = twips(px.width);
+  const std::wstring height = twips(px.height);
+  const std::wstring dpiText = std::to_wstring(dpi);
   // A switch held on by an entry only an administrator can remove is not the user's wish: a
   // "1" would make the next start register the program for this user as well.
   const bool startUp = options_.SSwitch1(1).Value() && !AutostartHeldByMachine(platform_);
@@ -105,10 +117,11 @@ bool frmMain::SaveSettings() {
       {L"Main", L"Top", top},
       {L"Main", L"Width", width},
       {L"Main", L"Height", height},
+      {L"Main", L"Dpi", dpiText},
       {L"Options", L"OnTop", options_.SSwitch1(0).Value() ? L"1" : L"0"},
       {L"Options", L"StartUp", startUp ? L"1" : L"0"},
   };
-  // All six values reach the disk together or not at all, in the file's own encoding; a
+  // All the values reach the disk together or not at all, in the file's own encoding; a
   // file that exists but cannot be read is left as it is rather than replaced.
   return util::WriteIniValues(ConfigPath(), entries,
                               util::ToUtf8(DefaultConfigText(platform_.Screen())));

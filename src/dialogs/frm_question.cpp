@@ -66,10 +66,10 @@ frmQuestion::frmQuestion(QuestionAsker& asker)
       Command1(Me, PushButton(144, L"确定", true)),
       Command2(Me, PushButton(176, L"取消", false)) {
   // The client area is what the layout is made for; the frame comes on top of it.
-  const int tpx = Me.TwipsPerPixelX();
-  const int tpy = Me.TwipsPerPixelY();
-  Me.Move(Me.Left(), Me.Top(), Me.Width() + (kClientWidth - Me.ScaleWidth()) * tpx,
-          Me.Height() + (kClientHeight - Me.ScaleHeight()) * tpy);
+  Me.SetClientSize(kClientWidth, kClientHeight);
+  Me.DpiChanged = [this] {
+    for (int i = 0; i < 2; ++i) DrawQuestionButton(i, Picture1(i).Tag == L"1");
+  };
 
   Me.MouseMove = [this](const platform::MouseArgs& a) { Form_MouseMove(a); };
   Me.CloseRequested = [this] { Form_CloseRequest(); };

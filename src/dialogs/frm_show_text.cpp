@@ -34,10 +34,7 @@ frmShowText::frmShowText(platform::Platform& platform)
       Command1(Me, HiddenButton()),
       txtShow(Me, ShowBox()) {
   // The layout is made for the client area; the thin frame comes on top of it.
-  const int tpx = Me.TwipsPerPixelX();
-  const int tpy = Me.TwipsPerPixelY();
-  Me.Move(Me.Left(), Me.Top(), Me.Width() + (kClientWidth - Me.ScaleWidth()) * tpx,
-          Me.Height() + (kClientHeight - Me.ScaleHeight()) * tpy);
+  Me.SetClientSize(kClientWidth, kClientHeight);
   txtShow.GotFocus = [this] { txtShow_GotFocus(); };
 }
 

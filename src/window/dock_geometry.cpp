@@ -1,5 +1,7 @@
 #include "window/dock_geometry.h"
 
+#include "widgets/form.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -92,19 +94,20 @@ bool InAnyWorkArea(long long x, long long y, const MonitorLayout& monitors, long
 // The least move that puts the close button's corner square into the work area; where the
 // work area is narrower than the square, the right end and the top win.
 void KeepCornerIn(long long& left, long long& top, long long width, const Box& work, long long tpx,
-                  long long tpy) {
-  left = std::max(left, work.left + kCloseCornerPx * tpx - width);
+                  long long tpy, int dpi) {
+  const long long corner = widgets::ToDevicePx(kCloseCornerPx, dpi);
+  left = std::max(left, work.left + corner * tpx - width);
   left = std::min(left, work.right - width);
-  top = std::min(top, work.bottom - kCloseCornerPx * tpy);
+  top = std::min(top, work.bottom - corner * tpy);
   top = std::max(top, work.top);
 }
 
 platform::Point Snap(long long x, long long y, long long width, long long height, const Box& work,
-                     long long leftTo, long long topTo) {
-  if (std::llabs(x - work.left) < kSnapDistancePx) x = leftTo;
-  if (std::llabs(y - work.top) < kSnapDistancePx) y = topTo;
-  if (std::llabs(work.right - (x + width)) < kSnapDistancePx) x = work.right - width;
-  if (std::llabs(work.bottom - (y + height)) < kSnapDistancePx) y = work.bottom - height;
+                     long long leftTo, long long topTo, long long distance = kSnapDistancePx) {
+  if (std::llabs(x - work.left) < distance) x = leftTo;
+  if (std::llabs(y - work.top) < distance) y = topTo;
+  if (std::llabs(work.right - (x + width)) < distance) x = work.right - width;
+  if (std::llabs(work.bottom - (y + height)) < distance) y = work.bottom - height;
   return PointOf(x, y);
 }
 
@@ -126,7 +129,7 @@ platform::Point SnapToWorkArea(int x, int y, int width, int height,
 }
 
 platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::Rect& current,
-                               const MonitorLayout& monitors) {
+                               const MonitorLayout& monitors, int dpi) {
   const int i = MonitorOf(proposed, monitors);
   // The size loop keeps the opposite edge of each axis where it was; a programmatic move that
   // also sizes the window keeps neither, and snaps like any move.
@@ -139,7 +142,21 @@ platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::R
   if (i < 0 || (sized && edgesHeld)) return {proposed.left, proposed.top};
   const Box work = BoxOf(monitors[static_cast<std::size_t>(i)].work, 1, 1);
   return Snap(proposed.left, proposed.top, proposed.width, proposed.height, work, work.left,
-              work.top);
+              work.top, widgets::ToDevicePx(kSnapDistancePx, dpi));
+}
+
+TwipsGeometry GeometryOf(const widgets::Form& form, const platform::ScreenMetrics& s) {
+  TwipsGeometry g;
+  g.left = form.Left();
+  g.top = form.Top();
+  g.width = form.Width();
+  g.height = form.Height();
+  g.screenWidth = s.widthPx * s.twipsPerPixelX;
+  g.screenHeight = s.heightPx * s.twipsPerPixelY;
+  g.twipsPerPixelX = s.twipsPerPixelX;
+  g.twipsPerPixelY = s.twipsPerPixelY;
+  g.dpi = form.Dpi();
+  return g;
 }
 
 bool IsPointInWindow(const TwipsGeometry& g, platform::Point c) {
@@ -186,7 +203,7 @@ std::optional<platform::Point> AutoHideStep(const TwipsGeometry& g, platform::Po
       if (beyondLeft) left = work.left;
       if (beyondRight) left = work.right - width;
       if (beyondTop) top = work.top;
-      KeepCornerIn(left, top, width, work, tpx, tpy);
+      KeepCornerIn(left, top, width, work, tpx, tpy, g.dpi);
       return moved(left, top);
     }
     return std::nullopt;
@@ -216,8 +233,11 @@ platform::Point PopupPosition(const TwipsGeometry& f, int popupWidth, int popupH
   // left >= screen / 2 - width / 2, doubled so the halves stay exact.
   const bool rightHalf = 2LL * f.left >= static_cast<long long>(f.screenWidth) - f.width;
   const bool lowerHalf = 2LL * f.top >= static_cast<long long>(f.screenHeight) - f.height;
-  const int left =
-      rightHalf ? f.left - kPopupGapTwips - popupWidth : f.left + f.width + kPopupGapTwips;
+  // The gap is design pixels too: 8 at 96 dpi.
+  const int gap = f.dpi == widgets::kDesignDpi
+                      ? kPopupGapTwips
+                      : widgets::ToDevicePx(kPopupGapTwips / 15, f.dpi) * f.twipsPerPixelX;
+  const int left = rightHalf ? f.left - gap - popupWidth : f.left + f.width + gap;
   const int top = lowerHalf ? f.top + f.height - popupHeight : f.top;
   return {left, top};
 }
@@ -260,7 +280,7 @@ platform::Point RestorePosition(const TwipsGeometry& f, int mainWidth, int mainH
   if (mainHeight + top > work.bottom) top = work.bottom - mainHeight;
   if (top < work.top) top = work.top;
   if (left < work.left) left = work.left;
-  KeepCornerIn(left, top, mainWidth, work, tpx, tpy);
+  KeepCornerIn(left, top, mainWidth, work, tpx, tpy, f.dpi);
   return PointOf(left, top);
 }
 
@@ -268,8 +288,9 @@ platform::Point KeepCloseButtonReachable(const TwipsGeometry& g, const MonitorLa
   const long long tpx = g.twipsPerPixelX, tpy = g.twipsPerPixelY;
   const Box window = WindowBox(g);
   if (!OnAnyMonitor(window, monitors, tpx, tpy)) return {g.left, g.top};
-  const long long x0 = window.right - kCloseCornerPx * tpx, x1 = window.right - 1;
-  const long long y0 = window.top, y1 = window.top + kCloseCornerPx * tpy - 1;
+  const long long corner = widgets::ToDevicePx(kCloseCornerPx, g.dpi);
+  const long long x0 = window.right - corner * tpx, x1 = window.right - 1;
+  const long long y0 = window.top, y1 = window.top + corner * tpy - 1;
   if (InAnyWorkArea(x0, y0, monitors, tpx, tpy) && InAnyWorkArea(x1, y0, monitors, tpx, tpy) &&
       InAnyWorkArea(x0, y1, monitors, tpx, tpy) && InAnyWorkArea(x1, y1, monitors, tpx, tpy)) {
     return {g.left, g.top};
@@ -278,7 +299,7 @@ platform::Point KeepCloseButtonReachable(const TwipsGeometry& g, const MonitorLa
       monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))].work, tpx, tpy);
   long long left = g.left;
   long long top = g.top;
-  KeepCornerIn(left, top, g.width, work, tpx, tpy);
+  KeepCornerIn(left, top, g.width, work, tpx, tpy, g.dpi);
   return PointOf(left, top);
 }
 

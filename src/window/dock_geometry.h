@@ -10,11 +10,16 @@
 
 #include "platform/platform.h"
 
+namespace tarvik::widgets {
+class Form;
+}
+
 namespace tarvik::window {
 
-// Pixels from a work-area edge at which a moving window sticks to it.
+// Pixels from a work-area edge at which a moving window sticks to it. This and the figures
+// below are design pixels (at 96 dpi); a window at another scale has them as much larger.
 inline constexpr int kSnapDistancePx = 20;
-// Twips between the floating window and its pop-up.
+// Twips between the floating window and its pop-up (8 design pixels).
 inline constexpr int kPopupGapTwips = 120;
 // The menu bar's close button lies within this many pixels of the main window's top-right
 // corner; wherever the program places the window, that square stays in a work area.
@@ -40,7 +45,7 @@ platform::Point SnapToWorkArea(int x, int y, int width, int height, const platfo
 // (a new size with one edge of each axis where it was) is left as it is: the hook can only
 // move a window, and moving it would turn a drag of one edge into a move of the whole window.
 platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::Rect& current,
-                               const MonitorLayout& monitors);
+                               const MonitorLayout& monitors, int dpi = 96);
 
 // A top-level window's outer geometry and the screen, in twips.
 struct TwipsGeometry {
@@ -52,7 +57,11 @@ struct TwipsGeometry {
   int screenHeight = 0;
   int twipsPerPixelX = 15;
   int twipsPerPixelY = 15;
+  int dpi = 96;  // the window's scale, for the figures in design pixels
 };
+
+// A window's geometry as it stands, with the screen's.
+TwipsGeometry GeometryOf(const widgets::Form& window, const platform::ScreenMetrics& screen);
 
 // The cursor (screen pixels) within the window's rectangle, edges included.
 bool IsPointInWindow(const TwipsGeometry& g, platform::Point cursorPx);

@@ -20,19 +20,6 @@ widgets::PanelDesign PictureDesign() {
   return d;
 }
 
-TwipsGeometry GeometryOf(const widgets::Form& form, const platform::ScreenMetrics& s) {
-  TwipsGeometry g;
-  g.left = form.Left();
-  g.top = form.Top();
-  g.width = form.Width();
-  g.height = form.Height();
-  g.twipsPerPixelX = s.twipsPerPixelX;
-  g.twipsPerPixelY = s.twipsPerPixelY;
-  g.screenWidth = s.widthPx * s.twipsPerPixelX;
-  g.screenHeight = s.heightPx * s.twipsPerPixelY;
-  return g;
-}
-
 // Window colour 0x00BBGGRR to an opaque drawing colour 0xFFRRGGBB.
 platform::Argb OpaqueArgb(platform::Color c) {
   return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
@@ -53,6 +40,7 @@ frmFloat::frmFloat(FloatHost& host)
   Me.MouseMove = [this](const platform::MouseArgs& a) { Form_MouseMove(a); };
   Me.MouseDown = [this](const platform::MouseArgs& a) { Form_MouseDown(a); };
   Timer1.Tick = [this] { Timer1_Timer(); };
+  Me.DpiChanged = [this] { PaintPicture(); };
   PaintPicture();
 }
 

@@ -34,10 +34,10 @@ int EdgeCursorShape(int x, int y, int w, int h) {
   return kCursorDefault;
 }
 
-std::optional<OuterSize> RaiseToMinimum(OuterSize size) {
-  if (size.width >= kMinWidthTwips && size.height >= kMinHeightTwips) return std::nullopt;
-  if (size.height < kMinHeightTwips) size.height = kMinHeightTwips;
-  if (size.width < kMinWidthTwips) size.width = kMinWidthTwips;
+std::optional<OuterSize> RaiseToMinimum(OuterSize size, OuterSize least) {
+  if (size.width >= least.width && size.height >= least.height) return std::nullopt;
+  if (size.height < least.height) size.height = least.height;
+  if (size.width < least.width) size.width = least.width;
   return size;
 }
 

@@ -47,8 +47,10 @@ struct OuterSize {
   int height = 0;
   friend bool operator==(const OuterSize&, const OuterSize&) = default;
 };
-// The size raised to the minimum; nothing when it is large enough already.
-std::optional<OuterSize> RaiseToMinimum(OuterSize size);
+// The size raised to the minimum (at 96 dpi; a window at another scale passes its own);
+// nothing when it is large enough already.
+std::optional<OuterSize> RaiseToMinimum(OuterSize size,
+                                        OuterSize least = {kMinWidthTwips, kMinHeightTwips});
 
 // Strips and restores the frame of one window; keeps the style it had before.
 class modBorderless {

@@ -4,9 +4,11 @@
 
 namespace tarvik::window {
 
-void modEdgeSnap::InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window) {
+void modEdgeSnap::InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window,
+                                  std::function<int()> dpi) {
   if (installed_) return;
   platform_ = &platform;
+  dpi_ = std::move(dpi);
   if (!proc_) {
     proc_ = platform::MakeWindowProc([this](platform::NativeHandle w, platform::WindowMessage& m) {
       return EdgeSnapWndProc(w, m);
@@ -27,7 +29,8 @@ std::intptr_t modEdgeSnap::EdgeSnapWndProc(platform::NativeHandle window,
   if (message.id == platform::kMsgWindowPosChanging) {
     // Monitors and task bars come and go, so the layout is read on every change.
     const platform::Point snapped =
-        SnapToWorkArea(message.proposed, message.current, platform_->Monitors());
+        SnapToWorkArea(message.proposed, message.current, platform_->Monitors(),
+                       dpi_ ? dpi_() : 96);
     message.proposed.left = snapped.x;
     message.proposed.top = snapped.y;
   }

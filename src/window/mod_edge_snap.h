@@ -2,6 +2,8 @@
 // Snapping a window to the work area's edges while it moves: a handler in the window's
 // message chain that adjusts every proposed position, whoever moves the window.
 
+#include <functional>
+
 #include "platform/platform.h"
 
 namespace tarvik::window {
@@ -9,8 +11,10 @@ namespace tarvik::window {
 class modEdgeSnap {
  public:
   // Puts EdgeSnapWndProc in front of the window's handler, keeping that one as the old window
-  // procedure. Nothing when it is installed already (it would pass messages to itself).
-  void InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window);
+  // procedure. Nothing when it is installed already (it would pass messages to itself). dpi
+  // tells the window's present scale; the snap distance grows with it.
+  void InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window,
+                       std::function<int()> dpi = {});
   // Sets the window's handler back to the old window procedure; every handler installed
   // after this one goes with it.
   void RemoveEdgeSnap(platform::Platform& platform, platform::NativeHandle window);
@@ -23,6 +27,7 @@ class modEdgeSnap {
 
  private:
   platform::Platform* platform_ = nullptr;
+  std::function<int()> dpi_;
   platform::WindowProc proc_;
   platform::WindowProc oldProc_;
   bool installed_ = false;

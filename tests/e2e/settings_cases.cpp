@@ -184,7 +184,7 @@ std::wstring Utf16ConfigReadAndSavedAsUtf16(const fs::path& sourceExe) {
 
   const std::wstring expected =
       L"[Main]\r\nLeft=" + std::to_wstring(210 * tpp) + L"\r\nTop=" + std::to_wstring(170 * tpp) +
-      L"\r\nWidth=4470\r\nHeight=5160\r\n[备注]\r\n中文=保留\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n";
+      L"\r\nWidth=4470\r\nHeight=5160\r\nDpi=" + std::to_wstring(1440 / tpp) + L"\r\n[备注]\r\n中文=保留\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n";
   const std::string saved = ReadAll(program.ConfigFile());
   if (saved != Utf16File(expected)) {
     const std::string text = saved.size() >= 2 ? saved.substr(2) : saved;

@@ -157,14 +157,14 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   ASSERT_TRUE(w.SaveSettings());
   EXPECT_EQ(ReadConfig(),
             "; mine\r\n[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\nX=y\r\n"
-            "[Options]\r\nOnTop=1\r\nStartUp=0\r\n");
+            "Dpi=96\r\n[Options]\r\nOnTop=1\r\nStartUp=0\r\n");
 
   // A missing file is made from the defaults first; nothing is left beside it.
   fs::remove(folder_ / "Config.ini");
   ASSERT_TRUE(w.SaveSettings());
   EXPECT_EQ(ReadConfig(),
             "[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
-            "[Options]\r\nOnTop=1\r\nStartUp=0");
+            "Dpi=96\r\n[Options]\r\nOnTop=1\r\nStartUp=0");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
 
   // A UTF-16 file stays UTF-16, with what else it holds.
@@ -176,7 +176,7 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   again.Me().Move(-300, 450, 3300, 4200);
   ASSERT_TRUE(again.SaveSettings());
   EXPECT_EQ(ReadConfig(), Utf16(u"[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
-                                u"[Mine]\r\n中=文\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n"));
+                                u"Dpi=96\r\n[Mine]\r\n中=文\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n"));
 }
 
 TEST(SettingsRulesTest, WindowsOffEveryScreenAreNotReachable) {
