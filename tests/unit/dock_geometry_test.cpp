@@ -84,6 +84,10 @@ TEST(DockGeometryTest, SnapsToTheWorkAreaOfTheMonitorTheWindowIsOn) {
   EXPECT_EQ(SnapToWorkArea({15, 300, 350, 340}, {65, 300, 300, 340}, kOne), (Point{15, 300}));
   // A move that also sizes the window (a saved place at start-up) snaps like any move.
   EXPECT_EQ(SnapToWorkArea({15, 310, 350, 340}, {400, 200, 300, 340}, kOne), (Point{0, 310}));
+  // At 150 % the distance is 30 device pixels: 29 snaps, 30 does not.
+  EXPECT_EQ(SnapToWorkArea({29, 300, 300, 340}, {400, 300, 300, 340}, kOne, 144), (Point{0, 300}));
+  EXPECT_EQ(SnapToWorkArea({30, 300, 300, 340}, {400, 300, 300, 340}, kOne, 144),
+            (Point{30, 300}));
   // On no monitor: the nearest; on a tie, the earlier.
   EXPECT_EQ(MonitorOf({900, 900, 300, 340}, kSideBySide), 1);
   EXPECT_EQ(MonitorOf({1230, 900, 100, 100}, {kPrimary, {{1280, 0, 1280, 800}, {}}}), 0);
@@ -195,6 +199,11 @@ TEST(DockGeometryTest, PopupOpensBesideTheFloatingWindowInEachQuarter) {
   }
   // In the left half of the right monitor: to its right.
   EXPECT_EQ(PopupPosition(f(20000, 1000), 4680, 3030, kSideBySide), (Point{20840, 1000}));
+  // At 150 % (10 twips a pixel) the gap is 12 pixels.
+  TwipsGeometry scaled = f(1000, 1000);
+  scaled.twipsPerPixelX = scaled.twipsPerPixelY = 10;
+  scaled.dpi = 144;
+  EXPECT_EQ(PopupPosition(scaled, 4680, 3030).x, 1000 + 720 + 120);
 }
 
 TEST(DockGeometryTest, MainWindowReturnsFullyOnScreen) {

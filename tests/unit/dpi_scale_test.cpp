@@ -1,0 +1,170 @@
+// The program at 120 %, 150 % and 200 % scaling on the headless backend: every control, line,
+// font and painted glyph is its 96-dpi self scaled by dpi / 96, also after the window moves to
+// a monitor of another scale, and the settings file keeps its place across scales.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/frm_main.h"
+#include "program_folder_fixture.h"
+
+namespace tarvik::app {
+namespace {
+
+using platform::headless::DrawCall;
+using platform::headless::HeadlessControl;
+
+// What the platform was given for one control, in device pixels.
+struct Shown {
+  platform::Rect bounds;
+  platform::Point from, to;  // a line's ends
+  int fontDpi = 0;
+  std::vector<DrawCall> drawn;
+};
+
+class DpiScaleTest : public testing_support::ProgramFolderTest {
+ protected:
+  void SetDpi(int dpi) {
+    platform::ScreenMetrics s;
+    s.dpi = dpi;
+    s.twipsPerPixelX = s.twipsPerPixelY = 1440 / dpi;
+    platform_.SetScreen(s);
+  }
+  frmMain& Start() {
+    window_ = std::make_unique<frmMain>(platform_);
+    EXPECT_TRUE(window_->Load());
+    window_->Me().Show();
+    return *window_;
+  }
+  // Every control of the program, in creation order, with the list page's search strip
+  // shown so that it is laid out too.
+  std::vector<Shown> Snapshot() {
+    std::vector<Shown> all;
+    for (const HeadlessControl* c : platform_.Controls()) {
+      if (c->Kind() == platform::ControlKind::Window) continue;
+      // The image as it stands: what was drawn since it was last cleared.
+      std::vector<DrawCall> drawn = c->Drawn();
+      for (std::size_t k = drawn.size(); k-- > 0;) {
+        if (drawn[k].op == DrawCall::Op::Clear) {
+          drawn.erase(drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(k));
+          break;
+        }
+      }
+      all.push_back({c->Bounds(), c->LineFrom(), c->LineTo(),
+                     c->Settings().font || c->Font().dpi != 96 ? c->Font().dpi : 0, drawn});
+    }
+    return all;
+  }
+  // At 96 dpi, for comparison.
+  std::vector<Shown> DesignSnapshot() {
+    SetDpi(96);
+    Start();
+    std::vector<Shown> design = Snapshot();
+    window_.reset();
+    return design;
+  }
+};
+
+// d x scale, within the pixel that scaling edges may cost.
+void ExpectScaled(int device, int design, double scale, const std::string& what) {
+  EXPECT_LE(std::abs(device - design * scale), 1.0) << what << ": " << device << " for " << design;
+}
+
+void ExpectAllScaled(const std::vector<Shown>& at, const std::vector<Shown>& design, int dpi) {
+  ASSERT_EQ(at.size(), design.size());
+  const double s = dpi / 96.0;
+  for (std::size_t i = 0; i < at.size(); ++i) {
+    const std::string what = "control " + std::to_string(i) + " at " + std::to_string(dpi);
+    const platform::Rect& a = at[i].bounds;
+    const platform::Rect& d = design[i].bounds;
+    ExpectScaled(a.left, d.left, s, what + " left");
+    ExpectScaled(a.top, d.top, s, what + " top");
+    ExpectScaled(a.left + a.width, d.left + d.width, s, what + " right");
+    ExpectScaled(a.top + a.height, d.top + d.height, s, what + " bottom");
+    ExpectScaled(at[i].to.x, design[i].to.x, s, what + " line end");
+    ExpectScaled(at[i].to.y, design[i].to.y, s, what + " line end");
+    if (design[i].fontDpi != 0) {
+      EXPECT_EQ(at[i].fontDpi, dpi) << what;
+    }
+    // Glyphs: the same strokes, their ends and widths scaled exactly.
+    ASSERT_EQ(at[i].drawn.size(), design[i].drawn.size()) << what;
+    for (std::size_t k = 0; k < at[i].drawn.size(); ++k) {
+      const DrawCall& g = at[i].drawn[k];
+      const DrawCall& d0 = design[i].drawn[k];
+      if (g.op != DrawCall::Op::Line) continue;
+      EXPECT_FLOAT_EQ(g.x1, d0.x1 * s) << what;
+      EXPECT_FLOAT_EQ(g.y2, d0.y2 * s) << what;
+      EXPECT_FLOAT_EQ(g.width, d0.width * s) << what;
+    }
+  }
+}
+
+TEST_F(DpiScaleTest, EveryControlIsItsDesignScaledAtEachScale) {
+  const std::vector<Shown> design = DesignSnapshot();
+  for (const int dpi : {96, 120, 144, 192}) {
+    SetDpi(dpi);
+    frmMain& w = Start();
+    const platform::Rect outer = w.Me().OuterPixels();
+    ExpectScaled(outer.width, 298, dpi / 96.0, "window width");
+    ExpectScaled(outer.height, 344, dpi / 96.0, "window height");
+    // The layout pass sees the design size whatever the scale.
+    EXPECT_EQ(w.Me().ScaleWidth(), 298) << dpi;
+    EXPECT_EQ(w.Me().ScaleHeight(), 344) << dpi;
+    ExpectAllScaled(Snapshot(), design, dpi);
+    window_.reset();
+  }
+}
+
+TEST_F(DpiScaleTest, AMonitorOfAnotherScaleRescalesAndRepaintsEverything) {
+  const std::vector<Shown> design = DesignSnapshot();
+  SetDpi(96);
+  frmMain& w = Start();
+  platform_.Get(w.Bar().picMenu(2).hWnd()).MouseMove(0, 0, 5, 5);  // a button's hover look
+  const platform::Rect at = w.Me().OuterPixels();
+  HeadlessControl& native = platform_.Get(w.Me().hWnd());
+  native.ChangeDpi(144, {at.left, at.top, at.width * 3 / 2, at.height * 3 / 2});
+  EXPECT_EQ(w.Me().Dpi(), 144);
+  EXPECT_EQ(w.Me().ScaleWidth(), 298);
+  // The hover look goes, painted at the new scale.
+  platform_.Get(w.Bar().picMenuBar.hWnd()).MouseMove(0, 0, 100, 5);
+  ExpectAllScaled(Snapshot(), design, 144);
+  // Pointer positions come back in design pixels: the 2-pixel edge is 3 device pixels wide.
+  native.MouseMove(0, 0, 447 - 3, 100);
+  EXPECT_EQ(w.Me().MousePointer(), 9);
+}
+
+TEST_F(DpiScaleTest, ThePlaceSavedAtOneScaleOpensOnTheSameSpotAtAnother) {
+  const struct {
+    int dpiNow;
+    const char* config;
+    platform::Rect outer;  // device pixels
+  } rows[] = {
+      // Saved at 100 %, opened at 150 %: the same spot, the design size at the new scale.
+      {144, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=4470\r\nHeight=5160\r\nDpi=96", {100, 80, 447, 516}},
+      {96, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=4470\r\nHeight=5160\r\nDpi=144", {150, 120, 298, 344}},
+      {192, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=4470\r\nHeight=5160\r\nDpi=120", {125, 100, 596, 688}},
+      // No Dpi (an older file): twips at the system's scale, as that program wrote them.
+      {144, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=4470\r\nHeight=5160", {150, 120, 447, 516}},
+      // Too small for the scale: raised to the least size at that scale.
+      {144, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=100\r\nHeight=100\r\nDpi=144", {150, 120, 324, 414}},
+  };
+  for (const auto& r : rows) {
+    SetDpi(r.dpiNow);
+    std::ofstream(folder_ / "Config.ini", std::ios::binary | std::ios::trunc) << r.config;
+    frmMain& w = Start();
+    EXPECT_EQ(w.Me().OuterPixels(), r.outer) << r.config << " at " << r.dpiNow;
+    ASSERT_TRUE(w.SaveSettings());
+    window_.reset();
+    // What it saved opens at the same place again.
+    frmMain& again = Start();
+    EXPECT_EQ(again.Me().OuterPixels(), r.outer) << r.config << " saved at " << r.dpiNow;
+    window_.reset();
+  }
+}
+
+}  // namespace
+}  // namespace tarvik::app
