@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/canvas.h"
+#include "widgets/scaled_canvas.h"
 
 namespace tarvik::widgets {
 namespace {
@@ -103,8 +104,17 @@ void PictureBox::SetBackColor(Color color) {
 }
 
 platform::Canvas* PictureBox::hDC() {
-  if (canvas_ == nullptr) canvas_ = GetPlatform().CanvasOf(Peer());
-  return canvas_;
+  if (canvas_ == nullptr) {
+    canvas_ = GetPlatform().CanvasOf(Peer());
+    if (canvas_ == nullptr) return nullptr;
+    scaled_ = std::make_unique<ScaledCanvas>(*canvas_, [this] { return Dpi(); });
+  }
+  return scaled_.get();
+}
+
+void PictureBox::Rescale() {
+  Widget::Rescale();
+  RescaleChildren();
 }
 
 void PictureBox::Cls() {
@@ -142,7 +152,12 @@ void Label::SetCaption(const std::wstring& caption) {
 
 Line::Line(Container& parent, platform::Point from, platform::Point to, Color color)
     : Widget(parent, LineSettings(from, to, color)), from_(from), to_(to), color_(color) {
-  Peer().SetLine(from, to, color);
+  Peer().SetLine(ToDevice(from, Dpi()), ToDevice(to, Dpi()), color);
+}
+
+void Line::Rescale() {
+  Widget::Rescale();
+  Peer().SetLine(ToDevice(from_, Dpi()), ToDevice(to_, Dpi()), color_);
 }
 
 void Line::SetEnds(platform::Point from, platform::Point to) {
@@ -151,7 +166,7 @@ void Line::SetEnds(platform::Point from, platform::Point to) {
   to_ = to;
   const platform::Rect box = LineBounds(from, to);
   Move(box.left, box.top, box.width, box.height);
-  Peer().SetLine(from, to, color_);
+  Peer().SetLine(ToDevice(from, Dpi()), ToDevice(to, Dpi()), color_);
 }
 
 // ---- TextBoxW ----------------------------------------------------------------------------
@@ -178,7 +193,7 @@ void TextBoxW::SetFontSize(double points) {
   const double size = std::round(points * 10000.0) / 10000.0;
   if (size == font_.sizePt) return;
   font_.sizePt = size;
-  Peer().SetFont(font_);
+  SetDesignFont(font_);
 }
 
 void TextBoxW::SetBackColor(Color color) {

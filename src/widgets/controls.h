@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "widgets/widget.h"
 
 namespace tarvik::widgets {
@@ -37,9 +38,12 @@ class PictureBox : public Widget, public Container {
   platform::Control& ContainerPeer() override { return Peer(); }
   platform::Platform& GetPlatform() const override { return Widget::GetPlatform(); }
   bool IsShownOnScreen() const override { return Widget::IsShownOnScreen(); }
+  int Dpi() const override { return Widget::Dpi(); }
+  void Rescale() override;
 
-  // The box's persistent image, what the drawing helpers paint on. Once the box has one, a
-  // new background colour erases it to that colour, and the box shows it when it repaints.
+  // The box's persistent image, what the drawing helpers paint on, in design pixels. Once
+  // the box has one, a new background colour erases it to that colour, and the box shows it
+  // when it repaints. A new scale leaves it to be painted again.
   platform::Canvas* hDC();
   // Erases the image to the background colour.
   void Cls();
@@ -50,6 +54,7 @@ class PictureBox : public Widget, public Container {
   Color backColor_;
   int borderStyle_;
   platform::Canvas* canvas_ = nullptr;
+  std::unique_ptr<platform::Canvas> scaled_;
 };
 
 struct LabelDesign {
@@ -83,6 +88,7 @@ class Line : public Widget {
   int Y2() const { return to_.y; }
   void SetEnds(platform::Point from, platform::Point to);
   Color BorderColor() const { return color_; }
+  void Rescale() override;
 
  private:
   platform::Point from_;

@@ -1,6 +1,7 @@
 #pragma once
-// A top-level window. Its position and size are twips (as the settings file stores them);
-// its contents lay out in pixels of the client area.
+// A top-level window. Its position and size are twips of the screen (as the settings file
+// stores them); its contents lay out in design pixels of the client area, which the window's
+// scale turns into device pixels.
 
 #include <functional>
 #include <memory>
@@ -14,8 +15,9 @@ class Form : public Container, protected platform::ControlEvents {
  public:
   // borderStyle 1: a pop-up without caption in a thin border; 2: a pop-up with no frame;
   // otherwise a normal frame. A window with an owner stays above it; an owned window or a
-  // tool window has no task bar button.
-  Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outerPx,
+  // tool window has no task bar button. outer: left and top in screen pixels, width and
+  // height in design pixels.
+  Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outer,
        Color backColor, int borderStyle = 0, NativeHandle owner = 0, bool toolWindow = false);
   virtual ~Form() = default;
   Form(const Form&) = delete;
@@ -31,11 +33,18 @@ class Form : public Container, protected platform::ControlEvents {
   void SetTop(int top) { Move(Left(), top, Width(), Height()); }
   void SetWidth(int width) { Move(Left(), Top(), width, Height()); }
   void SetHeight(int height) { Move(Left(), Top(), Width(), height); }
-  // Client area in pixels.
-  int ScaleWidth() const { return client_.x; }
-  int ScaleHeight() const { return client_.y; }
+  // Client area in design pixels.
+  int ScaleWidth() const { return ToDesignPx(client_.x, dpi_); }
+  int ScaleHeight() const { return ToDesignPx(client_.y, dpi_); }
+  // Makes the client area this large (design pixels), the frame coming on top of it.
+  void SetClientSize(int width, int height);
   int TwipsPerPixelX() const;
   int TwipsPerPixelY() const;
+  // The outer rectangle in screen pixels.
+  const platform::Rect& OuterPixels() const { return outer_; }
+  void MovePixels(const platform::Rect& outer);
+  // Design pixels at this window's scale.
+  int ScaledPx(int designPx) const { return ToDevicePx(designPx, dpi_); }
 
   bool Visible() const { return visible_; }
   void Show();
@@ -64,8 +73,12 @@ class Form : public Container, protected platform::ControlEvents {
   platform::Control& ContainerPeer() override { return *peer_; }
   platform::Platform& GetPlatform() const override { return platform_; }
   bool IsShownOnScreen() const override { return visible_; }
+  int Dpi() const override { return dpi_; }
 
   std::function<void()> Resize;          // the client area changed size
+  // The window came onto a monitor of another scale: its controls are scaled already, its
+  // pictures want painting again; the new rectangle and the Resize follow.
+  std::function<void()> DpiChanged;
   std::function<void()> CloseRequested;  // the user or another program asked it to close
   std::function<void()> EndSession;      // logoff or shutdown: save now, ask nothing
   std::function<void(const MouseArgs&)> MouseDown;
@@ -75,6 +88,7 @@ class Form : public Container, protected platform::ControlEvents {
  protected:
   void OnResized(int clientWidth, int clientHeight) override;
   void OnMoved(const platform::Rect& outer) override { outer_ = outer; }
+  void OnDpiChanged(int dpi) override;
   void OnCloseRequest() override;
   void OnEndSession() override;
   void OnMouseDown(const MouseArgs& a) override;
@@ -86,6 +100,7 @@ class Form : public Container, protected platform::ControlEvents {
   std::wstring caption_;
   platform::Rect outer_;
   platform::Point client_;
+  int dpi_ = kDesignDpi;
   bool visible_ = false;
   int mousePointer_ = 0;
   std::unique_ptr<platform::Control> peer_;

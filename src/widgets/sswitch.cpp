@@ -6,8 +6,10 @@ namespace tarvik::widgets {
 namespace {
 
 constexpr Color kWhite = platform::Rgb(255, 255, 255);
-// One pixel at the standard resolution: the knob's margin to the track's edges.
-constexpr double kMarginTwips = 15;
+// One design pixel: the knob's margin to the track's edges. The switch works in design
+// pixels like every widget; the window's scale comes on top.
+constexpr double kTwipsPerPixel = 15;
+constexpr double kMarginTwips = kTwipsPerPixel;
 
 platform::ControlSettings SurfaceSettings(platform::Rect bounds) {
   platform::ControlSettings settings;
@@ -44,19 +46,14 @@ SSwitch::SSwitch(Container& parent, platform::Rect bounds, PropertyBag* design)
   if (design != nullptr) ReadProperties(*design);
 }
 
-int SSwitch::TwipsPerPixel() const {
-  const int tpp = GetPlatform().Screen().twipsPerPixelX;
-  return tpp > 0 ? tpp : 15;
-}
-
 platform::Rect SSwitch::ToPixels(const TwipsRect& t) const {
-  const double tpp = TwipsPerPixel();
+  const double tpp = kTwipsPerPixel;
   return {util::RoundHalfEven(t.left / tpp), util::RoundHalfEven(t.top / tpp),
           util::RoundHalfEven(t.width / tpp), util::RoundHalfEven(t.height / tpp)};
 }
 
 void SSwitch::Layout() {
-  const double tpp = TwipsPerPixel();
+  const double tpp = kTwipsPerPixel;
   const double width = Width() * tpp;
   const double height = Height() * tpp;
   trackTwips_ = {0, 0, width, height};

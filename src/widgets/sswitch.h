@@ -63,6 +63,11 @@ class SSwitch : public Widget, public Container {
   platform::Control& ContainerPeer() override { return Peer(); }
   platform::Platform& GetPlatform() const override { return Widget::GetPlatform(); }
   bool IsShownOnScreen() const override { return Widget::IsShownOnScreen(); }
+  int Dpi() const override { return Widget::Dpi(); }
+  void Rescale() override {
+    Widget::Rescale();
+    RescaleChildren();
+  }
 
  protected:
   void OnBoundsChanged() override { Layout(); }
@@ -78,7 +83,6 @@ class SSwitch : public Widget, public Container {
   void UserToggle();
   void TakeFocus();
   void Changed(const wchar_t* name);
-  int TwipsPerPixel() const;
   platform::Rect ToPixels(const TwipsRect& twips) const;
 
   Color backColorOff_ = kDefaultBackColorOff;

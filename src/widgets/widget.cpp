@@ -1,5 +1,7 @@
 #include "widgets/widget.h"
 
+#include <cmath>
+
 namespace tarvik::widgets {
 namespace {
 
@@ -34,18 +36,80 @@ class NoNativeControl final : public platform::Control {
   void Destroy() override {}
 };
 
+FontInfo AtDpi(FontInfo font, int dpi) {
+  font.dpi = dpi;
+  return font;
+}
+
 }  // namespace
+
+int ToDevicePx(int designPx, int dpi) {
+  if (dpi == kDesignDpi) return designPx;
+  return static_cast<int>(std::lround(static_cast<double>(designPx) * dpi / kDesignDpi));
+}
+
+int ToDesignPx(int devicePx, int dpi) {
+  if (dpi == kDesignDpi || dpi <= 0) return devicePx;
+  return static_cast<int>(std::lround(static_cast<double>(devicePx) * kDesignDpi / dpi));
+}
+
+platform::Rect ToDevice(const platform::Rect& d, int dpi) {
+  const int left = ToDevicePx(d.left, dpi);
+  const int top = ToDevicePx(d.top, dpi);
+  return {left, top, ToDevicePx(d.left + d.width, dpi) - left,
+          ToDevicePx(d.top + d.height, dpi) - top};
+}
+
+platform::Point ToDevice(platform::Point d, int dpi) {
+  return {ToDevicePx(d.x, dpi), ToDevicePx(d.y, dpi)};
+}
+
+void Container::Release(Widget& child) {
+  std::erase(children_, &child);
+}
+
+void Container::RescaleChildren() {
+  for (Widget* child : children_) child->Rescale();
+}
 
 Widget::Widget(Container& parent, const platform::ControlSettings& settings, bool native)
     : parent_(parent),
       bounds_(settings.bounds),
+      font_(settings.font),
       visible_(settings.visible),
       toolTip_(settings.toolTip) {
   if (native) {
-    peer_ = parent.GetPlatform().CreateControl(settings, &parent.ContainerPeer(), this);
+    platform::ControlSettings scaled = settings;
+    const int dpi = parent.Dpi();
+    scaled.bounds = ToDevice(settings.bounds, dpi);
+    if (scaled.font) scaled.font->dpi = dpi;
+    peer_ = parent.GetPlatform().CreateControl(scaled, &parent.ContainerPeer(), this);
   } else {
     peer_ = std::make_unique<NoNativeControl>();
   }
+  parent_.Adopt(*this);
+}
+
+Widget::~Widget() {
+  parent_.Release(*this);
+}
+
+void Widget::Rescale() {
+  const int dpi = Dpi();
+  peer_->SetBounds(ToDevice(bounds_, dpi));
+  if (font_) peer_->SetFont(AtDpi(*font_, dpi));
+}
+
+void Widget::SetDesignFont(const FontInfo& font) {
+  font_ = font;
+  peer_->SetFont(AtDpi(font, Dpi()));
+}
+
+MouseArgs Widget::InDesignPixels(MouseArgs a) const {
+  const int dpi = Dpi();
+  a.x = ToDesignPx(a.x, dpi);
+  a.y = ToDesignPx(a.y, dpi);
+  return a;
 }
 
 void Widget::Move(int left, int top) {
@@ -57,7 +121,7 @@ void Widget::Move(int left, int top, int width, int height) {
   const platform::Rect next{left, top, width < 0 ? 0 : width, height < 0 ? 0 : height};
   if (next == bounds_) return;
   bounds_ = next;
-  peer_->SetBounds(bounds_);
+  peer_->SetBounds(ToDevice(bounds_, Dpi()));
   OnBoundsChanged();
 }
 

@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -16,6 +18,18 @@ using platform::KeyArgs;
 using platform::MouseArgs;
 using platform::NativeHandle;
 
+// The program lays its windows out in design pixels: pixels at 96 dpi (100 % scaling). A
+// window on a monitor of another scale shows everything dpi / 96 as large; the widgets scale
+// on the way to the platform and back, so the forms never see device pixels inside a window.
+inline constexpr int kDesignDpi = 96;
+int ToDevicePx(int designPx, int dpi);
+int ToDesignPx(int devicePx, int dpi);
+// Edges are scaled, not sizes, so that controls side by side stay side by side.
+platform::Rect ToDevice(const platform::Rect& design, int dpi);
+platform::Point ToDevice(platform::Point design, int dpi);
+
+class Widget;
+
 // Something that holds child widgets: a form or a picture box.
 class Container {
  public:
@@ -23,14 +37,25 @@ class Container {
   virtual platform::Platform& GetPlatform() const = 0;
   // Visible, and so is every container around it.
   virtual bool IsShownOnScreen() const = 0;
+  // Pixels per inch of the window the container is in.
+  virtual int Dpi() const = 0;
+
+  // Every widget made in a container is known to it, so that a new scale reaches it.
+  void Adopt(Widget& child) { children_.push_back(&child); }
+  void Release(Widget& child);
 
  protected:
   ~Container() = default;
+  // Gives every child its geometry and font again, at the container's present scale.
+  void RescaleChildren();
+
+ private:
+  std::vector<Widget*> children_;
 };
 
 class Widget : protected platform::ControlEvents {
  public:
-  virtual ~Widget() = default;
+  virtual ~Widget();
   Widget(const Widget&) = delete;
   Widget& operator=(const Widget&) = delete;
 
@@ -60,6 +85,9 @@ class Widget : protected platform::ControlEvents {
 
   NativeHandle hWnd() const { return peer_->Handle(); }
   Container& Parent() const { return parent_; }
+  int Dpi() const { return parent_.Dpi(); }
+  // The window's scale changed: the widget sends its geometry and font again.
+  virtual void Rescale();
 
   // Free text the program keeps with the widget (hover marks, placeholders).
   std::wstring Tag;
@@ -81,12 +109,16 @@ class Widget : protected platform::ControlEvents {
   Widget(Container& parent, const platform::ControlSettings& settings, bool native = true);
   platform::Control& Peer() const { return *peer_; }
   platform::Platform& GetPlatform() const { return parent_.GetPlatform(); }
+  // The font the design gives the widget, sent to the platform at the window's scale.
+  void SetDesignFont(const FontInfo& font);
   // Called after Move changed the widget's geometry.
   virtual void OnBoundsChanged() {}
 
-  void OnMouseDown(const MouseArgs& a) override { Raise(MouseDown, a); }
-  void OnMouseUp(const MouseArgs& a) override { Raise(MouseUp, a); }
-  void OnMouseMove(const MouseArgs& a) override { Raise(MouseMove, a); }
+  // The platform reports device pixels; the program hears design pixels.
+  MouseArgs InDesignPixels(MouseArgs a) const;
+  void OnMouseDown(const MouseArgs& a) override { Raise(MouseDown, InDesignPixels(a)); }
+  void OnMouseUp(const MouseArgs& a) override { Raise(MouseUp, InDesignPixels(a)); }
+  void OnMouseMove(const MouseArgs& a) override { Raise(MouseMove, InDesignPixels(a)); }
   void OnMouseEnter() override { Raise(MouseEnter); }
   void OnClick() override { Raise(Click); }
   void OnDblClick() override { Raise(DblClick); }
@@ -102,6 +134,7 @@ class Widget : protected platform::ControlEvents {
  private:
   Container& parent_;
   platform::Rect bounds_;
+  std::optional<FontInfo> font_;
   bool visible_;
   std::wstring toolTip_;
   std::unique_ptr<platform::Control> peer_;
