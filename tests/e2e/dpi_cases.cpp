@@ -1,7 +1,8 @@
 // The program on a desk at 150 % (144 dpi): every control where its 96-dpi design puts it,
 // scaled by 1.5, and its text in a font half as tall again. Wine reads the desk's DPI
 // (HKCU\Control Panel\Desktop LogPixels) when a process starts, so the driver sets it just
-// for the launch of the program and puts it back at once. With TARVIK_E2E_SHOTS set,
+// for the launch of the program and puts it back at once. A monitor of another scale is
+// played to a window of the driver's own. With TARVIK_E2E_SHOTS set,
 // screenshots of the editor, options, list page, question box and floating window.
 
 #include <cstdlib>
@@ -244,10 +245,46 @@ std::wstring LayoutAt(const fs::path& exe, DWORD dpi) {
   return problems.empty() ? std::wstring() : problems.substr(2);
 }
 
+// A window of the driver's own, on the backend the program uses: told by the system that it
+// is now on a monitor of 120 dpi, it tells the program first, then takes the rectangle the
+// system suggests.
+std::wstring DpiChangeReachesTheWindow() {
+  struct Sink : platform::ControlEvents {
+    HWND window = nullptr;
+    int dpi = 0;
+    RECT whenTold{};
+    void OnDpiChanged(int newDpi) override {
+      dpi = newDpi;
+      whenTold = ScreenRect(window);
+    }
+  } sink;
+  platform::ControlSettings settings;
+  settings.kind = platform::ControlKind::Window;
+  settings.borderStyle = 2;
+  settings.visible = false;
+  settings.bounds = {100, 100, 200, 150};
+  const auto window = DriverPlatform().CreateControl(settings, nullptr, &sink);
+  sink.window = reinterpret_cast<HWND>(window->Handle());
+  if (sink.window == nullptr) return L"no window";
+  const RECT before = ScreenRect(sink.window);
+  RECT suggested{120, 110, 120 + 250, 110 + 188};
+  const LRESULT result = SendMessageW(sink.window, WM_DPICHANGED, MAKEWPARAM(120, 120),
+                                      reinterpret_cast<LPARAM>(&suggested));
+  const RECT after = ScreenRect(sink.window);
+  if (result != 0 || sink.dpi != 120) {
+    return L"the window heard of " + std::to_wstring(sink.dpi) + L" dpi, answered " +
+           std::to_wstring(result);
+  }
+  if (!EqualRect(&sink.whenTold, &before)) return L"moved before the program heard of it";
+  if (!EqualRect(&after, &suggested)) return L"the window is at " + Describe(after);
+  return {};
+}
+
 }  // namespace
 
 Cases DpiCases(const fs::path& exe, bool full) {
   Cases cases = {
+      {L"dpi_changed_message_reaches_window_and_moves_it", DpiChangeReachesTheWindow},
       {L"dpi_144_controls_and_fonts_scale_by_one_and_a_half",
        [exe] { return LayoutAt(exe, 144); }},
   };
