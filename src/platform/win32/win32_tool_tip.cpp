@@ -32,8 +32,9 @@ void Win32Control::ApplyToolTipDpi() {
   font.dpi = static_cast<int>(dpi);
   std::shared_ptr<SharedFont> made = context_->Font(font);
   if (!made) return;
+  // The tip lets go of the old font before it is deleted.
+  ::SendMessageW(toolTip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(made->get()), FALSE);
   toolTipFont_ = std::move(made);
-  ::SendMessageW(toolTip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(toolTipFont_->get()), FALSE);
 }
 
 void Win32Control::SetToolTip(const std::wstring& text) {
