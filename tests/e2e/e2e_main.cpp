@@ -4,7 +4,8 @@
 // the program is copied into fresh program folders, started and driven from outside the way
 // a user would. One line per case, then "N passed, N failed"; the exit code is the number of
 // failed cases. TARVIK_E2E_GROUP=float runs the docking and floating-window cases alone,
-// TARVIK_E2E_GROUP=desk the cases of the window at the screen's limits.
+// TARVIK_E2E_GROUP=desk the cases of the window at the screen's limits, TARVIK_E2E_GROUP=dpi
+// the program at 144 dpi and at 96 (Wine only).
 
 #include <fcntl.h>
 #include <io.h>
@@ -15,6 +16,36 @@
 
 namespace tarvik::e2e {
 namespace {
+
+bool UnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The driver measures the program's windows in real pixels, whatever scale they are drawn at.
+void MeasureInRealPixels() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
+      GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(-4))) SetProcessDPIAware();
+}
+
+// Every case but the DPI ones is written for a desk at 96 dpi. A run cut short while the
+// Wine prefix's desk was set to another scale would leave it so; put it back.
+void DeskTo96() {
+  DWORD dpi = 0;
+  DWORD size = sizeof(dpi);
+  if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", RRF_RT_REG_DWORD,
+                   nullptr, &dpi, &size) != ERROR_SUCCESS ||
+      dpi == 96) {
+    return;
+  }
+  dpi = 96;
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                  sizeof(dpi));
+}
 
 void PrintLine(const std::wstring& line) {
   const std::string bytes = ToUtf8(line) + "\n";
@@ -28,6 +59,9 @@ int Run(int argc, wchar_t** argv) {
     return 1;
   }
   const fs::path exe = argv[1];
+  MeasureInRealPixels();
+  const bool wine = UnderWine();
+  if (wine) DeskTo96();
   using List = Cases (*)(const fs::path&);
   // Each list is made just before it runs and dropped after, so no two programs overlap.
   std::vector<List> lists = {
@@ -40,10 +74,15 @@ int Run(int argc, wchar_t** argv) {
       FloatCases,
       DeskCases,
   };
+  // Only Wine takes a desk's new scale per program; Windows would need a new logon.
+  if (wine) lists.push_back([](const fs::path& e) { return DpiCases(e, false); });
   wchar_t group[16] = {};
   if (GetEnvironmentVariableW(L"TARVIK_E2E_GROUP", group, 16) > 0) {
     if (std::wstring(group) == L"float") lists = {FloatCases};
     if (std::wstring(group) == L"desk") lists = {DeskCases};
+    if (std::wstring(group) == L"dpi" && wine) {
+      lists = {[](const fs::path& e) { return DpiCases(e, true); }};
+    }
   }
   // Only the cases whose names start with this, when it is set (one case while working on it).
   wchar_t only[64] = {};

@@ -363,6 +363,10 @@ void SendKey(WORD key, bool down) {
   Sleep(50);
 }
 
+bool ScreenshotsWanted() {
+  return GetEnvironmentVariableW(L"TARVIK_E2E_SHOTS", nullptr, 0) > 0;
+}
+
 void Screenshot(const std::wstring& name) {
   wchar_t folder[MAX_PATH] = {};
   if (GetEnvironmentVariableW(L"TARVIK_E2E_SHOTS", folder, MAX_PATH) == 0) return;
@@ -456,13 +460,18 @@ void Program::End() {
 
 namespace {
 
+// Within a pixel: a scaled length may round either way.
+bool Near(LONG length, int expected) {
+  return length >= expected - 1 && length <= expected + 1;
+}
+
 // The square panels directly in `parent` of that size, left to right.
 std::vector<HWND> SquarePanels(HWND parent, int size) {
   std::vector<HWND> panels;
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const RECT rc = ScreenRect(child);
-    if (ClassOf(child) == L"TarvikPanel" && rc.right - rc.left == size &&
-        rc.bottom - rc.top == size) {
+    if (ClassOf(child) == L"TarvikPanel" && Near(rc.right - rc.left, size) &&
+        Near(rc.bottom - rc.top, size)) {
       panels.push_back(child);
     }
   }
@@ -483,13 +492,13 @@ bool LabelShown(HWND main, const std::wstring& text) {
 HWND Program::MenuBar() const {
   for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const RECT rc = ScreenRect(child);
-    if (ClassOf(child) == L"TarvikPanel" && rc.bottom - rc.top == 24) return child;
+    if (ClassOf(child) == L"TarvikPanel" && Near(rc.bottom - rc.top, Px(24))) return child;
   }
   return nullptr;
 }
 
 HWND Program::MenuButton(int index) const {
-  const auto buttons = SquarePanels(MenuBar(), 20);
+  const auto buttons = SquarePanels(MenuBar(), Px(20));
   if (buttons.size() != 5) return nullptr;
   return buttons[static_cast<std::size_t>(4 - index)];
 }
@@ -500,14 +509,14 @@ HWND Program::NoteList() const {
     if (ClassOf(c) != L"ListBox") continue;
     const RECT rc = ScreenRect(c);
     const RECT page = ScreenRect(GetParent(c));
-    if (rc.left - page.left != 4 || rc.top - page.top != 40) continue;
+    if (!Near(rc.left - page.left, Px(4)) || !Near(rc.top - page.top, Px(40))) continue;
     if (best == nullptr || rc.bottom < ScreenRect(best).bottom) best = c;
   }
   return best;
 }
 
 std::vector<HWND> Program::ListButtons() const {
-  std::vector<HWND> buttons = SquarePanels(GetParent(NoteList()), 29);
+  std::vector<HWND> buttons = SquarePanels(GetParent(NoteList()), Px(29));
   if (buttons.size() != 6) buttons.clear();
   return buttons;
 }

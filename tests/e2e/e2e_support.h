@@ -57,6 +57,8 @@ Cases CommandCases(const fs::path& exe);
 Cases SettingsCases(const fs::path& exe);
 Cases FloatCases(const fs::path& exe);
 Cases DeskCases(const fs::path& exe);
+// The program on a desk of another scale; with `full`, also the 96-dpi reference run.
+Cases DpiCases(const fs::path& exe, bool full);
 
 // ---- windows ---------------------------------------------------------------------------------
 
@@ -126,6 +128,8 @@ std::wstring HexColour(COLORREF colour);
 // With TARVIK_E2E_SHOTS naming a folder, asks whoever watches it for a screenshot: writes
 // <name>.want and waits a while for <name>.png.
 void Screenshot(const std::wstring& name);
+// Whether screenshots are asked for, so steps that only set up a picture can be left out.
+bool ScreenshotsWanted();
 
 // ---- waiting, files, texts -------------------------------------------------------------------
 
@@ -209,6 +213,12 @@ class Program {
   // A shown top-level window of the program with this caption.
   HWND Find(const std::wstring& caption) const { return ShownWindow(Id(), caption); }
 
+  // The pixels per inch the program was started at (see DeskDpi), so the finders below look
+  // for its controls at their scaled sizes.
+  void SetDpi(int dpi) { dpi_ = dpi; }
+  // Pixels on the program's desk for a length in 96-dpi pixels.
+  int Px(int designPixels) const { return (designPixels * dpi_ + 48) / 96; }
+
   // The menu bar: the panel 24 pixels high across the top.
   HWND MenuBar() const;
   // Menu button by index: 0 close, 1 float, 2 options, 3 tools, 4 list (leftmost).
@@ -243,6 +253,7 @@ class Program {
   std::wstring problem_;
   std::optional<ChildProcess> process_;
   HWND main_ = nullptr;
+  int dpi_ = 96;
 };
 
 // ---- the program's question box --------------------------------------------------------------

@@ -36,11 +36,8 @@ Win32Control* BackendContext::Find(HWND hwnd) const {
 
 std::shared_ptr<SharedFont> BackendContext::Font(const FontInfo& settings) {
   if (auto found = fonts_[settings].lock()) return found;
-  int dpi = 96;
-  {
-    ScreenDc screen;
-    if (screen.get()) dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-  }
+  // Heights are asked in pixels, so the font is the same on every system DPI.
+  const int dpi = settings.dpi > 0 ? settings.dpi : 96;
   unique_hfont font(::CreateFontW(
       FontHeightFromPoints(settings.sizePt, dpi), 0, 0, 0, settings.weight, FALSE, FALSE, FALSE,
       static_cast<DWORD>(settings.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,

@@ -51,7 +51,7 @@ class BackendContext {
 
   int NextControlId() noexcept { return nextControlId_++; }
 
-  // The font for a FontInfo at the screen's DPI; null when it could not be created.
+  // The font for a FontInfo, made for its DPI; null when it could not be created.
   std::shared_ptr<SharedFont> Font(const FontInfo& settings);
 
   // Timers: a tick for id calls the function registered under it, if it is still there.
@@ -74,8 +74,8 @@ class BackendContext {
   int nextControlId_ = 1000;
   struct FontLess {
     bool operator()(const FontInfo& a, const FontInfo& b) const {
-      return std::tie(a.face, a.sizePt, a.weight, a.charset) <
-             std::tie(b.face, b.sizePt, b.weight, b.charset);
+      return std::tie(a.face, a.sizePt, a.weight, a.charset, a.dpi) <
+             std::tie(b.face, b.sizePt, b.weight, b.charset, b.dpi);
     }
   };
   std::map<FontInfo, std::weak_ptr<SharedFont>, FontLess> fonts_;

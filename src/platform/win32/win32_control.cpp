@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win32/translate.h"
+#include "platform/win32/window_dpi.h"
 
 namespace tarvik::platform::win32 {
 
@@ -293,8 +294,7 @@ void Win32Control::Restore() {
 }
 
 int Win32Control::Dpi() const {
-  ScreenDc screen;
-  return screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+  return static_cast<int>(WindowDpi(hwnd_.get()));
 }
 
 void Win32Control::SetCursorShape(int shape) {

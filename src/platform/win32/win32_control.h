@@ -121,6 +121,8 @@ class Win32Control final : public Control {
   void ApplyColors();
   void Redraw();
   HWND ToolTipOfRoot(bool create);
+  // A window's tool tips: width and font for the window's present DPI.
+  void ApplyToolTipDpi();
   void RemoveToolTip();
   DWORD BaseStyle(const ControlSettings& settings) const;
 

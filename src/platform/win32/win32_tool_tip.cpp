@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/window_dpi.h"
+
 namespace tarvik::platform::win32 {
 
 HWND Win32Control::ToolTipOfRoot(bool create) {
@@ -15,18 +17,24 @@ HWND Win32Control::ToolTipOfRoot(bool create) {
                                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                            nullptr, context_->Instance(), nullptr));
-    if (root->toolTip_) {
-      ::SendMessageW(root->toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
-      // The tips are Chinese: show them in the program's UI font, not the system's
-      // status font, which may have no CJK glyphs.
-      root->toolTipFont_ = context_->Font(FontInfo{});
-      if (root->toolTipFont_) {
-        ::SendMessageW(root->toolTip_.get(), WM_SETFONT,
-                       reinterpret_cast<WPARAM>(root->toolTipFont_->get()), FALSE);
-      }
-    }
+    root->ApplyToolTipDpi();
   }
   return root->toolTip_.get();
+}
+
+void Win32Control::ApplyToolTipDpi() {
+  if (!toolTip_) return;
+  const UINT dpi = WindowDpi(hwnd_.get());
+  ::SendMessageW(toolTip_.get(), TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(400, dpi));
+  // The tips are Chinese: show them in the program's UI font, not the system's status font,
+  // which may have no CJK glyphs; made for the window's scale, like its other text.
+  FontInfo font;
+  font.dpi = static_cast<int>(dpi);
+  std::shared_ptr<SharedFont> made = context_->Font(font);
+  if (!made) return;
+  // The tip lets go of the old font before it is deleted.
+  ::SendMessageW(toolTip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(made->get()), FALSE);
+  toolTipFont_ = std::move(made);
 }
 
 void Win32Control::SetToolTip(const std::wstring& text) {

@@ -210,6 +210,22 @@ LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, L
         return r;
       }
       break;
+    case WM_DPICHANGED:
+      // Dragged onto a monitor of another scale: the program scales its controls and fonts,
+      // then the window takes the rectangle the system suggests, so it keeps its place
+      // under the cursor; the resize that follows lays it out anew.
+      if (isWindow) {
+        const int dpi = LOWORD(wParam);
+        if (!Fire([&](ControlEvents& e) { e.OnDpiChanged(dpi); }) || !hwnd_) return 0;
+        ApplyToolTipDpi();
+        if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+          ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       // The program decides whether and when the window goes (it calls Destroy()).
       if (isWindow) {
