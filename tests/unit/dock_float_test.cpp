@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -344,7 +345,9 @@ TEST_F(DockFloatTest, StoredPictureMatchesTheOneInCode) {
 
 TEST(FloatPictureTest, DrawnAtEachSizeTheCardKeepsItsPartsWithEvenLines) {
   const platform::PixelImage design = window::FloatPictureInCode();
-  const auto designAt = [&](int x, int y) { return design.pixels[static_cast<std::size_t>(y * 48 + x)]; };
+  const auto designAt = [&](int x, int y) {
+    return design.pixels[static_cast<std::size_t>(y * 48 + x)];
+  };
   const auto share = [](const platform::PixelImage& p, platform::Color c) {
     return static_cast<double>(std::count(p.pixels.begin(), p.pixels.end(), c)) /
            static_cast<double>(p.pixels.size());
@@ -356,8 +359,8 @@ TEST(FloatPictureTest, DrawnAtEachSizeTheCardKeepsItsPartsWithEvenLines) {
     const auto at = [&](int x, int y) { return p.pixels[static_cast<std::size_t>(y * size + x)]; };
     // Each colour covers about the share it covers at 48.
     // white, outline, amber, face, text
-    for (const platform::Color c : {designAt(0, 0), designAt(24, 3), designAt(24, 8),
-                                    designAt(24, 24), designAt(24, 20)}) {
+    for (const platform::Color c :
+         {designAt(0, 0), designAt(24, 3), designAt(24, 8), designAt(24, 24), designAt(24, 20)}) {
       EXPECT_NEAR(share(p, c), share(design, c), 0.03) << size << " colour " << c;
     }
     // Runs of one colour down the middle column and across the middle row: white, the
@@ -365,7 +368,8 @@ TEST(FloatPictureTest, DrawnAtEachSizeTheCardKeepsItsPartsWithEvenLines) {
     const int line = std::max(1, static_cast<int>(std::lround(size / 48.0)));
     std::vector<std::pair<platform::Color, int>> down, across;
     for (int i = 0; i < size; ++i) {
-      for (auto [runs, c] : {std::pair{&down, at(size / 2, i)}, std::pair{&across, at(i, size / 2)}}) {
+      for (auto [runs, c] :
+           {std::pair{&down, at(size / 2, i)}, std::pair{&across, at(i, size / 2)}}) {
         if (runs->empty() || runs->back().first != c) runs->push_back({c, 0});
         ++runs->back().second;
       }
@@ -405,14 +409,14 @@ TEST_F(DockFloatTest, ThePictureIsPaintedInScreenPixelsAtEachScale) {
     // The image as its fills left it, from its last clear.
     using Op = platform::headless::DrawCall::Op;
     const std::vector<platform::headless::DrawCall> drawn = Native(f.Picture).Drawn();
-    const auto clear = std::find_if(drawn.rbegin(), drawn.rend(),
-                                    [](const auto& d) { return d.op == Op::Clear; });
+    const auto clear =
+        std::find_if(drawn.rbegin(), drawn.rend(), [](const auto& d) { return d.op == Op::Clear; });
     ASSERT_NE(clear, drawn.rend()) << r.dpi;
     std::vector<platform::Color> shown(static_cast<std::size_t>(size * size), clear->color);
     for (auto d = clear.base(); d != drawn.end(); ++d) {
       if (d->op == Op::Fill) {
-        const platform::Color c = platform::Rgb((d->color >> 16) & 0xFF, (d->color >> 8) & 0xFF,
-                                                d->color & 0xFF);
+        const platform::Color c =
+            platform::Rgb((d->color >> 16) & 0xFF, (d->color >> 8) & 0xFF, d->color & 0xFF);
         for (int y = static_cast<int>(d->y1); y < static_cast<int>(d->y1 + d->y2); ++y) {
           for (int x = static_cast<int>(d->x1); x < static_cast<int>(d->x1 + d->x2); ++x) {
             shown.at(static_cast<std::size_t>(y * size + x)) = c;
