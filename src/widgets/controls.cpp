@@ -104,12 +104,17 @@ void PictureBox::SetBackColor(Color color) {
 }
 
 platform::Canvas* PictureBox::hDC() {
+  if (DeviceDC() == nullptr) return nullptr;
+  return scaled_.get();
+}
+
+platform::Canvas* PictureBox::DeviceDC() {
   if (canvas_ == nullptr) {
     canvas_ = GetPlatform().CanvasOf(Peer());
     if (canvas_ == nullptr) return nullptr;
     scaled_ = std::make_unique<ScaledCanvas>(*canvas_, [this] { return Dpi(); });
   }
-  return scaled_.get();
+  return canvas_;
 }
 
 void PictureBox::Rescale() {

@@ -45,6 +45,9 @@ class PictureBox : public Widget, public Container {
   // the box has one, a new background colour erases it to that colour, and the box shows it
   // when it repaints. A new scale leaves it to be painted again.
   platform::Canvas* hDC();
+  // The same image unscaled, in device pixels, for a painter that fits its drawing to the
+  // pixels on screen itself.
+  platform::Canvas* DeviceDC();
   // Erases the image to the background colour.
   void Cls();
   // Shows the image as it now stands.

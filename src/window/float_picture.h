@@ -17,6 +17,10 @@ inline constexpr platform::Color kFloatKeyColor = platform::Rgb(255, 255, 255);
 
 // The picture as the program carries it in code.
 platform::PixelImage FloatPictureInCode();
+// The same card drawn afresh for a size x size picture: every edge on a whole pixel and every
+// line as wide as the others, so that it stays sharp at any scale. At 48 it is the picture in
+// code, pixel for pixel.
+platform::PixelImage FloatPictureAt(int size);
 // The resource when the platform has it and it is 48 x 48, else the copy in code.
 platform::PixelImage LoadFloatPicture(platform::Platform& platform);
 

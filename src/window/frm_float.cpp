@@ -4,6 +4,7 @@
 #include "dialogs/frm_show_text.h"
 #include "platform/canvas.h"
 #include "window/dock_geometry.h"
+#include "widgets/widget.h"
 #include "window/float_picture.h"
 #include "window/mod_borderless.h"
 #include "window/mod_topmost.h"
@@ -51,10 +52,16 @@ frmFloat::~frmFloat() {
 }
 
 void frmFloat::PaintPicture() {
-  platform::Canvas* canvas = Picture.hDC();
+  // At 96 dpi the stored picture as it is; at any other scale the card drawn afresh for the
+  // pixels on screen, since a scaled 48-pixel picture has lines of uneven width.
+  const int dpi = Picture.Dpi();
+  const bool design = dpi == widgets::kDesignDpi;
+  platform::Canvas* canvas = design ? Picture.hDC() : Picture.DeviceDC();
   if (canvas == nullptr) return;
   canvas->Clear(kFloatKeyColor);
-  const platform::PixelImage image = LoadFloatPicture(host_.Platform());
+  const platform::PixelImage image =
+      design ? LoadFloatPicture(host_.Platform())
+             : FloatPictureAt(widgets::ToDevicePx(kFloatPictureSize, dpi));
   // Runs of one colour along each row; white is the background already.
   for (int y = 0; y < image.height; ++y) {
     const platform::Color* row = &image.pixels[static_cast<std::size_t>(y * image.width)];

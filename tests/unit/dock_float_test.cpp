@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -338,6 +339,93 @@ TEST_F(DockFloatTest, StoredPictureMatchesTheOneInCode) {
   // A picture, with a white surround that the key makes see-through.
   EXPECT_GT(visible, 48 * 48 / 2);
   EXPECT_EQ(image.pixels.front(), window::kFloatKeyColor);
+  // Drawn afresh at its own size it is the same picture.
+  EXPECT_TRUE(window::FloatPictureAt(48).pixels == image.pixels);
+}
+
+TEST(FloatPictureTest, DrawnAtEachSizeTheCardKeepsItsPartsWithEvenLines) {
+  const platform::PixelImage design = window::FloatPictureInCode();
+  const auto designAt = [&](int x, int y) {
+    return design.pixels[static_cast<std::size_t>(y * 48 + x)];
+  };
+  const auto share = [](const platform::PixelImage& p, platform::Color c) {
+    return static_cast<double>(std::count(p.pixels.begin(), p.pixels.end(), c)) /
+           static_cast<double>(p.pixels.size());
+  };
+  for (const int size : {60, 72, 96}) {
+    const platform::PixelImage p = window::FloatPictureAt(size);
+    ASSERT_EQ(p.width, size);
+    ASSERT_EQ(p.pixels.size(), static_cast<std::size_t>(size * size));
+    const auto at = [&](int x, int y) { return p.pixels[static_cast<std::size_t>(y * size + x)]; };
+    // Each colour covers about the share it covers at 48.
+    // white, outline, amber, face, text
+    for (const platform::Color c :
+         {designAt(0, 0), designAt(24, 3), designAt(24, 8), designAt(24, 24), designAt(24, 20)}) {
+      EXPECT_NEAR(share(p, c), share(design, c), 0.03) << size << " colour " << c;
+    }
+    // Runs of one colour down the middle column and across the middle row: white, the
+    // outline, amber, the divider, the face with its lines, the outline, white.
+    const int line = std::max(1, static_cast<int>(std::lround(size / 48.0)));
+    std::vector<std::pair<platform::Color, int>> down, across;
+    for (int i = 0; i < size; ++i) {
+      for (auto [runs, c] :
+           {std::pair{&down, at(size / 2, i)}, std::pair{&across, at(i, size / 2)}}) {
+        if (runs->empty() || runs->back().first != c) runs->push_back({c, 0});
+        ++runs->back().second;
+      }
+    }
+    ASSERT_EQ(across.size(), 5u) << size;
+    EXPECT_EQ(across[1].second, line);
+    EXPECT_EQ(across[3].second, line);
+    EXPECT_EQ(across[0].second, across[4].second);  // centred
+    EXPECT_EQ(across[2].first, designAt(24, 24));
+    ASSERT_EQ(down.size(), 15u) << size;
+    EXPECT_EQ(down[2].first, designAt(24, 8));
+    for (const std::size_t k : {1u, 3u, 13u}) EXPECT_EQ(down[k].second, line) << size << " " << k;
+    for (const std::size_t k : {5u, 7u, 9u, 11u}) EXPECT_EQ(down[k].second, down[5].second);
+    EXPECT_EQ(down[0].second, down[14].second);
+    // The card's corners are cut: its box's corners are see-through, its sides' middles not.
+    const int edge = down[0].second, side = across[0].second;
+    EXPECT_EQ(at(side, edge), window::kFloatKeyColor);
+    EXPECT_EQ(at(size - 1 - side, size - 1 - edge), window::kFloatKeyColor);
+    EXPECT_EQ(at(side, size / 2), down[1].first);
+  }
+}
+
+TEST_F(DockFloatTest, ThePictureIsPaintedInScreenPixelsAtEachScale) {
+  Start();
+  window::frmFloat& f = OpenFloat();
+  HeadlessControl& native = Native(f.Me);
+  struct Row {
+    int dpi;
+    platform::PixelImage expected;
+  } rows[] = {{96, window::FloatPictureInCode()},
+              {120, window::FloatPictureAt(60)},
+              {192, window::FloatPictureAt(96)},
+              {144, window::FloatPictureAt(72)}};
+  for (const Row& r : rows) {
+    const int size = r.expected.width;
+    if (r.dpi != 96) native.ChangeDpi(r.dpi, {300, 200, size, size});
+    // The image as its fills left it, from its last clear.
+    using Op = platform::headless::DrawCall::Op;
+    const std::vector<platform::headless::DrawCall> drawn = Native(f.Picture).Drawn();
+    const auto clear =
+        std::find_if(drawn.rbegin(), drawn.rend(), [](const auto& d) { return d.op == Op::Clear; });
+    ASSERT_NE(clear, drawn.rend()) << r.dpi;
+    std::vector<platform::Color> shown(static_cast<std::size_t>(size * size), clear->color);
+    for (auto d = clear.base(); d != drawn.end(); ++d) {
+      if (d->op == Op::Fill) {
+        const platform::Color c =
+            platform::Rgb((d->color >> 16) & 0xFF, (d->color >> 8) & 0xFF, d->color & 0xFF);
+        for (int y = static_cast<int>(d->y1); y < static_cast<int>(d->y1 + d->y2); ++y) {
+          for (int x = static_cast<int>(d->x1); x < static_cast<int>(d->x1 + d->x2); ++x) {
+            shown.at(static_cast<std::size_t>(y * size + x)) = c;
+          }
+        }
+      }
+    }
+    EXPECT_TRUE(shown == r.expected.pixels) << r.dpi;
+  }
 }
 
 TEST_F(DockFloatTest, PopupOpensBesideTheFloatOnTheSideWithRoom) {
