@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "dialogs/frm_question.h"
 #include "program_folder_fixture.h"
 
 namespace tarvik::app {
@@ -126,6 +127,26 @@ TEST_F(DpiScaleTest, AMonitorOfAnotherScaleRescalesAndRepaintsEverything) {
   // Pointer positions come back in design pixels: the 2-pixel edge is 3 device pixels wide.
   native.MouseMove(0, 0, 447 - 3, 100);
   EXPECT_EQ(w.Me().MousePointer(), 9);
+}
+
+TEST_F(DpiScaleTest, OnADeskOfTwoScalesTheWindowAndItsQuestionTakeTheScaleOfTheirMonitor) {
+  SetDpi(96);
+  platform_.SetMonitors({{{0, 0, 1280, 800}, {0, 0, 1280, 770}},
+                         {{1280, 0, 1920, 1080}, {1280, 0, 1920, 1080}}});
+  platform_.SetMonitorDpis({96, 144});
+  frmMain& w = Start();
+  w.Me().MovePixels({1600, 200, 298, 344});
+  EXPECT_EQ(w.Me().Dpi(), 144);
+  EXPECT_EQ(w.Me().OuterPixels(), (platform::Rect{1600, 200, 447, 516}));
+  EXPECT_EQ(w.Me().ScaleWidth(), 298);
+  // The box opens on the primary at 96 and is centred on the window at 144, at that size.
+  platform::Rect box;
+  platform_.QueueModalAction([&] { box = platform_.Get(platform_.ModalWindow()).Bounds(); });
+  dialogs::ShowQuestion(w, L"?", w.Me());
+  EXPECT_EQ(platform_.DpiAt(box), 144);
+  EXPECT_LE(std::abs((box.left + box.width / 2) - (1600 + 447 / 2)), 1);
+  EXPECT_LE(std::abs((box.top + box.height / 2) - (200 + 516 / 2)), 1);
+  EXPECT_EQ(box.width, 333);  // 222 design pixels, the headless window has no frame
 }
 
 TEST_F(DpiScaleTest, ThePlaceSavedAtOneScaleOpensOnTheSameSpotAtAnother) {

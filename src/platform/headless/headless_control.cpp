@@ -49,6 +49,15 @@ void HeadlessControl::SetBounds(const Rect& requested) {
     events_->OnMoved(bounds_);
     if (resized) events_->OnResized(bounds_.width, bounds_.height);
   }
+  // Onto a monitor of another scale: the system suggests the same place, resized.
+  // (Not again for the suggested rectangle itself, which may lean over the edge.)
+  if (kind_ == ControlKind::Window && parent_ == nullptr && !changingDpi_) {
+    const int dpi = owner_.DpiAt(bounds_);
+    if (dpi != dpi_ && dpi_ > 0) {
+      ChangeDpi(dpi, {bounds_.left, bounds_.top, bounds_.width * dpi / dpi_,
+                      bounds_.height * dpi / dpi_});
+    }
+  }
 }
 
 std::intptr_t HeadlessControl::Dispatch(WindowMessage& message) {
@@ -220,7 +229,9 @@ void HeadlessControl::ResizeClient(int width, int height) {
 void HeadlessControl::ChangeDpi(int dpi, const Rect& suggested) {
   dpi_ = dpi;
   if (events_ != nullptr) events_->OnDpiChanged(dpi);
+  changingDpi_ = true;
   SetBounds(suggested);
+  changingDpi_ = false;
 }
 
 std::vector<DrawCall> HeadlessControl::Drawn() const {

@@ -215,6 +215,22 @@ ScreenMetrics HeadlessPlatform::Screen() {
   return screen_;
 }
 
+int HeadlessPlatform::DpiAt(const Rect& r) {
+  const std::vector<Monitor> monitors = Monitors();
+  long long best = 0;
+  int dpi = screen_.dpi;
+  for (std::size_t i = 0; i < monitors.size() && i < monitorDpis_.size(); ++i) {
+    const Rect& m = monitors[i].bounds;
+    const long long w = std::min(r.left + r.width, m.left + m.width) - std::max(r.left, m.left);
+    const long long h = std::min(r.top + r.height, m.top + m.height) - std::max(r.top, m.top);
+    if (w > 0 && h > 0 && w * h > best) {
+      best = w * h;
+      dpi = monitorDpis_[i];
+    }
+  }
+  return dpi;
+}
+
 void HeadlessPlatform::SetScreen(const ScreenMetrics& screen) {
   screen_ = screen;
   if (!monitors_.empty()) {

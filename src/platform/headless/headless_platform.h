@@ -142,6 +142,7 @@ class HeadlessControl final : public Control {
   Point lineFrom_, lineTo_;
   int cursorShape_ = 0;
   int dpi_ = 96;
+  bool changingDpi_ = false;
   bool minimized_ = false;
   bool destroyed_ = false;
   bool enabled_ = true;
@@ -274,6 +275,11 @@ class HeadlessPlatform : public Platform {
   // work area. Without a list there is one monitor, the screen.
   void SetScreen(const ScreenMetrics& screen);
   void SetMonitors(std::vector<Monitor> monitors);
+  // Each monitor's scale, in the order of the list (missing: the system's). A window moved
+  // onto a monitor of another scale is told so, as the system tells a per-monitor aware one.
+  void SetMonitorDpis(std::vector<int> dpis) { monitorDpis_ = std::move(dpis); }
+  // The scale of the monitor a rectangle lies on most.
+  int DpiAt(const Rect& r);
   void SetCursor(Point p) { cursor_ = p; }
   // Moves the clock on, firing every enabled timer each time its interval elapses.
   void AdvanceTime(std::uint32_t milliseconds);
@@ -377,6 +383,7 @@ class HeadlessPlatform : public Platform {
   NativeHandle capture_ = 0;
   std::vector<Point> pressesPassedOn_;
   std::vector<Monitor> monitors_;  // empty: the screen is the one monitor
+  std::vector<int> monitorDpis_;
   bool leftButtonHeld_ = false;
   std::vector<MoveSizeLoop> moveSizeLoops_;
   std::function<void(HeadlessControl&, int)> moveSizeUser_;
