@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "dialogs/gdiplus2.h"
+#include "window/dock_geometry.h"
 #include "window/mod_topmost.h"
 
 namespace tarvik::dialogs {
@@ -154,15 +155,12 @@ void ShowQuestion(QuestionAsker& asker, const std::wstring& message, const widge
   asker.Timer1().SetEnabled(false);
   frmQuestion box(asker);
   box.Label1.SetCaption(message);
-  // Moved onto a monitor of another scale, the box takes that scale's size; centred again.
-  for (int pass = 0; pass < 2; ++pass) {
-    const int dpi = box.Me.Dpi();
-    const TwipsPosition at = CentreOver(owner.Left(), owner.Top(), owner.Width(), owner.Height(),
-                                        box.Me.Width(), box.Me.Height());
-    box.Me.Move(static_cast<int>(std::lround(at.left)), static_cast<int>(std::lround(at.top)),
-                box.Me.Width(), box.Me.Height());
-    if (box.Me.Dpi() == dpi) break;
-  }
+  window::PlaceAtItsScale(box.Me, [&](int width, int height) {
+    const TwipsPosition at =
+        CentreOver(owner.Left(), owner.Top(), owner.Width(), owner.Height(), width, height);
+    return platform::Point{static_cast<int>(std::lround(at.left)),
+                           static_cast<int>(std::lround(at.top))};
+  });
   // A topmost asking window would cover the box; it gives the place up while the box is up.
   if (asker.TopmostOptionOn()) window::modTopmost::SetNotTopmost(asker.Me());
   box.Me.Show();

@@ -159,6 +159,16 @@ TwipsGeometry GeometryOf(const widgets::Form& form, const platform::ScreenMetric
   return g;
 }
 
+void PlaceAtItsScale(widgets::Form& form,
+                     const std::function<platform::Point(int width, int height)>& place) {
+  for (int pass = 0; pass < 2; ++pass) {
+    const int dpi = form.Dpi();
+    const platform::Point at = place(form.Width(), form.Height());
+    form.Move(at.x, at.y, form.Width(), form.Height());
+    if (form.Dpi() == dpi) break;
+  }
+}
+
 bool IsPointInWindow(const TwipsGeometry& g, platform::Point c) {
   return WithinSpan(g.left, g.width, c.x, g.twipsPerPixelX) &&
          WithinSpan(g.top, g.height, c.y, g.twipsPerPixelY);

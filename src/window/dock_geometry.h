@@ -5,6 +5,7 @@
 // call these.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -62,6 +63,11 @@ struct TwipsGeometry {
 
 // A window's geometry as it stands, with the screen's.
 TwipsGeometry GeometryOf(const widgets::Form& window, const platform::ScreenMetrics& screen);
+
+// Moves a window to where place (given its present size, twips) says. A window that lands on
+// a monitor of another scale takes that scale's size there, and is placed once more for it.
+void PlaceAtItsScale(widgets::Form& window,
+                     const std::function<platform::Point(int width, int height)>& place);
 
 // The cursor (screen pixels) within the window's rectangle, edges included.
 bool IsPointInWindow(const TwipsGeometry& g, platform::Point cursorPx);

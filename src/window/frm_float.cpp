@@ -110,9 +110,9 @@ void frmFloat::OpenShowText() {
   widgets::Form& popup = showText_->Me;
   platform::Platform& platform = host_.Platform();
   const platform::ScreenMetrics s = platform.Screen();
-  const platform::Point at = PopupPosition(GeometryOf(Me, s), popup.Width(), popup.Height(),
-                                           platform.Monitors());
-  popup.Move(at.x, at.y, popup.Width(), popup.Height());
+  PlaceAtItsScale(popup, [&](int width, int height) {
+    return PopupPosition(GeometryOf(Me, s), width, height, platform.Monitors());
+  });
   // The floating window keeps the activation, so the wheel keeps reaching it.
   popup.ShowWithoutActivating();
   // Above the floating window's band too, or the pop-up could open behind another topmost.
@@ -158,9 +158,9 @@ void frmFloat::Form_DblClick() {
   platform::Platform& platform = host_.Platform();
   const platform::ScreenMetrics s = platform.Screen();
   // Within the work area of the monitor the icon is on, its close button reachable.
-  const platform::Point at = RestorePosition(GeometryOf(Me, s), mainForm.Width(),
-                                             mainForm.Height(), platform.Monitors());
-  mainForm.Move(at.x, at.y, mainForm.Width(), mainForm.Height());
+  PlaceAtItsScale(mainForm, [&](int width, int height) {
+    return RestorePosition(GeometryOf(Me, s), width, height, platform.Monitors());
+  });
   Timer1.SetEnabled(false);
   if (host_.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);
   if (!host_.Timer1().Enabled()) host_.Timer1().SetEnabled(true);
