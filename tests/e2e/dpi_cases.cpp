@@ -6,6 +6,7 @@
 // screenshots of the editor, options, list page, question box and floating window.
 
 #include <cstdlib>
+#include <utility>
 
 #include "e2e_support.h"
 
@@ -17,8 +18,8 @@ constexpr wchar_t kLogPixels[] = L"LogPixels";
 // How far a scaled figure may lie from 1.5 x its design figure: rounding at each level.
 constexpr int kTolerancePx = 2;
 
-// The desk's DPI for programs started while the object lives; the value it had before is
-// put back when it goes (or Restore is called), the value removed if there was none.
+// The desk's DPI for programs started while the object lives; put back (or removed, if it
+// was not there) by Restore or at the end.
 class DeskDpi {
  public:
   explicit DeskDpi(DWORD dpi) {
@@ -28,16 +29,9 @@ class DeskDpi {
     set_ = Write(dpi);
   }
   ~DeskDpi() { Restore(); }
-  DeskDpi(const DeskDpi&) = delete;
-  DeskDpi& operator=(const DeskDpi&) = delete;
-
   bool IsSet() const { return set_; }
   void Restore() {
-    if (!set_) return;
-    set_ = false;
-    if (had_) {
-      Write(old_);
-    } else {
+    if (std::exchange(set_, false) && !(had_ && Write(old_))) {
       RegDeleteKeyValueW(HKEY_CURRENT_USER, kDeskKey, kLogPixels);
     }
   }
@@ -47,7 +41,6 @@ class DeskDpi {
     return RegSetKeyValueW(HKEY_CURRENT_USER, kDeskKey, kLogPixels, REG_DWORD, &dpi,
                            sizeof(dpi)) == ERROR_SUCCESS;
   }
-
   DWORD old_ = 0;
   bool had_ = false;
   bool set_ = false;
@@ -93,48 +86,37 @@ HWND ListButtonAt(const Program& p, std::size_t index) {
 }
 
 // The figures of the window that opens without a Config.ini, on each page in turn.
-const std::vector<Placed>& EditorPage() {
-  static const std::vector<Placed> rows = {
-      {L"menu bar", [](const Program& p) { return p.MenuBar(); }, 2, 2, 294, 24},
-      {L"title label", [](const Program& p) { return ShownLabel(p.Main(), L"Orvel Tarvik"); },
-       28, 3, 88, 20},
-      {L"list button", [](const Program& p) { return p.MenuButton(4); }, 4, 4, 20, 20},
-      {L"tools button", [](const Program& p) { return p.MenuButton(3); }, 208, 4, 20, 20},
-      {L"options button", [](const Program& p) { return p.MenuButton(2); }, 230, 4, 20, 20},
-      {L"float button", [](const Program& p) { return p.MenuButton(1); }, 252, 4, 20, 20},
-      {L"close button", [](const Program& p) { return p.MenuButton(0); }, 274, 4, 20, 20},
-      {L"txtTitle", [](const Program& p) { return p.TextBox(false); }, 6, 32, 286, 17},
-      {L"txtNote", [](const Program& p) { return p.TextBox(true); }, 6, 56, 286, 282},
-  };
-  return rows;
-}
-
-const std::vector<Placed>& OptionsPage() {
-  static const std::vector<Placed> rows = {
-      {L"on-top label", [](const Program& p) { return ShownLabel(p.Main(), L"置顶窗口"); },
-       141, 38, 80, 20},
-      {L"start-up label", [](const Program& p) { return ShownLabel(p.Main(), L"开机启动"); },
-       141, 68, 80, 20},
-      {L"on-top switch", [](const Program& p) { return OptionSwitch(p.Main(), 0); },
-       249, 36, 33, 17},
-      {L"start-up switch", [](const Program& p) { return OptionSwitch(p.Main(), 1); },
-       249, 64, 33, 17},
-  };
-  return rows;
-}
-
-const std::vector<Placed>& ListPage() {
-  static const std::vector<Placed> rows = {
-      {L"List1", [](const Program& p) { return p.NoteList(); }, 6, 68, 286, 270},
-      {L"find button", [](const Program& p) { return ListButtonAt(p, 0); }, 6, 32, 29, 29},
-      {L"new button", [](const Program& p) { return ListButtonAt(p, 1); }, 40, 32, 29, 29},
-      {L"delete button", [](const Program& p) { return ListButtonAt(p, 2); }, 74, 32, 29, 29},
-      {L"clear button", [](const Program& p) { return ListButtonAt(p, 3); }, 108, 32, 29, 29},
-      {L"export button", [](const Program& p) { return ListButtonAt(p, 4); }, 142, 32, 29, 29},
-      {L"import button", [](const Program& p) { return ListButtonAt(p, 5); }, 176, 32, 29, 29},
-  };
-  return rows;
-}
+const std::vector<Placed> kEditorPage = {
+    {L"menu bar", [](const Program& p) { return p.MenuBar(); }, 2, 2, 294, 24},
+    {L"title label", [](const Program& p) { return ShownLabel(p.Main(), L"Orvel Tarvik"); }, 28,
+     3, 88, 20},
+    {L"list button", [](const Program& p) { return p.MenuButton(4); }, 4, 4, 20, 20},
+    {L"tools button", [](const Program& p) { return p.MenuButton(3); }, 208, 4, 20, 20},
+    {L"options button", [](const Program& p) { return p.MenuButton(2); }, 230, 4, 20, 20},
+    {L"float button", [](const Program& p) { return p.MenuButton(1); }, 252, 4, 20, 20},
+    {L"close button", [](const Program& p) { return p.MenuButton(0); }, 274, 4, 20, 20},
+    {L"txtTitle", [](const Program& p) { return p.TextBox(false); }, 6, 32, 286, 17},
+    {L"txtNote", [](const Program& p) { return p.TextBox(true); }, 6, 56, 286, 282},
+};
+const std::vector<Placed> kOptionsPage = {
+    {L"on-top label", [](const Program& p) { return ShownLabel(p.Main(), L"置顶窗口"); }, 141, 38,
+     80, 20},
+    {L"start-up label", [](const Program& p) { return ShownLabel(p.Main(), L"开机启动"); }, 141,
+     68, 80, 20},
+    {L"on-top switch", [](const Program& p) { return OptionSwitch(p.Main(), 0); }, 249, 36, 33, 17},
+    {L"start-up switch", [](const Program& p) { return OptionSwitch(p.Main(), 1); }, 249, 64, 33,
+     17},
+};
+// List1, then the find, new, delete, clear, export and import buttons.
+const std::vector<Placed> kListPage = {
+    {L"List1", [](const Program& p) { return p.NoteList(); }, 6, 68, 286, 270},
+    {L"list button 0", [](const Program& p) { return ListButtonAt(p, 0); }, 6, 32, 29, 29},
+    {L"list button 1", [](const Program& p) { return ListButtonAt(p, 1); }, 40, 32, 29, 29},
+    {L"list button 2", [](const Program& p) { return ListButtonAt(p, 2); }, 74, 32, 29, 29},
+    {L"list button 3", [](const Program& p) { return ListButtonAt(p, 3); }, 108, 32, 29, 29},
+    {L"list button 4", [](const Program& p) { return ListButtonAt(p, 4); }, 142, 32, 29, 29},
+    {L"list button 5", [](const Program& p) { return ListButtonAt(p, 5); }, 176, 32, 29, 29},
+};
 
 constexpr SIZE kDesignClient{298, 344};
 // A line of txtNote (9 points) at 96 dpi, with the CJK font the test prefix maps.
@@ -206,7 +188,7 @@ std::wstring LayoutAt(const fs::path& exe, DWORD dpi) {
     problems += L"; client area " + Describe(client);
   }
   if (auto error = program.WaitForPage(L"editor"); !error.empty()) return error;
-  problems += CheckRows(program, EditorPage(), report);
+  problems += CheckRows(program, kEditorPage, report);
   const std::optional<LONG> line = LineHeight(program.TextBox(true));
   if (!line || !NearScaled(*line, kDesignNoteLine, program) || report) {
     problems += L"; txtNote's lines are " +
@@ -215,10 +197,10 @@ std::wstring LayoutAt(const fs::path& exe, DWORD dpi) {
   Screenshot(tag + L"editor");
 
   if (auto error = ClickMenu(program, 2, L"editor+options"); !error.empty()) return error;
-  problems += CheckRows(program, OptionsPage(), report);
+  problems += CheckRows(program, kOptionsPage, report);
   Screenshot(tag + L"options");
   if (auto error = ClickMenu(program, 4, L"list"); !error.empty()) return error;
-  problems += CheckRows(program, ListPage(), report);
+  problems += CheckRows(program, kListPage, report);
   Screenshot(tag + L"list");
 
   if (ScreenshotsWanted()) {
