@@ -86,7 +86,9 @@ void frmMain::LoadSettings() {
   // nobody can see or reach it.
   const TwipsBounds bounds{me_.Left(), me_.Top(), me_.Width(), me_.Height()};
   if (!IsWindowReachable(bounds, screen, platform::BoundsOf(platform_.Monitors()))) {
-    me_.Move(ToTwips(DefaultLeftTwips(screen)), ToTwips(DefaultTopTwips(screen)), me_.Width(),
+    const double system = SavedDpi(0, screen.dpi);
+    me_.Move(ToTwips(DefaultLeftTwips(screen) * system * tpx / 1440),
+             ToTwips(DefaultTopTwips(screen) * system * tpy / 1440), me_.Width(),
              me_.Height());
   }
   // A window wider or taller than its screen may still be on it with its close button beyond

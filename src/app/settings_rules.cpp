@@ -15,14 +15,22 @@ bool Overlaps(double start, double length, double rangeStart, double rangeLength
   return start < rangeStart + rangeLength && rangeStart < start + length;
 }
 
+// Twips as the file holds them: 1440 an inch at the system's DPI. (The whole twips per
+// pixel of the screen fall short at 200 %, where a pixel is 7.5 twips.)
+double FileTwipsPerPixel(const platform::ScreenMetrics& screen, int wholeTwips) {
+  return screen.dpi > 0 ? 1440.0 / screen.dpi : wholeTwips;
+}
+
 }  // namespace
 
 double DefaultLeftTwips(const platform::ScreenMetrics& screen) {
-  return static_cast<double>(screen.widthPx) * screen.twipsPerPixelX / 2 - kDefaultWidthTwips / 2;
+  return screen.widthPx * FileTwipsPerPixel(screen, screen.twipsPerPixelX) / 2 -
+         kDefaultWidthTwips / 2;
 }
 
 double DefaultTopTwips(const platform::ScreenMetrics& screen) {
-  return static_cast<double>(screen.heightPx) * screen.twipsPerPixelY / 2 - kDefaultHeightTwips / 2;
+  return screen.heightPx * FileTwipsPerPixel(screen, screen.twipsPerPixelY) / 2 -
+         kDefaultHeightTwips / 2;
 }
 
 std::wstring DefaultConfigText(const platform::ScreenMetrics& screen) {

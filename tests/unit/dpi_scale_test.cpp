@@ -163,10 +163,13 @@ TEST_F(DpiScaleTest, ThePlaceSavedAtOneScaleOpensOnTheSameSpotAtAnother) {
       {144, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=4470\r\nHeight=5160", {150, 120, 447, 516}},
       // Too small for the scale: raised to the least size at that scale.
       {144, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=100\r\nHeight=100\r\nDpi=144", {150, 120, 324, 414}},
+      // No file: centred, also at 200 %, where a pixel is 7.5 twips.
+      {192, "", {342, 56, 596, 688}},
   };
   for (const auto& r : rows) {
     SetDpi(r.dpiNow);
-    std::ofstream(folder_ / "Config.ini", std::ios::binary | std::ios::trunc) << r.config;
+    std::filesystem::remove(folder_ / "Config.ini");
+    if (*r.config != '\0') std::ofstream(folder_ / "Config.ini", std::ios::binary) << r.config;
     frmMain& w = Start();
     EXPECT_EQ(w.Me().OuterPixels(), r.outer) << r.config << " at " << r.dpiNow;
     ASSERT_TRUE(w.SaveSettings());
