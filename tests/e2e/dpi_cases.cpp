@@ -127,7 +127,7 @@ bool NearScaled(LONG actual, LONG design, const Program& p) {
 }
 
 // Empty when every row is where it should be at the program's DPI, else the rows that are not.
-std::wstring CheckRows(const Program& p, const std::vector<Placed>& rows, bool report) {
+std::wstring CheckRows(const Program& p, const std::vector<Placed>& rows) {
   std::wstring problems;
   for (const Placed& row : rows) {
     const HWND control = row.find(p);
@@ -139,7 +139,7 @@ std::wstring CheckRows(const Program& p, const std::vector<Placed>& rows, bool r
     const bool placed = NearScaled(rc.left, row.left, p) && NearScaled(rc.top, row.top, p) &&
                         NearScaled(rc.right - rc.left, row.width, p) &&
                         NearScaled(rc.bottom - rc.top, row.height, p);
-    if (!placed || report) {
+    if (!placed) {
       const RECT design{row.left, row.top, row.left + row.width, row.top + row.height};
       problems += std::wstring(L"; ") + row.name + L" at " + Describe(rc) + L", design " +
                   Describe(design);
@@ -178,29 +178,28 @@ std::wstring LayoutAt(const fs::path& exe, DWORD dpi) {
   if (!desk.IsSet()) return L"cannot set the desk's DPI";
   if (auto error = program.Start(); !error.empty()) return error;
   desk.Restore();  // read by the program as it started; nothing else is to see it
-  const bool report = GetEnvironmentVariableW(L"TARVIK_E2E_DPI_REPORT", nullptr, 0) > 0;
   std::wstring problems;
 
   RECT client{};
   GetClientRect(program.Main(), &client);
   if (!NearScaled(client.right, kDesignClient.cx, program) ||
-      !NearScaled(client.bottom, kDesignClient.cy, program) || report) {
+      !NearScaled(client.bottom, kDesignClient.cy, program)) {
     problems += L"; client area " + Describe(client);
   }
   if (auto error = program.WaitForPage(L"editor"); !error.empty()) return error;
-  problems += CheckRows(program, kEditorPage, report);
+  problems += CheckRows(program, kEditorPage);
   const std::optional<LONG> line = LineHeight(program.TextBox(true));
-  if (!line || !NearScaled(*line, kDesignNoteLine, program) || report) {
+  if (!line || !NearScaled(*line, kDesignNoteLine, program)) {
     problems += L"; txtNote's lines are " +
                 (line ? std::to_wstring(*line) + L" pixels apart" : std::wstring(L"unknown"));
   }
   Screenshot(tag + L"editor");
 
   if (auto error = ClickMenu(program, 2, L"editor+options"); !error.empty()) return error;
-  problems += CheckRows(program, kOptionsPage, report);
+  problems += CheckRows(program, kOptionsPage);
   Screenshot(tag + L"options");
   if (auto error = ClickMenu(program, 4, L"list"); !error.empty()) return error;
-  problems += CheckRows(program, kListPage, report);
+  problems += CheckRows(program, kListPage);
   Screenshot(tag + L"list");
 
   if (ScreenshotsWanted()) {
