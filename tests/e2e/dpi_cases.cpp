@@ -5,6 +5,7 @@
 // played to a window of the driver's own. With TARVIK_E2E_SHOTS set,
 // screenshots of the editor, options, list page, question box and floating window.
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -162,6 +163,36 @@ std::optional<LONG> LineHeight(HWND box) {
   return static_cast<short>(HIWORD(second)) - static_cast<short>(HIWORD(first));
 }
 
+// How wide the glyph painted on a button is: the columns holding a dark pixel, read off the
+// screen. (Pixels rather than the drawing calls: this is what the user sees.)
+int GlyphWidth(HWND button) {
+  const RECT on = ScreenRect(button);
+  const RECT rc{0, 0, on.right - on.left, on.bottom - on.top};
+  const HDC window = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(window);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, rc.right, rc.bottom, window, on.left, on.top, SRCCOPY);
+  int first = rc.right, last = -1;
+  for (int y = 0; bits != nullptr && y < rc.bottom; ++y) {
+    for (int x = 0; x < rc.right; ++x) {
+      const DWORD pixel = static_cast<const DWORD*>(bits)[y * rc.right + x];
+      if ((pixel & 0xFF) < 0xB0 && ((pixel >> 8) & 0xFF) < 0xB0) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+    }
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, window);
+  return last - first + 1;
+}
+
 std::wstring ClickMenu(const Program& p, int button, const std::wstring& page) {
   const HWND target = p.MenuButton(button);
   if (target == nullptr) return L"the menu bar has not five buttons";
@@ -192,6 +223,11 @@ std::wstring LayoutAt(const fs::path& exe, DWORD dpi) {
   if (!line || !NearScaled(*line, kDesignNoteLine, program)) {
     problems += L"; txtNote's lines are " +
                 (line ? std::to_wstring(*line) + L" pixels apart" : std::wstring(L"unknown"));
+  }
+  // The close button's cross, (2,2)-(16,16) in 1-pixel strokes at 96 dpi: 15 columns.
+  const int cross = program.MenuButton(0) ? GlyphWidth(program.MenuButton(0)) : 0;
+  if (!NearScaled(cross, 15, program)) {
+    problems += L"; the close button's cross is " + std::to_wstring(cross) + L" pixels wide";
   }
   Screenshot(tag + L"editor");
 
