@@ -51,7 +51,8 @@ void HeadlessControl::SetBounds(const Rect& requested) {
   }
   // Onto a monitor of another scale: the system suggests the same place, resized.
   // (Not again for the suggested rectangle itself, which may lean over the edge.)
-  if (kind_ == ControlKind::Window && parent_ == nullptr && !changingDpi_) {
+  if (kind_ == ControlKind::Window && parent_ == nullptr && !changingDpi_ &&
+      owner_.MonitorsHaveScales()) {
     const int dpi = owner_.DpiAt(bounds_);
     if (dpi != dpi_ && dpi_ > 0) {
       ChangeDpi(dpi, {bounds_.left, bounds_.top, bounds_.width * dpi / dpi_,

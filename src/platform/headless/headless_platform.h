@@ -278,6 +278,7 @@ class HeadlessPlatform : public Platform {
   // Each monitor's scale, in the order of the list (missing: the system's). A window moved
   // onto a monitor of another scale is told so, as the system tells a per-monitor aware one.
   void SetMonitorDpis(std::vector<int> dpis) { monitorDpis_ = std::move(dpis); }
+  bool MonitorsHaveScales() const { return !monitorDpis_.empty(); }
   // The scale of the monitor a rectangle lies on most.
   int DpiAt(const Rect& r);
   void SetCursor(Point p) { cursor_ = p; }
