@@ -8,6 +8,7 @@
 
 #include "app/note_store_internal.h"
 #include "util/file_io.h"
+#include "util/hashing.h"
 #include "util/text_codec.h"
 
 namespace tarvik::app::note_store_detail {
@@ -16,21 +17,6 @@ namespace {
 constexpr std::string_view kJournalMagic = "tarvik-notes-journal 1";
 constexpr std::string_view kJournalEnd = "end ";
 constexpr std::size_t kJournalTrailerSize = 4 + 16 + 1;  // "end " + hex checksum + "\n"
-
-std::uint64_t Fnv1a(std::string_view bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325ull;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3ull;
-  }
-  return hash;
-}
-
-std::string Hex16(std::uint64_t value) {
-  std::string out(16, '0');
-  for (int i = 15; i >= 0; --i, value >>= 4) out[i] = "0123456789abcdef"[value & 0xF];
-  return out;
-}
 
 }  // namespace
 
@@ -62,9 +48,9 @@ std::string EncodeJournal(const Journal& journal) {
     out += name;
     out += '\n';
   }
-  const std::uint64_t sum = Fnv1a(out);
+  const std::uint64_t sum = util::Fnv1a(out);
   out += kJournalEnd;
-  out += Hex16(sum);
+  out += util::Hex16(sum);
   out += '\n';
   return out;
 }
@@ -73,7 +59,7 @@ std::optional<Journal> DecodeJournal(std::string_view bytes) {
   if (bytes.size() < kJournalTrailerSize) return std::nullopt;
   const std::string_view body = bytes.substr(0, bytes.size() - kJournalTrailerSize);
   const std::string_view trailer = bytes.substr(body.size());
-  if (trailer != std::string(kJournalEnd) + Hex16(Fnv1a(body)) + "\n") return std::nullopt;
+  if (trailer != std::string(kJournalEnd) + util::Hex16(util::Fnv1a(body)) + "\n") return std::nullopt;
 
   std::size_t at = body.find('\n');
   if (at == std::string_view::npos) return std::nullopt;

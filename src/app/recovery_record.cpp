@@ -11,6 +11,7 @@
 
 #include "app/note_store_internal.h"
 #include "util/file_io.h"
+#include "util/hashing.h"
 #include "util/text_codec.h"
 
 namespace tarvik::app {
@@ -53,12 +54,6 @@ std::uint64_t HashBytes(const void* data, std::size_t size, std::uint64_t h) {
 
 std::uint64_t HashText(std::wstring_view s, std::uint64_t h) {
   return HashBytes(s.data(), s.size() * sizeof(wchar_t), h);
-}
-
-std::string Hex16(std::uint64_t value) {
-  std::string out(16, '0');
-  for (int i = 15; i >= 0; --i, value >>= 4) out[i] = "0123456789abcdef"[value & 0xF];
-  return out;
 }
 
 std::uint64_t Checksum(std::string_view body) {
@@ -191,7 +186,7 @@ std::string EncodeRecoveryRecord(const RecoveryRecord& record) {
   std::string out(kMagic);
   if (record.baseline) {
     out += "base " + std::to_string(record.baseline->count) + ' ' +
-           Hex16(record.baseline->hash) + '\n';
+           util::Hex16(record.baseline->hash) + '\n';
   } else {
     out += "base none\n";
   }
@@ -211,7 +206,7 @@ std::string EncodeRecoveryRecord(const RecoveryRecord& record) {
   }
   const std::uint64_t sum = Checksum(out);
   out += kEnd;
-  out += Hex16(sum);
+  out += util::Hex16(sum);
   out += '\n';
   return out;
 }
@@ -219,7 +214,7 @@ std::string EncodeRecoveryRecord(const RecoveryRecord& record) {
 std::optional<RecoveryRecord> DecodeRecoveryRecord(std::string_view bytes) {
   if (bytes.size() < kTrailerSize) return std::nullopt;
   const std::string_view body = bytes.substr(0, bytes.size() - kTrailerSize);
-  if (bytes.substr(body.size()) != std::string(kEnd) + Hex16(Checksum(body)) + "\n")
+  if (bytes.substr(body.size()) != std::string(kEnd) + util::Hex16(Checksum(body)) + "\n")
     return std::nullopt;
   Reader in(body);
   RecoveryRecord record;

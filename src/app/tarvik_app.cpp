@@ -4,19 +4,19 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "util/hashing.h"
 
 namespace tarvik::app {
 
 std::wstring FolderLockName(const std::wstring& programFolder) {
   // Folder names are case-insensitive, and a lock name may not hold a backslash: a hash.
-  std::uint64_t hash = 14695981039346656037ull;
+  std::uint64_t hash = util::kFnvOffset;
   for (const wchar_t c : programFolder) {
     const wchar_t lower = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-    hash = (hash ^ static_cast<std::uint64_t>(lower)) * 1099511628211ull;
+    hash = util::Fnv1aStep(hash, static_cast<std::uint64_t>(lower));
   }
-  wchar_t digits[17] = {};
-  for (int i = 15; i >= 0; --i, hash >>= 4) digits[i] = L"0123456789abcdef"[hash & 0xF];
-  return L"Tarvik.Folder." + std::wstring(digits);
+  const std::string digits = util::Hex16(hash);
+  return L"Tarvik.Folder." + std::wstring(digits.begin(), digits.end());
 }
 
 int RunTarvik(platform::Platform& platform) {
