@@ -32,12 +32,6 @@ bool AutostartHeldByMachine(platform::Platform& platform) {
          platform::kRegistryAccessDenied;
 }
 
-// The DPI a settings file names, when it is one a screen can have.
-double SavedDpi(double named, int system) {
-  if (named >= 48 && named <= 960) return named;
-  return system > 0 ? system : 96;
-}
-
 }  // namespace
 
 window::OuterSize frmMain::MinimumSize() const {
@@ -57,15 +51,24 @@ void frmMain::LoadSettings() {
   // or the first start's) at the system's. Left and Top are a spot on the screen and stay
   // there at any scale; Width and Height are the window's design size, shown at the scale
   // of the monitor the window is on. Each value goes to the window as soon as it is read.
-  const double savedDpi = SavedDpi(number(L"Main", L"Dpi", L"0"), screen.dpi);
+  const double systemDpi = screen.dpi > 0 ? screen.dpi : 96;
+  const double named = number(L"Main", L"Dpi", L"0");
+  const double savedDpi = named >= 48 && named <= 960 ? named : systemDpi;
   const int tpx = me_.TwipsPerPixelX();
   const int tpy = me_.TwipsPerPixelY();
-  const auto place = [&](double value, int tpp) { return ToTwips(value * savedDpi * tpp / 1440); };
-  const auto size = [&](double value, int tpp) { return ToTwips(value * me_.Dpi() * tpp / 1440); };
-  me_.SetLeft(place(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen))), tpx));
-  me_.SetTop(place(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen))), tpy));
-  me_.SetWidth(size(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips)), tpx));
-  me_.SetHeight(size(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips)), tpy));
+  // The file's twips at a DPI, as the window's (screen pixels times twips per pixel).
+  const auto twips = [](double value, double dpi, int tpp) {
+    return ToTwips(value * dpi * tpp / 1440);
+  };
+  me_.SetLeft(twips(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen))),
+                    savedDpi, tpx));
+  me_.SetTop(twips(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen))),
+                   savedDpi, tpy));
+  // Moving may have brought the window onto a monitor of another scale.
+  me_.SetWidth(twips(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips)),
+                     me_.Dpi(), tpx));
+  me_.SetHeight(twips(number(L"Main", L"Height", std::to_wstring(kDefaultHeightTwips)),
+                      me_.Dpi(), tpy));
 
   options_.SSwitch1(0).SetValue(number(L"Options", L"OnTop", L"0") != 0);
   options_.SSwitch1(1).SetValue(number(L"Options", L"StartUp", L"0") != 0);
@@ -86,10 +89,8 @@ void frmMain::LoadSettings() {
   // nobody can see or reach it.
   const TwipsBounds bounds{me_.Left(), me_.Top(), me_.Width(), me_.Height()};
   if (!IsWindowReachable(bounds, screen, platform::BoundsOf(platform_.Monitors()))) {
-    const double system = SavedDpi(0, screen.dpi);
-    me_.Move(ToTwips(DefaultLeftTwips(screen) * system * tpx / 1440),
-             ToTwips(DefaultTopTwips(screen) * system * tpy / 1440), me_.Width(),
-             me_.Height());
+    me_.Move(twips(DefaultLeftTwips(screen), systemDpi, tpx),
+             twips(DefaultTopTwips(screen), systemDpi, tpy), me_.Width(), me_.Height());
   }
   // A window wider or taller than its screen may still be on it with its close button beyond
   // the edge; without that button the notes cannot be saved.

@@ -6,12 +6,8 @@ namespace tarvik::widgets {
 
 void ScaledCanvas::DrawLine(float x1, float y1, float x2, float y2, float width,
                             platform::Argb color, bool smooth) {
-  const int dpi = dpi_();
-  if (dpi == kDesignDpi) {
-    target_.DrawLine(x1, y1, x2, y2, width, color, smooth);
-    return;
-  }
-  const float s = static_cast<float>(dpi) / kDesignDpi;
+  // At 96 dpi the factor is exactly 1: the calls pass unchanged.
+  const float s = static_cast<float>(dpi_()) / kDesignDpi;
   target_.DrawLine(x1 * s, y1 * s, x2 * s, y2 * s, width * s, color, smooth);
 }
 

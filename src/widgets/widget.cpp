@@ -44,7 +44,6 @@ FontInfo AtDpi(FontInfo font, int dpi) {
 }  // namespace
 
 int ToDevicePx(int designPx, int dpi) {
-  if (dpi == kDesignDpi) return designPx;
   return static_cast<int>(std::lround(static_cast<double>(designPx) * dpi / kDesignDpi));
 }
 
