@@ -26,7 +26,8 @@ frmMain::frmMain(platform::Platform& platform)
       me_(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
       timer1_(platform, 100, true),
       notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle,
-             editor_.txtNote) {
+             editor_.txtNote),
+      folder_(platform.ProgramFolder()) {
   WireEvents();
 }
 
@@ -34,7 +35,7 @@ frmMain::~frmMain() {
   Unload();
   // A window that goes without the exit save leaves its record, as a run ended by force.
   notes_.RecordTo(nullptr);
-  recovery_.reset();
+  folder_.StopRecording();
   // A floating window gives its hooks back to this window as it goes, so it goes first.
   float_.reset();
   retiredFloat_.reset();
@@ -144,57 +145,20 @@ bool frmMain::Load() {
 }
 
 void frmMain::RecoverNotes() {
-  NoteFileSystem& disk = RealNoteFileSystem();
-  notesFolderMissingAtLoad_ = !disk.FolderExists(NotesFolder());
-  notesAtLoad_ = FingerprintNotesFolder(NotesFolder());
-  // A record is made against the notes loaded; with some of them unread it could restore
-  // the wrong ones, and this run's record would stand for notes it never saw.
-  if (!notes_.LoadSawEverything()) return;
   // Not a copy: 10,000 notes copied here would stay in the process's memory as freed heap.
   // The writer keeps only their hashes, and is made before the notes are replaced.
-  const std::vector<Note>& loaded = notes_.NoteArray();
-  const RecordRead read = ReadRecoveryRecord(AppPath());
-  switch (read.status) {
-    case RecordStatus::kAbsent:
-      StartRecord(loaded);
-      return;
-    case RecordStatus::kUnreadable:
-      return;  // left alone: it may hold the only copy of an earlier run's typing
-    case RecordStatus::kDamaged:
-      break;
-    case RecordStatus::kFound: {
-      const std::optional<std::vector<Note>> recovered = ApplyRecoveryRecord(read.record, loaded);
-      if (!recovered) break;
-      if (SaveTheSame(*recovered, loaded)) {
-        StartRecord(loaded);
-        return;
-      }
-      if (Ask(L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？")) {
-        // Shown, not yet saved: the record keeps them against the folder as loaded until the
-        // next confirmed exit writes them.
-        StartRecord(loaded);
-        notes_.Replace(*recovered);
-        return;
-      }
-      break;
-    }
-  }
-  // Never thrown away unread: kept aside, and this run's record written only once it is.
-  if (KeepRecoveryRecordAside(AppPath())) StartRecord(loaded);
+  const NotesFolder::Conversation talk{[this](const std::wstring& q) { return Ask(q); },
+                                       [this](const std::wstring& n) { Tell(n); }};
+  const std::optional<std::vector<Note>> recovered = folder_.Recover(notes_.NoteArray(), talk);
+  notes_.RecordTo(folder_.Record());
+  // Shown, not yet saved: the record keeps them against the folder as loaded until the next
+  // confirmed exit writes them.
+  if (recovered) notes_.Replace(*recovered);
 }
 
-void frmMain::StartRecord(const std::vector<Note>& loaded) {
-  recovery_ = std::make_unique<RecoveryWriter>(AppPath(), loaded);
-  notes_.RecordTo(recovery_.get());
-}
-
-bool frmMain::NotesFolderChangedSinceLoad() const {
-  // No folder now: the save replaces nothing of anyone's.
-  if (!RealNoteFileSystem().FolderExists(NotesFolder())) return false;
-  if (!notesFolderMissingAtLoad_) return NotesFolderChanged(NotesFolder(), notesAtLoad_);
-  // No folder at load: only note files that have appeared since are another program's.
-  const std::optional<FolderFingerprint> now = FingerprintNotesFolder(NotesFolder());
-  return !now || !now->files.empty();
+void frmMain::Tell(const std::wstring& notice) {
+  constexpr unsigned kMessageExclamation = 0x30;  // OK button, warning icon
+  platform_.ShowMessageBox(me_.hWnd(), notice, L"Tarvik", kMessageExclamation);
 }
 
 void frmMain::InstallHooks() {

@@ -9,6 +9,7 @@
 
 #include "app/main_pages.h"
 #include "app/note_book.h"
+#include "app/notes_folder.h"
 #include "app/recovery_record.h"
 #include "dialogs/frm_question.h"
 #include "dialogs/gdiplus2.h"
@@ -37,14 +38,13 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void Unload();
   bool Loaded() const { return loaded_; }
 
-  std::wstring NotesFolder() const { return AppPath() + L"\\Notes"; }
   // Writes the window's geometry and the two options to Config.ini in one atomic step.
   bool SaveSettings();
   // The exit or logoff save: also removes the recovery record once the folder holds the notes.
-  bool SaveNotes() { return notes_.SaveNotes(AppPath()); }
+  bool SaveNotes() { return folder_.Save(notes_.NoteArray()); }
   // Writes the recovery record at once, as it stands after the last change. False when no
   // record is kept this run or the write failed.
-  bool FlushRecord() { return recovery_ && recovery_->Flush(); }
+  bool FlushRecord() { return folder_.FlushRecord(); }
   // Copies the editor back into the note it shows: the only way edits reach the notes.
   void CommitOpenNote() { notes_.CommitOpenNote(); }
   int OpenNoteIndex() const { return notes_.OpenNoteIndex(); }
@@ -104,13 +104,12 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void LoadSettings();
   void EnableAutostart();
   void DisableAutostart();
-  void LoadNotes() { notes_.LoadNotes(NotesFolder()); }
-  // After the load: offers the notes a run that ended by force left in the recovery record,
-  // and starts keeping the record for this run.
+  void LoadNotes() { notes_.LoadNotes(folder_.Load()); }
+  // After the load: tells what could not be read, offers the notes a run that ended by force
+  // left in the recovery record, and starts keeping the record for this run.
   void RecoverNotes();
-  void StartRecord(const std::vector<Note>& loaded);
-  // Before the exit or logoff save: whether something else changed the folder since the load.
-  bool NotesFolderChangedSinceLoad() const;
+  // A notice in the program's message box, over the window.
+  void Tell(const std::wstring& notice);
   // Unloads, closes the window and ends the message loop. Saves nothing.
   void CloseWithoutSaving();
   // The menu bar's close button: asks, then saves settings and notes and ends. False when
@@ -187,12 +186,8 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   EditorPage editor_{me_};
   MenuBar menu_{me_};
   NoteBook notes_;
-  // The Notes folder as the load found it, so the exit save notices another program's changes.
-  std::optional<FolderFingerprint> notesAtLoad_;
-  bool notesFolderMissingAtLoad_ = false;
-  // Keeps the notes of this run beside the folder until a save holds them; none when the load
-  // could not see every note, or an earlier run's record could be neither used nor put aside.
-  std::unique_ptr<RecoveryWriter> recovery_;
+  // Where the notes live on disk, with this run's recovery record.
+  NotesFolder folder_;
 
   bool loaded_ = false;
   bool asking_ = false;

@@ -168,21 +168,18 @@ bool frmMain::ExitCommand() {
   if (!Ask(L"你确定要退出“Tarvik”吗？")) return false;
   SaveSettings();
   bool saved = false;
-  if (NotesFolderChangedSinceLoad()) {
+  if (folder_.ChangedSinceLoad()) {
     if (!Ask(L"“Notes”文件夹在本次运行期间被其他程序修改过。要用当前的笔记替换它吗？被替换的笔记会先另存一份副本。")) {
       return false;
     }
     // What the other program wrote is kept whole before the save replaces it, or not replaced.
-    if (CopyNotesFolderAside(NotesFolder())) saved = SaveNotes();
+    if (folder_.CopyAside()) saved = SaveNotes();
   } else {
     saved = SaveNotes();
   }
   // A save that failed left the old files as they were; ending now would lose every edit of
   // this run, so the user decides, and staying keeps all notes in memory for another try.
   if (!saved) {
-    // The folder as it is now is the one the next try compares against.
-    notesAtLoad_ = FingerprintNotesFolder(NotesFolder());
-    notesFolderMissingAtLoad_ = !RealNoteFileSystem().FolderExists(NotesFolder());
     if (!Ask(L"笔记保存失败。仍要退出“Tarvik”吗？")) return false;
   }
   CloseWithoutSaving();
@@ -194,7 +191,7 @@ void frmMain::Form_EndSession() {
   CommitOpenNote();
   SaveSettings();
   // No one can answer now: another program's notes are copied aside, then replaced.
-  if (!NotesFolderChangedSinceLoad() || CopyNotesFolderAside(NotesFolder())) SaveNotes();
+  if (!folder_.ChangedSinceLoad() || folder_.CopyAside()) SaveNotes();
   // A question still up belongs to a command that no one will finish; the session ends
   // around it. Otherwise the program ends now, as after the close button.
   if (!asking_) CloseWithoutSaving();

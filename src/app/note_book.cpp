@@ -52,36 +52,21 @@ NoteBook::NoteBook(widgets::ListBoxW& List1, widgets::ListBoxW& List2, widgets::
       txtTitle_(txtTitle),
       txtNote_(txtNote) {}
 
-void NoteBook::LoadNotes(const std::wstring& notesFolder) {
-  NotesFolderContents contents = ReadNotesFolderContents(notesFolder);
-  unreadableNotes_ = std::move(contents.unreadable);
-  notesFolderListed_ = contents.listed;
+void NoteBook::LoadNotes(std::vector<Note> loaded) {
   // Titles and texts go into the lists in one bulk update each; the notes themselves move
   // into NoteArray, so each text is held twice (NoteArray and List2) and no more.
   std::vector<std::wstring> titles;
   std::vector<std::wstring> texts;
-  titles.reserve(contents.notes.size());
-  texts.reserve(contents.notes.size());
-  notes_.reserve(notes_.size() + contents.notes.size());
-  for (Note& note : contents.notes) {
+  titles.reserve(loaded.size());
+  texts.reserve(loaded.size());
+  notes_.reserve(notes_.size() + loaded.size());
+  for (Note& note : loaded) {
     titles.push_back(note.title);
     texts.push_back(note.text);
     notes_.push_back(std::move(note));
   }
   List1_.AddItems(std::move(titles));
   List2_.AddItems(std::move(texts));
-}
-
-bool NoteBook::SaveNotes(const std::wstring& programFolder) {
-  // What the load could not read stays as it is; when it could not tell the folder's notes at
-  // all, every note file there does, as the first save finds them.
-  KeptFiles keep{unreadableNotes_, !notesFolderListed_};
-  const RecordedSave result = SaveNotesWithRecord(programFolder, notes_, keep, record_);
-  unreadableNotes_ = std::move(keep.names);
-  notesFolderListed_ = !keep.allNoteFiles;
-  // After a save that succeeds the writer has stopped for good.
-  if (result.saved) record_ = nullptr;
-  return result.saved;
 }
 
 void NoteBook::Replace(const std::vector<Note>& notes) {

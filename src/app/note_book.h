@@ -22,13 +22,8 @@ class NoteBook {
   NoteBook(const NoteBook&) = delete;
   NoteBook& operator=(const NoteBook&) = delete;
 
-  // Appends the folder's notes; what could not be read is remembered, so the save keeps it.
-  void LoadNotes(const std::wstring& notesFolder);
-  // Rewrites the program folder's Notes from NoteArray only, keeping the recovery record in
-  // step: removed after a save that succeeds, kept after one that fails.
-  bool SaveNotes(const std::wstring& programFolder);
-  // Whether the load read every note file the folder holds.
-  bool LoadSawEverything() const { return notesFolderListed_ && unreadableNotes_.empty(); }
+  // Appends the notes the Notes folder loaded.
+  void LoadNotes(std::vector<Note> loaded);
   // The notes in place of those loaded (recovered from the record), in NoteArray and the lists.
   void Replace(const std::vector<Note>& notes);
 
@@ -88,9 +83,6 @@ class NoteBook {
   // click on another title moves: committing to the selection would copy the open note over
   // the clicked one.
   int openNote_ = -1;
-  // Note files the load could not read: never in memory, so the save must leave them be.
-  std::vector<std::wstring> unreadableNotes_;
-  bool notesFolderListed_ = true;
   RecoveryWriter* record_ = nullptr;
   // While the note book fills the editor itself: the boxes' change events report nothing
   // until the notes and the open note agree again.

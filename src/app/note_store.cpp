@@ -3,9 +3,13 @@
 
 #include "app/note_store.h"
 
+#include <chrono>
 #include <future>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
+
+#include <algorithm>
 
 #include "app/note_store_internal.h"
 #include "util/file_io.h"
@@ -121,6 +125,14 @@ Commit CheckCommit(NoteFileSystem& fs, const std::wstring& folder,
 
 }  // namespace
 
+void NoteFileSystem::Pause(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::wstring NotesFolderPath(const std::wstring& programFolder) {
+  return programFolder + L"\\Notes";
+}
+
 NoteFileSystem& RealNoteFileSystem() {
   static RealFileSystem fileSystem;
   return fileSystem;
@@ -132,15 +144,23 @@ std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSyste
 
 NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, NoteFileSystem& fs) {
   // A folder that looks missing may only have failed to answer: it is listed all the same.
-  if (!fs.FolderExists(notesFolder)) fs.CreateFolder(notesFolder);
-  Recovery recovery = Recover(fs, notesFolder);
+  const bool existed = fs.FolderExists(notesFolder);
+  if (!existed) fs.CreateFolder(notesFolder);
+  std::optional<std::vector<NoteFileStamp>> stamps;
+  Recovery recovery = Recover(fs, notesFolder, &stamps);
   if (recovery.state == FolderState::kUnknown) {
     NotesFolderContents unknown;
     unknown.listed = false;
+    unknown.existed = existed;
     return unknown;
   }
-  if (recovery.state == FolderState::kPending)
-    return LoadFromJournal(fs, notesFolder, recovery.pending, recovery.names);
+  if (recovery.state == FolderState::kPending) {
+    NotesFolderContents contents =
+        LoadFromJournal(fs, notesFolder, recovery.pending, recovery.names);
+    contents.existed = existed;
+    contents.stamps = std::move(stamps);
+    return contents;
+  }
   const std::vector<std::wstring> ordered = OrderNoteFileNames(std::move(recovery.names));
 
   std::vector<std::optional<Note>> slots(ordered.size());
@@ -164,8 +184,22 @@ NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, Not
   }
   readRange(0, split);
   if (secondHalf.valid()) secondHalf.get();
+  // A scanner or sync client holds files for a moment at logon: the ones that failed are
+  // tried again a little later, twice, a second apart in all (each read already waits a moment).
+  for (int waitMs = 200; waitMs <= 800; waitMs *= 4) {
+    if (std::all_of(slots.begin(), slots.end(), [](const auto& slot) { return slot.has_value(); }))
+      break;
+    fs.Pause(waitMs);
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      if (slots[i]) continue;
+      if (const auto bytes = fs.ReadFile(Join(notesFolder, ordered[i])))
+        slots[i] = ParseNoteFile(*bytes);
+    }
+  }
 
   NotesFolderContents contents;
+  contents.existed = existed;
+  contents.stamps = std::move(stamps);
   contents.notes.reserve(slots.size());
   for (std::size_t i = 0; i < slots.size(); ++i) {
     if (slots[i]) {

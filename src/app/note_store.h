@@ -61,7 +61,12 @@ class NoteFileSystem {
     (void)folder;
     return std::nullopt;
   }
+  // Waits before another try of a file another program holds.
+  virtual void Pause(int milliseconds);
 };
+
+// "Notes" in the program folder: the one place its path is made.
+std::wstring NotesFolderPath(const std::wstring& programFolder);
 
 // The one that works on the real disk (util/file_io).
 NoteFileSystem& RealNoteFileSystem();
@@ -82,6 +87,11 @@ struct NotesFolderContents {
   // journal of a committed save could not be read): nothing of it is in memory, so a save must
   // leave every note file there as it is (KeptFiles::allNoteFiles).
   bool listed = true;
+  // Whether the folder was there before the load (it is made when missing).
+  bool existed = true;
+  // The folder's files as the load's own listing showed them, after an earlier save was
+  // settled; nothing when that listing gave no stamps.
+  std::optional<std::vector<NoteFileStamp>> stamps;
 };
 NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder,
                                             NoteFileSystem& fs = RealNoteFileSystem());

@@ -74,7 +74,9 @@ struct Recovery {
   Journal pending;
 };
 
-// Settles what an earlier save left behind.
-Recovery Recover(NoteFileSystem& fs, const std::wstring& folder);
+// Settles what an earlier save left behind. With stamps, the folder is listed with its files'
+// stamps, which land there (as they are after recovery; nothing when no stamps could be had).
+Recovery Recover(NoteFileSystem& fs, const std::wstring& folder,
+                 std::optional<std::vector<NoteFileStamp>>* stamps = nullptr);
 
 }  // namespace tarvik::app::note_store_detail

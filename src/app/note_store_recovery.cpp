@@ -64,8 +64,29 @@ bool HasJournal(const std::vector<std::wstring>& names) {
   return std::find(names.begin(), names.end(), kJournalName) != names.end();
 }
 
-Recovery Recover(NoteFileSystem& fs, const std::wstring& folder) {
-  auto names = ListNames(fs, folder);
+namespace {
+
+// One listing: with stamps when they are asked for and to be had, else the names alone.
+std::optional<std::vector<std::wstring>> ListOnce(
+    NoteFileSystem& fs, const std::wstring& folder,
+    std::optional<std::vector<NoteFileStamp>>* stamps) {
+  if (stamps) {
+    for (int i = 0; i < kReadAttempts && !*stamps; ++i) *stamps = fs.ListFileStamps(folder);
+    if (*stamps) {
+      std::vector<std::wstring> names;
+      names.reserve((*stamps)->size());
+      for (const NoteFileStamp& stamp : **stamps) names.push_back(stamp.name);
+      return names;
+    }
+  }
+  return ListNames(fs, folder);
+}
+
+}  // namespace
+
+Recovery Recover(NoteFileSystem& fs, const std::wstring& folder,
+                 std::optional<std::vector<NoteFileStamp>>* stamps) {
+  auto names = ListOnce(fs, folder, stamps);
   if (!names) return {};
   bool changed = false;
   if (HasJournal(*names)) {
@@ -80,7 +101,8 @@ Recovery Recover(NoteFileSystem& fs, const std::wstring& folder) {
     if (!journal) return {FolderState::kSettled, std::move(*names), {}};
     const NameSet present(names->begin(), names->end());
     if (!RollForward(fs, folder, *journal, present)) {
-      auto now = ListNames(fs, folder);
+      if (stamps) stamps->reset();
+      auto now = ListOnce(fs, folder, stamps);
       if (!now) return {};
       return {FolderState::kPending, std::move(*now), std::move(*journal)};
     }
@@ -92,7 +114,8 @@ Recovery Recover(NoteFileSystem& fs, const std::wstring& folder) {
     changed = RemoveLeftovers(fs, folder, *names);
   }
   if (changed) {
-    names = ListNames(fs, folder);
+    if (stamps) stamps->reset();
+    names = ListOnce(fs, folder, stamps);
     if (!names) return {};
   }
   return {FolderState::kSettled, std::move(*names), {}};

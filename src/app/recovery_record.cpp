@@ -104,9 +104,13 @@ class Reader {
 };
 
 bool IsRecordTemporary(std::wstring_view name) {
-  std::wstring prefix(kRecoveryRecordName);
-  prefix += util::kTemporaryMark;
-  return name.substr(0, prefix.size()) == prefix;
+  return name.substr(0, kRecoveryRecordName.size()) == kRecoveryRecordName &&
+         name.find(util::kTemporaryMark) != std::wstring_view::npos;
+}
+
+bool IsRecordAside(std::wstring_view name) {
+  return name.substr(0, kPreviousRecoveryRecordName.size()) == kPreviousRecoveryRecordName &&
+         name.find(util::kTemporaryMark) == std::wstring_view::npos;
 }
 
 std::wstring Timestamp() {
@@ -260,8 +264,17 @@ RecordRead ReadRecoveryRecord(const std::wstring& programFolder, NoteFileSystem&
     if (IsRecordTemporary(name)) fs.RemoveFile(Join(programFolder, name));
   }
   if (!present) return {RecordStatus::kAbsent, {}};
-  const auto bytes = ReadBytes(fs, RecoveryRecordPath(programFolder));
+  return ReadRecoveryRecordFile(programFolder, kRecoveryRecordName, std::nullopt, UINT64_MAX, fs);
+}
+
+RecordRead ReadRecoveryRecordFile(const std::wstring& programFolder, std::wstring_view name,
+                                  std::optional<std::uint64_t> size, std::uint64_t sizeLimit,
+                                  NoteFileSystem& fs) {
+  // Read whole, a record of gigabytes would keep the window from showing for minutes.
+  if (size && *size > sizeLimit) return {RecordStatus::kTooLarge, {}};
+  const auto bytes = ReadBytes(fs, Join(programFolder, name));
   if (!bytes) return {};
+  if (bytes->size() > sizeLimit) return {RecordStatus::kTooLarge, {}};
   auto record = DecodeRecoveryRecord(*bytes);
   if (!record) return {RecordStatus::kDamaged, {}};
   return {RecordStatus::kFound, std::move(*record)};
@@ -269,10 +282,14 @@ RecordRead ReadRecoveryRecord(const std::wstring& programFolder, NoteFileSystem&
 
 bool WriteRecoveryRecord(const std::wstring& programFolder, const RecoveryRecord& record,
                          NoteFileSystem& fs) {
-  const std::wstring temporary =
-      Join(programFolder, TemporaryName(kRecoveryRecordName, NewSaveToken()));
+  return WriteRecoveryRecord(programFolder, kRecoveryRecordName, record, fs);
+}
+
+bool WriteRecoveryRecord(const std::wstring& programFolder, std::wstring_view name,
+                         const RecoveryRecord& record, NoteFileSystem& fs) {
+  const std::wstring temporary = Join(programFolder, TemporaryName(name, NewSaveToken()));
   if (!fs.WriteFile(temporary, EncodeRecoveryRecord(record)) || !fs.FlushFiles({temporary}) ||
-      !fs.ReplaceFile(temporary, RecoveryRecordPath(programFolder))) {
+      !fs.ReplaceFile(temporary, Join(programFolder, name))) {
     fs.RemoveFile(temporary);
     return false;
   }
@@ -280,20 +297,49 @@ bool WriteRecoveryRecord(const std::wstring& programFolder, const RecoveryRecord
 }
 
 bool RemoveRecoveryRecord(const std::wstring& programFolder, NoteFileSystem& fs) {
-  if (!fs.RemoveFile(RecoveryRecordPath(programFolder))) return false;
+  return RemoveRecoveryRecord(programFolder, kRecoveryRecordName, fs);
+}
+
+bool RemoveRecoveryRecord(const std::wstring& programFolder, std::wstring_view name,
+                          NoteFileSystem& fs) {
+  if (!fs.RemoveFile(Join(programFolder, name))) return false;
   // Should the removal not last, the record comes back against a baseline the saved folder no
-  // longer matches, and is put aside unapplied.
+  // longer matches, and is offered again in full-note form or put aside.
   fs.FlushFolder(programFolder);
   return true;
 }
 
-bool KeepRecoveryRecordAside(const std::wstring& programFolder, NoteFileSystem& fs) {
-  if (fs.ReplaceFile(RecoveryRecordPath(programFolder),
-                     Join(programFolder, kPreviousRecoveryRecordName))) {
-    return true;
-  }
+std::optional<std::wstring> PutRecoveryRecordAside(const std::wstring& programFolder,
+                                                   std::wstring_view name, NoteFileSystem& fs) {
   const auto names = ListNames(fs, programFolder);
-  return names && std::find(names->begin(), names->end(), kRecoveryRecordName) == names->end();
+  if (!names) return std::nullopt;
+  if (std::find(names->begin(), names->end(), name) == names->end()) return L"";
+  // Never over an earlier one: the same second gets a number.
+  const std::wstring base = std::wstring(kPreviousRecoveryRecordName) + L"-" + Timestamp();
+  std::wstring aside = base;
+  for (int n = 2; std::find(names->begin(), names->end(), aside) != names->end(); ++n)
+    aside = base + L"-" + std::to_wstring(n);
+  if (!fs.RenameFile(Join(programFolder, name), Join(programFolder, aside)) ||
+      !fs.FlushFolder(programFolder)) {
+    // The rename may have happened all the same.
+    const auto now = ListNames(fs, programFolder);
+    if (!now || std::find(now->begin(), now->end(), name) != now->end()) return std::nullopt;
+    if (std::find(now->begin(), now->end(), aside) == now->end()) return std::nullopt;
+  }
+  // A bounded clean-up: the names sort by time, the oldest go first.
+  std::vector<std::wstring> kept;
+  for (const std::wstring& other : *names) {
+    if (IsRecordAside(other)) kept.push_back(other);
+  }
+  kept.push_back(aside);
+  std::sort(kept.begin(), kept.end());
+  for (std::size_t i = 0; i + kRecordsKeptAside < kept.size(); ++i)
+    fs.RemoveFile(Join(programFolder, kept[i]));
+  return aside;
+}
+
+bool KeepRecoveryRecordAside(const std::wstring& programFolder, NoteFileSystem& fs) {
+  return PutRecoveryRecordAside(programFolder, kRecoveryRecordName, fs).has_value();
 }
 
 bool SaveTheSame(const std::vector<Note>& a, const std::vector<Note>& b) {
@@ -307,6 +353,19 @@ bool SaveTheSame(const std::vector<Note>& a, const std::vector<Note>& b) {
   return saved[0] == saved[1];
 }
 
+FolderFingerprint FingerprintOf(std::vector<NoteFileStamp> stamps) {
+  FolderFingerprint fingerprint;
+  for (NoteFileStamp& stamp : stamps) {
+    // A save of another program in progress shows in its journal and temporaries before in
+    // any note file.
+    if (IsNoteFileName(stamp.name) || stamp.name == kJournalName || IsLeftoverTemporary(stamp.name))
+      fingerprint.files.push_back(std::move(stamp));
+  }
+  std::sort(fingerprint.files.begin(), fingerprint.files.end(),
+            [](const NoteFileStamp& x, const NoteFileStamp& y) { return x.name < y.name; });
+  return fingerprint;
+}
+
 std::optional<FolderFingerprint> FingerprintNotesFolder(const std::wstring& notesFolder,
                                                         NoteFileSystem& fs) {
   // A listing that fails for a moment (a scanner holding the folder) would otherwise ask the
@@ -314,15 +373,7 @@ std::optional<FolderFingerprint> FingerprintNotesFolder(const std::wstring& note
   std::optional<std::vector<NoteFileStamp>> stamps;
   for (int attempt = 0; attempt < 3 && !stamps; ++attempt) stamps = fs.ListFileStamps(notesFolder);
   if (!stamps) return std::nullopt;
-  FolderFingerprint fingerprint;
-  for (NoteFileStamp& stamp : *stamps) {
-    // A save of another program in progress shows in its journal before in any note file.
-    if (IsNoteFileName(stamp.name) || stamp.name == kJournalName)
-      fingerprint.files.push_back(std::move(stamp));
-  }
-  std::sort(fingerprint.files.begin(), fingerprint.files.end(),
-            [](const NoteFileStamp& x, const NoteFileStamp& y) { return x.name < y.name; });
-  return fingerprint;
+  return FingerprintOf(std::move(*stamps));
 }
 
 bool NotesFolderChanged(const std::wstring& notesFolder,
@@ -344,8 +395,9 @@ std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder
   }
   if (!fs.CreateFolder(aside)) return std::nullopt;
   std::vector<std::wstring> written;
+  // Everything, not only the notes: a version that waits in another save's temporary is the
+  // one its journal makes the note once that save is finished.
   for (const std::wstring& name : *names) {
-    if (!IsNoteFileName(name)) continue;
     const auto bytes = ReadBytes(fs, Join(notesFolder, name));
     if (!bytes) return std::nullopt;
     written.push_back(Join(aside, name));

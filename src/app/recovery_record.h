@@ -9,8 +9,10 @@
 // only to a load that matches, and a trailing checksum over the whole record makes a torn or
 // damaged one read as damaged, never as fewer notes.
 //
-// "Notes.recovery" lies in the program's folder beside "Notes"; one record put aside instead
-// of applied is kept as "Notes.recovery.old", replacing any older one.
+// "Notes.recovery" lies in the program's folder beside "Notes". A run that finds it there but
+// cannot read it (held by another program) records itself as "Notes.recovery.2" instead, so
+// the earlier run's typing is never written over. A record put aside instead of applied is
+// kept as "Notes.recovery.old-<time>", each under its own name; the newest few are kept.
 
 #include <chrono>
 #include <condition_variable>
@@ -29,7 +31,9 @@
 namespace tarvik::app {
 
 inline constexpr std::wstring_view kRecoveryRecordName = L"Notes.recovery";
+inline constexpr std::wstring_view kSecondRecoveryRecordName = L"Notes.recovery.2";
 inline constexpr std::wstring_view kPreviousRecoveryRecordName = L"Notes.recovery.old";
+inline constexpr std::size_t kRecordsKeptAside = 20;
 
 std::wstring RecoveryRecordPath(const std::wstring& programFolder);
 
@@ -74,6 +78,7 @@ enum class RecordStatus {
   kAbsent,      // no record: the last run ended normally
   kUnreadable,  // it is there (or may be) but could not be read; never taken for absent
   kDamaged,     // read whole but torn or corrupt
+  kTooLarge,    // larger than any record of these notes could be: put aside without reading
   kFound,
 };
 struct RecordRead {
@@ -82,15 +87,29 @@ struct RecordRead {
 };
 RecordRead ReadRecoveryRecord(const std::wstring& programFolder,
                               NoteFileSystem& fs = RealNoteFileSystem());
+// Reads the record named name in the program folder, known from a listing to be there. One
+// larger than sizeLimit is not read at all.
+RecordRead ReadRecoveryRecordFile(const std::wstring& programFolder, std::wstring_view name,
+                                  std::optional<std::uint64_t> size, std::uint64_t sizeLimit,
+                                  NoteFileSystem& fs = RealNoteFileSystem());
 // Written whole: a flushed temporary renamed over the record. On failure the last record
 // written stays as it was.
 bool WriteRecoveryRecord(const std::wstring& programFolder, const RecoveryRecord& record,
                          NoteFileSystem& fs = RealNoteFileSystem());
+bool WriteRecoveryRecord(const std::wstring& programFolder, std::wstring_view name,
+                         const RecoveryRecord& record, NoteFileSystem& fs = RealNoteFileSystem());
 // After a save that holds everything the record did. True when no record is left.
 bool RemoveRecoveryRecord(const std::wstring& programFolder,
                           NoteFileSystem& fs = RealNoteFileSystem());
-// Puts the record aside as the previous one (replacing an older previous one), so it is never
-// thrown away unread. True when the record is aside or there was none.
+bool RemoveRecoveryRecord(const std::wstring& programFolder, std::wstring_view name,
+                          NoteFileSystem& fs = RealNoteFileSystem());
+// Puts the record aside under a name of its own ("Notes.recovery.old-<time>"), so it is never
+// thrown away unread nor written over by a later one; only the newest kRecordsKeptAside stay.
+// The name it is kept under, "" when there was none, nothing when it may still be there.
+std::optional<std::wstring> PutRecoveryRecordAside(const std::wstring& programFolder,
+                                                   std::wstring_view name,
+                                                   NoteFileSystem& fs = RealNoteFileSystem());
+// The same for "Notes.recovery". True when the record is aside or there was none.
 bool KeepRecoveryRecordAside(const std::wstring& programFolder,
                              NoteFileSystem& fs = RealNoteFileSystem());
 
@@ -108,16 +127,21 @@ struct OpenNote {
 // changed (cheap: a few integers per call) and hands it the notes; it copies only the notes
 // that changed since it last looked and leaves encoding and writing to its own thread, which
 // waits for a short lull (at most kMaxDelay after the first unwritten change) so that a burst
-// of typing costs one write. A write that fails leaves the last good record; the next change
-// tries again.
+// of typing costs one write. A write that fails leaves the last good record and is tried again
+// by itself, at growing intervals of at most kMaxRetryMs.
 class RecoveryWriter {
  public:
   enum class Mode { kBackground, kInline };  // kInline writes within Changed (tests)
   static constexpr int kQuietMs = 700;
   static constexpr int kMaxDelayMs = 2000;
+  static constexpr int kFirstRetryMs = 250;
+  static constexpr int kMaxRetryMs = 2000;
 
   RecoveryWriter(std::wstring programFolder, const std::vector<Note>& loaded,
-                 NoteFileSystem& fs = RealNoteFileSystem(), Mode mode = Mode::kBackground);
+                 NoteFileSystem& fs = RealNoteFileSystem(), Mode mode = Mode::kBackground,
+                 std::wstring recordName = std::wstring(kRecoveryRecordName));
+  // The record's name in the program folder.
+  const std::wstring& RecordName() const { return recordName_; }
   ~RecoveryWriter();
   RecoveryWriter(const RecoveryWriter&) = delete;
   RecoveryWriter& operator=(const RecoveryWriter&) = delete;
@@ -153,6 +177,7 @@ class RecoveryWriter {
   bool WritePending(std::unique_lock<std::mutex>& lock);
 
   std::wstring programFolder_;
+  std::wstring recordName_;
   NoteFileSystem& fs_;
   Mode mode_;
   std::vector<std::uint64_t> loadedHashes_;
@@ -171,6 +196,10 @@ class RecoveryWriter {
   std::uint64_t submitted_ = 0;
   std::uint64_t done_ = 0;
   bool lastWriteOk_ = true;
+  // After a failed write: the next try is due at retryAt_, whether or not anything changes.
+  bool retrying_ = false;
+  int retryMs_ = 0;
+  std::chrono::steady_clock::time_point retryAt_;
   bool flushNow_ = false;
   bool stopping_ = false;
   bool stopped_ = false;
@@ -197,9 +226,12 @@ RecordedSave SaveNotesWithRecord(const std::wstring& programFolder, const std::v
 // taken at load and again before the exit save: a difference means something else changed
 // the folder since the notes were loaded.
 struct FolderFingerprint {
-  std::vector<NoteFileStamp> files;  // note files only, sorted by name
+  // note files, the journal and temporaries of a save, sorted by name
+  std::vector<NoteFileStamp> files;
   friend bool operator==(const FolderFingerprint&, const FolderFingerprint&) = default;
 };
+// The fingerprint of a listing already made.
+FolderFingerprint FingerprintOf(std::vector<NoteFileStamp> stamps);
 // Nothing when the folder cannot be listed with its stamps.
 std::optional<FolderFingerprint> FingerprintNotesFolder(const std::wstring& notesFolder,
                                                         NoteFileSystem& fs = RealNoteFileSystem());
@@ -209,8 +241,9 @@ std::optional<FolderFingerprint> FingerprintNotesFolder(const std::wstring& note
 bool NotesFolderChanged(const std::wstring& notesFolder,
                         const std::optional<FolderFingerprint>& atLoad,
                         NoteFileSystem& fs = RealNoteFileSystem());
-// Copies the folder's note files into a new sibling folder "Notes.replaced-<stamp>" before a
-// save replaces them. Returns the copy's path, or nothing when the copy is not whole.
+// Copies every file of the folder (notes, and the temporaries and journal of a save not yet
+// finished) into a new sibling folder "Notes.replaced-<stamp>" before a save or a recovery
+// changes any of them. Returns the copy's path, or nothing when the copy is not whole.
 std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder,
                                                  NoteFileSystem& fs = RealNoteFileSystem());
 

@@ -10,8 +10,11 @@
 namespace tarvik::app {
 
 RecoveryWriter::RecoveryWriter(std::wstring programFolder, const std::vector<Note>& loaded,
-                               NoteFileSystem& fs, Mode mode)
-    : programFolder_(std::move(programFolder)), fs_(fs), mode_(mode) {
+                               NoteFileSystem& fs, Mode mode, std::wstring recordName)
+    : programFolder_(std::move(programFolder)),
+      recordName_(std::move(recordName)),
+      fs_(fs),
+      mode_(mode) {
   loadedHashes_.reserve(loaded.size());
   for (const Note& note : loaded) loadedHashes_.push_back(HashNote(note));
   baseline_ = BaselineOf(loadedHashes_);
@@ -149,12 +152,22 @@ bool RecoveryWriter::WritePending(std::unique_lock<std::mutex>& lock) {
   pending_.reset();
   const std::uint64_t seq = submitted_;
   lock.unlock();
-  const bool ok = WriteRecoveryRecord(programFolder_, record, fs_);
+  const bool ok = WriteRecoveryRecord(programFolder_, recordName_, record, fs_);
   lock.lock();
   if (!ok && !pending_) {
-    // The last good record stays on disk; this one is tried again at the next flush or change.
+    // The last good record stays on disk; this one is tried again by itself (a disk that
+    // refuses writes for a while, a record held by another program), not only at the next
+    // change, which may never come.
     pending_ = std::move(record);
     firstUnwritten_ = std::chrono::steady_clock::now();
+  }
+  if (ok) {
+    retrying_ = false;
+    retryMs_ = 0;
+  } else {
+    retrying_ = true;
+    retryMs_ = retryMs_ == 0 ? kFirstRetryMs : std::min(retryMs_ * 2, kMaxRetryMs);
+    retryAt_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(retryMs_);
   }
   lastWriteOk_ = ok;
   done_ = seq;
@@ -165,12 +178,15 @@ bool RecoveryWriter::WritePending(std::unique_lock<std::mutex>& lock) {
 void RecoveryWriter::Worker() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [&] { return stopping_ || (pending_ && done_ != submitted_); });
+    wake_.wait(lock,
+               [&] { return stopping_ || (pending_ && (done_ != submitted_ || retrying_)); });
     if (stopping_) return;
-    // Wait for a lull, but never past the longest delay after the first unwritten change.
+    // Wait for a lull, but never past the longest delay after the first unwritten change;
+    // after a failed write, not before the next try is due.
     const auto deadline = [&] {
-      return std::min(lastChange_ + std::chrono::milliseconds(kQuietMs),
-                      firstUnwritten_ + std::chrono::milliseconds(kMaxDelayMs));
+      const auto lull = std::min(lastChange_ + std::chrono::milliseconds(kQuietMs),
+                                 firstUnwritten_ + std::chrono::milliseconds(kMaxDelayMs));
+      return retrying_ ? std::max(lull, retryAt_) : lull;
     };
     if (!flushNow_ && wake_.wait_until(lock, deadline(), [&] { return stopping_ || flushNow_; })) {
       if (stopping_) return;
@@ -234,11 +250,11 @@ RecordedSave SaveNotesWithRecord(const std::wstring& programFolder, const std::v
     writer->Changed(notes, std::nullopt);
     result.recordUpToDate = writer->Flush();
   }
-  result.saved = WriteNotesFolder(programFolder + L"\\Notes", notes, keep, fs);
+  result.saved = WriteNotesFolder(NotesFolderPath(programFolder), notes, keep, fs);
   // A record this run did not keep (one it could not read or put aside) is not its to remove.
   if (result.saved && writer) {
     writer->Discard();
-    result.recordRemoved = RemoveRecoveryRecord(programFolder, fs);
+    result.recordRemoved = RemoveRecoveryRecord(programFolder, writer->RecordName(), fs);
   } else if (writer) {
     writer->BaselineUncertain();
   }

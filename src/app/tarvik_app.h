@@ -10,7 +10,8 @@ namespace tarvik::app {
 inline constexpr wchar_t kSingleInstanceName[] = L"Tarvik.SingleInstance.4470x5160";
 
 // The name of the lock that keeps one program folder to one running instance on the whole
-// machine: two logon sessions on one Notes folder would overwrite each other's notes.
+// machine: two logon sessions on one Notes folder would overwrite each other's notes. Named by
+// the folder's identity when it can be opened, by its path otherwise.
 std::wstring FolderLockName(const std::wstring& programFolder);
 
 // Told to the user whose start finds the folder in use by another logon session.

@@ -93,4 +93,9 @@ std::optional<std::vector<FileStamp>> TryListFileStamps(const std::wstring& fold
 std::wstring TemporarySiblingName(const std::wstring& path);
 inline constexpr std::wstring_view kTemporaryMark = L".tmp~";
 
+// The folder's identity on this machine (its volume and its number there), the same through
+// every spelling of its path: a link, a junction, a substituted or mapped drive. Nothing when
+// the folder cannot be opened.
+std::optional<std::string> FolderIdentity(const std::wstring& folder);
+
 }  // namespace tarvik::util

@@ -259,4 +259,11 @@ std::wstring TemporarySiblingName(const std::wstring& path) {
          std::to_wstring(++counter);
 }
 
+std::optional<std::string> FolderIdentity(const std::wstring& folder) {
+  struct stat info;
+  if (::stat(ToUtf8(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+  return std::to_string(static_cast<std::uint64_t>(info.st_dev)) + ":" +
+         std::to_string(static_cast<std::uint64_t>(info.st_ino));
+}
+
 }  // namespace tarvik::util

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -413,6 +414,17 @@ std::wstring TemporarySiblingName(const std::wstring& path) {
   static std::atomic<unsigned> counter{0};
   return path + std::wstring(kTemporaryMark) + std::to_wstring(::GetCurrentProcessId()) + L"-" +
          std::to_wstring(++counter);
+}
+
+std::optional<std::string> FolderIdentity(const std::wstring& folder) {
+  const UniqueFileHandle opened(
+      ::CreateFileW(ExtendedLengthPath(folder).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!opened || !::GetFileInformationByHandle(opened.Get(), &info)) return std::nullopt;
+  return std::to_string(info.dwVolumeSerialNumber) + ":" +
+         std::to_string(static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow);
 }
 
 }  // namespace tarvik::util

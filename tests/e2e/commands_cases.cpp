@@ -343,6 +343,165 @@ std::wstring LogoffSavesWithoutAsking(const fs::path& exe) {
   return {};
 }
 
+// How many files or folders beside Notes have names that begin with prefix.
+int Beside(const Program& program, const std::wstring& prefix) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(program.Folder()))
+    count += entry.path().filename().wstring().rfind(prefix, 0) == 0;
+  return count;
+}
+
+// The program's notice (the system message box captioned "Tarvik"), once shown.
+HWND WaitForNotice(DWORD pid, DWORD timeoutMs) {
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND window : ShownWindows(pid, L"Tarvik")) {
+          if (ClassOf(window) == L"#32770") box = window;
+        }
+        return box != nullptr;
+      },
+      timeoutMs);
+  return box;
+}
+
+std::wstring NoticeText(HWND box) {
+  std::wstring text;
+  for (HWND child : Descendants(box)) {
+    if (ClassOf(child) == L"Static") text += TextOf(child);
+  }
+  return text;
+}
+
+// Another program holding a file with no sharing at all, as a scanner or a sync client does.
+class HeldFile {
+ public:
+  explicit HeldFile(const fs::path& file)
+      : handle_(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldFile() { Release(); }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+  void Release() {
+    if (Held()) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// The exit through the close button, confirmed.
+std::wstring ExitConfirmed(Program& program) {
+  Sleep(GetDoubleClickTime() + 100);
+  ClickCentre(program.MenuButton(0));
+  const HWND box = WaitForQuestionBox(program.Id(), kReactionTimeoutMs);
+  if (box == nullptr) return L"the close button asked nothing";
+  const std::wstring asked = QuestionText(box);
+  AnswerQuestion(box, true);
+  if (!program.WaitForExit(10000)) return L"still running after the yes to \"" + asked + L"\"";
+  return {};
+}
+
+std::wstring ListShows(Program& program, const std::vector<std::wstring>& expected) {
+  ClickCentre(program.MenuButton(4));
+  if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
+  std::vector<std::wstring> titles;
+  if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs))
+    return L"the list holds " + Join(titles, L" | ");
+  return {};
+}
+
+// A crash, then a sync client rewrites a note before the next start: the typing is still
+// offered, and taken next to the rewritten note, which is copied aside first.
+std::wstring ACrashThenASyncStillOffersTheTyping(const fs::path& exe) {
+  Program program(exe, L"recovery_sync", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
+  TypeNote(program, L"崩溃", L"同步前的文字");
+  Sleep(6000);
+  program.End();
+  if (!WriteBytes(program.NotesFolder() / L"Note_1.tvk", ToUtf8(L"first\r\n同步改过"))) {
+    return L"the outside change could not be written";
+  }
+  if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
+  const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
+  if (box == nullptr) return L"the restart after the sync asked nothing";
+  AnswerQuestion(box, true);
+  if (auto error = program.WaitForMain(); !error.empty()) return L"after the answer: " + error;
+  if (auto error = ListShows(program, {L"first", L"崩溃", kUntitled}); !error.empty())
+    return error;
+  if (Beside(program, L"Notes.replaced-") != 1) return L"no copy of the folder was kept";
+  if (auto error = ExitConfirmed(program); !error.empty()) return error;
+  const std::string first = ReadAll(program.NotesFolder() / L"Note_1.tvk");
+  const std::string typed = ReadAll(program.NotesFolder() / L"Note_2.tvk");
+  if (first != ToUtf8(L"first\r\n同步改过") || typed != ToUtf8(L"崩溃\r\n同步前的文字"))
+    return L"after the exit the notes are " + FromUtf8(first) + L" / " + FromUtf8(typed);
+  return {};
+}
+
+// A note held with no sharing through the start: the user is told which, the run is still
+// recorded (a crash loses nothing), and the exit leaves that note as it is.
+std::wstring ANoteHeldAtStartIsToldRecordedAndKept(const fs::path& exe) {
+  Program program(exe, L"recovery_held_note",
+                  {{L"Note_1.tvk", L"first", L"one"}, {L"Note_2.tvk", L"second", L"two"}});
+  HeldFile held(program.NotesFolder() / L"Note_2.tvk");
+  if (!held.Held()) return L"the note could not be held";
+  if (auto error = program.Launch(); !error.empty()) return error;
+  for (int run = 0; run < 2; ++run) {
+    const HWND notice = WaitForNotice(program.Id(), kStartTimeoutMs);
+    if (notice == nullptr) return L"run " + std::to_wstring(run) + L": nothing was told";
+    const std::wstring told = NoticeText(notice);
+    if (told.find(L"Note_2.tvk") == std::wstring::npos) return L"the notice says \"" + told + L"\"";
+    if (run == 0) Screenshot(L"notice_held_note");
+    PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    if (run == 1) {
+      const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
+      if (box == nullptr) return L"the typing of the run that crashed was not offered";
+      AnswerQuestion(box, true);
+    }
+    if (auto error = program.WaitForMain(); !error.empty()) return error;
+    if (run == 1) break;
+    TypeNote(program, L"占用", L"记下的文字");
+    Sleep(6000);
+    program.End();
+    if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
+  }
+  if (auto error = ListShows(program, {L"first", L"占用", kUntitled}); !error.empty())
+    return error;
+  if (auto error = ExitConfirmed(program); !error.empty()) return error;
+  held.Release();
+  const std::string kept = ReadAll(program.NotesFolder() / L"Note_2.tvk");
+  const std::string typed = ReadAll(program.NotesFolder() / L"Note_3.tvk");
+  if (kept != "second\r\ntwo" || typed != ToUtf8(L"占用\r\n记下的文字"))
+    return L"after the exit Note_2 holds " + FromUtf8(kept) + L", Note_3 " + FromUtf8(typed);
+  return {};
+}
+
+// The record held by another program while the user types: the typing reaches it by itself
+// within 5 s of the release, and a crash then loses nothing.
+std::wstring ARecordHeldWhileTypingCatchesUp(const fs::path& exe) {
+  Program program(exe, L"recovery_held_record", kOneNote);
+  if (auto error = program.Start(); !error.empty()) return error;
+  TypeNote(program, L"记录", L"line1");
+  const fs::path record = program.Folder() / L"Notes.recovery";
+  if (!WaitUntil([&] { return ReadAll(record).find("line1") != std::string::npos; }, 6000))
+    return L"the record never held line1";
+  HeldFile held(record);
+  if (!held.Held()) return L"the record could not be held";
+  TypeText(L" line2");
+  Sleep(8000);
+  held.Release();
+  if (!WaitUntil([&] { return ReadAll(record).find("line2") != std::string::npos; }, 5000))
+    return L"5 s after the release the record still lacks line2";
+  program.End();
+  if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
+  const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
+  if (box == nullptr) return L"the restart asked nothing";
+  AnswerQuestion(box, true);
+  if (auto error = program.WaitForMain(); !error.empty()) return error;
+  return ListShows(program, {L"first", L"记录", kUntitled});
+}
+
 // A run ended by force after typing: the next start asks whether to bring the typing back.
 std::wstring ARestartAfterAForcedEndOffersTheTyping(const fs::path& exe, bool yes) {
   Program program(exe, yes ? L"recovery_yes" : L"recovery_no", kOneNote);
@@ -370,11 +529,7 @@ std::wstring ARestartAfterAForcedEndOffersTheTyping(const fs::path& exe, bool ye
   if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs)) {
     return L"after the answer the list holds " + Join(titles, L" | ");
   }
-  if (!yes) {
-    return fs::exists(program.Folder() / L"Notes.recovery.old")
-               ? std::wstring()
-               : L"the record was not kept aside";
-  }
+  if (!yes) return Beside(program, L"Notes.recovery.old-") == 1 ? L"" : L"the record was not kept aside";
   if (fs::exists(program.NotesFolder() / L"Note_2.tvk")) return L"restored before the exit";
   Sleep(GetDoubleClickTime() + 100);
   ClickCentre(program.MenuButton(0));
@@ -403,6 +558,11 @@ Cases CommandCases(const fs::path& exe) {
        [exe] { return ARestartAfterAForcedEndOffersTheTyping(exe, true); }},
       {L"recovery_after_forced_end_no",
        [exe] { return ARestartAfterAForcedEndOffersTheTyping(exe, false); }},
+      {L"recovery_crash_then_sync", [exe] { return ACrashThenASyncStillOffersTheTyping(exe); }},
+      {L"recovery_note_held_at_start",
+       [exe] { return ANoteHeldAtStartIsToldRecordedAndKept(exe); }},
+      {L"recovery_record_held_while_typing",
+       [exe] { return ARecordHeldWhileTypingCatchesUp(exe); }},
   };
 }
 

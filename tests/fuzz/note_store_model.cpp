@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/note_store.h"
+#include "app/notes_folder.h"
 #include "app/recovery_record.h"
 #include "util/text_codec.h"
 
@@ -39,8 +40,15 @@ class ModelFs final : public app::NoteFileSystem {
   ModelFs(Files files, Choices* choices) : files_(std::move(files)), choices_(choices) {}
 
   const Files& files() const { return files_; }
+  Files& files() { return files_; }
   bool Killed() const { return killed_; }
-  void Restart() { killed_ = false; }
+  // A new start; name (when given) is held by another program for the first heldMs of it.
+  void Restart(const std::wstring& held = L"", int heldMs = 0) {
+    killed_ = false;
+    held_ = held;
+    heldUntil_ = heldMs;
+    clock_ = 0;
+  }
 
   bool FolderExists(const std::wstring&) override {
     std::lock_guard lock(mutex_);
@@ -60,7 +68,7 @@ class ModelFs final : public app::NoteFileSystem {
   }
   std::optional<std::string> ReadFile(const std::wstring& path) override {
     std::lock_guard lock(mutex_);
-    if (Next() != Outcome::kOk) return std::nullopt;
+    if (Next() != Outcome::kOk || Held(path)) return std::nullopt;
     const auto it = files_.find(NameOf(path));
     if (it == files_.end()) return std::nullopt;
     return it->second;
@@ -92,6 +100,7 @@ class ModelFs final : public app::NoteFileSystem {
   }
   bool RemoveFile(const std::wstring& path) override {
     std::lock_guard lock(mutex_);
+    if (Held(path)) return false;
     const Outcome outcome = Next();
     if (outcome == Outcome::kOk || outcome == Outcome::kDoneButFailed) files_.erase(NameOf(path));
     return outcome == Outcome::kOk;
@@ -99,6 +108,10 @@ class ModelFs final : public app::NoteFileSystem {
   bool FlushFolder(const std::wstring&) override {
     std::lock_guard lock(mutex_);
     return Next() == Outcome::kOk;
+  }
+  void Pause(int milliseconds) override {
+    std::lock_guard lock(mutex_);
+    clock_ += milliseconds;
   }
   std::optional<std::vector<app::NoteFileStamp>> ListFileStamps(const std::wstring&) override {
     std::lock_guard lock(mutex_);
@@ -125,8 +138,13 @@ class ModelFs final : public app::NoteFileSystem {
     return Outcome::kKilled;
   }
 
+  bool Held(const std::wstring& path) const {
+    return !held_.empty() && NameOf(path) == held_ && clock_ < heldUntil_;
+  }
+
   bool Rename(const std::wstring& from, const std::wstring& to) {
     std::lock_guard lock(mutex_);
+    if (Held(from) || Held(to)) return false;
     const Outcome outcome = Next();
     if (outcome != Outcome::kOk && outcome != Outcome::kDoneButFailed) return false;
     const auto it = files_.find(NameOf(from));
@@ -144,6 +162,9 @@ class ModelFs final : public app::NoteFileSystem {
   std::int64_t generation_ = 0;
   Choices* choices_;
   bool killed_ = false;
+  std::wstring held_;
+  int heldUntil_ = 0;
+  int clock_ = 0;
 };
 
 bool Less(const Note& a, const Note& b) {
@@ -240,7 +261,11 @@ class Run {
   explicit Run(Choices& choices) : choices_(choices), fs_({}, &choices) {}
 
   std::string Session() {
-    fs_.Restart();
+    if (std::string error = OutsideChangeLosesNothing(); !error.empty()) return error;
+    // A note file held for a moment or for longer than the load waits, as at logon.
+    const unsigned hold = choices_.Pick(8);
+    fs_.Restart(hold < 2 ? L"Note_" + std::to_wstring(1 + choices_.Pick(3)) + L".tvk" : L"",
+                hold == 0 ? 500 : 20000);
     const app::NotesFolderContents loaded = app::ReadNotesFolderContents(kFolder, fs_);
     if (fs_.Killed()) return CheckAll("after a load that was stopped");
     Trace("load: " + Describe(loaded.notes) + " unreadable " +
@@ -362,6 +387,42 @@ class Run {
     AddCandidate(restart_, now);
     return CheckAll(written ? "after a record write reported done"
                             : "after a record write reported failed");
+  }
+
+  // The folder changed by another program between a crash and the next start (on a copy, so
+  // the run goes on as it was): a start that takes the record shows every note the folder
+  // holds now and every note the record holds in full.
+  std::string OutsideChangeLosesNothing() {
+    if (choices_.Pick(4) != 0) return "";
+    ModelFs clean(fs_.files(), nullptr);
+    const app::RecordRead before = app::ReadRecoveryRecord(kProgram, clean);
+    const std::wstring name = L"Note_" + std::to_wstring(1 + choices_.Pick(3)) + L".tvk";
+    if (choices_.Pick(2) == 0) {
+      clean.files().erase(name);
+    } else {
+      clean.files()[name] = "outside\r\n" + std::to_string(choices_.Pick(3));
+    }
+    const std::vector<Note> folder = AsSaved(app::ReadNotesFolderContents(kFolder, clean).notes);
+    ModelFs unchanged(fs_.files(), nullptr);
+    if (AsSaved(app::ReadNotesFolderContents(kFolder, unchanged).notes) == folder) return "";
+    app::NotesFolder start(kProgram, clean, app::RecoveryWriter::Mode::kInline);
+    std::vector<Note> shown = start.Load();
+    const app::NotesFolder::Conversation talk{[](const std::wstring&) { return true; },
+                                              [](const std::wstring&) {}};
+    if (auto recovered = start.Recover(shown, talk)) shown = std::move(*recovered);
+    shown = AsSaved(shown);
+    std::vector<Note> expected = folder;
+    if (before.status == app::RecordStatus::kFound) {
+      for (const auto& entry : before.record.entries) {
+        if (entry.note && !entry.note->text.empty()) expected.push_back(*entry.note);
+      }
+    }
+    for (const Note& note : AsSaved(expected)) {
+      if (std::find(shown.begin(), shown.end(), note) == shown.end())
+        return "after an outside change a start lost " + Describe(std::vector<Note>{note}) + ", shows " +
+               Describe(shown) + ", files " + Files();
+    }
+    return "";
   }
 
   std::string CheckAll(const char* when) {

@@ -423,6 +423,18 @@ TEST(SingleInstance, AFolderInUseByAnotherSessionIsToldAndLeftAlone) {
   // One lock per folder, whatever the letter case; another folder has its own.
   EXPECT_EQ(FolderLockName(L"C:\\Tools\\Tarvik"), FolderLockName(L"c:\\tools\\TARVIK"));
   EXPECT_NE(FolderLockName(L"C:\\Tools\\Tarvik"), FolderLockName(L"D:\\Tarvik"));
+  // A folder that is there goes by what it is: reached through a link, it is the same folder.
+  const std::filesystem::path real = std::filesystem::temp_directory_path() / "tarvik_lock_real";
+  const std::filesystem::path link = std::filesystem::temp_directory_path() / "tarvik_lock_link";
+  std::filesystem::remove_all(real);
+  std::filesystem::remove(link);
+  std::filesystem::create_directories(real);
+  std::filesystem::create_directory_symlink(real, link);
+  EXPECT_EQ(FolderLockName(util::FromUtf8(real.string())),
+            FolderLockName(util::FromUtf8(link.string())));
+  EXPECT_NE(FolderLockName(util::FromUtf8(real.string())), FolderLockName(L"C:\\Tools\\Tarvik"));
+  std::filesystem::remove(link);
+  std::filesystem::remove_all(real);
 }
 
 }  // namespace

@@ -2,9 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/notes_folder.h"
+#include "util/text_codec.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <ostream>
 #include <set>
@@ -23,18 +31,18 @@ namespace fs = std::filesystem;
 using FileMap = std::map<std::string, std::string>;  // name -> bytes
 
 // A scratch folder per test; on tmpfs when there is one, since the fault matrix saves often.
-class NotesFolder {
+class ScratchFolder {
  public:
-  explicit NotesFolder(const std::string& tag) {
+  explicit ScratchFolder(const std::string& tag) {
     const fs::path base =
         fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     root_ = base / ("tarvik_store_" + tag);
     fs::remove_all(root_);
     fs::create_directories(root_);
   }
-  ~NotesFolder() { fs::remove_all(root_); }
-  NotesFolder(const NotesFolder&) = delete;
-  NotesFolder& operator=(const NotesFolder&) = delete;
+  ~ScratchFolder() { fs::remove_all(root_); }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   // The program's own form: programFolder + "\Notes".
   std::wstring Path() const {
@@ -130,7 +138,7 @@ TEST(NoteFileNames, WhichNamesAreNotesAndTheirOrder) {
 // --- round trips -----------------------------------------------------------------------
 
 TEST(NoteStore, RoundTripKeepsTextsTitlesAndOrder) {
-  NotesFolder folder("roundtrip");
+  ScratchFolder folder("roundtrip");
   std::vector<Note> notes;
   for (int i = 0; i < 12; ++i)
     notes.push_back({L"标题 " + std::to_wstring(i), L"正文\r\n第二行 " + std::to_wstring(i)});
@@ -147,7 +155,7 @@ TEST(NoteStore, RoundTripKeepsTextsTitlesAndOrder) {
 }
 
 TEST(NoteStore, LargeFolderLoadsInOrder) {
-  NotesFolder folder("large");
+  ScratchFolder folder("large");
   std::vector<Note> notes;
   for (int i = 0; i < 700; ++i)
     notes.push_back({L"t" + std::to_wstring(i), L"第 " + std::to_wstring(i) + L" 条"});
@@ -159,7 +167,7 @@ TEST(NoteStore, LargeFolderLoadsInOrder) {
 }
 
 TEST(NoteStore, LoadsOtherTvkNamesAfterNumberedOnesAndSkipsTheRest) {
-  NotesFolder folder("names");
+  ScratchFolder folder("names");
   folder.Put("Note_2.tvk", "two\r\n2");
   folder.Put("NOTE_1.TVK", "one\r\n1");
   folder.Put("b.TVK", "b\r\nB");
@@ -176,7 +184,7 @@ TEST(NoteStore, LoadsOtherTvkNamesAfterNumberedOnesAndSkipsTheRest) {
 }
 
 TEST(NoteStore, MissingFolderIsCreatedOnLoadAndOnSave) {
-  NotesFolder folder("missing");
+  ScratchFolder folder("missing");
   fs::remove_all(folder.Dir());
   EXPECT_TRUE(ReadNotesFolder(folder.Path()).empty());
   EXPECT_TRUE(fs::is_directory(folder.Dir()));
@@ -186,7 +194,7 @@ TEST(NoteStore, MissingFolderIsCreatedOnLoadAndOnSave) {
 }
 
 TEST(NoteStore, SaveReplacesAllOldNotesButLeavesOtherFilesAlone) {
-  NotesFolder folder("replace");
+  ScratchFolder folder("replace");
   folder.Put("Note_1.tvk", "old1\r\n1");
   folder.Put("Note_5.tvk", "old5\r\n5");
   folder.Put("extra.TVK", "e\r\nE");
@@ -197,7 +205,7 @@ TEST(NoteStore, SaveReplacesAllOldNotesButLeavesOtherFilesAlone) {
 }
 
 TEST(NoteStore, EmptyNoteListEmptiesTheFolderOfNotes) {
-  NotesFolder folder("empty");
+  ScratchFolder folder("empty");
   folder.Put("Note_1.tvk", "a\r\nb");
   ASSERT_TRUE(WriteNotesFolder(folder.Path(), {{L"no text", L""}}));
   EXPECT_TRUE(folder.Files().empty());
@@ -225,6 +233,14 @@ class FaultyFs final : public NoteFileSystem {
   int failingListings = 0;
   // The folder looks missing though it is there (an error taken for "no such folder").
   bool folderLooksMissing = false;
+  // Names another program holds with no sharing for the first so many milliseconds; the clock
+  // moves only when the store pauses.
+  std::map<std::wstring, int> heldForMs;
+  int clockMs = 0;
+  // Every rename over a file fails while set (a record held while the program writes it).
+  std::atomic<bool> replacesFail{false};
+
+  void Pause(int milliseconds) override { clockMs += milliseconds; }
 
   bool FolderExists(const std::wstring& folder) override {
     return !Fails() && !folderLooksMissing && real_.FolderExists(folder);
@@ -253,10 +269,10 @@ class FaultyFs final : public NoteFileSystem {
     return !Fails() && real_.FlushFiles(paths);
   }
   bool ReplaceFile(const std::wstring& from, const std::wstring& to) override {
-    return !Fails() && !Held(to) && real_.ReplaceFile(from, to);
+    return !Fails() && !Held(to) && !Held(from) && !replacesFail && real_.ReplaceFile(from, to);
   }
   bool RenameFile(const std::wstring& from, const std::wstring& to) override {
-    return !Fails() && !Held(to) && real_.RenameFile(from, to);
+    return !Fails() && !Held(to) && !Held(from) && real_.RenameFile(from, to);
   }
   bool RemoveFile(const std::wstring& path) override {
     return !Fails() && !Held(path) && real_.RemoveFile(path);
@@ -279,9 +295,16 @@ class FaultyFs final : public NoteFileSystem {
   static std::wstring NameOf(const std::wstring& path) {
     return path.substr(path.rfind(L'\\') + 1);
   }
-  bool Held(const std::wstring& path) const { return heldOpen.count(NameOf(path)) > 0; }
+  bool HeldNow(const std::wstring& name) const {
+    const auto held = heldForMs.find(name);
+    return held != heldForMs.end() && clockMs < held->second;
+  }
+  bool Held(const std::wstring& path) const {
+    return heldOpen.count(NameOf(path)) > 0 || HeldNow(NameOf(path));
+  }
   bool Unreadable(const std::wstring& path) const {
     const std::wstring name = NameOf(path);
+    if (HeldNow(name)) return true;
     const std::size_t mark = name.find(L".tmp~");
     return unreadable.count(name) > 0 ||
            (mark != std::wstring::npos && unreadableTemporaries.count(name.substr(0, mark)) > 0);
@@ -356,7 +379,7 @@ class NoteStoreFaults : public ::testing::Test {
     return counting.Calls();
   }
 
-  NotesFolder folder_;
+  ScratchFolder folder_;
   FileMap oldFiles_;
   std::vector<Note> oldNotes_;
   std::vector<Note> newNotes_;
@@ -428,6 +451,7 @@ TEST_F(NoteStoreFaults, UnchangedSaveRewritesNothingAndOneChangeTouchesOneNote) 
   class NoWrites final : public NoteFileSystem {
    public:
     int changes = 0;
+    void Pause(int) override {}
     bool FolderExists(const std::wstring& f) override { return real.FolderExists(f); }
     bool CreateFolder(const std::wstring&) override { return ++changes, false; }
     std::optional<std::vector<std::wstring>> ListFileNames(const std::wstring& f) override {
@@ -461,7 +485,7 @@ TEST_F(NoteStoreFaults, UnchangedSaveRewritesNothingAndOneChangeTouchesOneNote) 
 using Names = std::vector<std::wstring>;
 
 TEST(NoteStoreUnreadable, LoadReportsThemAndSavesNeverRemoveNorReplaceThem) {
-  NotesFolder folder("unreadable");
+  ScratchFolder folder("unreadable");
   folder.Put("Note_1.tvk", "one\r\n1");
   folder.Put("Note_2.tvk", "two\r\n2");
   folder.Put("Note_3.tvk", "three\r\n3");
@@ -515,7 +539,7 @@ TEST(NoteStoreUnreadable, LoadReportsThemAndSavesNeverRemoveNorReplaceThem) {
 }
 
 TEST(NoteStoreUnreadable, AFolderThatCannotBeListedIsReportedSoASaveKeepsItAll) {
-  NotesFolder folder("unlistable");
+  ScratchFolder folder("unlistable");
   folder.Put("Note_1.tvk", "one\r\n1");
   folder.Put("Note_2.tvk", "two\r\n2");
   FaultyFs blocked;
@@ -536,7 +560,7 @@ TEST(NoteStoreUnreadable, AFolderThatCannotBeListedIsReportedSoASaveKeepsItAll) 
 }
 
 TEST(NoteStoreUnreadable, NumberingSkipsTheirNamesInAnyLetterCaseEvenWhenGone) {
-  NotesFolder folder("unreadable_case");
+  ScratchFolder folder("unreadable_case");
   folder.Put("NOTE_2.TVK", "two\r\n2");
   const std::vector<Note> notes = {{L"a", L"A"}, {L"b", L"B"}, {L"c", L"C"}};
   // On a case-insensitive disk "Note_2.tvk" would be the very same file.
@@ -553,7 +577,7 @@ TEST(NoteStoreUnreadable, NumberingSkipsTheirNamesInAnyLetterCaseEvenWhenGone) {
 }
 
 TEST(NoteStoreUnreadable, LargeFolderReportsThemInLoadOrder) {
-  NotesFolder folder("unreadable_large");
+  ScratchFolder folder("unreadable_large");
   std::vector<Note> notes;
   for (int i = 1; i <= 300; ++i) notes.push_back({L"t" + std::to_wstring(i), L"x"});
   ASSERT_TRUE(WriteNotesFolder(folder.Path(), notes));
@@ -682,7 +706,7 @@ TEST_F(PendingSave, ANewTextThatCannotBeReadIsReportedNotReplacedByTheOldOne) {
 }
 
 TEST(NoteStorePending, ChangingANoteBackToItsOldBytesIsSavedNotSkipped) {
-  NotesFolder folder("pending_back");
+  ScratchFolder folder("pending_back");
   folder.Put("Note_1.tvk", "a\r\nA");
   folder.Put("Note_2.tvk", "b\r\nold");
   FaultyFs held;
@@ -697,6 +721,160 @@ TEST(NoteStorePending, ChangingANoteBackToItsOldBytesIsSavedNotSkipped) {
 TEST_F(PendingSave, AFolderThatLooksMissingIsStillRead) {
   held_.folderLooksMissing = true;
   EXPECT_EQ(ReadNotesFolder(folder_.Path(), held_), AsReloaded(newNotes_));
+}
+
+// --- the one owner of the folder: a run crashes, the folder changes, the next run starts ----
+
+class FolderRuns : public ::testing::Test {
+ protected:
+  struct Run {
+    std::unique_ptr<NotesFolder> folder;
+    std::vector<Note> notes;
+    std::wstring told;
+    int asked = 0;
+  };
+
+  FolderRuns() : scratch_(::testing::UnitTest::GetInstance()->current_test_info()->name()) {
+    Reset();
+  }
+  // Three notes and nothing else beside them.
+  void Reset() {
+    fs::remove_all(scratch_.Dir().parent_path());
+    fs_.heldForMs.clear();
+    fs_.clockMs = 0;
+    for (int i = 1; i <= 3; ++i)
+      scratch_.Put("Note_" + std::to_string(i) + ".tvk", std::string(1, char('a' + i - 1)) +
+                                                              "\r\n" + std::to_string(i));
+  }
+  std::wstring Program() const {
+    const std::wstring notes = scratch_.Path();
+    return notes.substr(0, notes.size() - 6);
+  }
+  std::vector<std::string> Beside(const std::string& prefix) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(scratch_.Dir().parent_path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(prefix, 0) == 0) names.push_back(name);
+    }
+    return names;
+  }
+  Run Start(bool yes) {
+    Run run{std::make_unique<NotesFolder>(Program(), fs_, RecoveryWriter::Mode::kInline)};
+    run.notes = run.folder->Load();
+    const NotesFolder::Conversation talk{[&](const std::wstring&) { return ++run.asked, yes; },
+                                         [&](const std::wstring& t) { run.told += t; }};
+    if (auto shown = run.folder->Recover(std::vector<Note>(run.notes), talk)) run.notes = *shown;
+    return run;
+  }
+  // The run ends by force with these notes in its record.
+  void Crash(Run& run, const std::vector<Note>& notes) {
+    ASSERT_NE(run.folder->Record(), nullptr);
+    run.folder->Record()->Reshaped();
+    run.folder->Record()->Changed(notes, std::nullopt);
+    ASSERT_TRUE(run.folder->FlushRecord());
+    run.folder.reset();
+  }
+
+  ScratchFolder scratch_;
+  FaultyFs fs_;
+};
+
+const std::vector<Note> kBase{{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}};
+std::vector<Note> With(std::vector<Note> notes, const std::vector<Note>& more) {
+  notes.insert(notes.end(), more.begin(), more.end());
+  return notes;
+}
+
+TEST_F(FolderRuns, ARecordIsOfferedOverTheFolderAsItIsNowOrKeptAsideWithANotice) {
+  const Note typed{L"d", L"typed"};
+  struct Row {
+    const char* what;
+    std::vector<Note> atCrash;
+    std::function<void(ScratchFolder&)> outside;
+    std::map<std::wstring, int> heldMs;
+    bool yes;
+    std::vector<Note> shown;
+    int asked;
+    std::wstring told;  // "" when nothing is told
+    bool copied;        // the folder was copied aside before the record went over it
+  };
+  const auto rewrite2 = [](ScratchFolder& f) { f.Put("Note_2.tvk", "b\r\nsynced"); };
+  const auto swap3 = [](ScratchFolder& f) {
+    fs::remove(f.Dir() / "Note_3.tvk");
+    f.Put("Note_9.tvk", "e\r\n5");
+  };
+  const Row rows[] = {
+      {"crash", With(kBase, {typed}), nullptr, {}, true, With(kBase, {typed}), 1, L"", false},
+      {"crash, a sync rewrote a note", {{L"a", L"1"}, {L"b", L"2x"}, {L"c", L"3"}, typed}, rewrite2,
+       {}, true, {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}, {L"b", L"2x"}, typed}, 1, L"", true},
+      {"crash, a sync removed and added", With(kBase, {typed}), swap3, {}, true,
+       {{L"a", L"1"}, {L"b", L"2"}, {L"e", L"5"}, typed}, 1, L"", true},
+      {"crash, a sync, the user says no", With(kBase, {typed}), rewrite2, {}, false,
+       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}}, 1, L"", false},
+      {"a run that only removed, then a sync", {{L"a", L"1"}, {L"b", L"2"}}, rewrite2, {}, true,
+       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}}, 0, L"Notes.recovery.old-", false},
+      {"a note held a second", kBase, nullptr, {{L"Note_2.tvk", 1000}}, true, kBase, 0, L"", false},
+      {"a note held twenty seconds", kBase, nullptr, {{L"Note_2.tvk", 20000}}, true,
+       {{L"a", L"1"}, {L"c", L"3"}}, 0, L"Note_2.tvk", false},
+      {"the record held", With(kBase, {typed}), nullptr, {{L"Notes.recovery", 20000}}, true, kBase,
+       0, L"“Notes.recovery”", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Reset();
+    Run first = Start(true);
+    ASSERT_EQ(first.notes, kBase);
+    Crash(first, row.atCrash);
+    if (row.outside) row.outside(scratch_);
+    fs_.heldForMs = row.heldMs;
+    Run next = Start(row.yes);
+    EXPECT_EQ(next.notes, row.shown);
+    EXPECT_EQ(next.asked, row.asked);
+    if (row.told.empty()) EXPECT_EQ(next.told, L"");
+    else EXPECT_NE(next.told.find(row.told), std::wstring::npos) << util::ToUtf8(next.told);
+    EXPECT_EQ(Beside("Notes.replaced-").size(), row.copied ? 1u : 0u);
+    // Nothing of the crashed run's record is ever lost: applied, aside, or where it was.
+    EXPECT_TRUE(row.asked && row.yes ? true : !Beside("Notes.recovery").empty());
+  }
+}
+
+TEST_F(FolderRuns, AHeldNoteIsToldKeptAtTheExitAndTheRunIsStillRecorded) {
+  fs_.heldForMs = {{L"Note_2.tvk", 20000}};
+  Run run = Start(true);
+  EXPECT_NE(run.told.find(L"Note_2.tvk"), std::wstring::npos);
+  ASSERT_TRUE(run.folder->Save({{L"a", L"1"}}));
+  EXPECT_EQ(scratch_.Files().at("Note_2.tvk"), "b\r\n2");
+  Crash(run, {{L"a", L"1"}, {L"d", L"typed"}});
+  fs_.heldForMs.clear();
+  Run next = Start(true);
+  EXPECT_EQ(next.asked, 1);
+  EXPECT_EQ(next.notes, (std::vector<Note>{{L"a", L"1"}, {L"b", L"2"}, {L"d", L"typed"}}));
+}
+
+TEST_F(FolderRuns, EveryRecordPutAsideKeepsItsOwnName) {
+  for (int round = 0; round < 2; ++round) {
+    Run run = Start(false);
+    Crash(run, With(kBase, {{L"d", std::to_wstring(round)}}));
+  }
+  Start(false);
+  EXPECT_EQ(Beside("Notes.recovery.old-").size(), 2u);
+}
+
+TEST_F(FolderRuns, AFailedRecordWriteIsTriedAgainByItself) {
+  NotesFolder folder(Program(), fs_);
+  const std::vector<Note> loaded = folder.Load();
+  folder.Recover(loaded, {[](const std::wstring&) { return true; }, [](const std::wstring&) {}});
+  fs_.replacesFail = true;
+  folder.Record()->Changed(With(loaded, {{L"d", L"typed"}}), std::nullopt);
+  std::this_thread::sleep_for(std::chrono::milliseconds(RecoveryWriter::kMaxDelayMs + 500));
+  const fs::path record = scratch_.Dir().parent_path() / "Notes.recovery";
+  EXPECT_FALSE(fs::exists(record));
+  fs_.replacesFail = false;
+  // No change, no flush: the writer tries again by itself.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!fs::exists(record) && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(fs::exists(record));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "util/file_io.h"
 #include "util/text_codec.h"
 
 namespace tarvik::app {
@@ -137,6 +138,7 @@ class FailingFs final : public NoteFileSystem {
   }
 
  private:
+  void Pause(int) override {}
   bool Ok() { return ++calls < failFrom; }
   NoteFileSystem& real_ = RealNoteFileSystem();
 };
@@ -184,16 +186,22 @@ TEST_F(RecoveryOnDisk, ReadTellsAbsentFoundDamagedAndUnreadableApart) {
   fs_.failFrom = 1 << 30;
   std::ofstream(root_ / "Notes.recovery", std::ios::binary) << "tarvik-notes-recovery 1\nbase";
   EXPECT_EQ(ReadRecoveryRecord(program_, fs_).status, RecordStatus::kDamaged);
+  // One beyond the bound is not read at all, whatever the listing said.
+  EXPECT_EQ(ReadRecoveryRecordFile(program_, L"Notes.recovery", 5, 4, fs_).status,
+            RecordStatus::kTooLarge);
+  EXPECT_EQ(ReadRecoveryRecordFile(program_, L"Notes.recovery", 1, 4, fs_).status,
+            RecordStatus::kTooLarge);
 }
 
-TEST_F(RecoveryOnDisk, KeepingAsideKeepsExactlyOnePreviousRecord) {
-  for (int round = 1; round <= 2; ++round) {
+TEST_F(RecoveryOnDisk, KeepingAsideNeverOverwritesAndKeepsTheNewestTwenty) {
+  for (int round = 1; round <= 25; ++round) {
     ASSERT_TRUE(WriteRecoveryRecord(program_, MakeRecoveryRecord({}, Numbered(round)), fs_));
     ASSERT_TRUE(KeepRecoveryRecordAside(program_, fs_));
   }
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Notes", "Notes.recovery.old"}));
-  fs::rename(root_ / "Notes.recovery.old", root_ / "Notes.recovery");
-  EXPECT_EQ(Recovered({}), Numbered(2));
+  const std::vector<std::string> names = Names();
+  ASSERT_EQ(names.size(), 21u);  // "Notes" and twenty records
+  fs::rename(root_ / names.back(), root_ / "Notes.recovery");
+  EXPECT_EQ(Recovered({}), Numbered(25));
   EXPECT_TRUE(RemoveRecoveryRecord(program_, fs_));
   EXPECT_TRUE(KeepRecoveryRecordAside(program_, fs_));  // nothing to put aside
   EXPECT_EQ(ReadRecoveryRecord(program_, fs_).status, RecordStatus::kAbsent);
@@ -306,13 +314,21 @@ TEST_F(RecoveryOnDisk, FolderChangedBehindOurBackIsSeenAndCopiedAside) {
   EXPECT_FALSE(NotesFolderChanged(notes, atLoad, fs_));
   std::ofstream(root_ / "Notes" / "readme.txt") << "not a note";
   EXPECT_FALSE(NotesFolderChanged(notes, atLoad, fs_));
+  // Another program's save under way: its new text waits in a temporary named by its journal.
+  std::ofstream(root_ / "Notes" / "Note_1.tvk.tmp~x", std::ios::binary) << "waiting";
+  EXPECT_TRUE(NotesFolderChanged(notes, atLoad, fs_));
   std::ofstream(root_ / "Notes" / "Note_2.tvk", std::ios::binary) << "other\r\nprogram's text";
   EXPECT_TRUE(NotesFolderChanged(notes, atLoad, fs_));
   EXPECT_TRUE(NotesFolderChanged(notes, std::nullopt, fs_));
 
   const auto aside = CopyNotesFolderAside(notes, fs_);
   ASSERT_TRUE(aside);
-  EXPECT_EQ(ReadNotesFolder(*aside, fs_), (std::vector<Note>{Numbered(2)[0], {L"other", L"program's text"}}));
+  for (const char* name : {"Note_1.tvk", "Note_2.tvk", "Note_1.tvk.tmp~x", "readme.txt"}) {
+    std::ifstream copy(util::ToFsPath(*aside) / name, std::ios::binary);
+    std::ifstream original(root_ / "Notes" / name, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}),
+              std::string(std::istreambuf_iterator<char>(original), {})) << name;
+  }
   EXPECT_NE(CopyNotesFolderAside(notes, fs_), aside);  // a second copy never overwrites the first
 }
 
