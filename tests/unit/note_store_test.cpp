@@ -759,7 +759,8 @@ class FolderRuns : public ::testing::Test {
     return names;
   }
   Run Start(bool yes) {
-    Run run{std::make_unique<NotesFolder>(Program(), fs_, RecoveryWriter::Mode::kInline)};
+    Run run;
+    run.folder = std::make_unique<NotesFolder>(Program(), fs_, RecoveryWriter::Mode::kInline);
     run.notes = run.folder->Load();
     const NotesFolder::Conversation talk{[&](const std::wstring&) { return ++run.asked, yes; },
                                          [&](const std::wstring& t) { run.told += t; }};
