@@ -852,15 +852,6 @@ TEST_F(FolderRuns, AHeldNoteIsToldKeptAtTheExitAndTheRunIsStillRecorded) {
   EXPECT_EQ(next.notes, (std::vector<Note>{{L"a", L"1"}, {L"b", L"2"}, {L"d", L"typed"}}));
 }
 
-TEST_F(FolderRuns, EveryRecordPutAsideKeepsItsOwnName) {
-  for (int round = 0; round < 2; ++round) {
-    Run run = Start(false);
-    Crash(run, With(kBase, {{L"d", std::to_wstring(round)}}));
-  }
-  Start(false);
-  EXPECT_EQ(Beside("Notes.recovery.old-").size(), 2u);
-}
-
 TEST_F(FolderRuns, AFailedRecordWriteIsTriedAgainByItself) {
   NotesFolder folder(Program(), fs_);
   const std::vector<Note> loaded = folder.Load();
