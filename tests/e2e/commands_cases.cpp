@@ -380,6 +380,13 @@ HeldFile Hold(const fs::path& file) {
           CloseHandle};
 }
 
+// Whether the record beside Notes comes to hold text within a few seconds.
+bool Recorded(const Program& program, const std::wstring& text) {
+  return WaitUntil(
+      [&] { return ReadAll(program.Folder() / L"Notes.recovery").find(ToUtf8(text)) != std::string::npos; },
+      8000);
+}
+
 // The exit through the close button, confirmed.
 std::wstring ExitConfirmed(Program& program) {
   Sleep(GetDoubleClickTime() + 100);
@@ -407,14 +414,18 @@ std::wstring ACrashThenASyncStillOffersTheTyping(const fs::path& exe) {
   Program program(exe, L"recovery_sync", kOneNote);
   if (auto error = program.Start(); !error.empty()) return error;
   TypeNote(program, L"崩溃", L"同步前的文字");
-  Sleep(6000);
+  if (!Recorded(program, L"同步前的文字")) return L"the typing never reached the record";
   program.End();
   if (!WriteBytes(program.NotesFolder() / L"Note_1.tvk", ToUtf8(L"first\r\n同步改过"))) {
     return L"the outside change could not be written";
   }
   if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
   const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
-  if (box == nullptr) return L"the restart after the sync asked nothing";
+  if (box == nullptr) {
+    const HWND notice = WaitForNotice(program.Id(), 0);
+    return L"the restart after the sync asked nothing" +
+           (notice ? L", it told: " + NoticeText(notice) : std::wstring());
+  }
   AnswerQuestion(box, true);
   if (auto error = program.WaitForMain(); !error.empty()) return L"after the answer: " + error;
   if (auto error = ListShows(program, {L"first", L"崩溃", kUntitled}); !error.empty())
@@ -443,15 +454,21 @@ std::wstring ANoteHeldAtStartIsToldRecordedAndKept(const fs::path& exe) {
     if (told.find(L"Note_2.tvk") == std::wstring::npos) return L"the notice says \"" + told + L"\"";
     if (run == 0) Screenshot(L"notice_held_note");
     PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    // Captioned "Tarvik" as the main window is: gone before the main window is looked for.
+    WaitUntil([&] { return !IsWindow(notice); }, kReactionTimeoutMs);
     if (run == 1) {
       const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
-      if (box == nullptr) return L"the typing of the run that crashed was not offered";
+      if (box == nullptr) {
+        const HWND other = WaitForNotice(program.Id(), 0);
+        return L"the typing of the run that crashed was not offered" +
+               (other ? L", it told: " + NoticeText(other) : std::wstring());
+      }
       AnswerQuestion(box, true);
     }
     if (auto error = program.WaitForMain(); !error.empty()) return error;
     if (run == 1) break;
     TypeNote(program, L"占用", L"记下的文字");
-    Sleep(6000);
+    if (!Recorded(program, L"记下的文字")) return L"the typing never reached the record";
     program.End();
     if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
   }
@@ -473,8 +490,7 @@ std::wstring ARecordHeldWhileTypingCatchesUp(const fs::path& exe) {
   if (auto error = program.Start(); !error.empty()) return error;
   TypeNote(program, L"记录", L"line1");
   const fs::path record = program.Folder() / L"Notes.recovery";
-  if (!WaitUntil([&] { return ReadAll(record).find("line1") != std::string::npos; }, 6000))
-    return L"the record never held line1";
+  if (!Recorded(program, L"line1")) return L"the record never held line1";
   HeldFile held = Hold(record);
   if (held.get() == INVALID_HANDLE_VALUE) return L"the record could not be held";
   TypeText(L" line2");
