@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <cwchar>
 #include <ctime>
 
 #include "app/note_store_internal.h"
@@ -314,11 +315,17 @@ std::optional<std::wstring> PutRecoveryRecordAside(const std::wstring& programFo
   const auto names = ListNames(fs, programFolder);
   if (!names) return std::nullopt;
   if (std::find(names->begin(), names->end(), name) == names->end()) return L"";
-  // Never over an earlier one: the same second gets a number.
+  // Never over an earlier one, and always after it in name order (which the clean-up goes
+  // by): the same second gets a number past every one there.
   const std::wstring base = std::wstring(kPreviousRecoveryRecordName) + L"-" + Timestamp();
-  std::wstring aside = base;
-  for (int n = 2; std::find(names->begin(), names->end(), aside) != names->end(); ++n)
-    aside = base + L"-" + std::to_wstring(n);
+  long next = 0;
+  for (const std::wstring& other : *names) {
+    if (other == base) next = std::max(next, 2L);
+    if (other.size() > base.size() + 1 && other.compare(0, base.size() + 1, base + L"-") == 0)
+      next = std::max(next, std::wcstol(other.c_str() + base.size() + 1, nullptr, 10) + 1);
+  }
+  const std::wstring aside =
+      next == 0 ? base : base + (next < 10 ? L"-0" : L"-") + std::to_wstring(next);
   if (!fs.RenameFile(Join(programFolder, name), Join(programFolder, aside)) ||
       !fs.FlushFolder(programFolder)) {
     // The rename may have happened all the same.
@@ -391,7 +398,7 @@ std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder
   std::wstring aside = base;
   for (int n = 2; fs.FolderExists(aside); ++n) {
     if (n > 99) return std::nullopt;
-    aside = base + L"-" + std::to_wstring(n);
+    aside = base + (n < 10 ? L"-0" : L"-") + std::to_wstring(n);  // sorts by time as text
   }
   if (!fs.CreateFolder(aside)) return std::nullopt;
   std::vector<std::wstring> written;

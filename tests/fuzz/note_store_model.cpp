@@ -402,9 +402,15 @@ class Run {
     } else {
       clean.files()[name] = "outside\r\n" + std::to_string(choices_.Pick(3));
     }
-    const std::vector<Note> folder = AsSaved(app::ReadNotesFolderContents(kFolder, clean).notes);
+    const std::vector<Note> loaded = app::ReadNotesFolderContents(kFolder, clean).notes;
+    const std::vector<Note> folder = AsSaved(loaded);
     ModelFs unchanged(fs_.files(), nullptr);
     if (AsSaved(app::ReadNotesFolderContents(kFolder, unchanged).notes) == folder) return "";
+    // Changed back into the very notes the record was made against: it applies as made.
+    if (before.status == app::RecordStatus::kFound && before.record.baseline &&
+        app::ApplyRecoveryRecord(before.record, loaded)) {
+      return "";
+    }
     app::NotesFolder start(kProgram, clean, app::RecoveryWriter::Mode::kInline);
     std::vector<Note> shown = start.Load();
     const app::NotesFolder::Conversation talk{[](const std::wstring&) { return true; },

@@ -843,13 +843,15 @@ TEST_F(FolderRuns, AHeldNoteIsToldKeptAtTheExitAndTheRunIsStillRecorded) {
   fs_.heldForMs = {{L"Note_2.tvk", 20000}};
   Run run = Start(true);
   EXPECT_NE(run.told.find(L"Note_2.tvk"), std::wstring::npos);
-  ASSERT_TRUE(run.folder->Save({{L"a", L"1"}}));
-  EXPECT_EQ(scratch_.Files().at("Note_2.tvk"), "b\r\n2");
-  Crash(run, {{L"a", L"1"}, {L"d", L"typed"}});
-  fs_.heldForMs.clear();
+  const std::vector<Note> typed{{L"a", L"1"}, {L"c", L"3"}, {L"d", L"typed"}};
+  Crash(run, typed);
+  fs_.clockMs = 0;
   Run next = Start(true);
   EXPECT_EQ(next.asked, 1);
-  EXPECT_EQ(next.notes, (std::vector<Note>{{L"a", L"1"}, {L"b", L"2"}, {L"d", L"typed"}}));
+  EXPECT_EQ(next.notes, typed);
+  ASSERT_TRUE(next.folder->Save(next.notes));
+  EXPECT_EQ(scratch_.Files().at("Note_2.tvk"), "b\r\n2");
+  EXPECT_EQ(scratch_.Files().at("Note_4.tvk"), "d\r\ntyped");
 }
 
 TEST_F(FolderRuns, AFailedRecordWriteIsTriedAgainByItself) {
