@@ -25,6 +25,7 @@ frmMain::frmMain(platform::Platform& platform)
     : platform_(platform),
       me_(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
       timer1_(platform, 100, true),
+      recordTimer_(platform, NoteBook::kEditorCheckMs, false),
       notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle,
              editor_.txtNote) {
   WireEvents();
@@ -61,9 +62,17 @@ void frmMain::WireEvents() {
   list_.List1.DblClick = [this] { List1_DblClick(); };
   list_.List3.DblClick = [this] { List3_DblClick(); };
   list_.txtSearch.Change = [this] { txtSearch_Change(); };
-  // Typing reaches the recovery record; the writer's own thread does the disk work.
-  editor_.txtTitle.Change = [this] { notes_.NotesChanged(); };
-  editor_.txtNote.Change = [this] { notes_.NotesChanged(); };
+  // Typing reaches the recovery record once it pauses, never key by key; the writer's own
+  // thread does the disk work.
+  const auto edited = [this] {
+    notes_.EditorEdited(platform_.TickCount());
+    if (!recordTimer_.Enabled()) recordTimer_.SetEnabled(true);
+  };
+  editor_.txtTitle.Change = edited;
+  editor_.txtNote.Change = edited;
+  recordTimer_.Tick = [this] {
+    if (!notes_.RecordEditorIfDue(platform_.TickCount())) recordTimer_.SetEnabled(false);
+  };
   editor_.txtTitle.GotFocus = [this] { txtTitle_GotFocus(); };
   editor_.txtTitle.LostFocus = [this] { txtTitle_LostFocus(); };
   editor_.txtNote.MouseDown = [this](const platform::MouseArgs& a) { txtNote_MouseDown(a); };
