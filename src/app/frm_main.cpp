@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/start_timing.h"
 #include "app/text_rules.h"
 
 namespace tarvik::app {
@@ -139,16 +140,21 @@ bool frmMain::Load() {
   list_.List1.SetBorderStyle(0);
   list_.List3.SetBorderStyle(0);
   list_.picSearch.SetBorderStyle(0);
+  MarkStartStep("drawing");
   LoadSettings();
+  MarkStartStep("settings");
   LoadNotes();
   RecoverNotes();
+  MarkStartStep("record.start");
   // Every start opens on a fresh note in the editor, as a click on New.
   loaded_ = true;
   picListButton_Click(0);
+  MarkStartStep("fresh");
   // The wheel handler goes in front of edge snapping, and comes off first at unload.
   InstallHooks();
   hooksInstalled_ = true;
   Form_Resize();
+  MarkStartStep("layout");
   return true;
 }
 
@@ -156,6 +162,7 @@ void frmMain::RecoverNotes() {
   NoteFileSystem& disk = RealNoteFileSystem();
   notesFolderMissingAtLoad_ = !disk.FolderExists(NotesFolder());
   notesAtLoad_ = FingerprintNotesFolder(NotesFolder());
+  MarkStartStep("record.fingerprint");
   // A record is made against the notes loaded; with some of them unread it could restore
   // the wrong ones, and this run's record would stand for notes it never saw.
   if (!notes_.LoadSawEverything()) return;
@@ -163,6 +170,7 @@ void frmMain::RecoverNotes() {
   // The writer keeps only their hashes, and is made before the notes are replaced.
   const std::vector<Note>& loaded = notes_.NoteArray();
   const RecordRead read = ReadRecoveryRecord(AppPath());
+  MarkStartStep("record.read");
   switch (read.status) {
     case RecordStatus::kAbsent:
       StartRecord(loaded);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/start_timing.h"
 #include "app/text_rules.h"
 #include "window/dock_geometry.h"
 
@@ -54,6 +55,7 @@ NoteBook::NoteBook(widgets::ListBoxW& List1, widgets::ListBoxW& List2, widgets::
 
 void NoteBook::LoadNotes(const std::wstring& notesFolder) {
   NotesFolderContents contents = ReadNotesFolderContents(notesFolder);
+  MarkStartStep("notes.read");
   unreadableNotes_ = std::move(contents.unreadable);
   notesFolderListed_ = contents.listed;
   // Titles and texts go into the lists in one bulk update each; the notes themselves move
@@ -70,6 +72,7 @@ void NoteBook::LoadNotes(const std::wstring& notesFolder) {
   }
   List1_.AddItems(std::move(titles));
   List2_.AddItems(std::move(texts));
+  MarkStartStep("notes.lists");
 }
 
 bool NoteBook::SaveNotes(const std::wstring& programFolder) {

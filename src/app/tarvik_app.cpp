@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/frm_main.h"
+#include "app/start_timing.h"
 #include "util/hashing.h"
 
 namespace tarvik::app {
@@ -20,6 +21,7 @@ std::wstring FolderLockName(const std::wstring& programFolder) {
 }
 
 int RunTarvik(platform::Platform& platform) {
+  MarkStartStep("main");
   // A second start ends at once and silently; the running instance is not disturbed.
   const auto instanceLock = platform.AcquireSingleInstance(kSingleInstanceName);
   if (!instanceLock) return 0;
@@ -30,10 +32,13 @@ int RunTarvik(platform::Platform& platform) {
     return 0;
   }
   platform.InitCommonControls();
+  MarkStartStep("locks");
 
   frmMain main(platform);
+  MarkStartStep("windows");
   if (!main.Load()) return 1;
   main.Me().Show();
+  MarkStartStep("shown");
   return platform.Run();
 }
 
