@@ -6,6 +6,7 @@
 # search keystroke and private memory. Prints medians and the ratios of the targets.
 #
 #   bench/wine/run.sh [rounds]      (default 7; DISPLAY unset: a private Xvfb)
+#   TARVIK_BENCH_EXE=/path/Tarvik.exe bench/wine/run.sh    measures that build instead
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=../../scripts/lib/common.sh
@@ -40,9 +41,12 @@ EOF
 
 main() {
   tarvik_ensure_packages
-  tarvik_log "building the Release Tarvik.exe"
-  tarvik_build_preset windows --target Tarvik >/dev/null
-  local exe="$TARVIK_BUILD/windows/Tarvik.exe"
+  local exe="${TARVIK_BENCH_EXE:-}"
+  if [[ -z "$exe" ]]; then
+    tarvik_log "building the Release Tarvik.exe"
+    tarvik_build_preset windows --target Tarvik >/dev/null
+    exe="$TARVIK_BUILD/windows/Tarvik.exe"
+  fi
   [[ -f "$exe" ]] || tarvik_die "the build made no $exe"
 
   mkdir -p "$work"
@@ -62,7 +66,7 @@ main() {
       touch "$folder/Notes/.count-$count"
     fi
     # A fresh program folder each run: no settings left over from the last one.
-    rm -f "$folder/Config.ini"
+    rm -f "$folder/Config.ini" "$folder"/Notes.recovery*
     cp "$exe" "$folder/Tarvik.exe"
   done
 

@@ -1,8 +1,11 @@
 // Whole-program benchmark of Tarvik.exe under Wine (run by run.sh beside it, which builds
 // this file and prepares the folders). In one run, round after round and alternating, it
 // measures:
-//   - start to visible window: Tarvik with 0, 1,000 and 10,000 notes, Wine's notepad, and
-//     a plain one-thread read loop of the same note files (in this process);
+//   - the start as a user waits for it: until the window is visible, its list holds every
+//     note, it answers and it has painted itself; Tarvik with 0, 1,000 and 10,000 notes
+//     (after a normal exit: no record left), against Wine's notepad started the same way
+//     plus a plain one-thread read loop of the same note files (in a process of its own);
+//     and, from Tarvik's own timing log (TARVIK_START_TIMING), where its start's time goes;
 //   - one search keystroke in Tarvik with 10,000 notes: 10,000 results and 1,000 results,
 //     from the key until the result list has repainted;
 //   - private memory (RssAnon of the Wine process) with 0 and with 10,000 notes.
@@ -13,6 +16,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +61,9 @@ struct Process {
     ::WaitForSingleObject(handle, 10000);
     ::CloseHandle(handle);
     handle = nullptr;
+    // Wine tears down a killed process's windows after it is gone: that work stays out of
+    // whatever is measured next.
+    ::Sleep(500);
   }
 };
 
@@ -93,21 +100,66 @@ HWND VisibleWindowOf(DWORD pid) {
   return search.found;
 }
 
-// Starts exe and waits for its first visible top-level window: milliseconds, or nothing.
-std::optional<double> TimeToVisible(const std::wstring& exe, const std::wstring& folder,
-                                    Process& process, HWND& window) {
+// What a user waits for at a start, in milliseconds from the start: its first visible
+// top-level window; ready, that window visible with a list box holding at least
+// `items` items (the notes) and the program answering a message; painted, ready and every
+// part of the window drawn.
+struct StartTimes {
+  double visible = 0;
+  double ready = 0;
+  double painted = 0;
+};
+
+// Whether some list box in window holds at least items items; asking is itself an answer.
+bool ListHolds(HWND window, int items) {
+  if (items <= 0) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored) != 0;
+  }
+  std::vector<HWND> lists;
+  ::EnumChildWindows(
+      window,
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(hwnd, cls, 16);
+        if (_wcsicmp(cls, L"ListBox") == 0) reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&lists));
+  for (HWND list : lists) {
+    DWORD_PTR count = 0;
+    if (::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 60000, &count) &&
+        static_cast<LRESULT>(count) != LB_ERR && static_cast<int>(count) >= items) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Starts exe and waits until it is ready and painted (see StartTimes), or gives up.
+std::optional<StartTimes> TimeToReady(const std::wstring& exe, const std::wstring& folder,
+                                      int items, Process& process, HWND& window) {
   const double t0 = NowMs();
   auto started = Start(exe, folder);
   if (!started) return std::nullopt;
   process = *started;
+  StartTimes times;
+  window = nullptr;
   for (;;) {
-    window = VisibleWindowOf(process.id);
-    if (window) return NowMs() - t0;
+    if (!window && (window = VisibleWindowOf(process.id)) != nullptr) times.visible = NowMs() - t0;
+    if (window && ::IsWindowVisible(window) && ListHolds(window, items)) break;
     if (::WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0 || NowMs() - t0 > 60000) {
       return std::nullopt;
     }
     ::Sleep(1);
   }
+  times.ready = NowMs() - t0;
+  // Whatever the window still has to draw is drawn now, in its own thread, before the answer.
+  ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
+  times.painted = NowMs() - t0;
+  return times;
 }
 
 // The plain read loop: list the folder, open, size, read and close every file, one thread.
@@ -136,6 +188,29 @@ double ReadLoopMs(const std::wstring& notes, std::size_t* bytesOut) {
   }
   if (bytesOut) *bytesOut = total;
   return NowMs() - t0;
+}
+
+// The plain read loop in a process of its own (this program, started again), as a plain
+// program would run it: nothing this driver did before shares its process. Its own start is
+// not counted; notepad stands for a start.
+double ReadLoopInItsOwnProcessMs(const std::wstring& notes) {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --read-loop \"" + notes + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi)) {
+    return 0;
+  }
+  ::CloseHandle(pi.hThread);
+  ::WaitForSingleObject(pi.hProcess, 120000);
+  DWORD tenths = 0;
+  ::GetExitCodeProcess(pi.hProcess, &tenths);
+  ::CloseHandle(pi.hProcess);
+  ::Sleep(500);
+  return tenths / 10.0;
 }
 
 // UTF-16 bytes of every title and text in the folder (what the notes take as the program's
@@ -283,9 +358,72 @@ std::string Narrow(const std::wstring& w) {
   return s;
 }
 
+// The steady clock Tarvik's start-timing log is written in (the same in every process).
+long long SteadyMicroseconds() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The steps of the start in order, as the timing log names them, with what each stands for.
+// A step's time runs from the end of the one before it.
+struct StepName {
+  const char* log;
+  const char* shown;
+};
+constexpr StepName kSteps[] = {
+    {"main", "process start (Wine, the exe)"},
+    {"locks", "instance locks, common controls"},
+    {"windows", "windows and controls made"},
+    {"drawing", "GDI+, buttons painted"},
+    {"settings", "settings read"},
+    {"notes.read", "notes listed and read"},
+    {"notes.lists", "list fill"},
+    {"record.fingerprint", "folder fingerprint"},
+    {"record.read", "record read"},
+    {"record.start", "record start (hashing)"},
+    {"fresh", "fresh note"},
+    {"layout", "layout"},
+    {"shown", "window shown"},
+};
+
+// The log's steps, each as the milliseconds it took, into m under prefix; then the driver's
+// own view: until ready (list full, answering) and until painted.
+void AddSteps(std::map<std::string, std::vector<double>>& m, const std::string& prefix,
+              const std::wstring& log, long long startUs, const StartTimes& times) {
+  std::map<std::string, long long> at;
+  HANDLE file = ::CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::string text(1 << 16, '\0');
+  DWORD read = 0;
+  ::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+  ::CloseHandle(file);
+  text.resize(read);
+  for (std::size_t line = 0; line < text.size();) {
+    const std::size_t end = std::min(text.find('\n', line), text.size());
+    const std::size_t space = text.find(' ', line);
+    if (space < end) at[text.substr(line, space - line)] = std::atoll(text.c_str() + space + 1);
+    line = end + 1;
+  }
+  double before = 0;
+  for (const StepName& step : kSteps) {
+    const auto it = at.find(step.log);
+    if (it == at.end()) continue;
+    const double ms = static_cast<double>(it->second - startUs) / 1000.0;
+    m[prefix + step.log].push_back(ms - before);
+    before = ms;
+  }
+  m[prefix + "ready"].push_back(times.ready - before);
+  m[prefix + "painted"].push_back(times.painted - times.ready);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && std::wcscmp(argv[1], L"--read-loop") == 0) {
+    return static_cast<int>(ReadLoopMs(argv[2], nullptr) * 10);
+  }
   if (argc < 3) {
     std::fwprintf(stderr, L"usage: wine_bench.exe <folder> <rounds>\n");
     return 2;
@@ -309,13 +447,28 @@ int wmain(int argc, wchar_t** argv) {
         // Tarvik.
         Process tarvik;
         HWND main = nullptr;
-        const auto start = TimeToVisible(exe, folder, tarvik, main);
+        // A start after a normal exit: no record of an earlier run (the last round ended
+        // this one by force) to read or put aside.
+        for (const wchar_t* left : {L"\\Notes.recovery", L"\\Notes.recovery.old"}) {
+          ::DeleteFileW((folder + left).c_str());
+        }
+        const std::wstring timingLog = folder + L"\\start-timing.txt";
+        ::DeleteFileW(timingLog.c_str());
+        ::SetEnvironmentVariableW(L"TARVIK_START_TIMING", timingLog.c_str());
+        const long long startUs = SteadyMicroseconds();
+        const auto start = TimeToReady(exe, folder, count, tarvik, main);
+        ::SetEnvironmentVariableW(L"TARVIK_START_TIMING", nullptr);
         if (!start) {
-          std::fwprintf(stderr, L"Tarvik with %d notes showed no window\n", count);
+          std::fwprintf(stderr, L"Tarvik with %d notes was not ready\n", count);
           tarvik.End();
           return false;
         }
-        if (counted) m["start.tarvik." + key].push_back(*start);
+        if (counted) {
+          m["start.tarvik." + key].push_back(start->painted);
+          m["visible.tarvik." + key].push_back(start->visible);
+          m["ready.tarvik." + key].push_back(start->ready);
+          AddSteps(m, "step." + key + ".", timingLog, startUs, *start);
+        }
         if (count != 1000) {
           ::Sleep(300);
           const std::string mark = Narrow(L"\\t" + std::to_wstring(count) + L"\\tarvik.exe");
@@ -352,9 +505,12 @@ int wmain(int argc, wchar_t** argv) {
         // Wine's notepad.
         Process pad;
         HWND padWindow = nullptr;
-        const auto padStart = TimeToVisible(notepad, L"", pad, padWindow);
+        const auto padStart = TimeToReady(notepad, L"", 0, pad, padWindow);
         pad.End();
-        if (padStart && counted) m["start.notepad." + key].push_back(*padStart);
+        if (padStart && counted) {
+          m["start.notepad." + key].push_back(padStart->painted);
+          m["visible.notepad." + key].push_back(padStart->visible);
+        }
       };
       // Which of the two starts first changes from round to round, so neither always
       // meets the state the other left behind.
@@ -367,7 +523,7 @@ int wmain(int argc, wchar_t** argv) {
       }
 
       // The plain read loop.
-      const double read = ReadLoopMs(folder + L"\\Notes", nullptr);
+      const double read = ReadLoopInItsOwnProcessMs(folder + L"\\Notes");
       if (counted) m["read." + key].push_back(read);
     }
     std::fwprintf(stderr, L"round %d done\n", round);
@@ -398,6 +554,23 @@ int wmain(int argc, wchar_t** argv) {
       Min(m["start.tarvik.0"]), Min(m["start.notepad.0"]), Min(m["start.tarvik.10000"]),
       Min(m["start.notepad.10000"]), Min(m["read.10000"]), Min(m["search.all"]),
       Min(m["search.some"]));
+  std::printf("where the start's time goes (medians, ms; each step from the end of the last):\n");
+  std::printf("  %-34s %9s %9s\n", "step", "0 notes", "10,000");
+  for (const StepName& step : kSteps) {
+    std::printf("  %-34s %9.1f %9.1f\n", step.shown, med(std::string("step.0.") + step.log),
+                med(std::string("step.10000.") + step.log));
+  }
+  std::printf("  %-34s %9.1f %9.1f\n", "until ready (list full, answering)", med("step.0.ready"),
+              med("step.10000.ready"));
+  std::printf("  %-34s %9.1f %9.1f\n", "first paint", med("step.0.painted"),
+              med("step.10000.painted"));
+  std::printf("  %-34s %9.1f %9.1f\n", "start until painted", med("start.tarvik.0"),
+              med("start.tarvik.10000"));
+  std::printf("  %-34s %9.1f %9.1f\n", "(window first visible at)", med("visible.tarvik.0"),
+              med("visible.tarvik.10000"));
+  std::printf("  %-34s %9.1f %9.1f\n", "yardstick: notepad painted", med("start.notepad.0"),
+              med("start.notepad.10000"));
+  std::printf("  %-34s %9.1f %9.1f\n", "yardstick: read loop", med("read.0"), med("read.10000"));
   std::printf("ratios (target):\n");
   std::printf("  start 10,000 / (notepad + read loop)   %.2f (<= 1.1)\n",
               med("start.tarvik.10000") / (med("start.notepad.10000") + med("read.10000")));

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/start_timing.h"
 #include "app/text_rules.h"
 
 namespace tarvik::app {
@@ -25,6 +26,7 @@ frmMain::frmMain(platform::Platform& platform)
     : platform_(platform),
       me_(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
       timer1_(platform, 100, true),
+      recordTimer_(platform, NoteBook::kEditorCheckMs, false),
       notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle,
              editor_.txtNote),
       folder_(platform.ProgramFolder()) {
@@ -62,9 +64,17 @@ void frmMain::WireEvents() {
   list_.List1.DblClick = [this] { List1_DblClick(); };
   list_.List3.DblClick = [this] { List3_DblClick(); };
   list_.txtSearch.Change = [this] { txtSearch_Change(); };
-  // Typing reaches the recovery record; the writer's own thread does the disk work.
-  editor_.txtTitle.Change = [this] { notes_.NotesChanged(); };
-  editor_.txtNote.Change = [this] { notes_.NotesChanged(); };
+  // Typing reaches the recovery record once it pauses, never key by key; the writer's own
+  // thread does the disk work.
+  const auto edited = [this] {
+    notes_.EditorEdited(platform_.TickCount());
+    if (!recordTimer_.Enabled()) recordTimer_.SetEnabled(true);
+  };
+  editor_.txtTitle.Change = edited;
+  editor_.txtNote.Change = edited;
+  recordTimer_.Tick = [this] {
+    if (!notes_.RecordEditorIfDue(platform_.TickCount())) recordTimer_.SetEnabled(false);
+  };
   editor_.txtTitle.GotFocus = [this] { txtTitle_GotFocus(); };
   editor_.txtTitle.LostFocus = [this] { txtTitle_LostFocus(); };
   editor_.txtNote.MouseDown = [this](const platform::MouseArgs& a) { txtNote_MouseDown(a); };
@@ -131,16 +141,21 @@ bool frmMain::Load() {
   list_.List1.SetBorderStyle(0);
   list_.List3.SetBorderStyle(0);
   list_.picSearch.SetBorderStyle(0);
+  MarkStartStep("drawing");
   LoadSettings();
+  MarkStartStep("settings");
   LoadNotes();
   RecoverNotes();
+  MarkStartStep("record.start");
   // Every start opens on a fresh note in the editor, as a click on New.
   loaded_ = true;
   picListButton_Click(0);
+  MarkStartStep("fresh");
   // The wheel handler goes in front of edge snapping, and comes off first at unload.
   InstallHooks();
   hooksInstalled_ = true;
   Form_Resize();
+  MarkStartStep("layout");
   return true;
 }
 

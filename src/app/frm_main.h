@@ -180,6 +180,8 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   // The window and its pages, in the order they are made and stacked.
   widgets::Form me_;
   widgets::Timer timer1_;
+  // Runs while typing waits to be handed to the recovery record.
+  widgets::Timer recordTimer_;
   ListPage list_{me_};
   ToolsPanel tools_{me_};
   OptionsPanel options_{me_};

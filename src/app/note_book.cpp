@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/start_timing.h"
 #include "app/text_rules.h"
 #include "window/dock_geometry.h"
 
@@ -67,6 +68,7 @@ void NoteBook::LoadNotes(std::vector<Note> loaded) {
   }
   List1_.AddItems(std::move(titles));
   List2_.AddItems(std::move(texts));
+  MarkStartStep("notes.lists");
 }
 
 void NoteBook::Replace(const std::vector<Note>& notes) {
@@ -89,7 +91,32 @@ void NoteBook::Replace(const std::vector<Note>& notes) {
 }
 
 void NoteBook::NotesChanged() {
-  if (record_ && !filling_) record_->Changed(notes_, EditorNote());
+  Record(false);
+}
+
+void NoteBook::Record(bool writeNow) {
+  if (!record_ || filling_) return;
+  editorWaiting_ = false;
+  record_->Changed(notes_, EditorNote(), writeNow);
+}
+
+void NoteBook::EditorEdited(std::uint32_t nowMs) {
+  if (!record_ || filling_) return;
+  if (!editorWaiting_) editorSince_ = nowMs;
+  editorWaiting_ = true;
+  editorLast_ = nowMs;
+}
+
+bool NoteBook::RecordEditorIfDue(std::uint32_t nowMs) {
+  if (!editorWaiting_) return false;
+  // Taken up to one check early, so the record is on disk within the lull after the last key.
+  constexpr auto kQuiet = static_cast<std::uint32_t>(RecoveryWriter::kQuietMs);
+  constexpr auto kLongest = static_cast<std::uint32_t>(RecoveryWriter::kMaxDelayMs);
+  const bool paused = nowMs - editorLast_ + kEditorCheckMs >= kQuiet;
+  const bool longDue = nowMs - editorSince_ + kEditorCheckMs >= kLongest;
+  if (!paused && !longDue) return true;
+  Record(true);
+  return false;
 }
 
 std::optional<OpenNote> NoteBook::EditorNote() const {

@@ -4,6 +4,7 @@
 // the positions in List4). Every change to the notes goes through here, so the three stay
 // aligned whoever asks: the list commands, the wheel over the floating window, the exit.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,15 @@ class NoteBook {
   void RecordTo(RecoveryWriter* writer) { record_ = writer; }
   // Hands the notes, and the editor's note when it is ahead of them, to the record.
   void NotesChanged();
+  // A key in the editor (nowMs: the platform's clock). Only noted, whatever the note's size:
+  // the record takes the editor's text once the typing pauses for the writer's lull (or has
+  // gone on for its longest delay), so the record is as soon on disk as if every key reached
+  // it.
+  void EditorEdited(std::uint32_t nowMs);
+  // Called every kEditorCheckMs while typing waits: hands it to the record when it is due.
+  // False once nothing waits.
+  bool RecordEditorIfDue(std::uint32_t nowMs);
+  static constexpr std::uint32_t kEditorCheckMs = 50;
   // The note the editor shows, as a commit would store it.
   std::optional<OpenNote> EditorNote() const;
 
@@ -71,6 +81,7 @@ class NoteBook {
  private:
   // Puts note i into the title and note boxes; the editor shows it from now on.
   void LoadIntoEditor(int i);
+  void Record(bool writeNow);
 
   widgets::ListBoxW& List1_;
   widgets::ListBoxW& List2_;
@@ -84,6 +95,10 @@ class NoteBook {
   // the clicked one.
   int openNote_ = -1;
   RecoveryWriter* record_ = nullptr;
+  // Typing the record has not been given yet: since when, and the last key.
+  bool editorWaiting_ = false;
+  std::uint32_t editorSince_ = 0;
+  std::uint32_t editorLast_ = 0;
   // While the note book fills the editor itself: the boxes' change events report nothing
   // until the notes and the open note agree again.
   bool filling_ = false;

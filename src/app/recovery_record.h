@@ -127,8 +127,10 @@ struct OpenNote {
 // changed (cheap: a few integers per call) and hands it the notes; it copies only the notes
 // that changed since it last looked and leaves encoding and writing to its own thread, which
 // waits for a short lull (at most kMaxDelay after the first unwritten change) so that a burst
-// of typing costs one write. A write that fails leaves the last good record and is tried again
-// by itself, at growing intervals of at most kMaxRetryMs.
+// of changes costs one write. Typing never reaches it key by key: the note book hands it the
+// editor's note once the typing pauses, so a key does not pay for the note's size. A write that
+// fails leaves the last good record and is tried again by itself, at growing intervals of at
+// most kMaxRetryMs.
 class RecoveryWriter {
  public:
   enum class Mode { kBackground, kInline };  // kInline writes within Changed (tests)
@@ -157,8 +159,10 @@ class RecoveryWriter {
   void BaselineUncertain();
 
   // Takes the notes as they are now, plus the editor's note when it is ahead of them, and
-  // schedules a write. Copies only what changed since the last call.
-  void Changed(const std::vector<Note>& notes, const std::optional<OpenNote>& open);
+  // schedules a write. Copies only what changed since the last call. writeNow: the change is
+  // already a lull old (typing held back until it paused), so no lull is waited for again.
+  void Changed(const std::vector<Note>& notes, std::optional<OpenNote> open,
+               bool writeNow = false);
   // Writes what the last Changed gave at once and waits for it. True when the record on disk
   // now holds it.
   bool Flush();

@@ -78,7 +78,8 @@ void RecoveryWriter::BaselineUncertain() {
   reshaped_ = true;
 }
 
-void RecoveryWriter::Changed(const std::vector<Note>& notes, const std::optional<OpenNote>& open) {
+void RecoveryWriter::Changed(const std::vector<Note>& notes, std::optional<OpenNote> open,
+                             bool writeNow) {
   {
     std::lock_guard lock(mutex_);
     if (stopped_) return;
@@ -114,7 +115,7 @@ void RecoveryWriter::Changed(const std::vector<Note>& notes, const std::optional
   lastOpen_.reset();
   if (open && open->index < slots_.size()) {
     slots_[open->index].origin = -1;
-    slots_[open->index].copy = std::make_shared<const Note>(open->note);
+    slots_[open->index].copy = std::make_shared<const Note>(std::move(open->note));
     lastOpen_ = open->index;
   }
 
@@ -136,8 +137,9 @@ void RecoveryWriter::Changed(const std::vector<Note>& notes, const std::optional
 
   std::unique_lock lock(mutex_);
   const auto now = std::chrono::steady_clock::now();
-  if (!pending_) firstUnwritten_ = now;
-  lastChange_ = now;
+  const auto changedAt = writeNow ? now - std::chrono::milliseconds(kQuietMs) : now;
+  if (!pending_) firstUnwritten_ = changedAt;
+  lastChange_ = changedAt;
   pending_ = std::move(record);
   ++submitted_;
   if (mode_ == Mode::kInline) {

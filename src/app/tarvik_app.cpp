@@ -6,6 +6,7 @@
 
 #include "app/frm_main.h"
 #include "util/file_io.h"
+#include "app/start_timing.h"
 #include "util/hashing.h"
 
 namespace tarvik::app {
@@ -29,6 +30,7 @@ std::wstring FolderLockName(const std::wstring& programFolder) {
 }
 
 int RunTarvik(platform::Platform& platform) {
+  MarkStartStep("main");
   // A second start ends at once and silently; the running instance is not disturbed.
   const auto instanceLock = platform.AcquireSingleInstance(kSingleInstanceName);
   if (!instanceLock) return 0;
@@ -39,10 +41,13 @@ int RunTarvik(platform::Platform& platform) {
     return 0;
   }
   platform.InitCommonControls();
+  MarkStartStep("locks");
 
   frmMain main(platform);
+  MarkStartStep("windows");
   if (!main.Load()) return 1;
   main.Me().Show();
+  MarkStartStep("shown");
   return platform.Run();
 }
 

@@ -1,5 +1,6 @@
 #include "util/text_codec.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -160,46 +161,84 @@ std::string_view StripUtf8Bom(std::string_view bytes) {
   return bytes;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence that starts at p (a byte of 0x80 or above), or
+// 0 when none does there.
+std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t left) {
+  const unsigned char b = p[0];
+  std::size_t len = 0;
+  unsigned char low = 0x80;   // the second byte's range rules out overlong forms,
+  unsigned char high = 0xBF;  // surrogates and values above U+10FFFF
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    if (b == 0xE0) low = 0xA0;
+    if (b == 0xED) high = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (left < len || p[1] < low || p[1] > high) return 0;
+  for (std::size_t k = 2; k < len; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return 0;
+  }
+  return len;
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
   while (i < n) {
-    const unsigned char b = p[i];
-    if (b < 0x80) {
+    if (p[i] < 0x80) {
       ++i;
       continue;
     }
-    std::size_t len = 0;
-    unsigned char low = 0x80;  // the second byte's range rules out overlong forms,
-    unsigned char high = 0xBF;  // surrogates and values above U+10FFFF
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      if (b == 0xE0) low = 0xA0;
-      if (b == 0xED) high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      if (b == 0xF0) low = 0x90;
-      if (b == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (n - i < len || p[i + 1] < low || p[i + 1] > high) return false;
-    for (std::size_t k = 2; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-    }
+    const std::size_t len = Utf8SequenceLength(p + i, n - i);
+    if (len == 0) return false;
     i += len;
   }
   return true;
+}
+
+bool IsMostlyUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  // A few damaged bytes at most, and plenty of well-formed multi-byte characters around them:
+  // GBK text breaks UTF-8's rules in most of its characters, so it never gets this far.
+  const std::size_t allowed = std::max<std::size_t>(kFewInvalidUtf8, n / 1000);
+  std::size_t invalid = 0;
+  std::size_t multiByte = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t len = Utf8SequenceLength(p + i, n - i);
+    if (len == 0) {
+      if (++invalid > allowed) return false;
+      ++i;
+      continue;
+    }
+    ++multiByte;
+    i += len;
+  }
+  return multiByte >= kUtf8CharactersPerInvalid * invalid;
 }
 
 std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform) {
   const auto starts = [bytes](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
   if (starts("\xFF\xFE")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), false));
   if (starts("\xFE\xFF")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), true));
-  if (starts("\xEF\xBB\xBF") || IsValidUtf8(bytes)) return FromUtf8(StripUtf8Bom(bytes));
+  if (starts("\xEF\xBB\xBF") || IsMostlyUtf8(bytes)) return FromUtf8(StripUtf8Bom(bytes));
   return platform.DecodeCodePage(bytes, kTextFileCodePage);
 }
 

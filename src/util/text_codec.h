@@ -28,11 +28,18 @@ bool IsValidUtf8(std::string_view bytes);
 // The code page of the Chinese editions of Windows, in which Notepad saves "ANSI" text.
 inline constexpr unsigned kTextFileCodePage = 936;
 
+// UTF-8 but for a few damaged bytes: at most kFewInvalidUtf8 bytes that start no well-formed
+// sequence (or one in 1,000 bytes, whichever allows more), and at least
+// kUtf8CharactersPerInvalid well-formed multi-byte characters for each of them. Valid UTF-8
+// is mostly UTF-8; GBK text, where most characters break UTF-8's rules, never is.
+inline constexpr std::size_t kFewInvalidUtf8 = 8;
+inline constexpr std::size_t kUtf8CharactersPerInvalid = 4;
+bool IsMostlyUtf8(std::string_view bytes);
+
 // A text file's bytes as Notepad may have written them: UTF-16 LE or BE behind its byte-order
-// mark; UTF-8 with or without its mark (decoded as FromUtf8 does, without the mark); anything
-// else in the Chinese code page, through the platform. A file behind a UTF-8 mark stays UTF-8
-// even where it is broken. Only an unpaired surrogate or an odd last byte of UTF-16, or bytes
-// the code page has no character for, give U+FFFD.
+// mark; UTF-8 with its mark, or without it when the bytes are mostly UTF-8 (decoded as
+// FromUtf8 does, without the mark, the damaged bytes as U+FFFD); anything else in the Chinese
+// code page, through the platform. A file behind a UTF-8 mark stays UTF-8 however broken.
 std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform);
 
 // The text of a text file as DecodeTextFile reads it; "" for an empty name or a missing file.

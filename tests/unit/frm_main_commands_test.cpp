@@ -482,6 +482,7 @@ class RecoveryTest : public CommandsTest {
     frmMain& w = Start();
     platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"崩溃前");
     platform_.Get(w.Editor().txtNote.hWnd()).Type(L"打字");
+    platform_.AdvanceTime(RecoveryWriter::kQuietMs);
     ASSERT_TRUE(w.FlushRecord());
     window_.reset();
   }
@@ -491,6 +492,7 @@ class RecoveryTest : public CommandsTest {
 TEST_F(RecoveryTest, TypingReachesTheRecordAndTheConfirmedExitRemovesIt) {
   frmMain& w = Start();
   platform_.Get(w.Editor().txtNote.hWnd()).Type(L"x");
+  platform_.AdvanceTime(RecoveryWriter::kQuietMs);
   ASSERT_TRUE(w.FlushRecord());
   EXPECT_TRUE(fs::exists(File("Notes.recovery")));
   testing_support::AnswerNextQuestion(platform_, true);
@@ -516,6 +518,8 @@ TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);
     steps[i]();
+    // Typing reaches the record within the writer's lull after the last key.
+    platform_.AdvanceTime(RecoveryWriter::kQuietMs);
     ASSERT_TRUE(w.FlushRecord());
     const RecordRead read = ReadRecoveryRecord(util::FromUtf8(folder_.string()));
     ASSERT_EQ(read.status, RecordStatus::kFound);
@@ -523,6 +527,20 @@ TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
     if (const auto open = w.Notes().EditorNote()) expected[open->index] = open->note;
     EXPECT_EQ(ApplyRecoveryRecord(read.record, loaded), expected);
   }
+}
+
+TEST_F(RecoveryTest, TypingWithoutAPauseReachesTheRecordWithinTheLongestDelay) {
+  frmMain& w = Start();
+  std::wstring typed;
+  for (std::uint32_t ms = 0; ms < RecoveryWriter::kMaxDelayMs; ms += 100) {
+    platform_.Get(w.Editor().txtNote.hWnd()).Type(typed += L"x");
+    platform_.AdvanceTime(100);
+  }
+  ASSERT_TRUE(w.FlushRecord());
+  const RecordRead read = ReadRecoveryRecord(util::FromUtf8(folder_.string()));
+  const auto notes = ApplyRecoveryRecord(read.record, {{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}});
+  ASSERT_TRUE(notes && notes->size() == 4);
+  EXPECT_EQ((*notes)[3].text, typed);
 }
 
 TEST_F(RecoveryTest, YesShowsTheTypingUnsavedUntilTheExit) {

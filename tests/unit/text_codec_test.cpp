@@ -57,12 +57,19 @@ TEST(TextCodec, TextFilesDecodeAsNotepadWroteThem) {
       {"\xFF\xFE", L""},
       {"\xD6\xD0\xCE\xC4 abc", L"中文 abc"},  // GBK
       {"\xC4\xE3\xBA\xC3\r\n", L"你好\r\n"},
+      {"版权所有 \xA9 2024 作者：张三", L"版权所有 \uFFFD 2024 作者：张三"},  // UTF-8 but a byte
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DecodeTextFile(c.bytes, platform), c.text) << c.bytes;
   }
-  // Not UTF-8 (a surrogate, an overlong form, a cut sequence): the code page reads them.
-  for (const std::string bytes : {"\xED\xA0\x80", "\xC0\xAF", "\xD6\xD0\xE4\xB8"}) {
+  // Not UTF-8 (a surrogate, an overlong form, a cut sequence, GBK with two characters that
+  // look like UTF-8, too few good characters per bad byte, too many bad bytes): the code page
+  // reads them.
+  std::string manyBad;
+  for (int i = 0; i < 20; ++i) manyBad += i < 9 ? "张三\xA9" : "张三";
+  for (const std::string& bytes :
+       {"\xED\xA0\x80"s, "\xC0\xAF"s, "\xD6\xD0\xE4\xB8"s, "作者 \xA9"s, manyBad,
+        "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0 2024 \xD7\xF7\xD5\xDF\xA3\xBA\xD5\xC5\xC8\xFD"s}) {
     EXPECT_FALSE(IsValidUtf8(bytes));
     EXPECT_EQ(DecodeTextFile(bytes, platform), platform.DecodeCodePage(bytes, 936));
   }
