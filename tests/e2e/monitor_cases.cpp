@@ -95,8 +95,9 @@ std::wstring StaysOnItsMonitor(const fs::path& exe) {
                                           back.bottom != kSecond.bottom) {
     return L"the main window came back at " + Describe(back);
   }
+  program.End();  // one instance at a time
   Program gone = At(exe, 2600, 200);
-  if (auto e = gone.Start(); !e.empty()) return e;
+  if (auto e = gone.Start(); !e.empty()) return L"at x 2600: " + e;
   const RECT g = ScreenRect(gone.Main());
   return Within(g, kPrimary) ? L"" : L"a place on no monitor opened at " + Describe(g);
 }
