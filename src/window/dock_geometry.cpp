@@ -303,8 +303,7 @@ platform::Point KeepCloseButtonReachable(const TwipsGeometry& g, const MonitorLa
   const long long tpx = g.twipsPerPixelX, tpy = g.twipsPerPixelY;
   const Box window = WindowBox(g);
   if (!OnAnyMonitor(window, monitors, tpx, tpy)) return {g.left, g.top};
-  const Monitor& m =
-      monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))];
+  const Monitor& m = monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))];
   const Box edge = BoxOf(m.bounds, tpx, tpy);
   const Box work = BoxOf(m.work, tpx, tpy);
   long long left = g.left;

@@ -16,12 +16,12 @@ struct OtherProgram {
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
   explicit OtherProgram(const RECT& at) {
-    WNDCLASSW wc{0, &Proc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
-                 L"TarvikE2eOther"};
+    WNDCLASSW wc{0,       &Proc,   0,       0,       GetModuleHandleW(nullptr),
+                 nullptr, nullptr, nullptr, nullptr, L"TarvikE2eOther"};
     RegisterClassW(&wc);
-    window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
-                             at.left, at.top, at.right - at.left, at.bottom - at.top, nullptr,
-                             nullptr, wc.hInstance, nullptr);
+    window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"",
+                             WS_POPUP | WS_VISIBLE, at.left, at.top, at.right - at.left,
+                             at.bottom - at.top, nullptr, nullptr, wc.hInstance, nullptr);
     downs = ups = 0;
   }
   ~OtherProgram() { DestroyWindow(window); }
@@ -114,8 +114,9 @@ std::wstring LeftTitleShowsItsStart(const fs::path& exe) {
   TypeText(L"一个很长很长的标题，比标题框宽得多，一直写到框外面去还没有写完");
   ClickCentre(program.TextBox(true));
   LONG x = -1;
-  WaitUntil([&] { return (x = static_cast<short>(SendMessageW(title, EM_POSFROMCHAR, 0, 0))) >= 0; },
-            kReactionTimeoutMs);
+  WaitUntil(
+      [&] { return (x = static_cast<short>(SendMessageW(title, EM_POSFROMCHAR, 0, 0))) >= 0; },
+      kReactionTimeoutMs);
   return x >= 0 && x <= 8 ? L"" : L"the first letter is at x " + std::to_wstring(x);
 }
 
@@ -126,7 +127,8 @@ Cases ClickCases(const fs::path& exe) {
       {L"click_tap_elsewhere_leaves_no_button_down",
        [exe] { return TapElsewhereLeavesNoButtonDown(exe); }},
       {L"click_eleven_quick_clicks_delete_eleven", [exe] { return QuickClicksAllLand(exe); }},
-      {L"click_hover_goes_when_the_pointer_jumps_off", [exe] { return HoverGoesWithThePointer(exe); }},
+      {L"click_hover_goes_when_the_pointer_jumps_off",
+       [exe] { return HoverGoesWithThePointer(exe); }},
       {L"click_left_title_shows_its_start", [exe] { return LeftTitleShowsItsStart(exe); }},
   };
 }

@@ -13,8 +13,8 @@ constexpr RECT kSecond{1280, 0, 2304, 768};
 
 Program At(const fs::path& exe, int leftPx, int topPx) {
   return Program(exe, L"monitors" + std::to_wstring(leftPx), {},
-                 "[Main]\r\nLeft=" + std::to_string(leftPx * 15) + "\r\nTop=" +
-                     std::to_string(topPx * 15) + "\r\nWidth=4470\r\nHeight=5160\r\n");
+                 "[Main]\r\nLeft=" + std::to_string(leftPx * 15) +
+                     "\r\nTop=" + std::to_string(topPx * 15) + "\r\nWidth=4470\r\nHeight=5160\r\n");
 }
 
 bool Within(const RECT& inner, const RECT& outer) {
@@ -48,9 +48,10 @@ std::wstring HidesAndComesOutOnlyAtOuterEdges(const fs::path& exe) {
     PointerTo({r.left + 100, 300});
     if (auto e = program.Start(); !e.empty()) return e;
     const std::wstring from = L"docked at x " + std::to_wstring(r.left);
-    for (const auto& [to, left, what] : {std::tuple{POINT{700, 700}, r.hidden, L", cursor away"},
-                                         std::tuple{r.elsewhere, r.hidden, L", another edge"},
-                                         std::tuple{r.edge, static_cast<LONG>(r.left), L", its edge"}}) {
+    for (const auto& [to, left, what] :
+         {std::tuple{POINT{700, 700}, r.hidden, L", cursor away"},
+          std::tuple{r.elsewhere, r.hidden, L", another edge"},
+          std::tuple{r.edge, static_cast<LONG>(r.left), L", its edge"}}) {
       PointerTo(to);
       if (auto e = LeftSettlesAt(program.Main(), left, from + what); !e.empty()) return e;
     }
@@ -91,8 +92,8 @@ std::wstring StaysOnItsMonitor(const fs::path& exe) {
   ClickAt(corner, 2);
   WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, kReactionTimeoutMs);
   Sleep(kNoChangeMs);
-  if (const RECT back = ScreenRect(main); back.right != kSecond.right ||
-                                          back.bottom != kSecond.bottom) {
+  if (const RECT back = ScreenRect(main);
+      back.right != kSecond.right || back.bottom != kSecond.bottom) {
     return L"the main window came back at " + Describe(back);
   }
   program.End();  // one instance at a time

@@ -72,7 +72,8 @@ void Win32Control::HandleInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_KILLFOCUS:
       // A one-line box scrolled to its caret shows its text from the start again once the
       // user has left it, as a long title is read.
-      if (kind_ == ControlKind::TextBox && (::GetWindowLongW(hwnd, GWL_STYLE) & ES_MULTILINE) == 0) {
+      if (kind_ == ControlKind::TextBox &&
+          (::GetWindowLongW(hwnd, GWL_STYLE) & ES_MULTILINE) == 0) {
         ::SendMessageW(hwnd, EM_SETSEL, 0, 0);
         ::SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
       }

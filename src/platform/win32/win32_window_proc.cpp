@@ -22,10 +22,9 @@ bool PassCapturedPressToChild(HWND window, UINT message, WPARAM wParam, LPARAM l
   HWND target = ::WindowFromPoint(pt);
   if (target == nullptr || target == window || !::IsChild(window, target)) return false;
   // A release already queued under the capture is the control's too, or it keeps the mouse.
-  const UINT upMessage = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK ? WM_LBUTTONUP
-                         : message == WM_MBUTTONDOWN || message == WM_MBUTTONDBLCLK
-                             ? WM_MBUTTONUP
-                             : WM_RBUTTONUP;
+  const UINT upMessage = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK   ? WM_LBUTTONUP
+                         : message == WM_MBUTTONDOWN || message == WM_MBUTTONDBLCLK ? WM_MBUTTONUP
+                                                                                    : WM_RBUTTONUP;
   MSG queued{};
   const bool released =
       ::PeekMessageW(&queued, window, upMessage, upMessage, PM_REMOVE | PM_NOYIELD) != FALSE;
@@ -73,13 +72,16 @@ bool PassCapturedPressOn(HWND window, UINT message, LPARAM lParam) {
   const DWORD down = middle         ? MOUSEEVENTF_MIDDLEDOWN
                      : physicalLeft ? MOUSEEVENTF_LEFTDOWN
                                     : MOUSEEVENTF_RIGHTDOWN;
-  const DWORD up = middle ? MOUSEEVENTF_MIDDLEUP : physicalLeft ? MOUSEEVENTF_LEFTUP
-                                                                : MOUSEEVENTF_RIGHTUP;
+  const DWORD up = middle         ? MOUSEEVENTF_MIDDLEUP
+                   : physicalLeft ? MOUSEEVENTF_LEFTUP
+                                  : MOUSEEVENTF_RIGHTUP;
   const UINT upMessage = middle ? WM_MBUTTONUP : left ? WM_LBUTTONUP : WM_RBUTTONUP;
   MSG queued{};
   const bool released =
       ::PeekMessageW(&queued, window, upMessage, upMessage, PM_REMOVE | PM_NOYIELD) != FALSE ||
-      (::GetAsyncKeyState(middle ? VK_MBUTTON : physicalLeft ? VK_LBUTTON : VK_RBUTTON) &
+      (::GetAsyncKeyState(middle         ? VK_MBUTTON
+                          : physicalLeft ? VK_LBUTTON
+                                         : VK_RBUTTON) &
        0x8000) == 0;
   ::ReleaseCapture();
   const int originX = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
