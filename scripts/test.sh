@@ -117,6 +117,18 @@ main() {
     else
       failed=$((failed + 1))
     fi
+    # The two-monitor group needs a desk of its own: a wide display and a prefix of its own.
+    tarvik_log "end-to-end suite on two monitors"
+    tarvik_cleanup
+    TARVIK_WINEPREFIX="$TARVIK_BUILD/wineprefix-monitors"
+    if tarvik_start_two_monitor_desk && tarvik_wine_prepare_two_monitors; then
+      local monitorsLog="$logDir/e2e-monitors.log" monitorsStatus=0
+      TARVIK_E2E_GROUP=monitors timeout 150 wine "$driver" "$(winepath -w "$exe")" 2>&1 |
+        tee "$monitorsLog" || monitorsStatus=${PIPESTATUS[0]}
+      count_e2e "$monitorsLog" "$monitorsStatus"
+    else
+      failed=$((failed + 1))
+    fi
   elif ((windowsBuilt)); then
     tarvik_log "Tarvik.exe or tarvik_e2e.exe missing after the build"
     failed=$((failed + 1))

@@ -13,6 +13,7 @@ TARVIK_PACKAGES=(
   cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb fonts-wqy-microhei imagemagick x11-utils
+  x11-xserver-utils
 )
 
 tarvik_log() {

@@ -74,12 +74,14 @@ tarvik_wine_prepare() {
   printf '%s' "$TARVIK_PREFIX_STAMP" >"$stampFile"
 }
 
-# Starts Xvfb on a display number it picks itself (-displayfd) and exports DISPLAY.
+# Starts Xvfb on a display number it picks itself (-displayfd) and exports DISPLAY. Optional:
+# the screen's geometry (1280x800x24 unless given), then more Xvfb options.
 tarvik_start_xvfb() {
-  local fifo displayNumber=""
+  local fifo displayNumber="" geometry="${1:-1280x800x24}"
+  shift || true
   fifo="$(mktemp -u /tmp/tarvik-xvfb.XXXXXX)"
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp "$@" 3>"$fifo" >/dev/null 2>&1 &
   TARVIK_XVFB_PID=$!
   read -r -t 20 displayNumber <"$fifo" || true
   rm -f "$fifo"
@@ -90,6 +92,31 @@ tarvik_start_xvfb() {
   fi
   export DISPLAY=":$displayNumber"
   tarvik_log "Xvfb on $DISPLAY (pid $TARVIK_XVFB_PID)"
+}
+
+# A desk of two monitors side by side: one screen as wide as both, which keeps its monitors
+# when its last client leaves (-noreset), split with xrandr into the primary (0,0)-(1280,800)
+# and a second (1280,0)-(2304,768). Wine reads them through Xinerama once its prefix has
+# UseXRandR=N (tarvik_wine_prepare_two_monitors).
+tarvik_start_two_monitor_desk() {
+  tarvik_start_xvfb 2304x800x24 -noreset || return 1
+  if ! xrandr --setmonitor '*Left' 1280/338x800/212+0+0 screen >/dev/null 2>&1 ||
+    ! xrandr --setmonitor Right 1024/270x768/203+1280+0 none >/dev/null 2>&1; then
+    tarvik_log "xrandr could not set up the two monitors"
+    return 1
+  fi
+}
+
+# The prefix as tarvik_wine_prepare makes it, reading monitors the Xinerama way. The monitor
+# list is read by the first process that starts the prefix's server, so the server is let go.
+tarvik_wine_prepare_two_monitors() {
+  tarvik_wine_prepare || return 1
+  if ! wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f \
+    >/dev/null 2>&1; then
+    tarvik_log "could not set UseXRandR in $WINEPREFIX"
+    return 1
+  fi
+  wineserver -w
 }
 
 tarvik_stop_xvfb() {

@@ -96,11 +96,13 @@ void frmMain::WireEvents() {
     list_.picListButton(i).MouseMove = [this, i](const platform::MouseArgs& a) {
       picListButton_MouseMove(i, a);
     };
+    list_.picListButton(i).MouseLeave = [this, i] { picListButton_MouseLeave(i); };
   }
   for (int i = 0; i < 5; ++i) {
     menu_.picMenu(i).MouseMove = [this, i](const platform::MouseArgs& a) {
       picMenu_MouseMove(i, a);
     };
+    menu_.picMenu(i).MouseLeave = [this, i] { picMenu_MouseLeave(i); };
   }
   for (int i = 0; i < 5; ++i) {
     menu_.picMenu(i).Click = [this, i] { picMenu_Click(i); };
@@ -284,6 +286,19 @@ void frmMain::picListButton_MouseMove(int index, const platform::MouseArgs& /*a*
   if (list_.picListButton(index).Tag != L"0") return;
   list_.picListButton(index).Tag = L"1";
   PaintListButton(index, true);
+}
+
+// The pointer went off a button, maybe too fast to cross the bar or the page on its way.
+void frmMain::picMenu_MouseLeave(int index) {
+  if (menu_.picMenu(index).Tag != L"1") return;
+  menu_.picMenu(index).Tag = L"0";
+  PaintMenuButton(index, false);
+}
+
+void frmMain::picListButton_MouseLeave(int index) {
+  if (list_.picListButton(index).Tag != L"1") return;
+  list_.picListButton(index).Tag = L"0";
+  PaintListButton(index, false);
 }
 
 }  // namespace tarvik::app

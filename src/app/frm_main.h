@@ -115,6 +115,7 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   // The menu bar's close button: asks, then saves settings and notes and ends. False when
   // the program goes on (the user said no, or chose to stay after a failed save).
   bool ExitCommand();
+  bool TryExit();  // its steps, from the page switch on
   // Logoff or shutdown: the edits are saved without a question, since no one can answer.
   void Form_EndSession();
 
@@ -131,6 +132,8 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void picMenuBar_MouseUp(const platform::MouseArgs& a);
   void picMenu_MouseMove(int index, const platform::MouseArgs& a);
   void picListButton_MouseMove(int index, const platform::MouseArgs& a);
+  void picMenu_MouseLeave(int index);
+  void picListButton_MouseLeave(int index);
   void picList_MouseMove(const platform::MouseArgs& a);
   void Form_Resize();
   void Form_MouseDown(const platform::MouseArgs& a);

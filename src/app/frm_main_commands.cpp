@@ -158,6 +158,17 @@ void frmMain::ToggleSearch() {
 // ---- Exit ------------------------------------------------------------------------------------
 
 bool frmMain::ExitCommand() {
+  const bool onList = list_.picList.Visible();
+  if (TryExit()) return true;
+  // Staying: the user is where they were, on the list if they came from it.
+  if (onList) {
+    editor_.picMain.SetVisible(false);
+    list_.picList.SetVisible(true);
+  }
+  return false;
+}
+
+bool frmMain::TryExit() {
   options_.picOptions.SetVisible(false);
   tools_.picTools.SetVisible(false);
   if (list_.picList.Visible()) {

@@ -60,10 +60,15 @@ void frmMain::LoadSettings() {
   const auto twips = [](double value, double dpi, int tpp) {
     return ToTwips(value * dpi * tpp / 1440);
   };
-  me_.SetLeft(twips(number(L"Main", L"Left", util::FormatNumber(DefaultLeftTwips(screen))),
-                    savedDpi, tpx));
-  me_.SetTop(twips(number(L"Main", L"Top", util::FormatNumber(DefaultTopTwips(screen))),
-                   savedDpi, tpy));
+  // A place the file does not give is the centred default, in the system's twips whatever
+  // scale the file names.
+  const auto place = [&](const wchar_t* key, double fallback, int tpp) {
+    const std::wstring text = util_->ReadIniKeyValue(path, L"Main", key, L"");
+    return text.empty() ? twips(fallback, systemDpi, tpp)
+                        : twips(util::ParseLeadingNumber(text), savedDpi, tpp);
+  };
+  me_.SetLeft(place(L"Left", DefaultLeftTwips(screen), tpx));
+  me_.SetTop(place(L"Top", DefaultTopTwips(screen), tpy));
   // Moving may have brought the window onto a monitor of another scale.
   me_.SetWidth(twips(number(L"Main", L"Width", std::to_wstring(kDefaultWidthTwips)),
                      me_.Dpi(), tpx));

@@ -77,6 +77,13 @@ frmQuestion::frmQuestion(QuestionAsker& asker)
   for (int i = 0; i < 2; ++i) {
     Picture1(i).Click = [this, i] { Picture1_Click(i); };
     Picture1(i).MouseMove = [this, i](const platform::MouseArgs& a) { Picture1_MouseMove(i, a); };
+    // Off the button however fast: the form may hear no move on the way. Only this one:
+    // the leave may come after the pointer lit its neighbour.
+    Picture1(i).MouseLeave = [this, i] {
+      if (Picture1(i).Tag != L"1") return;
+      Picture1(i).Tag = L"0";
+      DrawQuestionButton(i, false);
+    };
   }
   Command1.Click = [this] { Command1_Click(); };
   Command2.Click = [this] { Command2_Click(); };

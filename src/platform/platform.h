@@ -123,8 +123,13 @@ class ControlEvents {
   virtual void OnMouseUp(const MouseArgs&) {}
   virtual void OnMouseMove(const MouseArgs&) {}
   virtual void OnMouseEnter() {}
+  // The pointer left the control (or its window), however fast it went.
+  virtual void OnMouseLeave() {}
   virtual void OnClick() {}
   virtual void OnDblClick() {}
+  // False where a double-click means nothing: its second press is then a press, and its
+  // release a click, like any other.
+  virtual bool HasDblClick() const { return true; }
   virtual void OnGotFocus() {}
   virtual void OnLostFocus() {}
   // A key went down while the control had the keyboard focus.
@@ -184,8 +189,8 @@ class Control {
   // Appends items[first] to the last of items.
   virtual void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) = 0;
 
-  // Lines: end points in the container's client pixels.
-  virtual void SetLine(Point from, Point to, Color color) = 0;
+  // Lines: end points in the container's client pixels; thickness across, in pixels.
+  virtual void SetLine(Point from, Point to, Color color, int thickness) = 0;
 
   // Windows.
   virtual Rect OuterBounds() const = 0;  // screen pixels

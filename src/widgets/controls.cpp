@@ -157,12 +157,12 @@ void Label::SetCaption(const std::wstring& caption) {
 
 Line::Line(Container& parent, platform::Point from, platform::Point to, Color color)
     : Widget(parent, LineSettings(from, to, color)), from_(from), to_(to), color_(color) {
-  Peer().SetLine(ToDevice(from, Dpi()), ToDevice(to, Dpi()), color);
+  Peer().SetLine(ToDevice(from, Dpi()), ToDevice(to, Dpi()), color, ToDevicePx(1, Dpi()));
 }
 
 void Line::Rescale() {
   Widget::Rescale();
-  Peer().SetLine(ToDevice(from_, Dpi()), ToDevice(to_, Dpi()), color_);
+  Peer().SetLine(ToDevice(from_, Dpi()), ToDevice(to_, Dpi()), color_, ToDevicePx(1, Dpi()));
 }
 
 void Line::SetEnds(platform::Point from, platform::Point to) {
@@ -171,7 +171,7 @@ void Line::SetEnds(platform::Point from, platform::Point to) {
   to_ = to;
   const platform::Rect box = LineBounds(from, to);
   Move(box.left, box.top, box.width, box.height);
-  Peer().SetLine(ToDevice(from, Dpi()), ToDevice(to, Dpi()), color_);
+  Peer().SetLine(ToDevice(from, Dpi()), ToDevice(to, Dpi()), color_, ToDevicePx(1, Dpi()));
 }
 
 // ---- TextBoxW ----------------------------------------------------------------------------

@@ -25,7 +25,7 @@ class NoNativeControl final : public platform::Control {
   void ListSetSelection(int) override {}
   void ListReplaceAll(const std::vector<std::wstring>&) override {}
   void ListAddRange(const std::vector<std::wstring>&, std::size_t) override {}
-  void SetLine(platform::Point, platform::Point, Color) override {}
+  void SetLine(platform::Point, platform::Point, Color, int) override {}
   platform::Rect OuterBounds() const override { return {}; }
   platform::Point ClientSize() const override { return {}; }
   bool IsMinimized() const override { return false; }

@@ -99,6 +99,7 @@ class Widget : protected platform::ControlEvents {
   std::function<void(const MouseArgs&)> MouseUp;
   std::function<void(const MouseArgs&)> MouseMove;
   std::function<void()> MouseEnter;
+  std::function<void()> MouseLeave;
   std::function<void()> Click;
   std::function<void()> DblClick;
   std::function<void(const KeyArgs&)> KeyDown;
@@ -120,6 +121,8 @@ class Widget : protected platform::ControlEvents {
   void OnMouseUp(const MouseArgs& a) override { Raise(MouseUp, InDesignPixels(a)); }
   void OnMouseMove(const MouseArgs& a) override { Raise(MouseMove, InDesignPixels(a)); }
   void OnMouseEnter() override { Raise(MouseEnter); }
+  void OnMouseLeave() override { Raise(MouseLeave); }
+  bool HasDblClick() const override { return static_cast<bool>(DblClick); }
   void OnClick() override { Raise(Click); }
   void OnDblClick() override { Raise(DblClick); }
   void OnGotFocus() override { Raise(GotFocus); }

@@ -139,7 +139,10 @@ platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::R
        proposed.left + proposed.width == current.left + current.width) &&
       (proposed.top == current.top ||
        proposed.top + proposed.height == current.top + current.height);
-  if (i < 0 || (sized && edgesHeld)) return {proposed.left, proposed.top};
+  // A window coming from off every monitor is a minimised one restored to its place, which
+  // it keeps.
+  const bool fromParking = !OnAnyMonitor(BoxOf(current, 1, 1), monitors, 1, 1);
+  if (i < 0 || (sized && edgesHeld) || fromParking) return {proposed.left, proposed.top};
   const Box work = BoxOf(monitors[static_cast<std::size_t>(i)].work, 1, 1);
   return Snap(proposed.left, proposed.top, proposed.width, proposed.height, work, work.left,
               work.top, widgets::ToDevicePx(kSnapDistancePx, dpi));
@@ -200,9 +203,11 @@ std::optional<platform::Point> AutoHideStep(const TwipsGeometry& g, platform::Po
       const Box px = BoxOf(m.bounds, 1, 1);
       if (c.x < px.left || c.x >= px.right || c.y < px.top || c.y >= px.bottom) continue;
       const Box edge = BoxOf(m.bounds, tpx, tpy);
-      const bool beyondLeft = window.right <= edge.left;
-      const bool beyondRight = window.left >= edge.right;
-      const bool beyondTop = window.bottom <= edge.top;
+      // Hidden behind this monitor's edge means lying against it: a window hidden at another
+      // monitor's edge further along is not this one's to bring out.
+      const bool beyondLeft = window.right == edge.left;
+      const bool beyondRight = window.left == edge.right;
+      const bool beyondTop = window.bottom == edge.top;
       const bool touched = (beyondLeft && c.x == px.left && alongsideY) ||
                            (beyondRight && c.x == px.right - 1 && alongsideY) ||
                            (beyondTop && c.y == px.top && alongsideX);
@@ -298,18 +303,23 @@ platform::Point KeepCloseButtonReachable(const TwipsGeometry& g, const MonitorLa
   const long long tpx = g.twipsPerPixelX, tpy = g.twipsPerPixelY;
   const Box window = WindowBox(g);
   if (!OnAnyMonitor(window, monitors, tpx, tpy)) return {g.left, g.top};
-  const long long corner = widgets::ToDevicePx(kCloseCornerPx, g.dpi);
-  const long long x0 = window.right - corner * tpx, x1 = window.right - 1;
-  const long long y0 = window.top, y1 = window.top + corner * tpy - 1;
-  if (InAnyWorkArea(x0, y0, monitors, tpx, tpy) && InAnyWorkArea(x1, y0, monitors, tpx, tpy) &&
-      InAnyWorkArea(x0, y1, monitors, tpx, tpy) && InAnyWorkArea(x1, y1, monitors, tpx, tpy)) {
-    return {g.left, g.top};
-  }
-  const Box work = BoxOf(
-      monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))].work, tpx, tpy);
+  const Monitor& m = monitors[static_cast<std::size_t>(MonitorIndex(window, monitors, tpx, tpy))];
+  const Box edge = BoxOf(m.bounds, tpx, tpy);
+  const Box work = BoxOf(m.work, tpx, tpy);
   long long left = g.left;
   long long top = g.top;
-  KeepCornerIn(left, top, g.width, work, tpx, tpy, g.dpi);
+  // The menu bar's ends lie under a task bar at the left or the top (an older place, from
+  // before the bar was there): beside the bar instead.
+  if (edge.left <= left && left < work.left) left = work.left;
+  if (edge.top <= top && top < work.top) top = work.top;
+  const long long corner = widgets::ToDevicePx(kCloseCornerPx, g.dpi);
+  const long long right = left + g.width;
+  const long long x0 = right - corner * tpx, x1 = right - 1;
+  const long long y0 = top, y1 = top + corner * tpy - 1;
+  if (!InAnyWorkArea(x0, y0, monitors, tpx, tpy) || !InAnyWorkArea(x1, y0, monitors, tpx, tpy) ||
+      !InAnyWorkArea(x0, y1, monitors, tpx, tpy) || !InAnyWorkArea(x1, y1, monitors, tpx, tpy)) {
+    KeepCornerIn(left, top, g.width, work, tpx, tpy, g.dpi);
+  }
   return PointOf(left, top);
 }
 

@@ -45,6 +45,7 @@ platform::Point SnapToWorkArea(int x, int y, int width, int height, const platfo
 // and top going to the work area's edges: a window never lands under a task bar. A resize
 // (a new size with one edge of each axis where it was) is left as it is: the hook can only
 // move a window, and moving it would turn a drag of one edge into a move of the whole window.
+// So is a window coming from off every monitor: a minimised one is restored where it was.
 platform::Point SnapToWorkArea(const platform::Rect& proposed, const platform::Rect& current,
                                const MonitorLayout& monitors, int dpi = 96);
 
@@ -108,7 +109,8 @@ platform::Point RestorePosition(const TwipsGeometry& floatWindow, int mainWidth,
 
 // Where a window (twips) must go so that its close button can be reached: unchanged when the
 // square of its top-right corner lies on work areas, otherwise moved the least to bring it
-// into the work area of the window's monitor. A window on no monitor is left to the caller
+// into the work area of the window's monitor. A left or top edge under a task bar comes out
+// beside it, so all of the menu bar shows. A window on no monitor is left to the caller
 // (a hidden one comes back by the edge touch, a lost one opens centred).
 platform::Point KeepCloseButtonReachable(const TwipsGeometry& window,
                                          const MonitorLayout& monitors);

@@ -229,6 +229,17 @@ std::wstring LayoutAt(const fs::path& exe, DWORD dpi) {
   if (!NearScaled(cross, 15, program)) {
     problems += L"; the close button's cross is " + std::to_wstring(cross) + L" pixels wide";
   }
+  // The title's underline thickens with the scale: one design pixel, as many device pixels.
+  LONG underline = 0;
+  for (HWND c : Descendants(program.Main())) {
+    const RECT r = ScreenRect(c);
+    if (IsShown(c) && r.right - r.left > program.Px(200) && r.bottom - r.top <= 3) {
+      underline = r.bottom - r.top;
+    }
+  }
+  if (underline != program.Px(1)) {
+    problems += L"; the title's underline is " + std::to_wstring(underline) + L" pixels thick";
+  }
   Screenshot(tag + L"editor");
 
   if (auto error = ClickMenu(program, 2, L"editor+options"); !error.empty()) return error;

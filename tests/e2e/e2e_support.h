@@ -57,6 +57,9 @@ Cases CommandCases(const fs::path& exe);
 Cases SettingsCases(const fs::path& exe);
 Cases FloatCases(const fs::path& exe);
 Cases DeskCases(const fs::path& exe);
+Cases ClickCases(const fs::path& exe);
+// On a desk of two monitors side by side (see monitor_cases.cpp); run only as their group.
+Cases MonitorCases(const fs::path& exe);
 // The program on a desk of another scale; with `full`, also the 96-dpi reference run.
 Cases DpiCases(const fs::path& exe, bool full);
 

@@ -82,6 +82,8 @@ TEST(DockGeometryTest, SnapsToTheWorkAreaOfTheMonitorTheWindowIsOn) {
   // Resizing is never turned into a move: not by the right edge, not by the left.
   EXPECT_EQ(SnapToWorkArea({965, 300, 310, 340}, {965, 300, 300, 340}, kOne), (Point{965, 300}));
   EXPECT_EQ(SnapToWorkArea({15, 300, 350, 340}, {65, 300, 300, 340}, kOne), (Point{15, 300}));
+  // Restored from minimised (parked off every monitor): it keeps its place.
+  EXPECT_EQ(SnapToWorkArea({15, 300, 300, 340}, {-32000, -32000, 160, 28}, kOne), (Point{15, 300}));
   // A move that also sizes the window (a saved place at start-up) snaps like any move.
   EXPECT_EQ(SnapToWorkArea({15, 310, 350, 340}, {400, 200, 300, 340}, kOne), (Point{0, 310}));
   // At 150 % the distance is 30 device pixels: 29 snaps, 30 does not.
@@ -163,6 +165,11 @@ TEST(DockGeometryTest, AutoHideOnlyAtMonitorEdgesWithNothingBeyond) {
       {"below a top task bar", kBarTop, At(6000, 600), away, Point{6000, -5160}},
       {"back below it", kBarTop, At(6000, -5160), {500, 0}, Point{6000, 600}},
       {"wider than the screen", kOne, At(-20000, 3000, 20000), {0, 300}, Point{-800, 3000}},
+      // Only the edge it hides behind brings it out, never a neighbour's edge further along.
+      {"hidden left, the right one's edge", kSideBySide, At(-4470, 3000), {1280, 300}, {}},
+      {"hidden right of the right one", kSideBySide, At(48000, 3000), {1279, 300}, {}},
+      {"and out at its own edge", kSideBySide, At(48000, 3000), {3199, 300}, Point{43530, 3000}},
+      {"hidden above, the lower one's top", kStacked, At(6000, -5160), {500, 800}, {}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(AutoHideStep(c.g, c.cursor, c.layout), c.expected) << c.what;
@@ -242,6 +249,10 @@ TEST(DockGeometryTest, PlacesKeepTheCloseButtonOnTheWorkArea) {
       {kSideBySide, false, At(17000, 3000), {17000, 3000}},  // its close button on the right
       {kOne, false, At(-4470, 3000), {-4470, 3000}},         // hidden: the edge touch brings it
       {kBarTop, false, At(3000, 0), {3000, 600}},
+      {kBarLeft, false, At(0, 3000), {900, 3000}},  // the menu bar's left end beside the bar
+      // The close button's square is 36 pixels at 150 %: 24 would leave this one as it is.
+      {kOne, false, {3000, 11000, 4470, 5160, 0, 0, 15, 15, 144}, {3000, 11400 - 540}},
+      {kBarLeft, false, At(450, 3000), {900, 3000}},
   };
   for (const Case& c : cases) {
     const Point at = c.fromFloat ? RestorePosition(At(c.g.left, c.g.top, 720, 720), c.g.width,

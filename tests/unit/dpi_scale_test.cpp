@@ -23,6 +23,7 @@ using platform::headless::HeadlessControl;
 struct Shown {
   platform::Rect bounds;
   platform::Point from, to;  // a line's ends
+  int thickness = 0;         // a line's
   int fontDpi = 0;
   std::vector<DrawCall> drawn;
 };
@@ -54,7 +55,7 @@ class DpiScaleTest : public testing_support::ProgramFolderTest {
           break;
         }
       }
-      all.push_back({c->Bounds(), c->LineFrom(), c->LineTo(),
+      all.push_back({c->Bounds(), c->LineFrom(), c->LineTo(), c->LineThickness(),
                      c->Settings().font || c->Font().dpi != 96 ? c->Font().dpi : 0, drawn});
     }
     return all;
@@ -84,6 +85,7 @@ void ExpectAllScaled(const std::vector<Shown>& at, const std::vector<Shown>& des
     for (std::size_t k = 0; k < std::size(got); ++k) {
       EXPECT_LE(std::abs(got[k] - want[k] * s), 1.0) << "control " << i << " figure " << k;
     }
+    EXPECT_LE(std::abs(a.thickness - d.thickness * s), 0.5) << "control " << i;
     if (d.fontDpi != 0) {
       EXPECT_EQ(a.fontDpi, dpi) << "control " << i;
     }
@@ -127,6 +129,11 @@ TEST_F(DpiScaleTest, AMonitorOfAnotherScaleRescalesAndRepaintsEverything) {
   // Pointer positions come back in design pixels: the 2-pixel edge is 3 device pixels wide.
   native.MouseMove(0, 0, 447 - 3, 100);
   EXPECT_EQ(w.Me().MousePointer(), 9);
+  native.MouseMove(0, 0, 3, 100);
+  EXPECT_EQ(w.Me().MousePointer(), 9);
+  native.MouseDown(platform::kButtonLeft, 0, 3, 3);  // the top-left corner's band
+  ASSERT_EQ(platform_.MoveSizeLoops().size(), 1u);
+  EXPECT_EQ(platform_.MoveSizeLoops()[0].hitTest, 13);
 }
 
 TEST_F(DpiScaleTest, OnADeskOfTwoScalesTheWindowAndItsQuestionTakeTheScaleOfTheirMonitor) {
@@ -141,12 +148,27 @@ TEST_F(DpiScaleTest, OnADeskOfTwoScalesTheWindowAndItsQuestionTakeTheScaleOfThei
   EXPECT_EQ(w.Me().ScaleWidth(), 298);
   // The box opens on the primary at 96 and is centred on the window at 144, at that size.
   platform::Rect box;
-  platform_.QueueModalAction([&] { box = platform_.Get(platform_.ModalWindow()).Bounds(); });
+  float stroke = 0;  // the last glyph stroke on the box's painted buttons
+  platform_.QueueModalAction([&] {
+    box = platform_.Get(platform_.ModalWindow()).Bounds();
+    for (const HeadlessControl* c : platform_.Children(platform_.ModalWindow())) {
+      for (const DrawCall& d : c->Drawn()) {
+        if (d.op == DrawCall::Op::Line) stroke = d.width;
+      }
+    }
+  });
   dialogs::ShowQuestion(w, L"?", w.Me());
+  EXPECT_FLOAT_EQ(stroke, 1.5f);  // painted again at the monitor's scale
   EXPECT_EQ(platform_.DpiAt(box), 144);
   EXPECT_LE(std::abs((box.left + box.width / 2) - (1600 + 447 / 2)), 1);
   EXPECT_LE(std::abs((box.top + box.height / 2) - (200 + 516 / 2)), 1);
   EXPECT_EQ(box.width, 333);  // 222 design pixels, the headless window has no frame
+  // The place is saved in the window's twips, not the system's.
+  ASSERT_TRUE(w.SaveSettings());
+  std::ifstream file(folder_ / "Config.ini", std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(file)), {});
+  EXPECT_NE(saved.find("Left=16000"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("Dpi=144"), std::string::npos) << saved;
 }
 
 TEST_F(DpiScaleTest, ThePlaceSavedAtOneScaleOpensOnTheSameSpotAtAnother) {
@@ -165,6 +187,7 @@ TEST_F(DpiScaleTest, ThePlaceSavedAtOneScaleOpensOnTheSameSpotAtAnother) {
       {144, "[Main]\r\nLeft=1500\r\nTop=1200\r\nWidth=100\r\nHeight=100\r\nDpi=144", {150, 120, 324, 414}},
       // No file: centred, also at 200 %, where a pixel is 7.5 twips.
       {192, "", {342, 56, 596, 688}},
+      {192, "[Main]\r\nDpi=96", {342, 56, 596, 688}},  // a scale but no place: centred too
   };
   for (const auto& r : rows) {
     SetDpi(r.dpiNow);

@@ -127,6 +127,9 @@ TEST_F(CommandsTest, DeleteSelectsTheNoteAbove) {
     }
     EXPECT_EQ(Notes(), expected);
   }
+  // Two quick clicks on the button are two deletes: it gives a double-click no meaning.
+  platform_.Get(window_->Lists().picListButton(1).hWnd()).DblClick();
+  EXPECT_EQ(window_->Lists().List1.Items(), (std::vector<std::wstring>{L"a"}));
 }
 
 TEST_F(CommandsTest, DeleteOfTheLastNoteLeavesAFreshOneAndNoSelectionDoesNothing) {
@@ -386,6 +389,12 @@ TEST_F(CommandsTest, ExitAnsweredNoKeepsRunningWithTheEditCommitted) {
   EXPECT_EQ(w.Notes().NoteArray().back().text, L"typed");
   EXPECT_TRUE(w.Timer1().Enabled());
   EXPECT_FALSE(fs::exists(File("Notes") / "Note_4.tvk"));
+  // Asked from the list page, No leaves the user on the list.
+  ShowList();
+  testing_support::AnswerNextQuestion(platform_, false);
+  w.picMenu_Click(0);
+  EXPECT_TRUE(w.Lists().picList.Visible());
+  EXPECT_FALSE(w.Editor().picMain.Visible());
 }
 
 TEST_F(CommandsTest, ExitAnsweredYesSavesSettingsAndNotesAndEnds) {

@@ -161,6 +161,11 @@ TEST_F(MainPaintTest, MenuHoverPaintsOnceAndTheBarTakesItBack) {
     EXPECT_EQ(w.Bar().picMenu(4).Tag, L"0");
     EXPECT_EQ(w.Bar().picMenu(4).BackColor(), kWhite);
   }
+  // Off the button too fast to cross anything: leaving it takes the look back all the same.
+  Native(w.Bar().picMenu(1)).MouseMove(0, 0, 1, 1);
+  Native(w.Bar().picMenu(1)).MouseLeave();
+  EXPECT_EQ(w.Bar().picMenu(1).Tag, L"0");
+  EXPECT_EQ(w.Bar().picMenu(1).BackColor(), kWhite);
 }
 
 TEST_F(MainPaintTest, ListButtonHoverAndTheListPageTakesItBack) {
@@ -184,6 +189,9 @@ TEST_F(MainPaintTest, ListButtonHoverAndTheListPageTakesItBack) {
   w.picListButton_Click(5);
   EXPECT_EQ(w.Lists().picListButton(5).Tag, L"0");
   EXPECT_EQ(Take(w.Lists().picListButton(5)), ListPaint(5, false));
+  Native(w.Lists().picListButton(2)).MouseMove(0, 0, 3, 3);
+  Native(w.Lists().picListButton(2)).MouseLeave();  // off it, however fast
+  EXPECT_EQ(w.Lists().picListButton(2).Tag, L"0");
 }
 
 TEST_F(MainPaintTest, UnloadStopsTheDrawingLibraryOnce) {

@@ -123,6 +123,8 @@ TEST(Win32Translate, LineBoxIsOnePixelThickAndIgnoresDirection) {
   EXPECT_EQ(LineBox({64, 24}, {40, 24}), (Rect{40, 24, 25, 1}));
   EXPECT_EQ(LineBox({5, 30}, {5, 10}), (Rect{5, 10, 1, 21}));
   EXPECT_EQ(LineBox({3, 3}, {3, 3}), (Rect{3, 3, 1, 1}));
+  EXPECT_EQ(LineBox({40, 24}, {64, 24}, 2), (Rect{40, 24, 25, 2}));  // thicker at 200 %
+  EXPECT_EQ(LineBox({5, 30}, {5, 10}, 2), (Rect{5, 10, 2, 21}));
 }
 
 TEST(Win32Translate, EditStyleFollowsTheDesignSettings) {

@@ -132,7 +132,8 @@ void HeadlessControl::ListSetItem(int index, const std::wstring& item) {
   items_[static_cast<std::size_t>(index)] = item;
 }
 
-void HeadlessControl::SetLine(Point from, Point to, Color /*color*/) {
+void HeadlessControl::SetLine(Point from, Point to, Color /*color*/, int thickness) {
+  lineThickness_ = thickness;
   lineFrom_ = from;
   lineTo_ = to;
 }
@@ -174,6 +175,10 @@ void HeadlessControl::MouseEnter() {
   if (events_) events_->OnMouseEnter();
 }
 
+void HeadlessControl::MouseLeave() {
+  if (events_) events_->OnMouseLeave();
+}
+
 void HeadlessControl::Click() {
   MouseDown(kButtonLeft, 0, 1, 1);
   MouseUp(kButtonLeft, 0, 1, 1);
@@ -182,6 +187,12 @@ void HeadlessControl::Click() {
 
 void HeadlessControl::DblClick() {
   Click();
+  const bool clickable =
+      kind_ == ControlKind::Panel || kind_ == ControlKind::Window || kind_ == ControlKind::Label;
+  if (events_ && clickable && !events_->HasDblClick()) {
+    Click();  // where a double-click means nothing, the platform reports two clicks
+    return;
+  }
   if (events_) events_->OnDblClick();
   MouseUp(kButtonLeft, 0, 1, 1);
 }

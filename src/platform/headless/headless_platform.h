@@ -42,7 +42,7 @@ class HeadlessControl final : public Control {
   void ListSetSelection(int index) override { selection_ = index; }
   void ListReplaceAll(const std::vector<std::wstring>& items) override;
   void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) override;
-  void SetLine(Point from, Point to, Color color) override;
+  void SetLine(Point from, Point to, Color color, int thickness) override;
   // A minimised window lies where the system parks it; its normal rectangle is kept.
   Rect OuterBounds() const override { return minimized_ ? kParkedBounds : bounds_; }
   Point ClientSize() const override;
@@ -67,6 +67,7 @@ class HeadlessControl final : public Control {
   int Selection() const { return selection_; }
   Point LineFrom() const { return lineFrom_; }
   Point LineTo() const { return lineTo_; }
+  int LineThickness() const { return lineThickness_; }
   int CursorShape() const { return cursorShape_; }
   bool Destroyed() const { return destroyed_; }
   const ControlSettings& Settings() const { return settings_; }
@@ -82,6 +83,7 @@ class HeadlessControl final : public Control {
   void MouseUp(int button, int shift, int x, int y);
   void MouseMove(int button, int shift, int x, int y);
   void MouseEnter();
+  void MouseLeave();  // the pointer went off the control
   void Click();     // a left press and release
   void DblClick();  // as the platform reports it: press, release, click, double-click, release
   void Type(const std::wstring& newText);  // the user edited the box into newText
@@ -140,6 +142,7 @@ class HeadlessControl final : public Control {
   std::vector<std::wstring> items_;
   int selection_ = -1;
   Point lineFrom_, lineTo_;
+  int lineThickness_ = 0;
   int cursorShape_ = 0;
   int dpi_ = 96;
   bool changingDpi_ = false;

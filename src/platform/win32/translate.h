@@ -82,10 +82,12 @@ inline ModulePathParts SplitModulePath(std::wstring_view path) {
 }
 
 // The child window that stands for a line: its bounding box, both end points included,
-// so a horizontal or vertical line is exactly one pixel thick.
-inline Rect LineBox(Point from, Point to) {
-  return Rect{std::min(from.x, to.x), std::min(from.y, to.y), std::abs(to.x - from.x) + 1,
-              std::abs(to.y - from.y) + 1};
+// so a horizontal or vertical line is exactly `thickness` pixels thick.
+inline Rect LineBox(Point from, Point to, int thickness = 1) {
+  const int across = std::max(thickness, 1);
+  return Rect{std::min(from.x, to.x), std::min(from.y, to.y),
+              from.x == to.x ? across : std::abs(to.x - from.x) + 1,
+              from.y == to.y ? across : std::abs(to.y - from.y) + 1};
 }
 
 // What an edit control needs for a text box's design settings.

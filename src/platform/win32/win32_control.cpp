@@ -245,11 +245,11 @@ bool Win32Control::HasFocus() const {
 // ---------------------------------------------------------------------------------------
 // Lines and windows
 
-void Win32Control::SetLine(Point from, Point to, Color color) {
+void Win32Control::SetLine(Point from, Point to, Color color, int thickness) {
   if (kind_ != ControlKind::Line || !hwnd_) return;
   fore_ = ToColorRef(color);
   ApplyColors();
-  const Rect box = LineBox(from, to);
+  const Rect box = LineBox(from, to, thickness);
   ::SetWindowPos(hwnd_.get(), nullptr, box.left, box.top, box.width, box.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

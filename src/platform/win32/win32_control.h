@@ -56,7 +56,7 @@ class Win32Control final : public Control {
   void ListReplaceAll(const std::vector<std::wstring>& items) override;
   void ListAddRange(const std::vector<std::wstring>& items, std::size_t first) override;
 
-  void SetLine(Point from, Point to, Color color) override;
+  void SetLine(Point from, Point to, Color color, int thickness) override;
 
   Rect OuterBounds() const override;
   Point ClientSize() const override;

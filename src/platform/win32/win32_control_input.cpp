@@ -8,6 +8,9 @@ namespace tarvik::platform::win32 {
 void Win32Control::HandleInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   const bool clickable =
       kind_ == ControlKind::Panel || kind_ == ControlKind::Window || kind_ == ControlKind::Label;
+  if (message == WM_LBUTTONDBLCLK && clickable && events_ && !events_->HasDblClick()) {
+    message = WM_LBUTTONDOWN;  // two quick clicks where a double-click means nothing
+  }
   switch (message) {
     case WM_LBUTTONDOWN:
       clickArmed_ = true;
@@ -61,11 +64,19 @@ void Win32Control::HandleInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_MOUSELEAVE:
       trackingLeave_ = false;
+      Fire([](ControlEvents& e) { e.OnMouseLeave(); });
       return;
     case WM_SETFOCUS:
       Fire([](ControlEvents& e) { e.OnGotFocus(); });
       return;
     case WM_KILLFOCUS:
+      // A one-line box scrolled to its caret shows its text from the start again once the
+      // user has left it, as a long title is read.
+      if (kind_ == ControlKind::TextBox &&
+          (::GetWindowLongW(hwnd, GWL_STYLE) & ES_MULTILINE) == 0) {
+        ::SendMessageW(hwnd, EM_SETSEL, 0, 0);
+        ::SendMessageW(hwnd, EM_SCROLLCARET, 0, 0);
+      }
       Fire([](ControlEvents& e) { e.OnLostFocus(); });
       return;
     default:

@@ -21,33 +21,79 @@ bool PassCapturedPressToChild(HWND window, UINT message, WPARAM wParam, LPARAM l
   ::ClientToScreen(window, &pt);
   HWND target = ::WindowFromPoint(pt);
   if (target == nullptr || target == window || !::IsChild(window, target)) return false;
+  // A release already queued under the capture is the control's too, or it keeps the mouse.
+  const UINT upMessage = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK   ? WM_LBUTTONUP
+                         : message == WM_MBUTTONDOWN || message == WM_MBUTTONDBLCLK ? WM_MBUTTONUP
+                                                                                    : WM_RBUTTONUP;
+  MSG queued{};
+  const bool released =
+      ::PeekMessageW(&queued, window, upMessage, upMessage, PM_REMOVE | PM_NOYIELD) != FALSE;
   ::ReleaseCapture();
   ::ScreenToClient(target, &pt);
   ::PostMessageW(target, message, wParam, MAKELPARAM(pt.x, pt.y));
+  if (released) ::PostMessageW(target, upMessage, 0, MAKELPARAM(pt.x, pt.y));
   return true;
 }
 
-// A press outside a window that holds the mouse was meant for what lies there (see
-// CapturedPressGoesElsewhere): the capture ends, the window does not hear of the press, and
-// the press is made again, now reaching the window under the cursor; the release that
-// follows goes there too. True when it was passed on.
+// Screen pixels to SendInput's absolute units over the whole desk, rounded up so the system's
+// way back (units * extent / 65536, rounded down) gives the same pixel.
+LONG AbsoluteUnits(LONG pixel, int origin, int extent) {
+  if (extent <= 0) return 0;
+  return static_cast<LONG>((static_cast<long long>(pixel - origin) * 65536 + extent - 1) / extent);
+}
+
+// A press that reaches a window only because it holds the mouse was meant for what lies under
+// it: outside the window (see CapturedPressGoesElsewhere), or inside it on another program's
+// window lying above it.
+bool CapturedPressBelongsElsewhere(HWND window, int button, POINT screen) {
+  RECT rc{};
+  if (!::GetWindowRect(window, &rc)) return false;
+  if (CapturedPressGoesElsewhere(button, Point{screen.x, screen.y}, ToRect(rc))) return true;
+  if (!::PtInRect(&rc, screen)) return false;
+  const HWND target = ::WindowFromPoint(screen);
+  return target != nullptr && ::GetAncestor(target, GA_ROOT) != window;
+}
+
+// The capture ends, the window does not hear of the press, and the press is made again at its
+// own place, now reaching the window under it. When the button is up again already (the
+// release came under the capture or waits in the queue), the release is made with it: no
+// program is left with a button that was let go. True when it was passed on.
 bool PassCapturedPressOn(HWND window, UINT message, LPARAM lParam) {
   const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
   const bool middle = message == WM_MBUTTONDOWN || message == WM_MBUTTONDBLCLK;
   const int button = left ? kButtonLeft : middle ? kButtonMiddle : kButtonRight;
   POINT pt{XFromLParam(lParam), YFromLParam(lParam)};
-  RECT rc{};
-  if (!::ClientToScreen(window, &pt) || !::GetWindowRect(window, &rc)) return false;
-  if (!CapturedPressGoesElsewhere(button, Point{pt.x, pt.y}, ToRect(rc))) return false;
-  ::ReleaseCapture();
-  INPUT input{};
-  input.type = INPUT_MOUSE;
+  if (!::ClientToScreen(window, &pt) || !CapturedPressBelongsElsewhere(window, button, pt)) {
+    return false;
+  }
   // The injected buttons are the physical ones; the message's left is the logical one.
   const bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
-  input.mi.dwFlags = middle    ? MOUSEEVENTF_MIDDLEDOWN
-                     : swapped ? MOUSEEVENTF_RIGHTDOWN
-                               : MOUSEEVENTF_LEFTDOWN;
-  ::SendInput(1, &input, sizeof(input));
+  const bool physicalLeft = middle ? false : left != swapped;
+  const DWORD down = middle         ? MOUSEEVENTF_MIDDLEDOWN
+                     : physicalLeft ? MOUSEEVENTF_LEFTDOWN
+                                    : MOUSEEVENTF_RIGHTDOWN;
+  const DWORD up = middle         ? MOUSEEVENTF_MIDDLEUP
+                   : physicalLeft ? MOUSEEVENTF_LEFTUP
+                                  : MOUSEEVENTF_RIGHTUP;
+  const UINT upMessage = middle ? WM_MBUTTONUP : left ? WM_LBUTTONUP : WM_RBUTTONUP;
+  MSG queued{};
+  const bool released =
+      ::PeekMessageW(&queued, window, upMessage, upMessage, PM_REMOVE | PM_NOYIELD) != FALSE ||
+      (::GetAsyncKeyState(middle         ? VK_MBUTTON
+                          : physicalLeft ? VK_LBUTTON
+                                         : VK_RBUTTON) &
+       0x8000) == 0;
+  ::ReleaseCapture();
+  const int originX = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int originY = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  INPUT input[2]{};
+  input[0].type = INPUT_MOUSE;
+  input[0].mi.dx = AbsoluteUnits(pt.x, originX, ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  input[0].mi.dy = AbsoluteUnits(pt.y, originY, ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | down;
+  input[1] = input[0];
+  input[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | up;
+  ::SendInput(released ? 2 : 1, input, sizeof(INPUT));
   return true;
 }
 
