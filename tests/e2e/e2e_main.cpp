@@ -5,7 +5,8 @@
 // a user would. One line per case, then "N passed, N failed"; the exit code is the number of
 // failed cases. TARVIK_E2E_GROUP=float runs the docking and floating-window cases alone,
 // TARVIK_E2E_GROUP=desk the cases of the window at the screen's limits, TARVIK_E2E_GROUP=dpi
-// the program at 144 dpi and at 96 (Wine only).
+// the program at 144 dpi and at 96 (Wine only), TARVIK_E2E_GROUP=keys the keyboard and screen
+// reader cases.
 
 #include <fcntl.h>
 #include <io.h>
@@ -73,6 +74,7 @@ int Run(int argc, wchar_t** argv) {
       SettingsCases,
       FloatCases,
       DeskCases,
+      KeyboardCases,
   };
   // Only Wine takes a desk's new scale per program; Windows would need a new logon.
   if (wine) lists.push_back([](const fs::path& e) { return DpiCases(e, false); });
@@ -80,6 +82,7 @@ int Run(int argc, wchar_t** argv) {
   if (GetEnvironmentVariableW(L"TARVIK_E2E_GROUP", group, 16) > 0) {
     if (std::wstring(group) == L"float") lists = {FloatCases};
     if (std::wstring(group) == L"desk") lists = {DeskCases};
+    if (std::wstring(group) == L"keys") lists = {KeyboardCases};
     if (std::wstring(group) == L"dpi" && wine) {
       lists = {[](const fs::path& e) { return DpiCases(e, true); }};
     }

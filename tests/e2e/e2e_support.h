@@ -56,6 +56,7 @@ Cases MainWindowCases(const fs::path& exe);
 Cases CommandCases(const fs::path& exe);
 Cases SettingsCases(const fs::path& exe);
 Cases FloatCases(const fs::path& exe);
+Cases KeyboardCases(const fs::path& exe);
 Cases DeskCases(const fs::path& exe);
 // The program on a desk of another scale; with `full`, also the 96-dpi reference run.
 Cases DpiCases(const fs::path& exe, bool full);
