@@ -129,10 +129,11 @@ class KeyboardSession {
     std::wstring error;
     const auto second = ChildProcess::Start(program_.Exe(), &error);
     if (!second || !second->WaitForExit(kStartTimeoutMs)) return L"the second start went on";
-    return WaitUntil([&] { return GetForegroundWindow() == main_ && !program_.Find(L"Form1"); },
-                     kReactionTimeoutMs)
-               ? L""
-               : L"the main window did not come back in front";
+    const bool back = WaitUntil(
+        [&] { return GetForegroundWindow() == main_ && !program_.Find(L"Form1"); },
+        kReactionTimeoutMs);
+    program_.End();  // one instance per logon session: the next case starts its own
+    return back ? L"" : L"the main window did not come back in front";
   }
 
  private:
