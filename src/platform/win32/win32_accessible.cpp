@@ -203,9 +203,11 @@ class AccessibleControl final : public IAccessible {
 }  // namespace
 
 void Win32Control::SetFocusMark(bool shown) {
-  if (focusMark_ == shown) return;
+  const bool wasVisible = FocusMarkVisible();
   focusMark_ = shown;
-  if (hwnd_) ::InvalidateRect(hwnd_.get(), nullptr, TRUE);
+  // Repainted only when the look changes: a mark asked for before the keyboard is used in
+  // the window shows nothing yet.
+  if (hwnd_ && FocusMarkVisible() != wasVisible) ::InvalidateRect(hwnd_.get(), nullptr, TRUE);
 }
 
 bool Win32Control::FocusMarkVisible() const {
