@@ -12,8 +12,8 @@ namespace tarvik::app {
 using platform::KeyArgs;
 
 void frmMain::WireKeys() {
-  widgets::Widget* const stops[] = {&editor_.txtTitle, &editor_.txtNote, &list_.txtSearch,
-                                    &list_.List3,      &list_.List1,     &options_.SSwitch1(0),
+  widgets::Widget* const stops[] = {&editor_.txtTitle,    &editor_.txtNote, &list_.txtSearch,
+                                    &list_.List3,         &list_.List1,     &options_.SSwitch1(0),
                                     &options_.SSwitch1(1)};
   for (widgets::Widget* w : stops) {
     w->PreviewKey = [this, w](const KeyArgs& key) { return Form_KeyPreview(w, key); };
@@ -53,8 +53,8 @@ void frmMain::MoveFocus(widgets::Widget* from, bool backwards) {
   const std::vector<widgets::Widget*> stops = TabStops();
   if (stops.empty()) return;
   const std::size_t n = stops.size();
-  const auto at = static_cast<std::size_t>(std::find(stops.begin(), stops.end(), from) -
-                                           stops.begin());
+  const auto at =
+      static_cast<std::size_t>(std::find(stops.begin(), stops.end(), from) - stops.begin());
   // From outside the page (the window itself, a control under a panel): its first or last.
   const std::size_t next = at == n ? (backwards ? n - 1 : 0) : (at + (backwards ? n - 1 : 1)) % n;
   stops[next]->SetFocus();

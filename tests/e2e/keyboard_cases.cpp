@@ -17,7 +17,7 @@ HWND FocusOf(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
-                                                                             : nullptr;
+                                                                            : nullptr;
 }
 
 // A key, or a chord with one modifier, then a moment for the program to take it.
@@ -52,7 +52,8 @@ const std::wstring kPush = std::to_wstring(ROLE_SYSTEM_PUSHBUTTON);
 class KeyboardSession {
  public:
   explicit KeyboardSession(const fs::path& exe)
-      : program_(exe, L"keys", {{L"Note_1.tvk", L"第一条", L"一"}, {L"Note_2.tvk", L"第二条", L"二"}},
+      : program_(exe, L"keys",
+                 {{L"Note_1.tvk", L"第一条", L"一"}, {L"Note_2.tvk", L"第二条", L"二"}},
                  "[Options]\r\nOnTop=0\r\nStartUp=0") {}
 
   std::wstring Start() {
@@ -68,9 +69,12 @@ class KeyboardSession {
     HWND note = program_.TextBox(true);
     HWND title = program_.TextBox(false);
     std::wstring trail;
-    for (auto [key, modifier, expected] : {std::tuple{0, 0, note}, {VK_TAB, VK_SHIFT, title},
-                                           {VK_TAB, 0, note}, {VK_TAB, VK_CONTROL, title},
-                                           {VK_RETURN, 0, note}, {VK_TAB, 0, note}}) {
+    for (auto [key, modifier, expected] : {std::tuple{0, 0, note},
+                                           {VK_TAB, VK_SHIFT, title},
+                                           {VK_TAB, 0, note},
+                                           {VK_TAB, VK_CONTROL, title},
+                                           {VK_RETURN, 0, note},
+                                           {VK_TAB, 0, note}}) {
       if (key != 0) Key(static_cast<WORD>(key), static_cast<WORD>(modifier));
       trail += ClassOf(FocusOf(main_)) + L" ";
       if (FocusOf(main_) != expected) return L"the focus went " + trail;
@@ -100,9 +104,9 @@ class KeyboardSession {
     Key(VK_TAB, VK_SHIFT);
     Key(VK_TAB, VK_SHIFT);
     Key(VK_SPACE);
-    const std::wstring checked = L"置顶窗口/" + std::to_wstring(ROLE_SYSTEM_CHECKBUTTON) + L"/" +
-                                 std::to_wstring(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED |
-                                                 STATE_SYSTEM_CHECKED);
+    const std::wstring checked =
+        L"置顶窗口/" + std::to_wstring(ROLE_SYSTEM_CHECKBUTTON) + L"/" +
+        std::to_wstring(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_CHECKED);
     if (HeardAt(FocusOf(main_)) != checked || !IsTopMost(main_)) {
       return L"after Space the focused switch is " + HeardAt(FocusOf(main_));
     }
@@ -129,9 +133,9 @@ class KeyboardSession {
     std::wstring error;
     const auto second = ChildProcess::Start(program_.Exe(), &error);
     if (!second || !second->WaitForExit(kStartTimeoutMs)) return L"the second start went on";
-    const bool back = WaitUntil(
-        [&] { return GetForegroundWindow() == main_ && !program_.Find(L"Form1"); },
-        kReactionTimeoutMs);
+    const bool back =
+        WaitUntil([&] { return GetForegroundWindow() == main_ && !program_.Find(L"Form1"); },
+                  kReactionTimeoutMs);
     program_.End();  // one instance per logon session: the next case starts its own
     return back ? L"" : L"the main window did not come back in front";
   }

@@ -103,7 +103,8 @@ TEST_F(KeyboardTest, PaintedControlsCarryTheirNamesAndRoles) {
     const platform::AccessibleInfo& a = c.Accessible();
     names.push_back(a.name + (a.role == platform::AccessibleRole::CheckButton
                                   ? (a.checked ? L"=on" : L"=off")
-                                  : a.role == platform::AccessibleRole::PushButton ? L"" : L"?"));
+                              : a.role == platform::AccessibleRole::PushButton ? L""
+                                                                               : L"?"));
   };
   for (int i = 0; i < 5; ++i) heard(Native(w.Bar().picMenu(i)));
   for (int i = 0; i < 6; ++i) heard(Native(w.Lists().picListButton(i)));

@@ -98,7 +98,7 @@ class HeadlessControl final : public Control {
   // Tab in a modal window, as the platform's dialog keys move on: the next (or previous)
   // push button of the window, wrapping.
   void PressTab(bool backwards = false);
-  void RequestShow();  // another start of the program asks for this window
+  void RequestShow();                        // another start of the program asks for this window
   void Focus();                              // the user focused the control (same as SetFocus)
   void RequestClose();                       // close box, system menu, WM_CLOSE from outside
   void EndSession();                         // the user logs off or shuts down

@@ -50,8 +50,8 @@ class AccessibleControl final : public IAccessible {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
-                                   EXCEPINFO*, UINT*) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
     return E_NOTIMPL;
   }
 
@@ -244,8 +244,7 @@ bool Win32Control::HandleAccessMessage(HWND hwnd, UINT message, WPARAM wParam, L
     result = 0;
     return true;
   }
-  if (message != 0 && message == context_->ShowRequestMessage() &&
-      kind_ == ControlKind::Window) {
+  if (message != 0 && message == context_->ShowRequestMessage() && kind_ == ControlKind::Window) {
     bool shown = false;
     const std::weak_ptr<bool> alive = alive_;
     Fire([&](ControlEvents& e) { shown = e.OnShowRequest(); });

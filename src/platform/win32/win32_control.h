@@ -128,8 +128,7 @@ class Win32Control final : public Control {
   bool FocusMarkVisible() const;
   // Messages of our own classes for the keyboard and screen readers: focus marks, the show
   // request of another start, the accessible object and its default action.
-  bool HandleAccessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                           LRESULT& result);
+  bool HandleAccessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   // Calls the event sink; false when this object died during the call, after which the
   // caller must not touch any member.
