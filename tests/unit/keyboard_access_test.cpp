@@ -74,26 +74,12 @@ TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
   EXPECT_FALSE(l.picSearch.Visible());
   EXPECT_FALSE(w.Options().picOptions.Visible());
   EXPECT_TRUE(s0.Value());
-  EXPECT_TRUE(platform_.IsTopMost(w.Me().hWnd()));
-}
-
-TEST_F(KeyboardTest, FocusMarksShowOnceTheKeyboardIsUsed) {
-  frmMain& w = *window_;
+  // Tab turned the window's focus marks on: the switch that had the focus showed one.
   w.picMenu_Click(2);
-  HeadlessControl& track0 = Native(w.Options().SSwitch1(0).Picture1());
-  track0.MouseDown(platform::kButtonLeft, 0, 1, 1);
-  EXPECT_FALSE(track0.FocusMarkShown());
-  ASSERT_TRUE(Press(kKeyTab, 0, w.Options().SSwitch1(1)));
-  EXPECT_TRUE(Native(w.Options().SSwitch1(1).Picture1()).FocusMarkShown());
-  EXPECT_FALSE(track0.FocusMarkShown());
-  // The question box's cross and tick stand for its hidden push buttons.
-  platform_.QueueModalAction([this] {
-    testing_support::QuestionBox(platform_)->PressTab();
-    EXPECT_TRUE(QuestionButton(platform_, 0)->FocusMarkShown());
-    EXPECT_FALSE(QuestionButton(platform_, 1)->FocusMarkShown());
-    QuestionButton(platform_, 0)->Click();
-  });
-  dialogs::ShowQuestion(w, L"?", w.Me());
+  s0.SetFocus();
+  EXPECT_TRUE(Native(s0.Picture1()).FocusMarkShown());
+  EXPECT_FALSE(Native(w.Options().SSwitch1(1).Picture1()).FocusMarkShown());
+  EXPECT_TRUE(platform_.IsTopMost(w.Me().hWnd()));
 }
 
 TEST_F(KeyboardTest, PaintedControlsCarryTheirNamesAndRoles) {
@@ -113,6 +99,10 @@ TEST_F(KeyboardTest, PaintedControlsCarryTheirNamesAndRoles) {
   for (int i = 0; i < 2; ++i) heard(Native(w.Options().SSwitch1(i)));
   platform_.QueueModalAction([&] {
     for (int i = 0; i < 2; ++i) heard(*QuestionButton(platform_, i));
+    // The cross stands for the hidden cancel button when Tab gives that the focus.
+    testing_support::QuestionBox(platform_)->PressTab();
+    EXPECT_TRUE(QuestionButton(platform_, 0)->FocusMarkShown());
+    EXPECT_FALSE(QuestionButton(platform_, 1)->FocusMarkShown());
     QuestionButton(platform_, 0)->Click();
   });
   dialogs::ShowQuestion(w, L"?", w.Me());
