@@ -108,6 +108,7 @@ void frmMain::WireEvents() {
     menu_.picMenu(i).Click = [this, i] { picMenu_Click(i); };
   }
   for (int i = 0; i < 2; ++i) options_.SSwitch1(i).Click = [this, i] { SSwitch1_Click(i); };
+  WireKeys();
 }
 
 bool frmMain::Load() {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/main_pages.h"
 #include "app/note_book.h"
@@ -56,6 +57,10 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void SSwitch1_Click(int index);
   // Topmost upkeep, the shared cursor point, hiding at a screen edge and coming back.
   void Timer1_Timer();
+
+  // The keyboard to the page shown, once the window is: the note box on the editor page, the
+  // list on the list page (frm_main_keys.cpp).
+  void FocusPage();
 
   // Whether the cursor is over the window's outer rectangle.
   bool IsCursorInWindow() const;
@@ -141,6 +146,18 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void Form_MouseUp(const platform::MouseArgs& a);
 
   void WireEvents();
+  // The keyboard (frm_main_keys.cpp): Tab through the page shown, the keys that do what the
+  // mouse does, and another start's request to come forward.
+  void WireKeys();
+  std::vector<widgets::Widget*> TabStops();
+  // A key the focused control (null: the window itself) is about to get; true when used.
+  bool Form_KeyPreview(widgets::Widget* from, const platform::KeyArgs& key);
+  void MoveFocus(widgets::Widget* from, bool backwards);
+  bool EnterSearchResults();
+  bool GoBack();
+  // The options or tools panel opened: where the keyboard goes back to when it closes.
+  void RememberFocus();
+  void BringForward();
   // Shows the logon-start switch on only while a registration exists; when the registry
   // cannot be read, as the user asked.
   void ShowAutostartState(bool wanted);
@@ -194,6 +211,7 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   // Where the notes live on disk, with this run's recovery record.
   NotesFolder folder_;
 
+  widgets::Widget* focusBeforePanel_ = nullptr;
   bool loaded_ = false;
   bool asking_ = false;
   bool hooksInstalled_ = false;

@@ -252,6 +252,7 @@ void frmMain::picMenu_Click(int index) {
       }
       widgets::PictureBox& page = index == 2 ? options_.picOptions : tools_.picTools;
       widgets::PictureBox& other = index == 2 ? tools_.picTools : options_.picOptions;
+      if (!page.Visible() && !other.Visible()) RememberFocus();
       page.SetVisible(!page.Visible());
       other.SetVisible(false);
       break;
@@ -265,6 +266,8 @@ void frmMain::picMenu_Click(int index) {
       tools_.picTools.SetVisible(false);
       list_.picList.SetVisible(!list_.picList.Visible());
       editor_.picMain.SetVisible(!editor_.picMain.Visible());
+      // The keyboard stays with the page shown, not in a box gone from sight.
+      FocusPage();
       break;
     default:
       break;

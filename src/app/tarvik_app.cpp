@@ -31,9 +31,13 @@ std::wstring FolderLockName(const std::wstring& programFolder) {
 
 int RunTarvik(platform::Platform& platform) {
   MarkStartStep("main");
-  // A second start ends at once and silently; the running instance is not disturbed.
+  // A second start ends at once and silently, after asking the running instance to show its
+  // main window (from the floating icon or minimised): the user wanted to see it.
   const auto instanceLock = platform.AcquireSingleInstance(kSingleInstanceName);
-  if (!instanceLock) return 0;
+  if (!instanceLock) {
+    platform.RequestShowOfInstance(kSingleInstanceName);
+    return 0;
+  }
   const auto folderLock = platform.AcquireMachineWideLock(FolderLockName(platform.ProgramFolder()));
   if (!folderLock) {
     constexpr unsigned kInformationIcon = 0x40;  // MB_ICONINFORMATION
@@ -47,6 +51,7 @@ int RunTarvik(platform::Platform& platform) {
   MarkStartStep("windows");
   if (!main.Load()) return 1;
   main.Me().Show();
+  main.FocusPage();
   MarkStartStep("shown");
   return platform.Run();
 }

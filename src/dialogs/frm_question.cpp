@@ -87,6 +87,14 @@ frmQuestion::frmQuestion(QuestionAsker& asker)
   }
   Command1.Click = [this] { Command1_Click(); };
   Command2.Click = [this] { Command2_Click(); };
+  // The tick and the cross stand for the two push buttons, which lie out of sight: they carry
+  // their names for screen readers and show the focus mark while their button has the focus.
+  Picture1(1).SetAccessible({Command1.Caption(), platform::AccessibleRole::PushButton, false});
+  Picture1(0).SetAccessible({Command2.Caption(), platform::AccessibleRole::PushButton, false});
+  Command1.GotFocus = [this] { Picture1(1).SetFocusMark(true); };
+  Command1.LostFocus = [this] { Picture1(1).SetFocusMark(false); };
+  Command2.GotFocus = [this] { Picture1(0).SetFocusMark(true); };
+  Command2.LostFocus = [this] { Picture1(0).SetFocusMark(false); };
   Form_Load();
 }
 

@@ -74,7 +74,12 @@ struct MouseArgs {
 };
 
 // Virtual-key codes the program reacts to.
+inline constexpr int kKeyTab = 0x09;
+inline constexpr int kKeyReturn = 0x0D;
+inline constexpr int kKeyEscape = 0x1B;
 inline constexpr int kKeySpace = 0x20;
+inline constexpr int kKeyUp = 0x26;
+inline constexpr int kKeyDown = 0x28;
 
 struct KeyArgs {
   int keyCode = 0;      // the virtual-key code
@@ -90,6 +95,16 @@ enum class ControlKind {
   TextBox,  // a Unicode edit field, single- or multi-line
   ListBox,  // a Unicode list of text items, single selection, unsorted
   Button,   // a push button; Enter and Esc in a modal window press its default and cancel ones
+};
+
+// What a control is to assistive technology (a screen reader): its name and role; a check
+// button also its state. The platform adds focused and invisible as they are at the moment.
+enum class AccessibleRole { None, PushButton, CheckButton };
+struct AccessibleInfo {
+  std::wstring name;
+  AccessibleRole role = AccessibleRole::None;
+  bool checked = false;
+  friend bool operator==(const AccessibleInfo&, const AccessibleInfo&) = default;
 };
 
 // Settings fixed when the native control is created.
@@ -134,6 +149,12 @@ class ControlEvents {
   virtual void OnLostFocus() {}
   // A key went down while the control had the keyboard focus.
   virtual void OnKeyDown(const KeyArgs&) {}
+  // A key went down for the control with the keyboard focus, before the control itself sees
+  // it, as a form's key preview: true when the window used it (to move the focus on, to
+  // open, to go back), and the control then never sees the key.
+  virtual bool OnPreviewKey(const KeyArgs&) { return false; }
+  // Another start of the program asks this window to come forward: true when it did.
+  virtual bool OnShowRequest() { return false; }
   // The user changed the content of a text box; the new whole text.
   virtual void OnTextEdited(const std::wstring& /*text*/) {}
   // The user changed the selection of a list box (-1 = none).
@@ -176,6 +197,11 @@ class Control {
   virtual void SetToolTip(const std::wstring& text) = 0;
   virtual void SetFocus() = 0;
   virtual bool HasFocus() const = 0;
+  // What the control is to a screen reader (AccessibleRole::None: nothing of its own).
+  virtual void SetAccessible(const AccessibleInfo& info) = 0;
+  // A painted control shows that it stands for the focus: a dotted rectangle around it, drawn
+  // only once the keyboard has been used in its window, as the system shows focus marks.
+  virtual void SetFocusMark(bool shown) = 0;
 
   // List boxes. Indices are always in range; the widget checks them first.
   virtual void ListAdd(const std::wstring& item) = 0;
@@ -527,6 +553,9 @@ class ProcessServices {
   virtual void InitCommonControls() = 0;
   // Null when another instance already holds the lock of this name.
   virtual std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) = 0;
+  // Asks the instance holding the lock of this name to come forward: its windows hear
+  // OnShowRequest, and the one that shows itself may take the foreground.
+  virtual void RequestShowOfInstance(const std::wstring& name) = 0;
   // The same across every logon session of the machine: null while any session holds it.
   virtual std::unique_ptr<InstanceLock> AcquireMachineWideLock(const std::wstring& name) = 0;
   virtual std::wstring ProgramFolder() = 0;  // the executable's folder, no trailing separator

@@ -81,6 +81,9 @@ class Form : public Container, protected platform::ControlEvents {
   std::function<void()> DpiChanged;
   std::function<void()> CloseRequested;  // the user or another program asked it to close
   std::function<void()> EndSession;      // logoff or shutdown: save now, ask nothing
+  std::function<void()> ShowRequested;   // another start of the program asks for this window
+  // Sees a key meant for the window itself (no control has the keyboard); true when used.
+  std::function<bool(const KeyArgs&)> PreviewKey;
   std::function<void(const MouseArgs&)> MouseDown;
   std::function<void(const MouseArgs&)> MouseUp;
   std::function<void(const MouseArgs&)> MouseMove;
@@ -91,6 +94,12 @@ class Form : public Container, protected platform::ControlEvents {
   void OnDpiChanged(int dpi) override;
   void OnCloseRequest() override;
   void OnEndSession() override;
+  bool OnShowRequest() override {
+    if (!ShowRequested) return false;
+    ShowRequested();
+    return true;
+  }
+  bool OnPreviewKey(const KeyArgs& a) override { return PreviewKey && PreviewKey(a); }
   void OnMouseDown(const MouseArgs& a) override;
   void OnMouseUp(const MouseArgs& a) override;
   void OnMouseMove(const MouseArgs& a) override;

@@ -80,6 +80,11 @@ void SSwitch::Redraw() {
   outline_.borderColor = back;
   outline_.borderStyle = 1;
   knob_.SetBackColor(kWhite);
+  SetAccessible({Accessible().name, platform::AccessibleRole::CheckButton, value_});
+}
+
+void SSwitch::SetAccessibleName(const std::wstring& name) {
+  SetAccessible({name, platform::AccessibleRole::CheckButton, value_});
 }
 
 void SSwitch::Changed(const wchar_t* name) {
@@ -140,6 +145,17 @@ void SSwitch::TakeFocus() {
 void SSwitch::OnMouseDown(const MouseArgs& a) {
   TakeFocus();
   Widget::OnMouseDown(a);
+}
+
+// The track covers the whole switch, so it is what shows the focus mark.
+void SSwitch::OnGotFocus() {
+  track_.SetFocusMark(true);
+  Widget::OnGotFocus();
+}
+
+void SSwitch::OnLostFocus() {
+  track_.SetFocusMark(false);
+  Widget::OnLostFocus();
 }
 
 void SSwitch::OnKeyDown(const KeyArgs& a) {

@@ -45,6 +45,8 @@ class SSwitch : public Widget, public Container {
   bool Value() const { return value_; }
   // Redraws at once; raises no Click.
   void SetValue(bool value);
+  // The name a screen reader gives the switch (a check button, checked while on).
+  void SetAccessibleName(const std::wstring& name);
 
   void ReadProperties(PropertyBag& bag);
   void WriteProperties(PropertyBag& bag) const;
@@ -75,6 +77,8 @@ class SSwitch : public Widget, public Container {
   void OnDblClick() override { UserToggle(); }
   void OnMouseDown(const MouseArgs& a) override;
   void OnKeyDown(const KeyArgs& a) override;
+  void OnGotFocus() override;
+  void OnLostFocus() override;
 
  private:
   void Layout();

@@ -18,6 +18,8 @@ class NoNativeControl final : public platform::Control {
   void SetToolTip(const std::wstring&) override {}
   void SetFocus() override {}
   bool HasFocus() const override { return false; }
+  void SetAccessible(const platform::AccessibleInfo&) override {}
+  void SetFocusMark(bool) override {}
   void ListAdd(const std::wstring&) override {}
   void ListRemove(int) override {}
   void ListClear() override {}
@@ -137,6 +139,12 @@ bool Widget::IsShownOnScreen() const {
 void Widget::SetToolTipText(const std::wstring& text) {
   toolTip_ = text;
   peer_->SetToolTip(text);
+}
+
+void Widget::SetAccessible(const platform::AccessibleInfo& info) {
+  if (info == accessible_) return;
+  accessible_ = info;
+  peer_->SetAccessible(info);
 }
 
 void Widget::SetFocus() {

@@ -83,6 +83,12 @@ class Widget : protected platform::ControlEvents {
   void SetFocus();
   bool HasFocus() const { return peer_->HasFocus(); }
 
+  // What the widget is to a screen reader.
+  const platform::AccessibleInfo& Accessible() const { return accessible_; }
+  void SetAccessible(const platform::AccessibleInfo& info);
+  // A painted widget marks itself as the focus (shown once the keyboard is used).
+  void SetFocusMark(bool shown) { peer_->SetFocusMark(shown); }
+
   NativeHandle hWnd() const { return peer_->Handle(); }
   Container& Parent() const { return parent_; }
   int Dpi() const { return parent_.Dpi(); }
@@ -103,6 +109,8 @@ class Widget : protected platform::ControlEvents {
   std::function<void()> Click;
   std::function<void()> DblClick;
   std::function<void(const KeyArgs&)> KeyDown;
+  // Sees a key before the widget does; true when it used the key.
+  std::function<bool(const KeyArgs&)> PreviewKey;
 
  protected:
   // native false: the widget keeps its state only and has no native control at all (a list
@@ -128,6 +136,7 @@ class Widget : protected platform::ControlEvents {
   void OnGotFocus() override { Raise(GotFocus); }
   void OnLostFocus() override { Raise(LostFocus); }
   void OnKeyDown(const KeyArgs& a) override { Raise(KeyDown, a); }
+  bool OnPreviewKey(const KeyArgs& a) override { return PreviewKey && PreviewKey(a); }
 
   template <typename F, typename... Args>
   static void Raise(const F& handler, const Args&... args) {
@@ -140,6 +149,7 @@ class Widget : protected platform::ControlEvents {
   std::optional<FontInfo> font_;
   bool visible_;
   std::wstring toolTip_;
+  platform::AccessibleInfo accessible_;
   std::unique_ptr<platform::Control> peer_;
 };
 

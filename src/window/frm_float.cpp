@@ -42,6 +42,8 @@ frmFloat::frmFloat(FloatHost& host)
   Me.MouseDown = [this](const platform::MouseArgs& a) { Form_MouseDown(a); };
   Timer1.Tick = [this] { Timer1_Timer(); };
   Me.DpiChanged = [this] { PaintPicture(); };
+  // Named as the menu button that made it; a double-click brings the main window back.
+  Picture.SetAccessible({L"浮窗", platform::AccessibleRole::PushButton, false});
   PaintPicture();
 }
 

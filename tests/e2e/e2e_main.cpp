@@ -6,8 +6,9 @@
 // failed cases. TARVIK_E2E_GROUP=float runs the docking and floating-window cases alone,
 // TARVIK_E2E_GROUP=desk the cases of the window at the screen's limits, TARVIK_E2E_GROUP=dpi
 // the program at 144 dpi and at 96 (Wine only), TARVIK_E2E_GROUP=click the real-input cases
-// of clicks and hover, TARVIK_E2E_GROUP=monitors the cases of a desk of two monitors (only
-// there, and only as that group).
+// of clicks and hover, TARVIK_E2E_GROUP=keys the keyboard and screen reader cases,
+// TARVIK_E2E_GROUP=monitors the cases of a desk of two monitors (only there, and only as
+// that group).
 
 #include <fcntl.h>
 #include <io.h>
@@ -76,6 +77,7 @@ int Run(int argc, wchar_t** argv) {
       FloatCases,
       DeskCases,
       ClickCases,
+      KeyboardCases,
   };
   // Only Wine takes a desk's new scale per program; Windows would need a new logon.
   if (wine) lists.push_back([](const fs::path& e) { return DpiCases(e, false); });
@@ -85,6 +87,7 @@ int Run(int argc, wchar_t** argv) {
     if (std::wstring(group) == L"desk") lists = {DeskCases};
     if (std::wstring(group) == L"click") lists = {ClickCases};
     if (std::wstring(group) == L"monitors") lists = {MonitorCases};
+    if (std::wstring(group) == L"keys") lists = {KeyboardCases};
     if (std::wstring(group) == L"dpi" && wine) {
       lists = {[](const fs::path& e) { return DpiCases(e, true); }};
     }

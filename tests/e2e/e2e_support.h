@@ -56,6 +56,7 @@ Cases MainWindowCases(const fs::path& exe);
 Cases CommandCases(const fs::path& exe);
 Cases SettingsCases(const fs::path& exe);
 Cases FloatCases(const fs::path& exe);
+Cases KeyboardCases(const fs::path& exe);
 Cases DeskCases(const fs::path& exe);
 Cases ClickCases(const fs::path& exe);
 // On a desk of two monitors side by side (see monitor_cases.cpp); run only as their group.

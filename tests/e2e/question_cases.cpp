@@ -81,8 +81,13 @@ Act PointAndClick(POINT centre) {
   return [centre](HWND box) -> std::wstring {
     const HWND button = ChildWindowFromPoint(box, centre);
     if (button == nullptr || button == box) return L"no button under the pointer";
-    const COLORREF before = ScreenPixel(button, kDiscPoint);
-    if (!NearColour(before, RGB(0xF0, 0xF0, 0xF0))) {
+    // The box may be shown a moment before it is painted.
+    COLORREF before = 0;
+    if (!WaitUntil(
+            [&] {
+              return NearColour(before = ScreenPixel(button, kDiscPoint), RGB(0xF0, 0xF0, 0xF0));
+            },
+            1000)) {
       return L"the button's disc shows " + HexColour(before) + L" before hover, expected #F0F0F0";
     }
     POINT at = centre;

@@ -1,5 +1,6 @@
 #include "platform/headless/headless_platform.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tarvik::platform::headless {
@@ -209,8 +210,43 @@ void HeadlessControl::SelectItem(int index) {
   if (events_) events_->OnSelectionChanged(index);
 }
 
+HeadlessControl& HeadlessControl::Root() {
+  HeadlessControl* root = this;
+  while (root->parent_ != nullptr) root = root->parent_;
+  return *root;
+}
+
+bool HeadlessControl::FocusMarkShown() const {
+  return focusMark_ && ShownOnScreen() &&
+         owner_.FocusCuesShown(const_cast<HeadlessControl*>(this)->Root().id_);
+}
+
 void HeadlessControl::KeyDown(int keyCode, int shift, bool repeat) {
-  if (events_) events_->OnKeyDown({keyCode, shift, repeat});
+  if (keyCode == kKeyTab || keyCode == kKeyUp || keyCode == kKeyDown) {
+    owner_.ShowFocusCues(Root().id_);
+  }
+  const KeyArgs key{keyCode, shift, repeat};
+  if (events_ && events_->OnPreviewKey(key)) return;
+  if (events_) events_->OnKeyDown(key);
+}
+
+void HeadlessControl::PressTab(bool backwards) {
+  owner_.ShowFocusCues(id_);
+  std::vector<HeadlessControl*> buttons;
+  for (HeadlessControl* c : owner_.Controls()) {
+    if (c->kind_ == ControlKind::Button && !c->destroyed_ && &c->Root() == this) {
+      buttons.push_back(c);
+    }
+  }
+  if (buttons.empty()) return;
+  const auto n = static_cast<std::ptrdiff_t>(buttons.size());
+  std::ptrdiff_t at = std::find(buttons.begin(), buttons.end(), owner_.Focused()) - buttons.begin();
+  at = at == n ? 0 : (at + (backwards ? n - 1 : 1)) % n;
+  buttons[static_cast<std::size_t>(at)]->SetFocus();
+}
+
+void HeadlessControl::RequestShow() {
+  if (events_) events_->OnShowRequest();
 }
 
 void HeadlessControl::Focus() {

@@ -35,6 +35,8 @@ class HeadlessControl final : public Control {
   void SetToolTip(const std::wstring& /*text*/) override {}
   void SetFocus() override;
   bool HasFocus() const override;
+  void SetAccessible(const AccessibleInfo& info) override { accessible_ = info; }
+  void SetFocusMark(bool shown) override { focusMark_ = shown; }
   void ListAdd(const std::wstring& item) override { items_.push_back(item); }
   void ListRemove(int index) override;
   void ListClear() override;
@@ -73,6 +75,10 @@ class HeadlessControl final : public Control {
   const ControlSettings& Settings() const { return settings_; }
   // False while a modal window of the program keeps this window from input.
   bool Enabled() const { return enabled_; }
+  const AccessibleInfo& Accessible() const { return accessible_; }
+  // The focus mark as a person sees it: asked for, and the keyboard used in the window.
+  bool FocusMarkShown() const;
+  HeadlessControl& Root();
   // The persistent image of a picture box, once the program asked for it.
   RecordingCanvas* Canvas() const { return canvas_.get(); }
   // What was drawn on the image so far (nothing when it was never asked for).
@@ -88,7 +94,13 @@ class HeadlessControl final : public Control {
   void DblClick();  // as the platform reports it: press, release, click, double-click, release
   void Type(const std::wstring& newText);  // the user edited the box into newText
   void SelectItem(int index);              // the user clicked an item
-  void KeyDown(int keyCode, int shift = 0, bool repeat = false);  // a key, sent to this control
+  // A key, sent to this control: the window's preview first, then the control. Tab, the
+  // arrows and Alt turn the window's focus marks on, as they do on the system.
+  void KeyDown(int keyCode, int shift = 0, bool repeat = false);
+  // Tab in a modal window, as the platform's dialog keys move on: the next (or previous)
+  // push button of the window, wrapping.
+  void PressTab(bool backwards = false);
+  void RequestShow();                        // another start of the program asks for this window
   void Focus();                              // the user focused the control (same as SetFocus)
   void RequestClose();                       // close box, system menu, WM_CLOSE from outside
   void EndSession();                         // the user logs off or shuts down
@@ -149,6 +161,8 @@ class HeadlessControl final : public Control {
   bool minimized_ = false;
   bool destroyed_ = false;
   bool enabled_ = true;
+  AccessibleInfo accessible_;
+  bool focusMark_ = false;
   std::unique_ptr<RecordingCanvas> canvas_;
   WindowProc proc_;
   std::vector<unsigned> ownMessages_;
@@ -180,6 +194,12 @@ class HeadlessPlatform : public Platform {
   void PassTime(std::uint32_t milliseconds) override;
   void InitCommonControls() override { commonControlsInitialised_ = true; }
   std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override;
+  void RequestShowOfInstance(const std::wstring& name) override { showRequests_.push_back(name); }
+  // The instances asked to come forward, by lock name.
+  const std::vector<std::wstring>& ShowRequests() const { return showRequests_; }
+  // Focus marks of a window: off until the keyboard is used in it.
+  void ShowFocusCues(NativeHandle window) { cuesShown_.insert(window); }
+  bool FocusCuesShown(NativeHandle window) const { return cuesShown_.count(window) != 0; }
   // Held under "Global\" + name, so a test can hold one for another session.
   std::unique_ptr<InstanceLock> AcquireMachineWideLock(const std::wstring& name) override {
     return AcquireSingleInstance(L"Global\\" + name);
@@ -407,6 +427,8 @@ class HeadlessPlatform : public Platform {
   std::vector<std::pair<NativeHandle, int>> scrolls_;
   bool processEnded_ = false;
   unsigned processExitCode_ = 0;
+  std::vector<std::wstring> showRequests_;
+  std::set<NativeHandle> cuesShown_;
 };
 
 }  // namespace tarvik::platform::headless

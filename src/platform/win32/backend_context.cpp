@@ -1,5 +1,9 @@
 #include "platform/win32/backend_context.h"
 
+#include <objbase.h>
+
+#include <algorithm>
+
 #include "platform/win32/translate.h"
 #include "platform/win32/win32_control.h"
 
@@ -19,6 +23,33 @@ BackendContext::~BackendContext() {
   if (timerSink_) {
     for (const auto& [id, fn] : timers_) ::KillTimer(timerSink_.get(), id);
   }
+  if (comStarted_) ::CoUninitialize();
+}
+
+void BackendContext::ShowFocusCues(HWND root) {
+  if (root == nullptr || FocusCuesShown(root)) return;
+  // Windows of the past may have left their handles to new ones; keep only live ones.
+  std::erase_if(cuesShown_, [](HWND w) { return !::IsWindow(w); });
+  cuesShown_.push_back(root);
+  // The system's own controls follow the window's state; ours repaint with their marks.
+  ::SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  ::RedrawWindow(root, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+bool BackendContext::FocusCuesShown(HWND root) const {
+  BOOL always = FALSE;
+  if (::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always) return true;
+  return std::find(cuesShown_.begin(), cuesShown_.end(), root) != cuesShown_.end();
+}
+
+bool BackendContext::EnsureCom() {
+  if (!comStarted_) {
+    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // S_FALSE: already started on this thread, and still to be balanced.
+    comStarted_ = SUCCEEDED(hr);
+    if (!comStarted_ && hr != RPC_E_CHANGED_MODE) return false;
+  }
+  return true;
 }
 
 void BackendContext::Register(HWND hwnd, Win32Control* control) {

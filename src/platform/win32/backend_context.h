@@ -64,6 +64,17 @@ class BackendContext {
   void BeginModal(HWND modal);
   void EndModal(HWND modal);
 
+  // Focus marks of a top-level window: off until the keyboard is used in it (unless the
+  // user asked the system to show them always). Turning them on repaints the window.
+  void ShowFocusCues(HWND root);
+  bool FocusCuesShown(HWND root) const;
+  // The message another start of the program sends to ask the running one to come forward
+  // (0 until this process holds the single-instance lock).
+  UINT ShowRequestMessage() const noexcept { return showRequestMessage_; }
+  void SetShowRequestMessage(UINT message) noexcept { showRequestMessage_ = message; }
+  // COM for the screen readers' objects, started on first use on this thread.
+  bool EnsureCom();
+
  private:
   static LRESULT CALLBACK TimerSinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnTimer(UINT_PTR id);
@@ -87,6 +98,9 @@ class BackendContext {
     std::vector<HWND> disabled;
   };
   std::vector<ModalState> modals_;
+  std::vector<HWND> cuesShown_;
+  UINT showRequestMessage_ = 0;
+  bool comStarted_ = false;
 };
 
 // Resolves a program colour (0x00BBGGRR, or a system colour index with the top bit set).

@@ -93,7 +93,9 @@ Win32Control::Win32Control(std::shared_ptr<BackendContext> context, const Contro
       break;
     case ControlKind::Button:
       className = L"BUTTON";
-      style = child | WS_TABSTOP | (settings.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      // BS_NOTIFY: the button reports its focus, which a painted control may stand for.
+      style = child | WS_TABSTOP | BS_NOTIFY |
+              (settings.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       break;
   }
   if (settings.visible) style |= WS_VISIBLE;

@@ -47,6 +47,8 @@ class Win32Control final : public Control {
   void SetToolTip(const std::wstring& text) override;
   void SetFocus() override;
   bool HasFocus() const override;
+  void SetAccessible(const AccessibleInfo& info) override { accessible_ = info; }
+  void SetFocusMark(bool shown) override;
 
   void ListAdd(const std::wstring& item) override;
   void ListRemove(int index) override;
@@ -76,6 +78,18 @@ class Win32Control final : public Control {
   LRESULT CallOwn(WindowMessage& message);
 
   static void RegisterClasses(HINSTANCE instance);
+
+  // A key message on its way from the message loop to this control (win32_keyboard.cpp):
+  // true when the program's preview used it, and it goes no further.
+  bool PreviewKey(const MSG& msg);
+  // Screen readers (win32_accessible.cpp): what the control says it is, and whether it now
+  // stands for the focus.
+  const AccessibleInfo& Accessible() const noexcept { return accessible_; }
+  bool ShowsFocus() const;
+  std::weak_ptr<bool> Liveness() const { return alive_; }
+  // Screen readers ask for a control's default action: it is carried out from the message
+  // loop as a click, not inside the reader's call.
+  static constexpr UINT kDefaultActionMessage = WM_APP + 0x2A;
 
  private:
   static constexpr UINT_PTR kSubclassId = 1;
@@ -107,6 +121,14 @@ class Win32Control final : public Control {
   void OnCommandFromParent(UINT code);
   HBRUSH OnColorFromParent(HDC dc);
   void OnNativeDestroyed(HWND hwnd);
+  // WM_GETOBJECT: the accessible object of a described panel, or of the panel it is a part
+  // of; false when the system's own object serves.
+  bool ServeAccessible(WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // The focus mark, when it is asked for and the window's focus marks are on.
+  bool FocusMarkVisible() const;
+  // Messages of our own classes for the keyboard and screen readers: focus marks, the show
+  // request of another start, the accessible object and its default action.
+  bool HandleAccessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   // Calls the event sink; false when this object died during the call, after which the
   // caller must not touch any member.
@@ -143,6 +165,9 @@ class Win32Control final : public Control {
   std::shared_ptr<SharedFont> toolTipFont_;  // windows only: the font of their tool tips
   unique_hwnd hwnd_;
   unique_hwnd toolTip_;  // windows only: the one tool-tip control for all their controls
+  AccessibleInfo accessible_;
+  bool focusMark_ = false;
+  HWND lastFocus_ = nullptr;  // windows only: the control that had the keyboard at deactivation
   std::unique_ptr<GdiPlusCanvas> canvas_;  // panels that are drawn on
   WindowProc proc_;
   // The message the chain is working on now (nested messages stack their own).

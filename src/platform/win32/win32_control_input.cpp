@@ -120,7 +120,13 @@ void Win32Control::OnCommandFromParent(UINT code) {
       }
       break;
     case ControlKind::Button:
-      if (code == BN_CLICKED) Fire([](ControlEvents& e) { e.OnClick(); });
+      if (code == BN_CLICKED) {
+        Fire([](ControlEvents& e) { e.OnClick(); });
+      } else if (code == BN_SETFOCUS) {
+        Fire([](ControlEvents& e) { e.OnGotFocus(); });
+      } else if (code == BN_KILLFOCUS) {
+        Fire([](ControlEvents& e) { e.OnLostFocus(); });
+      }
       break;
     case ControlKind::ListBox:
       if (code == LBN_SELCHANGE) {

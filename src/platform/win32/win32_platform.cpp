@@ -16,6 +16,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/translate.h"
 #include "platform/win32/win32_control.h"
+#include "platform/win32/win32_keyboard.h"
 #include "platform/win32/window_calls.h"
 
 namespace tarvik::platform::win32 {
@@ -150,6 +151,7 @@ class Win32Platform final : public Platform {
       const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
       if (got == 0) return static_cast<int>(msg.wParam);
       if (got == -1) return -1;
+      if (PreviewKeyMessage(*context_, msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
@@ -165,6 +167,7 @@ class Win32Platform final : public Platform {
         ::PostQuitMessage(static_cast<int>(msg.wParam));
         return;
       }
+      if (PreviewKeyMessage(*context_, msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
@@ -184,8 +187,16 @@ class Win32Platform final : public Platform {
   }
 
   std::unique_ptr<InstanceLock> AcquireSingleInstance(const std::wstring& name) override {
-    return AcquireMutex(L"Local\\" + name);
+    auto lock = AcquireMutex(L"Local\\" + name);
+    // The holder hears the next start's request to come forward.
+    if (lock) {
+      context_->SetShowRequestMessage(
+          ::RegisterWindowMessageW(ShowRequestMessageName(name).c_str()));
+    }
+    return lock;
   }
+
+  void RequestShowOfInstance(const std::wstring& name) override { PostShowRequest(name); }
 
   std::unique_ptr<InstanceLock> AcquireMachineWideLock(const std::wstring& name) override {
     return AcquireMutex(L"Global\\" + name);
@@ -268,6 +279,7 @@ class Win32Platform final : public Platform {
         break;
       }
       if (got == -1) break;
+      if (PreviewKeyMessage(*context_, msg)) continue;
       // Enter and Esc become the default and cancel buttons' clicks.
       if (::IsDialogMessageW(hwnd, &msg)) continue;
       ::TranslateMessage(&msg);

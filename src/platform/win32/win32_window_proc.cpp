@@ -191,6 +191,7 @@ LRESULT Win32Control::CallOwn(WindowMessage& m) {
 LRESULT Win32Control::HandleOwnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (HandleFromChild(message, wParam, lParam, result)) return result;
+  if (HandleAccessMessage(hwnd, message, wParam, lParam, result)) return result;
 
   const bool isWindow = kind_ == ControlKind::Window;
   switch (message) {

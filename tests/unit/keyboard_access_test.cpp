@@ -1,0 +1,134 @@
+// The keyboard and screen readers on the headless backend: the tab order of each page, the
+// keys that do what the mouse does, focus marks, the painted controls' accessible names, and
+// a second start bringing the first forward.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/tarvik_app.h"
+#include "program_folder_fixture.h"
+#include "question_test_support.h"
+
+namespace tarvik::app {
+namespace {
+
+using platform::kKeyTab;
+using platform::headless::HeadlessControl;
+using testing_support::QuestionButton;
+
+class KeyboardTest : public testing_support::ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    window_ = std::make_unique<frmMain>(platform_);
+    ASSERT_TRUE(window_->Load());
+    window_->Me().Show();
+    window_->FocusPage();
+  }
+  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
+  // The key goes to whatever has the focus; true when the focus is then on `then`.
+  bool Press(int key, int shift, const widgets::Widget& then) {
+    platform_.Focused()->KeyDown(key, shift);
+    return platform_.Focused() == &Native(then);
+  }
+};
+
+TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
+  frmMain& w = *window_;
+  EditorPage& e = w.Editor();
+  ListPage& l = w.Lists();
+  widgets::SSwitch& s0 = w.Options().SSwitch1(0);
+  w.Notes().Add({L"alpha", L"one"});
+  struct Row {
+    std::function<void()> before;
+    int key;
+    int shift;
+    const widgets::Widget* focus;
+  };
+  const std::vector<Row> rows = {
+      {[] {}, 0, 0, &e.txtNote},  // where the window opens
+      {[] {}, kKeyTab, platform::kShiftKey, &e.txtTitle},
+      {[] {}, kKeyTab, 0, &e.txtNote},
+      {[] {}, kKeyTab, 0, &e.txtNote},  // typed: notes keep their tabs
+      {[] {}, kKeyTab, platform::kCtrlKey, &e.txtTitle},
+      {[] {}, platform::kKeyReturn, 0, &e.txtNote},
+      {[&] { w.picMenu_Click(4); }, kKeyTab, 0, &l.List1},
+      {[&] { l.List1.SetListIndex(1); }, platform::kKeyReturn, 0, &e.txtNote},  // opens it
+      {[&] { w.picMenu_Click(4), w.picListButton_Click(5); }, kKeyTab, 0, &l.List3},
+      {[] {}, kKeyTab, 0, &l.txtSearch},
+      {[&] { Native(l.txtSearch).Type(L"ph"); }, platform::kKeyDown, 0, &l.List3},
+      {[] {}, platform::kKeyReturn, 0, &e.txtNote},  // the first result opens
+      {[&] { w.picMenu_Click(4), w.picListButton_Click(5); }, platform::kKeyEscape, 0, &l.List1},
+      {[&] { w.picMenu_Click(4), w.picMenu_Click(2); }, kKeyTab, platform::kShiftKey,
+       &w.Options().SSwitch1(1)},
+      {[] {}, kKeyTab, 0, &s0},
+      {[] {}, platform::kKeySpace, 0, &s0},
+      {[] {}, platform::kKeyEscape, 0, &e.txtNote},  // back to where the keyboard was
+  };
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    rows[i].before();
+    EXPECT_TRUE(Press(rows[i].key, rows[i].shift, *rows[i].focus)) << "row " << i;
+  }
+  EXPECT_EQ(e.txtTitle.Text(), L"alpha");
+  EXPECT_FALSE(l.picSearch.Visible());
+  EXPECT_FALSE(w.Options().picOptions.Visible());
+  EXPECT_TRUE(s0.Value());
+  // Tab turned the window's focus marks on: the switch that had the focus showed one.
+  w.picMenu_Click(2);
+  s0.SetFocus();
+  EXPECT_TRUE(Native(s0.Picture1()).FocusMarkShown());
+  EXPECT_FALSE(Native(w.Options().SSwitch1(1).Picture1()).FocusMarkShown());
+  EXPECT_TRUE(platform_.IsTopMost(w.Me().hWnd()));
+}
+
+TEST_F(KeyboardTest, PaintedControlsCarryTheirNamesAndRoles) {
+  frmMain& w = *window_;
+  std::vector<std::wstring> names;
+  const auto heard = [&](const HeadlessControl& c) {
+    const platform::AccessibleInfo& a = c.Accessible();
+    names.push_back(a.name + (a.role == platform::AccessibleRole::CheckButton
+                                  ? (a.checked ? L"=on" : L"=off")
+                              : a.role == platform::AccessibleRole::PushButton ? L""
+                                                                               : L"?"));
+  };
+  for (int i = 0; i < 5; ++i) heard(Native(w.Bar().picMenu(i)));
+  for (int i = 0; i < 6; ++i) heard(Native(w.Lists().picListButton(i)));
+  w.Options().SSwitch1(0).SetValue(true);
+  w.Options().SSwitch1(1).SetValue(false);
+  for (int i = 0; i < 2; ++i) heard(Native(w.Options().SSwitch1(i)));
+  platform_.QueueModalAction([&] {
+    for (int i = 0; i < 2; ++i) heard(*QuestionButton(platform_, i));
+    // The cross stands for the hidden cancel button when Tab gives that the focus.
+    testing_support::QuestionBox(platform_)->PressTab();
+    EXPECT_TRUE(QuestionButton(platform_, 0)->FocusMarkShown());
+    EXPECT_FALSE(QuestionButton(platform_, 1)->FocusMarkShown());
+    QuestionButton(platform_, 0)->Click();
+  });
+  dialogs::ShowQuestion(w, L"?", w.Me());
+  w.picMenu_Click(1);
+  heard(Native(w.Float()->Picture));
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"关闭", L"浮窗", L"选项", L"工具", L"列表",
+                                              L"新建笔记", L"删除笔记", L"清空笔记", L"导出笔记",
+                                              L"导入笔记", L"查找笔记", L"置顶窗口=on",
+                                              L"开机启动=off", L"取消", L"确定", L"浮窗"}));
+}
+
+TEST_F(KeyboardTest, ASecondStartBringsTheWindowBackFromTheIconOrMinimised) {
+  platform::headless::HeadlessPlatform second;
+  second.HoldInstanceElsewhere(kSingleInstanceName);
+  EXPECT_EQ(RunTarvik(second), 0);
+  EXPECT_EQ(second.ShowRequests(), std::vector<std::wstring>{kSingleInstanceName});
+  HeadlessControl& main = platform_.Get(window_->Me().hWnd());
+  window_->picMenu_Click(1);
+  main.RequestShow();
+  EXPECT_TRUE(window_->Me().Visible());
+  EXPECT_EQ(window_->Float(), nullptr);
+  EXPECT_EQ(platform_.Focused(), &Native(window_->Editor().txtNote));
+  main.SetMinimized(true);
+  main.RequestShow();
+  EXPECT_FALSE(main.IsMinimized());
+}
+
+}  // namespace
+}  // namespace tarvik::app
