@@ -387,14 +387,14 @@ TEST_F(ClsUtilTest, RegExpLimitsAreErrorsNeverNoMatch) {
 }
 
 TEST_F(ClsUtilTest, EveryPatternAnswersOrRaisesInTime) {
-  // Patterns that once kept the matcher busy for ever, and one past its step budget.
+  // Patterns that once kept the matcher busy for ever, one past its step budget, and heavy
+  // ones within it (the budget grows with the text).
   struct Case {
     const wchar_t* text;
     const wchar_t* pattern;
     const wchar_t* replaced;  // every match replaced by "#"; nullptr: RegExpError
   };
   const std::wstring as(40, L'a');
-  // Heavy but sound: the budget grows with the text.
   const std::wstring words(50000, L'w');
   std::wstring note;
   std::wstring noteReplaced;
