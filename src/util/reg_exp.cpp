@@ -91,62 +91,6 @@ void AppendReplacement(std::wstring& out, const std::wstring& replacement, const
 
 }  // namespace
 
-void CheckRepeatCounts(const std::wstring& pattern) {
-  // Also refuses a repeat of a repeat ("a**", "a{2}+", "a*?*"): ECMAScript has nothing to
-  // repeat there.
-  enum class After { kAtom, kRepeat, kLazyRepeat } after = After::kAtom;
-  const auto repeat = [&](bool lazyMark) {
-    if (lazyMark && after == After::kRepeat) {
-      after = After::kLazyRepeat;
-      return;
-    }
-    if (after != After::kAtom) throw RegExpError("regular expression: nothing to repeat");
-    after = After::kRepeat;
-  };
-  bool inClass = false;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const wchar_t c = pattern[i];
-    if (inClass) {
-      if (c == L'\\') {
-        ++i;
-      } else if (c == L']') {
-        inClass = false;
-      }
-      continue;
-    }
-    if (c == L'*' || c == L'+' || c == L'?') {
-      repeat(c == L'?');
-      continue;
-    }
-    if (c == L'{') {
-      std::size_t j = i + 1;
-      bool counted = false;
-      for (int part = 0; part < 2; ++part) {
-        unsigned long count = 0;
-        while (j < pattern.size() && pattern[j] >= L'0' && pattern[j] <= L'9') {
-          count = count * 10 + static_cast<unsigned long>(pattern[j] - L'0');
-          if (count > kMaxRegExpRepeat) throw RegExpError("regular expression: repeat too large");
-          ++j;
-          counted = true;
-        }
-        if (part != 0 || j >= pattern.size() || pattern[j] != L',') break;
-        ++j;
-      }
-      if (counted && j < pattern.size() && pattern[j] == L'}') {
-        repeat(false);
-        i = j;
-        continue;
-      }
-    }
-    after = After::kAtom;
-    if (c == L'\\') {
-      ++i;
-    } else if (c == L'[') {
-      inClass = true;
-    }
-  }
-}
-
 std::wstring RegExpReplaceAll(const std::wstring& text, const std::wstring& pattern,
                               const std::wstring& replacement) {
   CheckLength(text);

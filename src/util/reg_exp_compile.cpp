@@ -152,7 +152,6 @@ class Compiler {
 }  // namespace
 
 Program Compile(const std::wstring& pattern, bool ignoreCase) {
-  CheckRepeatCounts(pattern);
   Program prog;
   prog.ignoreCase = ignoreCase;
   const Parsed parsed = Parse(pattern, prog.classes);

@@ -3,7 +3,9 @@
 // the pattern tree the parser builds, the program the compiler writes and the matches the
 // matcher finds. Only reg_exp*.cpp include it.
 
+#include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <functional>
 #include <memory>
 #include <string>
@@ -74,14 +76,29 @@ inline bool IsNamed(Named kind, wchar_t c) {
 }
 
 struct CharClass {
+  // Sorted and apart (Seal), so that a long class is searched, not looked through.
   std::vector<std::pair<wchar_t, wchar_t>> ranges;
   std::vector<std::pair<Named, bool>> named;  // \d, \w, \s; true for \D, \W, \S
   bool negated = false;
 
-  bool HasExactly(wchar_t c) const {
-    for (const auto& [low, high] : ranges) {
-      if (c >= low && c <= high) return true;
+  void Seal() {
+    std::sort(ranges.begin(), ranges.end());
+    std::size_t kept = 0;
+    for (const auto& range : ranges) {
+      if (kept > 0 && range.first <= ranges[kept - 1].second + 1) {
+        ranges[kept - 1].second = std::max(ranges[kept - 1].second, range.second);
+      } else {
+        ranges[kept++] = range;
+      }
     }
+    ranges.resize(kept);
+  }
+
+  bool HasExactly(wchar_t c) const {
+    const auto after =
+        std::upper_bound(ranges.begin(), ranges.end(), c,
+                         [](wchar_t x, const auto& range) { return x < range.first; });
+    if (after != ranges.begin() && c <= std::prev(after)->second) return true;
     for (const auto& [kind, inverted] : named) {
       if (IsNamed(kind, c) != inverted) return true;
     }
@@ -166,7 +183,7 @@ struct Found {
 };
 
 // Every match in order, as a global search finds them; onMatch returns false to stop. After
-// an empty match only a non-empty one may start at the same place.
+// an empty match the search goes on one character later.
 void ForEachMatch(const Program& prog, const std::wstring& text,
                   const std::function<bool(const Found&)>& onMatch);
 

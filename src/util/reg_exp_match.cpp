@@ -1,6 +1,7 @@
 // Running a compiled program over a text, within a step budget.
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,8 +14,9 @@
 namespace tarvik::util::regex_detail {
 namespace {
 
-// Well under a second of matching on an ordinary machine.
-constexpr std::uint64_t kStepBudget = 10'000'000;
+// Entries of the backtracking stack (12 bytes each), well above the few a character that
+// ordinary patterns leave.
+constexpr std::size_t kMaxStack = std::size_t{1} << 23;
 // Entries of the failure memo (4 bytes each); above it the budget alone guards.
 constexpr std::size_t kMaxMemo = std::size_t{1} << 23;
 
@@ -24,19 +26,19 @@ class Matcher {
   Matcher(const Program& prog, const std::wstring& text)
       : prog_(prog), text_(text), n_(static_cast<int>(text.size())),
         captures_(static_cast<std::size_t>(2 * (prog.groups + 1)), -1),
-        registers_(static_cast<std::size_t>(prog.registers), -1) {
+        registers_(static_cast<std::size_t>(prog.registers), -1),
+        budget_(kRegExpStepsFixed + kRegExpStepsPerChar * text.size()) {
     const std::size_t cells = static_cast<std::size_t>(prog.memoSlots) * (text.size() + 1);
     if (prog.memoSlots > 0 && cells <= kMaxMemo) memo_.assign(cells, 0);
   }
 
-  // The first match at from or later; with nonEmptyAt, only a non-empty match at from.
-  std::optional<Found> Search(std::size_t from, bool nonEmptyAt) {
+  // The first match at from or later.
+  std::optional<Found> Search(std::size_t from) {
     NewGeneration();
-    const int last = nonEmptyAt ? static_cast<int>(from) : n_;
-    for (int start = static_cast<int>(from); start <= last; ++start) {
+    for (int start = static_cast<int>(from); start <= n_; ++start) {
       std::fill(captures_.begin(), captures_.end(), -1);
       int end = 0;
-      if (Run(0, start, start, nonEmptyAt, end)) {
+      if (Run(0, start, end)) {
         stack_.clear();
         return Found{static_cast<std::size_t>(start), static_cast<std::size_t>(end), &captures_};
       }
@@ -81,7 +83,12 @@ class Matcher {
 
   void Count(std::uint64_t steps) {
     steps_ += steps;
-    if (steps_ > kStepBudget) Fail("pattern too complex for this text");
+    if (steps_ > budget_) Fail("pattern too complex for this text");
+  }
+
+  void Push(Entry entry) {
+    if (stack_.size() >= kMaxStack) Fail("pattern too complex for this text");
+    stack_.push_back(entry);
   }
 
   void Unwind(std::size_t base) {
@@ -96,7 +103,7 @@ class Matcher {
   void SetCapture(int slot, int value) {
     int& cell = captures_[static_cast<std::size_t>(slot)];
     if (cell == value) return;
-    stack_.push_back({Frame::kCapture, slot, cell});
+    Push({Frame::kCapture, slot, cell});
     cell = value;
   }
 
@@ -116,7 +123,7 @@ class Matcher {
 
   // Runs from pc at pos until a match (end receives its end; the entries pushed on the way
   // stay for the caller) or until every alternative failed (the stack is as it was).
-  bool Run(int pc, int pos, int start, bool nonEmpty, int& end) {
+  bool Run(int pc, int pos, int& end) {
     const std::size_t base = stack_.size();
     for (;;) {
       bool failed = false;
@@ -143,18 +150,19 @@ class Matcher {
             failed = !(pos < n_ && !IsLineTerminator(text_[pos]));
             ++pos;
             break;
-          case Op::kClass:
-            failed = !(pos < n_ &&
-                       prog_.classes[static_cast<std::size_t>(in.x)].Has(text_[pos],
-                                                                         prog_.ignoreCase));
+          case Op::kClass: {
+            const CharClass& cls = prog_.classes[static_cast<std::size_t>(in.x)];
+            Count(std::bit_width(cls.ranges.size()) / 2);  // the search of a long class
+            failed = !(pos < n_ && cls.Has(text_[pos], prog_.ignoreCase));
             ++pos;
             break;
+          }
           case Op::kLineStart: failed = !LineStart(pos); break;
           case Op::kLineEnd: failed = !LineEnd(pos); break;
           case Op::kWordBoundary: failed = WordAt(pos - 1) == WordAt(pos); break;
           case Op::kNotWordBoundary: failed = WordAt(pos - 1) != WordAt(pos); break;
           case Op::kSplit:
-            stack_.push_back({Frame::kBranch, in.y, pos});
+            Push({Frame::kBranch, in.y, pos});
             pc = in.x;
             continue;
           case Op::kJmp:
@@ -165,7 +173,7 @@ class Matcher {
             break;
           case Op::kMark: {
             int& cell = registers_[static_cast<std::size_t>(in.x)];
-            stack_.push_back({Frame::kRegister, in.x, cell});
+            Push({Frame::kRegister, in.x, cell});
             cell = pos;
             break;
           }
@@ -173,7 +181,8 @@ class Matcher {
             failed = registers_[static_cast<std::size_t>(in.x)] == pos;
             break;
           case Op::kClear:
-            Count(static_cast<std::uint64_t>(in.y - in.x));  // what it may push, too
+            // Two slots a group, each pushed and later popped.
+            Count(4 * static_cast<std::uint64_t>(in.y - in.x));
             for (int g = in.x; g < in.y; ++g) {
               SetCapture(2 * g, -1);
               SetCapture(2 * g + 1, -1);
@@ -185,7 +194,7 @@ class Matcher {
           case Op::kLook: {
             const std::size_t lookBase = stack_.size();
             int lookEnd = 0;
-            const bool matched = Run(pc + 1, pos, pos, false, lookEnd);
+            const bool matched = Run(pc + 1, pos, lookEnd);
             if (matched && in.y != 0) {
               Unwind(lookBase);  // what a negative lookahead captured is dropped
               failed = true;
@@ -206,10 +215,6 @@ class Matcher {
             break;
           }
           case Op::kMatch:
-            if (nonEmpty && pos == start) {
-              failed = true;
-              break;
-            }
             end = pos;
             return true;
         }
@@ -239,6 +244,7 @@ class Matcher {
   std::vector<Entry> stack_;
   std::vector<std::uint32_t> memo_;
   std::uint32_t generation_ = 0;
+  std::uint64_t budget_;
   std::uint64_t steps_ = 0;
 };
 
@@ -248,18 +254,11 @@ void ForEachMatch(const Program& prog, const std::wstring& text,
                   const std::function<bool(const Found&)>& onMatch) {
   Matcher matcher(prog, text);
   std::size_t from = 0;
-  bool afterEmpty = false;
   while (from <= text.size()) {
-    const std::optional<Found> found = matcher.Search(from, afterEmpty);
-    if (!found) {
-      if (!afterEmpty || from == text.size()) return;
-      afterEmpty = false;
-      ++from;
-      continue;
-    }
-    if (!onMatch(*found)) return;
-    from = found->end;
-    afterEmpty = found->end == found->start;
+    const std::optional<Found> found = matcher.Search(from);
+    if (!found || !onMatch(*found)) return;
+    // After an empty match the next one is looked for one character on, as in ECMAScript.
+    from = found->end + (found->end == found->start ? 1 : 0);
   }
 }
 

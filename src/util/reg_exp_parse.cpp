@@ -1,5 +1,6 @@
 // Parsing a pattern into the tree the compiler reads, with its character classes.
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -106,7 +107,8 @@ class Parser {
     return seq;
   }
 
-  // A count too large was refused before parsing (CheckRepeatCounts).
+  // "*", "+", "?", "{n}", "{n,}" or "{n,m}"; anything else starting with "{" is no repeat
+  // and reads as text ("{,2}", "{12").
   bool ParseQuantifier(int& min, int& max) {
     if (AtEnd()) return false;
     switch (Peek()) {
@@ -115,20 +117,30 @@ class Parser {
       case L'?': ++i_; min = 0; max = 1; return true;
       case L'{': {
         std::size_t j = i_ + 1;
-        const auto number = [&](int& value) {
+        // Counts saturate just above the limit, so that huge ones are refused, not wrapped.
+        const auto number = [&](long& value) {
           const std::size_t start = j;
           value = 0;
-          while (j < p_.size() && IsDigit(p_[j])) value = value * 10 + (p_[j++] - L'0');
+          while (j < p_.size() && IsDigit(p_[j])) {
+            value = std::min<long>(value * 10 + (p_[j++] - L'0'),
+                                   static_cast<long>(kMaxRegExpRepeat) + 1);
+          }
           return j > start;
         };
-        if (!number(min)) return false;
-        max = min;
+        long low = 0;
+        long high = 0;
+        if (!number(low)) return false;
+        high = low;
         if (j < p_.size() && p_[j] == L',') {
           ++j;
-          if (!number(max)) max = -1;
+          if (!number(high)) high = -1;
         }
         if (j >= p_.size() || p_[j] != L'}') return false;
-        if (max != -1 && max < min) Fail("repeat counts out of order");
+        if (high != -1 && high < low) Fail("repeat counts out of order");
+        const long limit = static_cast<long>(kMaxRegExpRepeat);
+        if (low > limit || high > limit) Fail("repeat too large");
+        min = static_cast<int>(low);
+        max = static_cast<int>(high);
         i_ = j + 1;
         return true;
       }
@@ -188,39 +200,57 @@ class Parser {
     return node;
   }
 
-  // An escape that stands for one character, or -1 when c starts no such escape.
-  long CharacterEscape(wchar_t c) {
+  // Up to three octal digits worth at most 0377, the first (c) already read: "\012", "\7".
+  long OctalEscape(wchar_t c) {
+    long value = c - L'0';
+    const auto octal = [this] { return !AtEnd() && Peek() >= L'0' && Peek() <= L'7'; };
+    if (octal()) {
+      value = value * 8 + (p_[i_++] - L'0');
+      if (value < 32 && octal()) value = value * 8 + (p_[i_++] - L'0');
+    }
+    return value;
+  }
+
+  // "\x" with two and "\u" with four hex digits; without them the letter itself.
+  long HexEscape(wchar_t c) {
+    const std::size_t digits = c == L'x' ? 2 : 4;
+    long value = 0;
+    for (std::size_t k = 0; k < digits; ++k) {
+      const int digit = i_ + k < p_.size() ? HexValue(p_[i_ + k]) : -1;
+      if (digit < 0) return c;
+      value = value * 16 + digit;
+    }
+    i_ += digits;
+    return value;
+  }
+
+  // The character an escape other than a class or a back reference stands for, after the
+  // backslash and c were read. The older syntax scripts still use is read as browsers read
+  // it: "\c" without a letter is a backslash (c comes next), "\x4g" and "\u00" are the
+  // letters, "\0" to "\377" octal, "\8" and "\9" the digits, other escapes the character.
+  long CharacterEscape(wchar_t c, bool inClass) {
     switch (c) {
       case L't': return L'\t';
       case L'n': return L'\n';
       case L'r': return L'\r';
       case L'v': return L'\v';
       case L'f': return L'\f';
-      case L'0':
-        if (!AtEnd() && IsDigit(Peek())) Fail("invalid escape");
-        return 0;
       case L'c': {
-        if (AtEnd()) Fail("invalid escape");
-        const wchar_t letter = p_[i_++];
-        if (!((letter >= L'a' && letter <= L'z') || (letter >= L'A' && letter <= L'Z'))) {
-          Fail("invalid escape");
+        const wchar_t next = AtEnd() ? L'\0' : Peek();
+        const bool letter = (next >= L'a' && next <= L'z') || (next >= L'A' && next <= L'Z');
+        if (letter || (inClass && (IsDigit(next) || next == L'_'))) {
+          ++i_;
+          return next % 32;
         }
-        return letter % 32;
+        --i_;  // the c is read again, as itself
+        return L'\\';
       }
       case L'x':
-      case L'u': {
-        const int digits = c == L'x' ? 2 : 4;
-        long value = 0;
-        for (int k = 0; k < digits; ++k) {
-          const int digit = AtEnd() ? -1 : HexValue(p_[i_]);
-          if (digit < 0) Fail("invalid escape");
-          value = value * 16 + digit;
-          ++i_;
-        }
-        return value;
-      }
+      case L'u':
+        return HexEscape(c);
       default:
-        return -1;
+        if (c >= L'0' && c <= L'7') return OctalEscape(c);
+        return c;
     }
   }
 
@@ -248,21 +278,25 @@ class Parser {
     if (c == L'b') return MakeNode(Kind::kWordBoundary);
     if (c == L'B') return MakeNode(Kind::kNotWordBoundary);
     if (c >= L'1' && c <= L'9') {
-      int number = c - L'0';
-      while (!AtEnd() && IsDigit(Peek()) && number <= totalGroups_) {
-        number = number * 10 + (p_[i_++] - L'0');
+      // A back reference when the pattern has that many groups, else octal or the digit.
+      const std::size_t after = i_;
+      long number = c - L'0';
+      while (!AtEnd() && IsDigit(Peek())) {
+        number = std::min<long>(number * 10 + (p_[i_++] - L'0'), 1'000'000);
       }
-      if (number > totalGroups_) Fail("invalid back reference");
-      NodePtr node = MakeNode(Kind::kBackref);
-      node->index = number;
-      hasBackrefs_ = true;
-      return node;
+      if (number <= totalGroups_) {
+        NodePtr node = MakeNode(Kind::kBackref);
+        node->index = static_cast<int>(number);
+        hasBackrefs_ = true;
+        return node;
+      }
+      i_ = after;
     }
-    const long value = CharacterEscape(c);
-    return Literal(value >= 0 ? static_cast<wchar_t>(value) : c);
+    return Literal(static_cast<wchar_t>(CharacterEscape(c, false)));
   }
 
   NodePtr AddClass(CharClass cls) {
+    cls.Seal();
     NodePtr node = MakeNode(Kind::kClass);
     node->index = static_cast<int>(classes_.size());
     classes_.push_back(std::move(cls));
@@ -283,9 +317,7 @@ class Parser {
       return -1;
     }
     if (e == L'b') return L'\b';
-    if (IsDigit(e) && e != L'0') Fail("invalid escape in class");
-    const long value = CharacterEscape(e);
-    return value >= 0 ? value : e;
+    return CharacterEscape(e, true);
   }
 
   NodePtr ParseClass() {
@@ -304,7 +336,14 @@ class Parser {
       if (!AtEnd() && Peek() == L'-' && i_ + 1 < p_.size() && p_[i_ + 1] != L']') {
         ++i_;
         const long high = ClassAtom(cls);
-        if (low < 0 || high < 0) Fail("invalid range in class");
+        if (low < 0 || high < 0) {
+          // "[\w-.]": with a class at either end the dash is a character of its own.
+          for (const long single : {low, long{L'-'}, high}) {
+            const auto c = static_cast<wchar_t>(single);
+            if (single >= 0) cls.ranges.emplace_back(c, c);
+          }
+          continue;
+        }
         if (high < low) Fail("invalid range in class");
         cls.ranges.emplace_back(static_cast<wchar_t>(low), static_cast<wchar_t>(high));
       } else if (low >= 0) {

@@ -387,14 +387,25 @@ TEST_F(ClsUtilTest, RegExpLimitsAreErrorsNeverNoMatch) {
 }
 
 TEST_F(ClsUtilTest, EveryPatternAnswersOrRaisesInTime) {
-  // Patterns that once kept the matcher busy for ever, and one past its step budget.
+  // Patterns that once kept the matcher busy for ever, one past its step budget, and heavy
+  // ones within it (the budget grows with the text).
   struct Case {
     const wchar_t* text;
     const wchar_t* pattern;
     const wchar_t* replaced;  // every match replaced by "#"; nullptr: RegExpError
   };
   const std::wstring as(40, L'a');
+  const std::wstring words(50000, L'w');
+  std::wstring note;
+  std::wstring noteReplaced;
+  for (int line = 0; line < 2000; ++line) {
+    note += L"ab Tarvik cd\n";
+    noteReplaced += L"####arvik cd\n";
+  }
   const Case cases[] = {
+      {words.c_str(), L"\\w{1,100}x", words.c_str()},
+      {note.c_str(), L"(?=.*Tarvik).", noteReplaced.c_str()},
+      {words.c_str() + 49980, L"(\\w*)*\\1x", words.c_str() + 49980},
       {as.c_str(), L"(a*)*b", as.c_str()},
       {L"aaab", L"(a*)*b", L"#"},
       {L"bababac x c", L"(|ba)*c", L"# x #"},
@@ -433,6 +444,53 @@ TEST_F(ClsUtilTest, CrLfIsOneLineBreakForAnchorsAlsoInLongerMatches) {
     EXPECT_EQ(util_.StringReplaceByRegExp(c.text, c.pattern, L"#"), c.replaced) << c.pattern;
   }
   EXPECT_EQ(util_.StringSearchByRegExp(L"a\r\n\r\nb", L"^\\s+"), 4);
+}
+
+// One field of tests/unit/data/regex_reference.txt: "\\", "\t", "\n", "\r", "\uXXXX" escaped.
+std::wstring Unescaped(const std::string& field) {
+  std::wstring out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\') {
+      out += static_cast<wchar_t>(field[i]);
+    } else if (const char c = field[++i]; c == 'u') {
+      out += static_cast<wchar_t>(std::stoi(field.substr(i + 1, 4), nullptr, 16));
+      i += 4;
+    } else {
+      out += c == 't' ? L'\t' : c == 'n' ? L'\n' : c == 'r' ? L'\r' : static_cast<wchar_t>(c);
+    }
+  }
+  return out;
+}
+
+// The browser engine's answers for some 4,000 patterns and texts (tools/regex_reference), and
+// the program's own for CR LF, U+2028 and "$0".
+TEST_F(ClsUtilTest, RegExpAnswersAsTheBrowserEngine) {
+  std::ifstream table(TARVIK_TEST_DATA "/regex_reference.txt", std::ios::binary);
+  ASSERT_TRUE(table);
+  int rows = 0;
+  int differences = 0;
+  for (std::string line; std::getline(table, line) && differences < 20;) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::wstring> field;
+    for (std::size_t from = 0, tab = 0; tab != std::string::npos; from = tab + 1) {
+      tab = line.find('\t', from);
+      field.push_back(Unescaped(line.substr(from, tab - from)));
+    }
+    ASSERT_GE(field.size(), 5U) << line;
+    ++rows;
+    std::wstring position = L"error";
+    std::wstring replaced;
+    try {
+      position = std::to_wstring(util_.StringSearchByRegExp(field[1], field[0]));
+      replaced = util_.StringReplaceByRegExp(field[1], field[0], field[2]);
+    } catch (const RegExpError&) {
+    }
+    if (position != field[3] || replaced != field[4]) {
+      ++differences;
+      ADD_FAILURE() << line << "\n  got " << ToUtf8(position) << "\t" << ToUtf8(replaced);
+    }
+  }
+  EXPECT_GE(rows, 4000);
 }
 
 // --- INI keys -------------------------------------------------------------------------
