@@ -112,7 +112,7 @@ main() {
     if tarvik_start_xvfb && tarvik_wine_prepare; then
       local e2eLog="$logDir/e2e.log" status=0
       make_link_fixture
-      timeout 300 wine "$driver" "$(winepath -w "$exe")" 2>&1 | tee "$e2eLog" || status=${PIPESTATUS[0]}
+      timeout 600 wine "$driver" "$(winepath -w "$exe")" 2>&1 | tee "$e2eLog" || status=${PIPESTATUS[0]}
       count_e2e "$e2eLog" "$status"
     else
       failed=$((failed + 1))
