@@ -190,32 +190,16 @@ std::size_t Utf8SequenceLength(const unsigned char* p, std::size_t left) {
   return len;
 }
 
-}  // namespace
+struct Utf8Count {
+  std::size_t invalid = 0;    // bytes that start no well-formed sequence
+  std::size_t multiByte = 0;  // well-formed characters of two bytes or more
+};
 
-bool IsValidUtf8(std::string_view bytes) {
+// Walks bytes once, stopping as soon as more than maxInvalid bytes start no valid sequence.
+Utf8Count CountUtf8(std::string_view bytes, std::size_t maxInvalid) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  while (i < n) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    const std::size_t len = Utf8SequenceLength(p + i, n - i);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
-
-bool IsMostlyUtf8(std::string_view bytes) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  // A few damaged bytes at most, and plenty of well-formed multi-byte characters around them:
-  // GBK text breaks UTF-8's rules in most of its characters, so it never gets this far.
-  const std::size_t allowed = std::max<std::size_t>(kFewInvalidUtf8, n / 1000);
-  std::size_t invalid = 0;
-  std::size_t multiByte = 0;
+  Utf8Count count;
   std::size_t i = 0;
   while (i < n) {
     if (p[i] < 0x80) {
@@ -224,14 +208,27 @@ bool IsMostlyUtf8(std::string_view bytes) {
     }
     const std::size_t len = Utf8SequenceLength(p + i, n - i);
     if (len == 0) {
-      if (++invalid > allowed) return false;
+      if (++count.invalid > maxInvalid) return count;
       ++i;
       continue;
     }
-    ++multiByte;
+    ++count.multiByte;
     i += len;
   }
-  return multiByte >= kUtf8CharactersPerInvalid * invalid;
+  return count;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) { return CountUtf8(bytes, 0).invalid == 0; }
+
+bool IsMostlyUtf8(std::string_view bytes) {
+  // A few damaged bytes at most, and plenty of well-formed multi-byte characters around them:
+  // GBK text breaks UTF-8's rules in most of its characters, so it never gets this far.
+  const std::size_t allowed = std::max<std::size_t>(kFewInvalidUtf8, bytes.size() / 1000);
+  const Utf8Count count = CountUtf8(bytes, allowed);
+  return count.invalid <= allowed &&
+         count.multiByte >= kUtf8CharactersPerInvalid * count.invalid;
 }
 
 std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform) {
