@@ -122,7 +122,8 @@ bool ListHolds(HWND window, int items) {
       [](HWND hwnd, LPARAM lParam) -> BOOL {
         wchar_t cls[16] = {};
         ::GetClassNameW(hwnd, cls, 16);
-        if (_wcsicmp(cls, L"ListBox") == 0) reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
+        if (_wcsicmp(cls, L"ListBox") == 0)
+          reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hwnd);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&lists));
@@ -200,8 +201,8 @@ double ReadLoopInItsOwnProcessMs(const std::wstring& notes) {
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi)) {
+  if (!::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
     return 0;
   }
   ::CloseHandle(pi.hThread);
@@ -379,9 +380,7 @@ constexpr StepName kSteps[] = {
     {"settings", "settings read"},
     {"notes.read", "notes listed and read"},
     {"notes.lists", "list fill"},
-    {"record.fingerprint", "folder fingerprint"},
-    {"record.read", "record read"},
-    {"record.start", "record start (hashing)"},
+    {"record.start", "record read, its writer (hashing)"},
     {"fresh", "fresh note"},
     {"layout", "layout"},
     {"shown", "window shown"},

@@ -27,8 +27,7 @@ frmMain::frmMain(platform::Platform& platform)
       me_(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
       timer1_(platform, 100, true),
       recordTimer_(platform, NoteBook::kEditorCheckMs, false),
-      notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle,
-             editor_.txtNote),
+      notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle, editor_.txtNote),
       folder_(platform.ProgramFolder()) {
   WireEvents();
 }
@@ -160,6 +159,12 @@ bool frmMain::Load() {
   Form_Resize();
   MarkStartStep("layout");
   return true;
+}
+
+void frmMain::LoadNotes() {
+  std::vector<Note> loaded = folder_.Load();
+  MarkStartStep("notes.read");
+  notes_.LoadNotes(std::move(loaded));
 }
 
 void frmMain::RecoverNotes() {

@@ -109,7 +109,7 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void LoadSettings();
   void EnableAutostart();
   void DisableAutostart();
-  void LoadNotes() { notes_.LoadNotes(folder_.Load()); }
+  void LoadNotes();
   // After the load: tells what could not be read, offers the notes a run that ended by force
   // left in the recovery record, and starts keeping the record for this run.
   void RecoverNotes();

@@ -44,6 +44,10 @@ class RealFileSystem final : public NoteFileSystem {
   }
   bool RemoveFile(const std::wstring& path) override { return util::RemoveFile(path); }
   bool FlushFolder(const std::wstring& folder) override { return util::FlushFolder(folder); }
+  void ReadFolderFiles(const std::wstring& folder, std::span<const std::wstring> names,
+                       const TakeFile& take) override {
+    util::ReadFilesInFolder(folder, names, take);
+  }
   std::optional<std::vector<NoteFileStamp>> ListFileStamps(const std::wstring& folder) override {
     auto listed = util::TryListFileStamps(folder);
     if (!listed) return std::nullopt;
@@ -125,6 +129,11 @@ Commit CheckCommit(NoteFileSystem& fs, const std::wstring& folder,
 
 }  // namespace
 
+void NoteFileSystem::ReadFolderFiles(const std::wstring& folder,
+                                     std::span<const std::wstring> names, const TakeFile& take) {
+  for (std::size_t i = 0; i < names.size(); ++i) take(i, ReadFile(Join(folder, names[i])));
+}
+
 void NoteFileSystem::Pause(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
@@ -165,16 +174,18 @@ NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, Not
 
   std::vector<std::optional<Note>> slots(ordered.size());
   const auto readRange = [&](std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) {
-      if (const auto bytes = ReadBytes(fs, Join(notesFolder, ordered[i])))
-        slots[i] = ParseNoteFile(*bytes);
-    }
+    fs.ReadFolderFiles(notesFolder,
+                       std::span<const std::wstring>(ordered).subspan(begin, end - begin),
+                       [&](std::size_t at, std::optional<std::string> bytes) {
+                         if (bytes) slots[begin + at] = ParseNoteFile(*bytes);
+                       });
   };
-  // A big folder loads in two halves at once: one waits on the disk while the other decodes.
+  // A big folder loads in two halves at once where two processors are to be had: one waits
+  // on the disk while the other decodes. On one, the second thread only adds switches.
   constexpr std::size_t kParallelFrom = 256;
   std::future<void> secondHalf;
   std::size_t split = ordered.size();
-  if (ordered.size() >= kParallelFrom) {
+  if (ordered.size() >= kParallelFrom && std::thread::hardware_concurrency() > 1) {
     try {
       secondHalf = std::async(std::launch::async, readRange, ordered.size() / 2, ordered.size());
       split = ordered.size() / 2;

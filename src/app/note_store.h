@@ -10,7 +10,9 @@
 // always reads back as exactly the old notes or exactly the new ones.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +63,12 @@ class NoteFileSystem {
     (void)folder;
     return std::nullopt;
   }
+  // Hands each named file of one folder to take, in order, as soon as it is read; one that
+  // cannot be read at once comes as nothing (the caller tries it again the slow way). Real
+  // folders open the folder once.
+  using TakeFile = std::function<void(std::size_t index, std::optional<std::string> bytes)>;
+  virtual void ReadFolderFiles(const std::wstring& folder, std::span<const std::wstring> names,
+                               const TakeFile& take);
   // Waits before another try of a file another program holds.
   virtual void Pause(int milliseconds);
 };

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,13 @@ bool CreateFolder(const std::wstring& path);  // true when it exists afterwards
 
 // The whole file's bytes; nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
+// The named files of one folder, each handed to take as ReadFileBytes would give it but tried
+// once: the
+// folder is opened once and each file relative to it, which spares every open the walk of
+// the whole path.
+void ReadFilesInFolder(
+    const std::wstring& folder, std::span<const std::wstring> names,
+    const std::function<void(std::size_t index, std::optional<std::string> bytes)>& take);
 
 // Creates or truncates path, writes bytes and flushes them to the disk. No rename.
 bool WriteFileDurable(const std::wstring& path, std::string_view bytes);

@@ -89,6 +89,12 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+void ReadFilesInFolder(
+    const std::wstring& folder, std::span<const std::wstring> names,
+    const std::function<void(std::size_t index, std::optional<std::string> bytes)>& take) {
+  for (std::size_t i = 0; i < names.size(); ++i) take(i, ReadFileBytes(folder + L"\\" + names[i]));
+}
+
 namespace {
 
 bool WriteAll(const std::wstring& path, std::string_view bytes, bool flush) {

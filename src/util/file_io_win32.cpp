@@ -1,5 +1,6 @@
 // Win32 side of the file helpers: wide APIs only, flushed through to the disk.
 #include <windows.h>
+#include <winternl.h>
 // <windows.h> maps ReplaceFile to ReplaceFileW; ours is a different function.
 #undef ReplaceFile
 
@@ -94,13 +95,12 @@ std::wstring FromFsPath(const std::filesystem::path& path) {
   return path.wstring();
 }
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  UniqueFileHandle file(OpenRetrying(path, GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
-  if (!file) return std::nullopt;
+namespace {
+
+// Everything after the open: the size, then the bytes until the end, should the file grow.
+std::optional<std::string> ReadOpenFile(HANDLE file) {
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+  if (!::GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
       static_cast<unsigned long long>(size.QuadPart) >
           std::numeric_limits<std::size_t>::max() / 2) {
     return std::nullopt;
@@ -112,12 +112,65 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
     const std::size_t want = bytes.size() - got;
     DWORD chunk = want > (1u << 30) ? (1u << 30) : static_cast<DWORD>(want);
     DWORD read = 0;
-    if (!::ReadFile(file.Get(), bytes.data() + got, chunk, &read, nullptr)) return std::nullopt;
+    if (!::ReadFile(file, bytes.data() + got, chunk, &read, nullptr)) return std::nullopt;
     if (read == 0) break;
     got += read;
   }
   bytes.resize(got);
   return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  UniqueFileHandle file(OpenRetrying(path, GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+  if (!file) return std::nullopt;
+  return ReadOpenFile(file.Get());
+}
+
+void ReadFilesInFolder(
+    const std::wstring& folder, std::span<const std::wstring> names,
+    const std::function<void(std::size_t index, std::optional<std::string> bytes)>& take) {
+  UniqueFileHandle directory(::CreateFileW(
+      ExtendedLengthPath(folder).c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::wstring& name = names[i];
+    constexpr std::size_t kLongestName = 32767;
+    if (!directory || name.empty() || name.size() > kLongestName ||
+        name.find_first_of(L"\\/") != std::wstring::npos) {
+      take(i, ReadFileBytes(folder + L"\\" + name));
+      continue;
+    }
+    UNICODE_STRING relative{};
+    relative.Buffer = const_cast<wchar_t*>(name.c_str());
+    relative.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    relative.MaximumLength = relative.Length;
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &relative, OBJ_CASE_INSENSITIVE, directory.Get(),
+                               nullptr);
+    IO_STATUS_BLOCK status{};
+    HANDLE handle = nullptr;
+    constexpr ULONG kOpenExisting = 0x00000001;    // FILE_OPEN
+    constexpr ULONG kSynchronousIo = 0x00000020;   // FILE_SYNCHRONOUS_IO_NONALERT
+    constexpr ULONG kNotADirectory = 0x00000040;   // FILE_NON_DIRECTORY_FILE
+    constexpr ULONG kSequentialOnly = 0x00000004;  // FILE_SEQUENTIAL_ONLY
+    if (::NtCreateFile(&handle, GENERIC_READ | SYNCHRONIZE, &attributes, &status, nullptr, 0,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, kOpenExisting,
+                       kSynchronousIo | kNotADirectory | kSequentialOnly, nullptr, 0) < 0) {
+      take(i, std::nullopt);  // held, gone or refused: the caller's own retries take it
+      continue;
+    }
+    std::optional<std::string> bytes;
+    {
+      UniqueFileHandle file(handle);
+      bytes = ReadOpenFile(file.Get());
+    }
+    take(i, std::move(bytes));
+  }
 }
 
 namespace {

@@ -61,11 +61,50 @@ std::size_t DecodedUnits(const unsigned char* p, std::size_t n) {
 
 }  // namespace
 
+namespace {
+
+// Well-formed UTF-8 straight into its room, counted beforehand; false at the first flaw
+// (the text then goes through the careful decoder). Every note is decoded at start, so this
+// path is kept lean.
+bool DecodeWellFormed(const unsigned char* p, std::size_t n, wchar_t* out, std::size_t room) {
+  wchar_t* const end = out + room;
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      if (out == end) return false;
+      *out++ = static_cast<wchar_t>(b);
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    std::size_t len;
+    if (b >= 0xE0 && b <= 0xEF && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 &&
+        (p[i + 2] & 0xC0) == 0x80) {
+      cp = ((b & 0x0Fu) << 12) | ((p[i + 1] & 0x3Fu) << 6) | (p[i + 2] & 0x3Fu);
+      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+      len = 3;
+    } else if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+      cp = ((b & 0x1Fu) << 6) | (p[i + 1] & 0x3Fu);
+      len = 2;
+    } else {
+      return false;  // four-byte and broken sequences: the careful decoder
+    }
+    if (out == end) return false;
+    *out++ = static_cast<wchar_t>(cp);
+    i += len;
+  }
+  return out == end;
+}
+
+}  // namespace
+
 std::wstring FromUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  std::wstring out;
-  out.reserve(DecodedUnits(p, n));
+  std::wstring out(DecodedUnits(p, n), L'\0');
+  if (DecodeWellFormed(p, n, out.data(), out.size())) return out;
+  out.clear();
   std::size_t i = 0;
   while (i < n) {
     const unsigned char b = p[i];
@@ -220,19 +259,22 @@ Utf8Count CountUtf8(std::string_view bytes, std::size_t maxInvalid) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) { return CountUtf8(bytes, 0).invalid == 0; }
+bool IsValidUtf8(std::string_view bytes) {
+  return CountUtf8(bytes, 0).invalid == 0;
+}
 
 bool IsMostlyUtf8(std::string_view bytes) {
   // A few damaged bytes at most, and plenty of well-formed multi-byte characters around them:
   // GBK text breaks UTF-8's rules in most of its characters, so it never gets this far.
   const std::size_t allowed = std::max<std::size_t>(kFewInvalidUtf8, bytes.size() / 1000);
   const Utf8Count count = CountUtf8(bytes, allowed);
-  return count.invalid <= allowed &&
-         count.multiByte >= kUtf8CharactersPerInvalid * count.invalid;
+  return count.invalid <= allowed && count.multiByte >= kUtf8CharactersPerInvalid * count.invalid;
 }
 
 std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform) {
-  const auto starts = [bytes](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  const auto starts = [bytes](std::string_view mark) {
+    return bytes.substr(0, mark.size()) == mark;
+  };
   if (starts("\xFF\xFE")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), false));
   if (starts("\xFE\xFF")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), true));
   if (starts("\xEF\xBB\xBF") || IsMostlyUtf8(bytes)) return FromUtf8(StripUtf8Bom(bytes));

@@ -25,6 +25,11 @@ TEST(TextCodec, DecodesToExactlySizedStrings) {
       {chinese, L"会议笔记：今天讨论了项目进度。\r\n"},
       {"\xF0\x9F\x98\x80 smile", L"\U0001F600 smile"},
       {"bad \xFF\x80\xE4\xB8 end", L"bad \uFFFD\uFFFD\uFFFD end"},
+      // Each alone in otherwise sound text: a surrogate's three bytes, an overlong form, a
+      // lead cut short at the end.
+      {"\xED\xA0\x80 x", L"\uFFFD x"},
+      {"\xE0\x80\xAF x", L"\uFFFD x"},
+      {"x \xE4\xB8", L"x \uFFFD"},
   };
   for (const auto& c : cases) {
     const std::wstring decoded = FromUtf8(c.bytes);
@@ -48,11 +53,17 @@ TEST(TextCodec, TextFilesDecodeAsNotepadWroteThem) {
       {"a\r\n\xE4\xB8\xAD", L"a\r\n中"},
       {"\xEF\xBB\xBF\xE4\xB8\xAD\xF0\x9F\x98\x80", L"中\U0001F600"},
       {"\xEF\xBB\xBF\xEF\xBB\xBFx", L"\uFEFFx"},  // only the first mark goes
-      {"\xEF\xBB\xBF" "bad \xFF", L"bad \uFFFD"},  // the mark says UTF-8
-      {"\xFF\xFE" "a\0-N"s, L"a中"},
+      {"\xEF\xBB\xBF"
+       "bad \xFF",
+       L"bad \uFFFD"},  // the mark says UTF-8
+      {"\xFF\xFE"
+       "a\0-N"s,
+       L"a中"},
       {"\xFE\xFF\0aN-"s, L"a中"},
       {"\xFF\xFE\x3D\xD8\x00\xDE"s, L"\U0001F600"},
-      {"\xFF\xFE" "a\0b"s, L"a\uFFFD"},  // an odd last byte is no character
+      {"\xFF\xFE"
+       "a\0b"s,
+       L"a\uFFFD"},  // an odd last byte is no character
       {"\xFE\xFF\0a\0"s, L"a\uFFFD"},
       {"\xFF\xFE", L""},
       {"\xD6\xD0\xCE\xC4 abc", L"中文 abc"},  // GBK
