@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "app/note_store.h"
-#include "app/recovery_record.h"
+#include "notes/note_store.h"
+#include "notes/recovery_record.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using tarvik::app::Note;
+using tarvik::notes::Note;
 
 constexpr int kNoteCount = 10000;
 
@@ -60,8 +60,8 @@ const std::wstring& StoreFolder() {
     fs::remove_all(BenchRoot());
     fs::create_directories(BenchRoot());
     const std::wstring path = ProgramPath(BenchRoot() / "Notes");
-    tarvik::app::WriteNotesFolder(path, MakeNotes(0));
-    tarvik::app::ReadNotesFolder(path);  // settle the fresh writes before anything is timed
+    tarvik::notes::WriteNotesFolder(path, MakeNotes(0));
+    tarvik::notes::ReadNotesFolder(path);  // settle the fresh writes before anything is timed
     return path;
   }();
   return folder;
@@ -76,7 +76,7 @@ std::vector<std::string> NoteFileNames() {
 void Load(benchmark::State& state) {
   const std::wstring& folder = StoreFolder();
   for (auto _ : state) {
-    auto notes = tarvik::app::ReadNotesFolder(folder);
+    auto notes = tarvik::notes::ReadNotesFolder(folder);
     if (notes.size() != kNoteCount) state.SkipWithError("wrong note count");
     benchmark::DoNotOptimize(notes);
   }
@@ -107,7 +107,7 @@ void SaveAllChanged(benchmark::State& state) {
   const std::vector<Note> rounds[2] = {MakeNotes(1), MakeNotes(2)};
   int round = 0;
   for (auto _ : state) {
-    if (!tarvik::app::WriteNotesFolder(folder, rounds[round ^= 1]))
+    if (!tarvik::notes::WriteNotesFolder(folder, rounds[round ^= 1]))
       state.SkipWithError("save failed");
   }
 }
@@ -115,17 +115,17 @@ void SaveAllChanged(benchmark::State& state) {
 void SaveOneChanged(benchmark::State& state) {
   const std::wstring& folder = StoreFolder();
   std::vector<Note> notes = MakeNotes(3);
-  tarvik::app::WriteNotesFolder(folder, notes);
+  tarvik::notes::WriteNotesFolder(folder, notes);
   int round = 0;
   for (auto _ : state) {
     notes[kNoteCount / 2].text = L"changed " + std::to_wstring(++round);
-    if (!tarvik::app::WriteNotesFolder(folder, notes)) state.SkipWithError("save failed");
+    if (!tarvik::notes::WriteNotesFolder(folder, notes)) state.SkipWithError("save failed");
   }
 }
 
 void PlainWriteFlushed(benchmark::State& state) {
   std::vector<std::string> contents;
-  for (const Note& note : MakeNotes(4)) contents.push_back(tarvik::app::FormatNoteFile(note));
+  for (const Note& note : MakeNotes(4)) contents.push_back(tarvik::notes::FormatNoteFile(note));
   const fs::path dir = BenchRoot() / "Plain";
   fs::create_directories(dir);
   const std::vector<std::string> names = NoteFileNames();
@@ -149,7 +149,7 @@ void PlainWriteFlushed(benchmark::State& state) {
 void ExitPath(benchmark::State& state) {
   const fs::path programDir = BenchRoot() / "Exit";
   fs::create_directories(programDir);
-  tarvik::app::WriteNotesFolder(ProgramPath(programDir / "Notes"), MakeNotes(5));
+  tarvik::notes::WriteNotesFolder(ProgramPath(programDir / "Notes"), MakeNotes(5));
   tarvik::platform::headless::HeadlessPlatform platform;
   platform.SetProgramFolder(ProgramPath(programDir));
   tarvik::app::frmMain main(platform);
@@ -174,8 +174,8 @@ const std::wstring& RecordProgramFolder() {
 
 void RecordKeystroke(benchmark::State& state) {
   const std::vector<Note> loaded = MakeNotes(6);
-  tarvik::app::RecoveryWriter writer(RecordProgramFolder(), loaded);
-  tarvik::app::OpenNote open{kNoteCount / 2, loaded[kNoteCount / 2]};
+  tarvik::notes::RecoveryWriter writer(RecordProgramFolder(), loaded);
+  tarvik::notes::OpenNote open{kNoteCount / 2, loaded[kNoteCount / 2]};
   int round = 0;
   for (auto _ : state) {
     open.note.text[0] = (++round & 1) ? L'a' : L'b';
@@ -191,9 +191,9 @@ void RecordWrite(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     notes[kNoteCount / 2].text = L"edited " + std::to_wstring(++round);
-    const auto record = tarvik::app::MakeRecoveryRecord(loaded, notes);
+    const auto record = tarvik::notes::MakeRecoveryRecord(loaded, notes);
     state.ResumeTiming();
-    if (!tarvik::app::WriteRecoveryRecord(RecordProgramFolder(), record))
+    if (!tarvik::notes::WriteRecoveryRecord(RecordProgramFolder(), record))
       state.SkipWithError("record write failed");
   }
 }
@@ -201,7 +201,7 @@ void RecordWrite(benchmark::State& state) {
 void RecordStart(benchmark::State& state) {
   const std::vector<Note> loaded = MakeNotes(8);
   for (auto _ : state) {
-    tarvik::app::RecoveryWriter writer(RecordProgramFolder(), loaded);
+    tarvik::notes::RecoveryWriter writer(RecordProgramFolder(), loaded);
     writer.Discard();
   }
 }

@@ -10,8 +10,8 @@
 
 #include "app/main_pages.h"
 #include "app/note_book.h"
-#include "app/notes_folder.h"
-#include "app/recovery_record.h"
+#include "notes/notes_folder.h"
+#include "notes/recovery_record.h"
 #include "dialogs/frm_question.h"
 #include "dialogs/gdiplus2.h"
 #include "util/cls_util.h"
@@ -25,6 +25,8 @@
 #include "window/program_flags.h"
 
 namespace tarvik::app {
+
+using notes::NotesFolder;
 
 class frmMain : public window::FloatHost, public window::WheelHost, public dialogs::QuestionAsker {
  public:
@@ -68,7 +70,8 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void PaintMenuButton(int index, bool hover);
   void PaintListButton(int index, bool hover);
 
-  // The pages and what they hold.
+  // The pages and what they hold, and the notes.
+  NoteBook& Notes() { return notes_; }
   MenuBar& Bar() { return menu_; }
   ListPage& Lists() { return list_; }
   EditorPage& Editor() { return editor_; }
@@ -89,7 +92,9 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   // The "keep on top" option as the options page shows it.
   bool TopmostOptionOn() const override { return options_.SSwitch1(0).Value(); }
   window::ProgramFlags& Flags() override { return flags_; }
-  NoteBook& Notes() override { return notes_; }
+  const std::vector<Note>& NoteArray() const override { return notes_.NoteArray(); }
+  int SelectedNote() const override { return notes_.Selected(); }
+  bool StepNote(bool down) override { return notes_.StepNote(down); }
   widgets::TextBoxW& NoteText() override { return editor_.txtNote; }
   dialogs::frmShowText* ShowText() const override { return float_ ? float_->ShowText() : nullptr; }
   platform::WindowProc InstallWheel(platform::NativeHandle window) override {

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "app/note_store.h"
+#include "notes/note_store.h"
 
 namespace tarvik::app {
 namespace {
@@ -159,8 +159,7 @@ OptionsPanel::OptionsPanel(widgets::Form& form)
     : picOptions(form, Panel({108, 96, 165, 165}, kPanelGrey, false)),
       Label3_0(picOptions, Text({8, 10, 80, 20}, L"置顶窗口", kPanelGrey, 9,
                                 L"设置“Tarvik”的界面是否保持在最前端。")),
-      Label3_1(picOptions, Text({8, 40, 80, 20}, L"开机启动", kPanelGrey, 9,
-                                kStartUpTip)),
+      Label3_1(picOptions, Text({8, 40, 80, 20}, L"开机启动", kPanelGrey, 9, kStartUpTip)),
       Label4_0(picOptions, Text({8, 116, 149, 18}, L"版本：0.1 测试", kPanelGrey)),
       Label4_1(picOptions, Text({8, 138, 149, 18}, L"OrvelVorovi 出品", kPanelGrey)),
       switches(MakeSwitches(picOptions)) {}
@@ -171,7 +170,7 @@ EditorPage::EditorPage(widgets::Form& form)
       txtTitle(picMain, TitleBox()),
       lineTitle(picMain, {40, 24}, {64, 24}, kLineGrey),
       Label1(picMain, Text({4, 4, 36, 17}, L"标题：", kWhite, 9, L"设置笔记的标题。")) {
-  txtTitle.Tag = kUntitledTitle;
+  txtTitle.Tag = notes::kUntitledTitle;
 }
 
 MenuBar::MenuBar(widgets::Form& form)

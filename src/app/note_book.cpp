@@ -77,7 +77,7 @@ void NoteBook::Replace(const std::vector<Note>& notes) {
   titles.reserve(notes.size());
   texts.reserve(notes.size());
   for (const Note& note : notes) {
-    titles.push_back(note.title.empty() ? std::wstring(kUntitledTitle) : note.title);
+    titles.push_back(note.title.empty() ? std::wstring(notes::kUntitledTitle) : note.title);
     texts.push_back(note.text);
   }
   List1_.Clear();
@@ -123,17 +123,17 @@ std::optional<OpenNote> NoteBook::EditorNote() const {
   const int i = openNote_;
   if (i < 0 || i >= static_cast<int>(notes_.size())) return std::nullopt;
   std::wstring title = TrimSpaces(txtTitle_.Text());
-  if (title == kUntitledTitle) title.clear();
+  if (title == notes::kUntitledTitle) title.clear();
   return OpenNote{static_cast<std::size_t>(i), Note{std::move(title), txtNote_.Text()}};
 }
 
 void NoteBook::NewNote() {
   Filling filling(filling_);
-  List1_.AddItem(std::wstring(kUntitledTitle));
+  List1_.AddItem(std::wstring(notes::kUntitledTitle));
   List2_.AddItem(L"");
   notes_.resize(static_cast<std::size_t>(List1_.ListCount()));
   notes_.back() = Note{};
-  txtTitle_.SetText(std::wstring(kUntitledTitle));
+  txtTitle_.SetText(std::wstring(notes::kUntitledTitle));
   txtNote_.SetText(L"");
   List1_.SetListIndex(List1_.ListCount() - 1);
   openNote_ = List1_.ListIndex();
@@ -159,7 +159,7 @@ bool NoteBook::DeleteSelected() {
   notes_.assign(static_cast<std::size_t>(n), Note{});
   for (int i = 0; i < n; ++i) {
     std::wstring title = TrimSpaces(List1_.List(i));
-    if (title == kUntitledTitle) title.clear();
+    if (title == notes::kUntitledTitle) title.clear();
     notes_[static_cast<std::size_t>(i)] = Note{std::move(title), List2_.List(i)};
   }
   List1_.SetListIndex(k - 1);
@@ -198,7 +198,7 @@ void NoteBook::Add(Note note) {
   const int i = List1_.ListIndex();
   txtTitle_.SetText(List1_.List(i));
   txtNote_.SetText(List2_.List(i));
-  if (txtTitle_.Text().empty()) txtTitle_.SetText(std::wstring(kUntitledTitle));
+  if (txtTitle_.Text().empty()) txtTitle_.SetText(std::wstring(notes::kUntitledTitle));
   openNote_ = i;
   if (record_) record_->Inserted(notes_.size() - 1);
   filling_ = false;
@@ -215,7 +215,7 @@ bool NoteBook::OpenSelected() {
 void NoteBook::LoadIntoEditor(int i) {
   Filling filling(filling_);
   const std::wstring title = List1_.List(i);
-  txtTitle_.SetText(title == kUntitledTitle ? std::wstring() : title);
+  txtTitle_.SetText(title == notes::kUntitledTitle ? std::wstring() : title);
   txtNote_.SetText(List2_.List(i));
   openNote_ = i;
 }
@@ -240,8 +240,8 @@ void NoteBook::CommitOpenNote() {
   if (i < 0 || i >= List1_.ListCount() || i >= static_cast<int>(notes_.size())) return;
   std::wstring title = TrimSpaces(txtTitle_.Text());
   // The placeholder the title box shows for an untitled note is no title.
-  if (title == kUntitledTitle) title.clear();
-  List1_.SetList(i, title.empty() ? std::wstring(kUntitledTitle) : title);
+  if (title == notes::kUntitledTitle) title.clear();
+  List1_.SetList(i, title.empty() ? std::wstring(notes::kUntitledTitle) : title);
   List2_.SetList(i, txtNote_.Text());
   notes_[static_cast<std::size_t>(i)] = Note{std::move(title), txtNote_.Text()};
   if (record_) record_->Edited(static_cast<std::size_t>(i));

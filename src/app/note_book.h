@@ -9,11 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "app/note_store.h"
-#include "app/recovery_record.h"
+#include "notes/note_store.h"
+#include "notes/recovery_record.h"
 #include "widgets/controls.h"
 
 namespace tarvik::app {
+
+// The notes and their record come from the notes layer; the main window's code names them
+// plainly.
+using notes::Note;
+using notes::OpenNote;
+using notes::RecoveryWriter;
 
 class NoteBook {
  public:

@@ -42,7 +42,7 @@ frmShowText::~frmShowText() {
   Me.DestroyWindow();
 }
 
-void frmShowText::Form_Load(const std::vector<app::Note>& notes, int listIndex, double fontSize) {
+void frmShowText::Form_Load(const std::vector<notes::Note>& notes, int listIndex, double fontSize) {
   const bool selected = listIndex >= 0 && listIndex < static_cast<int>(notes.size());
   txtShow.SetText(selected ? notes[static_cast<std::size_t>(listIndex)].text : std::wstring());
   txtShow.SetFontSize(fontSize);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/note_store.h"
+#include "notes/note_store.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
 
@@ -24,7 +24,7 @@ class frmShowText {
 
   // The note's text as last committed (empty when no note is selected or the index is out of
   // range), at the note box's font size, 75 % opaque.
-  void Form_Load(const std::vector<app::Note>& notes, int listIndex, double fontSize);
+  void Form_Load(const std::vector<notes::Note>& notes, int listIndex, double fontSize);
   // The text box never keeps the focus: no caret, no typing into it.
   void txtShow_GotFocus();
 

@@ -1,6 +1,5 @@
 #include "window/frm_float.h"
 
-#include "app/note_book.h"
 #include "dialogs/frm_show_text.h"
 #include "platform/canvas.h"
 #include "window/dock_geometry.h"
@@ -30,8 +29,8 @@ platform::Argb OpaqueArgb(platform::Color c) {
 
 frmFloat::frmFloat(FloatHost& host)
     // A tool window: the icon never gets a task bar button of its own.
-    : Me(host.Platform(), L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor,
-         2, 0, true),
+    : Me(host.Platform(), L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor, 2,
+         0, true),
       Picture(Me, PictureDesign()),
       Timer1(host.Platform(), 100, true),
       host_(host) {
@@ -107,8 +106,7 @@ void frmFloat::Form_MouseMove(const platform::MouseArgs& a) {
 
 void frmFloat::OpenShowText() {
   showText_ = std::make_unique<dialogs::frmShowText>(host_.Platform());
-  const app::NoteBook& notes = host_.Notes();
-  showText_->Form_Load(notes.NoteArray(), notes.Selected(), host_.NoteText().FontSize());
+  showText_->Form_Load(host_.NoteArray(), host_.SelectedNote(), host_.NoteText().FontSize());
   widgets::Form& popup = showText_->Me;
   platform::Platform& platform = host_.Platform();
   const platform::ScreenMetrics s = platform.Screen();

@@ -7,11 +7,9 @@
 
 #include "platform/platform.h"
 #include "widgets/controls.h"
+#include "notes/note_store.h"
 #include "widgets/form.h"
 
-namespace tarvik::app {
-class NoteBook;
-}
 namespace tarvik::dialogs {
 class frmShowText;
 }
@@ -30,8 +28,9 @@ class FloatHost {
   virtual widgets::Timer& Timer1() = 0;
   // The "keep on top" option as the options page shows it.
   virtual bool TopmostOptionOn() const = 0;
-  // The pop-up shows the selected note at the note box's font size.
-  virtual app::NoteBook& Notes() = 0;
+  // The pop-up shows the notes, from the selected one, at the note box's font size.
+  virtual const std::vector<notes::Note>& NoteArray() const = 0;
+  virtual int SelectedNote() const = 0;
   virtual widgets::TextBoxW& NoteText() = 0;
   // Puts the wheel handler in front of a window's handler; returns the one it replaced.
   virtual platform::WindowProc InstallWheel(platform::NativeHandle window) = 0;

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/note_book.h"
 #include "dialogs/frm_show_text.h"
 #include "window/dock_geometry.h"
 #include "window/program_flags.h"
@@ -83,7 +82,7 @@ void modMouseWheel::WheelUp() {
 }
 
 void modMouseWheel::StepNote(bool down) {
-  if (!host_.Notes().StepNote(down)) return;
+  if (!host_.StepNote(down)) return;
   if (host_.Flags().showTextOpen) {
     if (dialogs::frmShowText* show = host_.ShowText())
       show->txtShow.SetText(host_.NoteText().Text());

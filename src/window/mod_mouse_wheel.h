@@ -7,9 +7,6 @@
 #include "platform/platform.h"
 #include "widgets/controls.h"
 
-namespace tarvik::app {
-class NoteBook;
-}
 namespace tarvik::dialogs {
 class frmShowText;
 }
@@ -24,7 +21,8 @@ class WheelHost {
  public:
   virtual ProgramFlags& Flags() = 0;
   virtual widgets::TextBoxW& NoteText() = 0;
-  virtual app::NoteBook& Notes() = 0;
+  // Opens the next or the previous note; false when there is none.
+  virtual bool StepNote(bool down) = 0;
   // The pop-up beside the floating window while it is open.
   virtual dialogs::frmShowText* ShowText() const = 0;
 

@@ -8,29 +8,29 @@
 #include <string>
 #include <vector>
 
-#include "app/note_store.h"
+#include "notes/note_store.h"
 #include "util/text_codec.h"
 
 namespace {
 
-using tarvik::app::Note;
+using tarvik::notes::Note;
 
 void Check(bool condition) {
   if (!condition) std::abort();
 }
 
 void CheckFileFormat(std::string_view bytes) {
-  const Note parsed = tarvik::app::ParseNoteFile(bytes);
-  const std::string formatted = tarvik::app::FormatNoteFile(parsed);
-  const Note again = tarvik::app::ParseNoteFile(formatted);
+  const Note parsed = tarvik::notes::ParseNoteFile(bytes);
+  const std::string formatted = tarvik::notes::FormatNoteFile(parsed);
+  const Note again = tarvik::notes::ParseNoteFile(formatted);
   std::wstring title = parsed.title;
   while (!title.empty() && title.front() == L'\uFEFF') title.erase(0, 1);
-  if (title.empty()) title = tarvik::app::kUntitledTitle;
+  if (title.empty()) title = tarvik::notes::kUntitledTitle;
   std::replace_if(
       title.begin(), title.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
   Check(again.text == parsed.text);
   Check(again.title == title);
-  Check(tarvik::app::FormatNoteFile(again) == formatted);
+  Check(tarvik::notes::FormatNoteFile(again) == formatted);
 }
 
 void CheckNameOrder(std::string_view bytes) {
@@ -44,16 +44,16 @@ void CheckNameOrder(std::string_view bytes) {
   }
   std::vector<std::wstring> notes;
   for (const std::wstring& name : names) {
-    if (tarvik::app::IsNoteFileName(name)) notes.push_back(name);
+    if (tarvik::notes::IsNoteFileName(name)) notes.push_back(name);
   }
-  const std::vector<std::wstring> ordered = tarvik::app::OrderNoteFileNames(names);
+  const std::vector<std::wstring> ordered = tarvik::notes::OrderNoteFileNames(names);
   std::vector<std::wstring> a = ordered, b = notes;
   std::sort(a.begin(), a.end());
   std::sort(b.begin(), b.end());
   Check(a == b);
-  Check(tarvik::app::OrderNoteFileNames(ordered) == ordered);
+  Check(tarvik::notes::OrderNoteFileNames(ordered) == ordered);
   std::vector<std::wstring> reversed(ordered.rbegin(), ordered.rend());
-  Check(tarvik::app::OrderNoteFileNames(reversed) == ordered);
+  Check(tarvik::notes::OrderNoteFileNames(reversed) == ordered);
 }
 
 }  // namespace

@@ -11,15 +11,15 @@
 #include <tuple>
 #include <vector>
 
-#include "app/note_store.h"
-#include "app/notes_folder.h"
-#include "app/recovery_record.h"
+#include "notes/note_store.h"
+#include "notes/notes_folder.h"
+#include "notes/recovery_record.h"
 #include "util/text_codec.h"
 
 namespace tarvik::test {
 namespace {
 
-using app::Note;
+using notes::Note;
 
 // The model keeps one flat set of names: the record beside the folder lives among the notes,
 // which is harmless since neither side takes the other's names for its own.
@@ -33,7 +33,7 @@ std::wstring NameOf(const std::wstring& path) {
 // The folder as a map of names to bytes. Every call may succeed, fail without effect, take
 // effect and still report failure, or be the point where the program stops (nothing it does
 // afterwards reaches the disk).
-class ModelFs final : public app::NoteFileSystem {
+class ModelFs final : public notes::NoteFileSystem {
  public:
   using Files = std::map<std::wstring, std::string>;
 
@@ -113,10 +113,10 @@ class ModelFs final : public app::NoteFileSystem {
     std::lock_guard lock(mutex_);
     clock_ += milliseconds;
   }
-  std::optional<std::vector<app::NoteFileStamp>> ListFileStamps(const std::wstring&) override {
+  std::optional<std::vector<notes::NoteFileStamp>> ListFileStamps(const std::wstring&) override {
     std::lock_guard lock(mutex_);
     if (Next() != Outcome::kOk) return std::nullopt;
-    std::vector<app::NoteFileStamp> stamps;
+    std::vector<notes::NoteFileStamp> stamps;
     for (const auto& [name, bytes] : files_) {
       const auto it = written_.find(name);
       stamps.push_back({name, bytes.size(), it == written_.end() ? 0 : it->second});
@@ -192,7 +192,7 @@ std::vector<Note> AsSaved(const std::vector<Note>& notes) {
   std::vector<Note> out;
   for (const Note& n : notes) {
     if (!n.text.empty())
-      out.push_back({n.title.empty() ? std::wstring(app::kUntitledTitle) : n.title, n.text});
+      out.push_back({n.title.empty() ? std::wstring(notes::kUntitledTitle) : n.title, n.text});
   }
   return out;
 }
@@ -266,7 +266,7 @@ class Run {
     const unsigned hold = choices_.Pick(8);
     fs_.Restart(hold < 2 ? L"Note_" + std::to_wstring(1 + choices_.Pick(3)) + L".tvk" : L"",
                 hold == 0 ? 500 : 20000);
-    const app::NotesFolderContents loaded = app::ReadNotesFolderContents(kFolder, fs_);
+    const notes::NotesFolderContents loaded = notes::ReadNotesFolderContents(kFolder, fs_);
     if (fs_.Killed()) return CheckAll("after a load that was stopped");
     Trace("load: " + Describe(loaded.notes) + " unreadable " +
           std::to_string(loaded.unreadable.size()) + " listed " + std::to_string(loaded.listed));
@@ -294,14 +294,14 @@ class Run {
     allowed_ = complete ? std::vector<Candidate>{{loaded.notes, true}} : consistent;
 
     std::vector<Note> notes = loaded.notes;
-    std::unique_ptr<app::RecoveryWriter> writer;
+    std::unique_ptr<notes::RecoveryWriter> writer;
     // A record is kept only over a load that saw every note: against any other it could not
     // be applied later, and it must not be written over one left by an earlier run.
     if (complete) {
       if (std::string error = StartUp(loaded.notes, notes, writer); !error.empty()) return error;
       if (fs_.Killed()) return "";
     }
-    app::KeptFiles keep{loaded.unreadable, !loaded.listed};
+    notes::KeptFiles keep{loaded.unreadable, !loaded.listed};
     for (unsigned saves = choices_.Pick(4); saves > 0 && !choices_.Exhausted(); --saves) {
       Edit(choices_, notes);
       if (writer) {
@@ -315,8 +315,8 @@ class Run {
         all.insert(all.end(), rest.begin(), rest.end());
         AddCandidate(expected, {std::move(all), rest.empty()});
       }
-      const app::RecordedSave result =
-          app::SaveNotesWithRecord(kProgram, notes, keep, writer.get(), fs_);
+      const notes::RecordedSave result =
+          notes::SaveNotesWithRecord(kProgram, notes, keep, writer.get(), fs_);
       const bool saved = result.saved;
       Trace("save " + Describe(notes) + (saved ? " done" : " failed") +
             (result.recordUpToDate ? " recorded" : "") + (result.recordRemoved ? " removed" : "") +
@@ -349,13 +349,13 @@ class Run {
   // What the program does at start-up with a record an earlier run left: the user takes it
   // (when it applies) or it is put aside; then the writer of this run.
   std::string StartUp(const std::vector<Note>& loaded, std::vector<Note>& notes,
-                      std::unique_ptr<app::RecoveryWriter>& writer) {
-    const app::RecordRead read = app::ReadRecoveryRecord(kProgram, fs_);
+                      std::unique_ptr<notes::RecoveryWriter>& writer) {
+    const notes::RecordRead read = notes::ReadRecoveryRecord(kProgram, fs_);
     if (fs_.Killed()) return CheckAll("after a record read that was stopped");
-    if (read.status == app::RecordStatus::kUnreadable) return "";  // left for a later start
-    bool putAside = read.status == app::RecordStatus::kDamaged;
-    if (read.status == app::RecordStatus::kFound) {
-      auto applied = app::ApplyRecoveryRecord(read.record, loaded);
+    if (read.status == notes::RecordStatus::kUnreadable) return "";  // left for a later start
+    bool putAside = read.status == notes::RecordStatus::kDamaged;
+    if (read.status == notes::RecordStatus::kFound) {
+      auto applied = notes::ApplyRecoveryRecord(read.record, loaded);
       Trace(std::string("record ") + (applied ? Describe(*applied) : "does not apply"));
       if (applied && choices_.Pick(4) != 0) {
         notes = std::move(*applied);
@@ -364,19 +364,19 @@ class Run {
       }
     }
     if (putAside) {
-      const bool aside = app::KeepRecoveryRecordAside(kProgram, fs_);
+      const bool aside = notes::KeepRecoveryRecordAside(kProgram, fs_);
       if (aside && !fs_.Killed()) restart_.clear();
       for (const Candidate& c : allowed_) AddCandidate(restart_, c);
       if (std::string error = CheckAll("after a record was put aside"); !error.empty())
         return error;
       if (!aside) return "";  // it may still be there: never written over
     }
-    writer = std::make_unique<app::RecoveryWriter>(kProgram, loaded, fs_,
-                                                   app::RecoveryWriter::Mode::kInline);
+    writer = std::make_unique<notes::RecoveryWriter>(kProgram, loaded, fs_,
+                                                     notes::RecoveryWriter::Mode::kInline);
     return "";
   }
 
-  std::string RecordStep(app::RecoveryWriter& writer, const std::vector<Note>& notes) {
+  std::string RecordStep(notes::RecoveryWriter& writer, const std::vector<Note>& notes) {
     writer.Reshaped();
     writer.Changed(notes, std::nullopt);
     const bool written = writer.Flush();
@@ -395,38 +395,38 @@ class Run {
   std::string OutsideChangeLosesNothing() {
     if (choices_.Pick(4) != 0) return "";
     ModelFs clean(fs_.files(), nullptr);
-    const app::RecordRead before = app::ReadRecoveryRecord(kProgram, clean);
+    const notes::RecordRead before = notes::ReadRecoveryRecord(kProgram, clean);
     const std::wstring name = L"Note_" + std::to_wstring(1 + choices_.Pick(3)) + L".tvk";
     if (choices_.Pick(2) == 0) {
       clean.files().erase(name);
     } else {
       clean.files()[name] = "outside\r\n" + std::to_string(choices_.Pick(3));
     }
-    const std::vector<Note> loaded = app::ReadNotesFolderContents(kFolder, clean).notes;
+    const std::vector<Note> loaded = notes::ReadNotesFolderContents(kFolder, clean).notes;
     const std::vector<Note> folder = AsSaved(loaded);
     ModelFs unchanged(fs_.files(), nullptr);
-    if (AsSaved(app::ReadNotesFolderContents(kFolder, unchanged).notes) == folder) return "";
+    if (AsSaved(notes::ReadNotesFolderContents(kFolder, unchanged).notes) == folder) return "";
     // Changed back into the very notes the record was made against: it applies as made.
-    if (before.status == app::RecordStatus::kFound && before.record.baseline &&
-        app::ApplyRecoveryRecord(before.record, loaded)) {
+    if (before.status == notes::RecordStatus::kFound && before.record.baseline &&
+        notes::ApplyRecoveryRecord(before.record, loaded)) {
       return "";
     }
-    app::NotesFolder start(kProgram, clean, app::RecoveryWriter::Mode::kInline);
+    notes::NotesFolder start(kProgram, clean, notes::RecoveryWriter::Mode::kInline);
     std::vector<Note> shown = start.Load();
-    const app::NotesFolder::Conversation talk{[](const std::wstring&) { return true; },
-                                              [](const std::wstring&) {}};
+    const notes::NotesFolder::Conversation talk{[](const std::wstring&) { return true; },
+                                                [](const std::wstring&) {}};
     if (auto recovered = start.Recover(shown, talk)) shown = std::move(*recovered);
     shown = AsSaved(shown);
     std::vector<Note> expected = folder;
-    if (before.status == app::RecordStatus::kFound) {
+    if (before.status == notes::RecordStatus::kFound) {
       for (const auto& entry : before.record.entries) {
         if (entry.note && !entry.note->text.empty()) expected.push_back(*entry.note);
       }
     }
     for (const Note& note : AsSaved(expected)) {
       if (std::find(shown.begin(), shown.end(), note) == shown.end())
-        return "after an outside change a start lost " + Describe(std::vector<Note>{note}) + ", shows " +
-               Describe(shown) + ", files " + Files();
+        return "after an outside change a start lost " + Describe(std::vector<Note>{note}) +
+               ", shows " + Describe(shown) + ", files " + Files();
     }
     return "";
   }
@@ -441,11 +441,11 @@ class Run {
   // written or the last save done.
   std::string CheckRestart(const char* when) {
     ModelFs clean(fs_.files(), nullptr);
-    const app::NotesFolderContents contents = app::ReadNotesFolderContents(kFolder, clean);
+    const notes::NotesFolderContents contents = notes::ReadNotesFolderContents(kFolder, clean);
     std::vector<Note> recovered = contents.notes;
-    const app::RecordRead read = app::ReadRecoveryRecord(kProgram, clean);
-    if (read.status == app::RecordStatus::kFound) {
-      if (auto applied = app::ApplyRecoveryRecord(read.record, contents.notes))
+    const notes::RecordRead read = notes::ReadRecoveryRecord(kProgram, clean);
+    if (read.status == notes::RecordStatus::kFound) {
+      if (auto applied = notes::ApplyRecoveryRecord(read.record, contents.notes))
         recovered = std::move(*applied);
     }
     recovered = AsSaved(recovered);
@@ -460,7 +460,7 @@ class Run {
   // A load with no faults, on a copy, must show one of the sets allowed now, and completely.
   std::string CheckFolder(const char* when) {
     ModelFs clean(fs_.files(), nullptr);
-    const app::NotesFolderContents contents = app::ReadNotesFolderContents(kFolder, clean);
+    const notes::NotesFolderContents contents = notes::ReadNotesFolderContents(kFolder, clean);
     const bool ok = contents.listed && contents.unreadable.empty() &&
                     std::any_of(allowed_.begin(), allowed_.end(),
                                 [&](const Candidate& c) { return c.Shows(contents.notes); });

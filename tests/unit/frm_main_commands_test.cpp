@@ -16,6 +16,8 @@
 #include "util/text_codec.h"
 
 namespace tarvik::app {
+
+using namespace notes;
 namespace {
 
 namespace fs = std::filesystem;
@@ -518,11 +520,17 @@ TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
       [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"typed"); },
       [&] { platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"t"); },
       [&] { w.picMenu_Click(4); },
-      [&] { w.Lists().List1.SetListIndex(1); w.picListButton_Click(1); },
+      [&] {
+        w.Lists().List1.SetListIndex(1);
+        w.picListButton_Click(1);
+      },
       [&] { w.picListButton_Click(0); },
       [&] { w.Notes().StepNote(false); },
       [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"+"); },
-      [&] { testing_support::AnswerNextQuestion(platform_, true); w.picListButton_Click(2); },
+      [&] {
+        testing_support::AnswerNextQuestion(platform_, true);
+        w.picListButton_Click(2);
+      },
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);

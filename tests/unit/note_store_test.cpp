@@ -1,4 +1,4 @@
-#include "app/note_store.h"
+#include "notes/note_store.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/notes_folder.h"
+#include "notes/notes_folder.h"
 #include "util/text_codec.h"
 
 #include <algorithm>
@@ -18,7 +18,7 @@
 #include <set>
 #include <tuple>
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 void PrintTo(const Note& note, std::ostream* out) {
   *out << ::testing::PrintToString(note.title) << " / " << ::testing::PrintToString(note.text);
@@ -743,8 +743,8 @@ class FolderRuns : public ::testing::Test {
     fs_.heldForMs.clear();
     fs_.clockMs = 0;
     for (int i = 1; i <= 3; ++i)
-      scratch_.Put("Note_" + std::to_string(i) + ".tvk", std::string(1, char('a' + i - 1)) +
-                                                              "\r\n" + std::to_string(i));
+      scratch_.Put("Note_" + std::to_string(i) + ".tvk",
+                   std::string(1, char('a' + i - 1)) + "\r\n" + std::to_string(i));
   }
   std::wstring Program() const {
     const std::wstring notes = scratch_.Path();
@@ -806,19 +806,61 @@ TEST_F(FolderRuns, ARecordIsOfferedOverTheFolderAsItIsNowOrKeptAsideWithANotice)
   };
   const Row rows[] = {
       {"crash", With(kBase, {typed}), nullptr, {}, true, With(kBase, {typed}), 1, L"", false},
-      {"crash, a sync rewrote a note", {{L"a", L"1"}, {L"b", L"2x"}, {L"c", L"3"}, typed}, rewrite2,
-       {}, true, {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}, {L"b", L"2x"}, typed}, 1, L"", true},
-      {"crash, a sync removed and added", With(kBase, {typed}), swap3, {}, true,
-       {{L"a", L"1"}, {L"b", L"2"}, {L"e", L"5"}, typed}, 1, L"", true},
-      {"crash, a sync, the user says no", With(kBase, {typed}), rewrite2, {}, false,
-       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}}, 1, L"", false},
-      {"a run that only removed, then a sync", {{L"a", L"1"}, {L"b", L"2"}}, rewrite2, {}, true,
-       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}}, 0, L"Notes.recovery.old-", false},
+      {"crash, a sync rewrote a note",
+       {{L"a", L"1"}, {L"b", L"2x"}, {L"c", L"3"}, typed},
+       rewrite2,
+       {},
+       true,
+       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}, {L"b", L"2x"}, typed},
+       1,
+       L"",
+       true},
+      {"crash, a sync removed and added",
+       With(kBase, {typed}),
+       swap3,
+       {},
+       true,
+       {{L"a", L"1"}, {L"b", L"2"}, {L"e", L"5"}, typed},
+       1,
+       L"",
+       true},
+      {"crash, a sync, the user says no",
+       With(kBase, {typed}),
+       rewrite2,
+       {},
+       false,
+       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}},
+       1,
+       L"",
+       false},
+      {"a run that only removed, then a sync",
+       {{L"a", L"1"}, {L"b", L"2"}},
+       rewrite2,
+       {},
+       true,
+       {{L"a", L"1"}, {L"b", L"synced"}, {L"c", L"3"}},
+       0,
+       L"Notes.recovery.old-",
+       false},
       {"a note held a second", kBase, nullptr, {{L"Note_2.tvk", 1000}}, true, kBase, 0, L"", false},
-      {"a note held twenty seconds", kBase, nullptr, {{L"Note_2.tvk", 20000}}, true,
-       {{L"a", L"1"}, {L"c", L"3"}}, 0, L"Note_2.tvk", false},
-      {"the record held", With(kBase, {typed}), nullptr, {{L"Notes.recovery", 20000}}, true, kBase,
-       0, L"“Notes.recovery”", false},
+      {"a note held twenty seconds",
+       kBase,
+       nullptr,
+       {{L"Note_2.tvk", 20000}},
+       true,
+       {{L"a", L"1"}, {L"c", L"3"}},
+       0,
+       L"Note_2.tvk",
+       false},
+      {"the record held",
+       With(kBase, {typed}),
+       nullptr,
+       {{L"Notes.recovery", 20000}},
+       true,
+       kBase,
+       0,
+       L"“Notes.recovery”",
+       false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -831,8 +873,10 @@ TEST_F(FolderRuns, ARecordIsOfferedOverTheFolderAsItIsNowOrKeptAsideWithANotice)
     Run next = Start(row.yes);
     EXPECT_EQ(next.notes, row.shown);
     EXPECT_EQ(next.asked, row.asked);
-    if (row.told.empty()) EXPECT_EQ(next.told, L"");
-    else EXPECT_NE(next.told.find(row.told), std::wstring::npos) << util::ToUtf8(next.told);
+    if (row.told.empty())
+      EXPECT_EQ(next.told, L"");
+    else
+      EXPECT_NE(next.told.find(row.told), std::wstring::npos) << util::ToUtf8(next.told);
     EXPECT_EQ(Beside("Notes.replaced-").size(), row.copied ? 1u : 0u);
     // Nothing of the crashed run's record is ever lost: applied, aside, or where it was.
     EXPECT_TRUE(row.asked && row.yes ? true : !Beside("Notes.recovery").empty());
@@ -872,4 +916,4 @@ TEST_F(FolderRuns, AFailedRecordWriteIsTriedAgainByItself) {
 }
 
 }  // namespace
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

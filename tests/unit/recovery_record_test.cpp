@@ -1,4 +1,4 @@
-#include "app/recovery_record.h"
+#include "notes/recovery_record.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "util/file_io.h"
 #include "util/text_codec.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 namespace {
 
 namespace fs = std::filesystem;
@@ -23,7 +23,8 @@ std::vector<Note> Numbered(int count, const std::wstring& tag = L"") {
 
 std::optional<std::vector<Note>> RoundTrip(const std::vector<Note>& loaded,
                                            const std::vector<Note>& current) {
-  const auto decoded = DecodeRecoveryRecord(EncodeRecoveryRecord(MakeRecoveryRecord(loaded, current)));
+  const auto decoded =
+      DecodeRecoveryRecord(EncodeRecoveryRecord(MakeRecoveryRecord(loaded, current)));
   if (!decoded) return std::nullopt;
   return ApplyRecoveryRecord(*decoded, loaded);
 }
@@ -38,9 +39,14 @@ TEST(RecoveryRecord, RoundTripOfEveryKindOfChange) {
   removed.erase(removed.begin() + 1);
   auto retitled = loaded;
   retitled[4].title = L"[无标题]";
-  const std::vector<std::vector<Note>> rows = {
-      loaded, edited, inserted, removed, retitled, {}, Numbered(7, L"new "),
-      {Note{L"\uFEFFline\nbreak\r\n", L"\0x"}}};
+  const std::vector<std::vector<Note>> rows = {loaded,
+                                               edited,
+                                               inserted,
+                                               removed,
+                                               retitled,
+                                               {},
+                                               Numbered(7, L"new "),
+                                               {Note{L"\uFEFFline\nbreak\r\n", L"\0x"}}};
   for (const auto& current : rows) EXPECT_EQ(RoundTrip(loaded, current), current);
   EXPECT_EQ(RoundTrip({}, Numbered(2)), Numbered(2));
 }
@@ -214,7 +220,8 @@ TEST_F(RecoveryOnDisk, AFailedWriteAtAnyStepKeepsTheLastGoodRecord) {
   auto newer = loaded;
   newer[1].text = L"newer";
   for (int step = 1;; ++step) {
-    ASSERT_TRUE(WriteRecoveryRecord(program_, MakeRecoveryRecord(loaded, Numbered(3, L"old")), fs_));
+    ASSERT_TRUE(
+        WriteRecoveryRecord(program_, MakeRecoveryRecord(loaded, Numbered(3, L"old")), fs_));
     fs_.calls = 0;
     fs_.failFrom = step;
     const bool written = WriteRecoveryRecord(program_, MakeRecoveryRecord(loaded, newer), fs_);
@@ -254,8 +261,10 @@ TEST_F(RecoveryOnDisk, WriterRecordAlwaysBringsBackTheNotes) {
         const std::size_t i = pick(notes.size());
         notes.erase(notes.begin() + static_cast<std::ptrdiff_t>(i));
         writer.Removed(i);
-        if (open && open->index == i) open.reset();
-        else if (open && open->index > i) --open->index;
+        if (open && open->index == i)
+          open.reset();
+        else if (open && open->index > i)
+          --open->index;
         break;
       }
       case 3:  // a rebuild that changes notes it was never told about, or brings one back
@@ -327,10 +336,11 @@ TEST_F(RecoveryOnDisk, FolderChangedBehindOurBackIsSeenAndCopiedAside) {
     std::ifstream copy(util::ToFsPath(*aside) / name, std::ios::binary);
     std::ifstream original(root_ / "Notes" / name, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}),
-              std::string(std::istreambuf_iterator<char>(original), {})) << name;
+              std::string(std::istreambuf_iterator<char>(original), {}))
+        << name;
   }
   EXPECT_NE(CopyNotesFolderAside(notes, fs_), aside);  // a second copy never overwrites the first
 }
 
 }  // namespace
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

@@ -6,12 +6,12 @@
 #include <chrono>
 #include <cstdint>
 
-#include "app/note_store_internal.h"
+#include "notes/note_store_internal.h"
 #include "util/file_io.h"
 #include "util/hashing.h"
 #include "util/text_codec.h"
 
-namespace tarvik::app::note_store_detail {
+namespace tarvik::notes::note_store_detail {
 namespace {
 
 constexpr std::string_view kJournalMagic = "tarvik-notes-journal 1";
@@ -59,7 +59,8 @@ std::optional<Journal> DecodeJournal(std::string_view bytes) {
   if (bytes.size() < kJournalTrailerSize) return std::nullopt;
   const std::string_view body = bytes.substr(0, bytes.size() - kJournalTrailerSize);
   const std::string_view trailer = bytes.substr(body.size());
-  if (trailer != std::string(kJournalEnd) + util::Hex16(util::Fnv1a(body)) + "\n") return std::nullopt;
+  if (trailer != std::string(kJournalEnd) + util::Hex16(util::Fnv1a(body)) + "\n")
+    return std::nullopt;
 
   std::size_t at = body.find('\n');
   if (at == std::string_view::npos) return std::nullopt;
@@ -99,4 +100,4 @@ std::optional<Journal> DecodeJournal(std::string_view bytes) {
   return journal;
 }
 
-}  // namespace tarvik::app::note_store_detail
+}  // namespace tarvik::notes::note_store_detail

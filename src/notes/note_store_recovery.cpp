@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/note_store_internal.h"
+#include "notes/note_store_internal.h"
 
-namespace tarvik::app::note_store_detail {
+namespace tarvik::notes::note_store_detail {
 namespace {
 
 constexpr int kReadAttempts = 3;
@@ -121,4 +121,4 @@ Recovery Recover(NoteFileSystem& fs, const std::wstring& folder,
   return {FolderState::kSettled, std::move(*names), {}};
 }
 
-}  // namespace tarvik::app::note_store_detail
+}  // namespace tarvik::notes::note_store_detail

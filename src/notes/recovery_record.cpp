@@ -2,7 +2,7 @@
 // by something else while the program ran. The writer that keeps the record up to date is in
 // recovery_writer.cpp.
 
-#include "app/recovery_record.h"
+#include "notes/recovery_record.h"
 
 #include <algorithm>
 #include <bit>
@@ -10,12 +10,12 @@
 #include <cwchar>
 #include <ctime>
 
-#include "app/note_store_internal.h"
+#include "notes/note_store_internal.h"
 #include "util/file_io.h"
 #include "util/hashing.h"
 #include "util/text_codec.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 using namespace note_store_detail;
 
@@ -247,7 +247,8 @@ std::optional<RecoveryRecord> DecodeRecoveryRecord(std::string_view bytes) {
       const auto text = title ? in.Bytes(*textSize) : std::nullopt;
       if (!text || !in.Take("\n")) return std::nullopt;
       record.entries.push_back(
-          {0, 0, std::make_shared<const Note>(Note{util::FromUtf8(*title), util::FromUtf8(*text)})});
+          {0, 0,
+           std::make_shared<const Note>(Note{util::FromUtf8(*title), util::FromUtf8(*text)})});
     } else {
       return std::nullopt;
     }
@@ -414,4 +415,4 @@ std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder
   return aside;
 }
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

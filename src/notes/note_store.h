@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 struct Note {
   std::wstring title;
@@ -144,4 +144,4 @@ Note ParseNoteFile(std::string_view bytes);
 bool IsNoteFileName(std::wstring_view name);
 std::vector<std::wstring> OrderNoteFileNames(std::vector<std::wstring> names);
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

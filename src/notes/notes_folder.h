@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/note_store.h"
-#include "app/recovery_record.h"
+#include "notes/note_store.h"
+#include "notes/recovery_record.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 inline constexpr wchar_t kRecoverQuestion[] = L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？";
 
@@ -83,4 +83,4 @@ class NotesFolder {
 // now, then each note the record holds in full that the folder does not have.
 std::vector<Note> MergeRecord(const RecoveryRecord& record, const std::vector<Note>& folder);
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/note_store.h"
-#include "app/note_store_internal.h"
+#include "notes/note_store.h"
+#include "notes/note_store_internal.h"
 #include "util/file_io.h"
 #include "util/text_codec.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 namespace {
 
 wchar_t AsciiLower(wchar_t c) {
@@ -128,4 +128,4 @@ Note ParseNoteFile(std::string_view bytes) {
   return Note{util::FromUtf8(bytes.substr(0, lineEnd)), util::FromUtf8(bytes.substr(lineEnd + 2))};
 }
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

@@ -9,9 +9,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/note_store.h"
+#include "notes/note_store.h"
 
-namespace tarvik::app::note_store_detail {
+namespace tarvik::notes::note_store_detail {
 
 using NameSet = std::unordered_set<std::wstring>;
 
@@ -79,4 +79,4 @@ struct Recovery {
 Recovery Recover(NoteFileSystem& fs, const std::wstring& folder,
                  std::optional<std::vector<NoteFileStamp>>* stamps = nullptr);
 
-}  // namespace tarvik::app::note_store_detail
+}  // namespace tarvik::notes::note_store_detail

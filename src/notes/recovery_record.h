@@ -26,9 +26,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/note_store.h"
+#include "notes/note_store.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 inline constexpr std::wstring_view kRecoveryRecordName = L"Notes.recovery";
 inline constexpr std::wstring_view kSecondRecoveryRecordName = L"Notes.recovery.2";
@@ -161,8 +161,7 @@ class RecoveryWriter {
   // Takes the notes as they are now, plus the editor's note when it is ahead of them, and
   // schedules a write. Copies only what changed since the last call. writeNow: the change is
   // already a lull old (typing held back until it paused), so no lull is waited for again.
-  void Changed(const std::vector<Note>& notes, std::optional<OpenNote> open,
-               bool writeNow = false);
+  void Changed(const std::vector<Note>& notes, std::optional<OpenNote> open, bool writeNow = false);
   // Writes what the last Changed gave at once and waits for it. True when the record on disk
   // now holds it.
   bool Flush();
@@ -173,7 +172,7 @@ class RecoveryWriter {
 
  private:
   struct Slot {
-    std::int64_t origin = -1;  // loaded index, or -1 when the note differs from every one
+    std::int64_t origin = -1;          // loaded index, or -1 when the note differs from every one
     std::shared_ptr<const Note> copy;  // the note's content when origin is -1
   };
 
@@ -251,4 +250,4 @@ bool NotesFolderChanged(const std::wstring& notesFolder,
 std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder,
                                                  NoteFileSystem& fs = RealNoteFileSystem());
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

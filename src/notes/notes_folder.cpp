@@ -1,12 +1,12 @@
-#include "app/notes_folder.h"
+#include "notes/notes_folder.h"
 
 #include <algorithm>
 #include <unordered_set>
 #include <utility>
 
-#include "app/note_store_internal.h"
+#include "notes/note_store_internal.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 using namespace note_store_detail;
 
@@ -80,8 +80,7 @@ std::vector<Note> MergeRecord(const RecoveryRecord& record, const std::vector<No
   return merged;
 }
 
-NotesFolder::NotesFolder(std::wstring programFolder, NoteFileSystem& fs,
-                         RecoveryWriter::Mode mode)
+NotesFolder::NotesFolder(std::wstring programFolder, NoteFileSystem& fs, RecoveryWriter::Mode mode)
     : program_(std::move(programFolder)), path_(NotesFolderPath(program_)), fs_(fs), mode_(mode) {}
 
 NotesFolder::~NotesFolder() = default;
@@ -188,7 +187,8 @@ std::optional<std::vector<Note>> NotesFolder::Recover(const std::vector<Note>& l
   // A record taken in the other slot is held by this run's record from now on.
   const int other = 1 - mine;
   if (taken[other]) PutAside(slots[other], talk, nullptr);
-  writer_ = std::make_unique<RecoveryWriter>(program_, loaded, fs_, mode_, std::wstring(slots[mine]));
+  writer_ =
+      std::make_unique<RecoveryWriter>(program_, loaded, fs_, mode_, std::wstring(slots[mine]));
   // Against a partial load the record holds every note in full: it then stands on its own.
   if (!complete) writer_->BaselineUncertain();
   return shown;
@@ -224,4 +224,4 @@ bool NotesFolder::Save(const std::vector<Note>& notes) {
   return result.saved;
 }
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

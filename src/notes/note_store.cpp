@@ -1,7 +1,7 @@
 // Loading and saving the Notes folder as a whole; the file format, the journal and the
 // recovery of an interrupted save are in the other note_store_*.cpp files.
 
-#include "app/note_store.h"
+#include "notes/note_store.h"
 
 #include <chrono>
 #include <future>
@@ -11,10 +11,10 @@
 
 #include <algorithm>
 
-#include "app/note_store_internal.h"
+#include "notes/note_store_internal.h"
 #include "util/file_io.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 using namespace note_store_detail;
 
@@ -356,4 +356,4 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
   return true;
 }
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

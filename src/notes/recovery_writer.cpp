@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/recovery_record.h"
+#include "notes/recovery_record.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
 RecoveryWriter::RecoveryWriter(std::wstring programFolder, const std::vector<Note>& loaded,
                                NoteFileSystem& fs, Mode mode, std::wstring recordName)
@@ -180,8 +180,7 @@ bool RecoveryWriter::WritePending(std::unique_lock<std::mutex>& lock) {
 void RecoveryWriter::Worker() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock,
-               [&] { return stopping_ || (pending_ && (done_ != submitted_ || retrying_)); });
+    wake_.wait(lock, [&] { return stopping_ || (pending_ && (done_ != submitted_ || retrying_)); });
     if (stopping_) return;
     // Wait for a lull, but never past the longest delay after the first unwritten change;
     // after a failed write, not before the next try is due.
@@ -263,4 +262,4 @@ RecordedSave SaveNotesWithRecord(const std::wstring& programFolder, const std::v
   return result;
 }
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes
