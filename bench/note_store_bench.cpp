@@ -61,7 +61,8 @@ const std::wstring& StoreFolder() {
     fs::create_directories(BenchRoot());
     const std::wstring path = ProgramPath(BenchRoot() / "Notes");
     tarvik::notes::WriteNotesFolder(path, MakeNotes(0));
-    tarvik::notes::ReadNotesFolder(path);  // settle the fresh writes before anything is timed
+    tarvik::notes::ReadNotesFolderContents(
+        path);  // settle the fresh writes before anything is timed
     return path;
   }();
   return folder;
@@ -76,7 +77,7 @@ std::vector<std::string> NoteFileNames() {
 void Load(benchmark::State& state) {
   const std::wstring& folder = StoreFolder();
   for (auto _ : state) {
-    auto notes = tarvik::notes::ReadNotesFolder(folder);
+    auto notes = tarvik::notes::ReadNotesFolderContents(folder).notes;
     if (notes.size() != kNoteCount) state.SkipWithError("wrong note count");
     benchmark::DoNotOptimize(notes);
   }
@@ -191,7 +192,13 @@ void RecordWrite(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     notes[kNoteCount / 2].text = L"edited " + std::to_wstring(++round);
-    const auto record = tarvik::notes::MakeRecoveryRecord(loaded, notes);
+    // What the writer records for one edited note: the run before it, the note, the rest.
+    tarvik::notes::RecoveryRecord record;
+    record.baseline = tarvik::notes::BaselineOf(loaded);
+    const std::size_t edited = kNoteCount / 2;
+    record.entries.push_back({0, edited, nullptr});
+    record.entries.push_back({0, 0, std::make_shared<const Note>(notes[edited])});
+    record.entries.push_back({edited + 1, kNoteCount - edited - 1, nullptr});
     state.ResumeTiming();
     if (!tarvik::notes::WriteRecoveryRecord(RecordProgramFolder(), record))
       state.SkipWithError("record write failed");

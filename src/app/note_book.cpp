@@ -185,6 +185,9 @@ void NoteBook::Clear() {
   List1_.Clear();
   List2_.Clear();
   notes_.clear();
+  // The editor keeps its text but no longer stands for a note: a later note in that place
+  // must never receive it.
+  openNote_ = -1;
   if (record_) record_->Reshaped();
   NotesChanged();
 }

@@ -147,10 +147,6 @@ NoteFileSystem& RealNoteFileSystem() {
   return fileSystem;
 }
 
-std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder, NoteFileSystem& fs) {
-  return ReadNotesFolderContents(notesFolder, fs).notes;
-}
-
 NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, NoteFileSystem& fs) {
   // A folder that looks missing may only have failed to answer: it is listed all the same.
   const bool existed = fs.FolderExists(notesFolder);

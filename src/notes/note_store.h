@@ -80,11 +80,8 @@ std::wstring NotesFolderPath(const std::wstring& programFolder);
 NoteFileSystem& RealNoteFileSystem();
 
 // Reads the Notes folder (creating it when missing), after finishing or discarding an
-// interrupted save. Returns the notes in load order: "Note_<n>.tvk" by ascending n (any
-// letter case), then the other names ending in "tvk" (any case, dot or not) by name.
-std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder,
-                                  NoteFileSystem& fs = RealNoteFileSystem());
-
+// interrupted save; the notes in load order: "Note_<n>.tvk" by ascending n (any letter case),
+// then the other names ending in "tvk" (any case, dot or not) by name.
 // What a load found: the notes, and the names of note files it could not read (held open by
 // another program, a read error). Those were never in memory, so a save must leave them be
 // or they would be lost; they load again at the next start-up.

@@ -49,6 +49,12 @@ std::wstring NewSaveToken();
 std::string EncodeJournal(const Journal& journal);
 std::optional<Journal> DecodeJournal(std::string_view bytes);
 
+// The journal's and the recovery record's last line: "end " and the body's checksum in hex.
+using ChecksumOf = std::uint64_t (*)(std::string_view body);
+void AppendChecksumLine(std::string& body, ChecksumOf sum);
+// The body before a last line that matches it; nothing for a torn or damaged file.
+std::optional<std::string_view> BodyBeforeChecksumLine(std::string_view bytes, ChecksumOf sum);
+
 // --- recovery (note_store_recovery.cpp) ---------------------------------------------------
 
 // A read or listing that fails may be a virus scanner or a backup tool holding the file for a

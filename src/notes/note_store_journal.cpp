@@ -15,8 +15,12 @@ namespace tarvik::notes::note_store_detail {
 namespace {
 
 constexpr std::string_view kJournalMagic = "tarvik-notes-journal 1";
-constexpr std::string_view kJournalEnd = "end ";
-constexpr std::size_t kJournalTrailerSize = 4 + 16 + 1;  // "end " + hex checksum + "\n"
+constexpr std::string_view kChecksumMark = "end ";
+constexpr std::size_t kChecksumLineSize = 4 + 16 + 1;  // "end " + hex checksum + "\n"
+
+std::uint64_t JournalChecksum(std::string_view body) {
+  return util::Fnv1a(body);
+}
 
 }  // namespace
 
@@ -48,19 +52,29 @@ std::string EncodeJournal(const Journal& journal) {
     out += name;
     out += '\n';
   }
-  const std::uint64_t sum = util::Fnv1a(out);
-  out += kJournalEnd;
-  out += util::Hex16(sum);
-  out += '\n';
+  AppendChecksumLine(out, JournalChecksum);
   return out;
 }
 
-std::optional<Journal> DecodeJournal(std::string_view bytes) {
-  if (bytes.size() < kJournalTrailerSize) return std::nullopt;
-  const std::string_view body = bytes.substr(0, bytes.size() - kJournalTrailerSize);
-  const std::string_view trailer = bytes.substr(body.size());
-  if (trailer != std::string(kJournalEnd) + util::Hex16(util::Fnv1a(body)) + "\n")
+void AppendChecksumLine(std::string& body, ChecksumOf sum) {
+  const std::uint64_t value = sum(body);
+  body += kChecksumMark;
+  body += util::Hex16(value);
+  body += '\n';
+}
+
+std::optional<std::string_view> BodyBeforeChecksumLine(std::string_view bytes, ChecksumOf sum) {
+  if (bytes.size() < kChecksumLineSize) return std::nullopt;
+  const std::string_view body = bytes.substr(0, bytes.size() - kChecksumLineSize);
+  if (bytes.substr(body.size()) != std::string(kChecksumMark) + util::Hex16(sum(body)) + "\n")
     return std::nullopt;
+  return body;
+}
+
+std::optional<Journal> DecodeJournal(std::string_view bytes) {
+  const std::optional<std::string_view> checked = BodyBeforeChecksumLine(bytes, JournalChecksum);
+  if (!checked) return std::nullopt;
+  const std::string_view body = *checked;
 
   std::size_t at = body.find('\n');
   if (at == std::string_view::npos) return std::nullopt;

@@ -22,8 +22,6 @@ using namespace note_store_detail;
 namespace {
 
 constexpr std::string_view kMagic = "tarvik-notes-recovery 1\n";
-constexpr std::string_view kEnd = "end ";
-constexpr std::size_t kTrailerSize = 4 + 16 + 1;  // "end " + hex checksum + "\n"
 
 constexpr std::uint64_t kMul1 = 0x87c37b91114253d5ull;
 constexpr std::uint64_t kMul2 = 0x4cf5ad432745937full;
@@ -145,25 +143,6 @@ RecordBaseline BaselineOf(const std::vector<Note>& loaded) {
   return BaselineOf(hashes);
 }
 
-RecoveryRecord MakeRecoveryRecord(const std::vector<Note>& loaded,
-                                  const std::vector<Note>& current) {
-  RecoveryRecord record;
-  record.baseline = BaselineOf(loaded);
-  for (std::size_t i = 0; i < current.size(); ++i) {
-    if (i < loaded.size() && current[i] == loaded[i]) {
-      if (!record.entries.empty() && record.entries.back().sameCount > 0 &&
-          record.entries.back().sameFrom + record.entries.back().sameCount == i) {
-        ++record.entries.back().sameCount;
-      } else {
-        record.entries.push_back({i, 1, nullptr});
-      }
-    } else {
-      record.entries.push_back({0, 0, std::make_shared<const Note>(current[i])});
-    }
-  }
-  return record;
-}
-
 std::optional<std::vector<Note>> ApplyRecoveryRecord(const RecoveryRecord& record,
                                                      const std::vector<Note>& loaded) {
   if (record.baseline &&
@@ -209,19 +188,14 @@ std::string EncodeRecoveryRecord(const RecoveryRecord& record) {
       out += '\n';
     }
   }
-  const std::uint64_t sum = Checksum(out);
-  out += kEnd;
-  out += util::Hex16(sum);
-  out += '\n';
+  AppendChecksumLine(out, Checksum);
   return out;
 }
 
 std::optional<RecoveryRecord> DecodeRecoveryRecord(std::string_view bytes) {
-  if (bytes.size() < kTrailerSize) return std::nullopt;
-  const std::string_view body = bytes.substr(0, bytes.size() - kTrailerSize);
-  if (bytes.substr(body.size()) != std::string(kEnd) + util::Hex16(Checksum(body)) + "\n")
-    return std::nullopt;
-  Reader in(body);
+  const std::optional<std::string_view> body = BodyBeforeChecksumLine(bytes, Checksum);
+  if (!body) return std::nullopt;
+  Reader in(*body);
   RecoveryRecord record;
   if (!in.Take(kMagic) || !in.Take("base ")) return std::nullopt;
   if (!in.Take("none\n")) {

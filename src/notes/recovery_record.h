@@ -62,10 +62,6 @@ struct RecoveryRecord {
   std::vector<Entry> entries;
 };
 
-// The record of current against loaded, comparing every note (for tests and tools; the
-// program's writer keeps track of what changed instead).
-RecoveryRecord MakeRecoveryRecord(const std::vector<Note>& loaded,
-                                  const std::vector<Note>& current);
 // The notes the record stands for, or nothing when loaded is not the set it was made against
 // or it refers to notes loaded does not have. A record without a baseline applies to any load.
 std::optional<std::vector<Note>> ApplyRecoveryRecord(const RecoveryRecord& record,

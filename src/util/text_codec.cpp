@@ -13,16 +13,17 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendCodePoint(std::wstring& out, char32_t cp) {
-  if constexpr (sizeof(wchar_t) == 2) {
+template <typename Unit>
+void AppendCodePoint(std::basic_string<Unit>& out, char32_t cp) {
+  if constexpr (sizeof(Unit) == 2) {
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+      out.push_back(static_cast<Unit>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<Unit>(0xDC00 + (cp & 0x3FF)));
       return;
     }
   }
-  out.push_back(static_cast<wchar_t>(cp));
+  out.push_back(static_cast<Unit>(cp));
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -48,13 +49,14 @@ void AppendUtf8(std::string& out, char32_t cp) {
 namespace {
 
 // The units valid UTF-8 decodes to: one per lead byte, two for a four-byte sequence where
-// wchar_t is 16 bits. Decoded strings are held for the whole run, so they are allocated
+// the unit is 16 bits. Decoded strings are held for the whole run, so they are allocated
 // once at their size rather than grown or trimmed.
+template <typename Unit>
 std::size_t DecodedUnits(const unsigned char* p, std::size_t n) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < n; ++i) {
     units += (p[i] & 0xC0) != 0x80 ? 1 : 0;
-    if constexpr (sizeof(wchar_t) == 2) units += p[i] >= 0xF0 ? 1 : 0;
+    if constexpr (sizeof(Unit) == 2) units += p[i] >= 0xF0 ? 1 : 0;
   }
   return units;
 }
@@ -66,14 +68,15 @@ namespace {
 // Well-formed UTF-8 straight into its room, counted beforehand; false at the first flaw
 // (the text then goes through the careful decoder). Every note is decoded at start, so this
 // path is kept lean.
-bool DecodeWellFormed(const unsigned char* p, std::size_t n, wchar_t* out, std::size_t room) {
-  wchar_t* const end = out + room;
+template <typename Unit>
+bool DecodeWellFormed(const unsigned char* p, std::size_t n, Unit* out, std::size_t room) {
+  Unit* const end = out + room;
   std::size_t i = 0;
   while (i < n) {
     const unsigned char b = p[i];
     if (b < 0x80) {
       if (out == end) return false;
-      *out++ = static_cast<wchar_t>(b);
+      *out++ = static_cast<Unit>(b);
       ++i;
       continue;
     }
@@ -91,7 +94,7 @@ bool DecodeWellFormed(const unsigned char* p, std::size_t n, wchar_t* out, std::
       return false;  // four-byte and broken sequences: the careful decoder
     }
     if (out == end) return false;
-    *out++ = static_cast<wchar_t>(cp);
+    *out++ = static_cast<Unit>(cp);
     i += len;
   }
   return out == end;
@@ -99,10 +102,11 @@ bool DecodeWellFormed(const unsigned char* p, std::size_t n, wchar_t* out, std::
 
 }  // namespace
 
-std::wstring FromUtf8(std::string_view bytes) {
+template <typename Unit>
+std::basic_string<Unit> FromUtf8As(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  std::wstring out(DecodedUnits(p, n), L'\0');
+  std::basic_string<Unit> out(DecodedUnits<Unit>(p, n), Unit{0});
   if (DecodeWellFormed(p, n, out.data(), out.size())) return out;
   out.clear();
   std::size_t i = 0;
@@ -146,13 +150,14 @@ std::wstring FromUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string ToUtf8(std::wstring_view text) {
+template <typename Unit>
+std::string ToUtf8From(std::basic_string_view<Unit> text) {
   std::string out;
   out.reserve(text.size() + text.size() / 2);
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
-    char32_t cp = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
-    if constexpr (sizeof(wchar_t) == 2) {
+    char32_t cp = static_cast<char32_t>(static_cast<std::make_unsigned_t<Unit>>(text[i]));
+    if constexpr (sizeof(Unit) == 2) {
       if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n) {
         const char32_t lo = static_cast<char16_t>(text[i + 1]);
         if (lo >= 0xDC00 && lo <= 0xDFFF) {
@@ -166,6 +171,11 @@ std::string ToUtf8(std::wstring_view text) {
   }
   return out;
 }
+
+template std::wstring FromUtf8As<wchar_t>(std::string_view);
+template std::u16string FromUtf8As<char16_t>(std::string_view);
+template std::string ToUtf8From<wchar_t>(std::wstring_view);
+template std::string ToUtf8From<char16_t>(std::u16string_view);
 
 std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -11,9 +11,23 @@ class Platform;
 namespace tarvik::util {
 
 // Invalid or truncated sequences, and unpaired surrogates, become U+FFFD; never throws.
-std::wstring FromUtf8(std::string_view bytes);
+// Unit is wchar_t, or char16_t so that the UTF-16 (Windows) way runs in every build.
+template <typename Unit>
+std::basic_string<Unit> FromUtf8As(std::string_view bytes);
 // Unpaired surrogates become U+FFFD.
-std::string ToUtf8(std::wstring_view text);
+template <typename Unit>
+std::string ToUtf8From(std::basic_string_view<Unit> text);
+extern template std::wstring FromUtf8As<wchar_t>(std::string_view);
+extern template std::u16string FromUtf8As<char16_t>(std::string_view);
+extern template std::string ToUtf8From<wchar_t>(std::wstring_view);
+extern template std::string ToUtf8From<char16_t>(std::u16string_view);
+
+inline std::wstring FromUtf8(std::string_view bytes) {
+  return FromUtf8As<wchar_t>(bytes);
+}
+inline std::string ToUtf8(std::wstring_view text) {
+  return ToUtf8From<wchar_t>(text);
+}
 
 // UTF-16 bytes (without their byte-order mark) as UTF-8. Unpaired surrogates and an odd last
 // byte become U+FFFD.

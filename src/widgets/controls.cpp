@@ -222,9 +222,7 @@ void TextBoxW::OnTextEdited(const std::wstring& text) {
 
 ListBoxW::ListBoxW(Container& parent, const ListBoxDesign& design)
     : Widget(parent, ListBoxSettings(design), !design.neverShown),
-      borderStyle_(design.borderStyle),
-      backColor_(design.backColor),
-      foreColor_(design.foreColor) {}
+      borderStyle_(design.borderStyle) {}
 
 void ListBoxW::AddItem(const std::wstring& item) {
   items_.push_back(item);

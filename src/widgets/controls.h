@@ -235,8 +235,6 @@ class ListBoxW : public Widget {
   std::vector<std::wstring> items_;
   int listIndex_ = -1;
   int borderStyle_;
-  Color backColor_;
-  Color foreColor_;
 };
 
 struct ButtonDesign {

@@ -321,7 +321,7 @@ TEST_F(DockFloatTest, FloatCommandShowsA48PixelTopmostColourKeyedWindowInPlaceOf
 }
 
 TEST_F(DockFloatTest, StoredPictureMatchesTheOneInCode) {
-  const fs::path bmp = fs::path(__FILE__).parent_path() / "../../resources/float.bmp";
+  const fs::path bmp = fs::path(TARVIK_RESOURCES) / "float.bmp";
   std::ifstream in(bmp, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_EQ(bytes.size(), 54u + 48u * 48u * 3u);

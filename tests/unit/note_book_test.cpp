@@ -112,7 +112,7 @@ TEST(NoteBook, StepsKeepNotesListsAndEditorInStep) {
          three(b);
          b.Clear();
        },
-       {{}, {}, -1, 2, L"c", L"3"}},
+       {{}, {}, -1, -1, L"c", L"3"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -28,6 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::vector<Note> ReadNotesFolder(const std::wstring& notesFolder,
+                                  NoteFileSystem& fs = RealNoteFileSystem()) {
+  return ReadNotesFolderContents(notesFolder, fs).notes;
+}
+
 using FileMap = std::map<std::string, std::string>;  // name -> bytes
 
 // A scratch folder per test; on tmpfs when there is one, since the fault matrix saves often.

@@ -14,6 +14,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The record of current against loaded, comparing every note (the writer tracks changes
+// instead).
+RecoveryRecord MakeRecoveryRecord(const std::vector<Note>& loaded,
+                                  const std::vector<Note>& current) {
+  RecoveryRecord record;
+  record.baseline = BaselineOf(loaded);
+  for (std::size_t i = 0; i < current.size(); ++i) {
+    if (i < loaded.size() && current[i] == loaded[i]) {
+      if (!record.entries.empty() && record.entries.back().sameCount > 0 &&
+          record.entries.back().sameFrom + record.entries.back().sameCount == i) {
+        ++record.entries.back().sameCount;
+      } else {
+        record.entries.push_back({i, 1, nullptr});
+      }
+    } else {
+      record.entries.push_back({0, 0, std::make_shared<const Note>(current[i])});
+    }
+  }
+  return record;
+}
+
 std::vector<Note> Numbered(int count, const std::wstring& tag = L"") {
   std::vector<Note> notes;
   for (int i = 0; i < count; ++i)
@@ -39,14 +60,15 @@ TEST(RecoveryRecord, RoundTripOfEveryKindOfChange) {
   removed.erase(removed.begin() + 1);
   auto retitled = loaded;
   retitled[4].title = L"[无标题]";
-  const std::vector<std::vector<Note>> rows = {loaded,
-                                               edited,
-                                               inserted,
-                                               removed,
-                                               retitled,
-                                               {},
-                                               Numbered(7, L"new "),
-                                               {Note{L"\uFEFFline\nbreak\r\n", L"\0x"}}};
+  const std::vector<std::vector<Note>> rows = {
+      loaded,
+      edited,
+      inserted,
+      removed,
+      retitled,
+      {},
+      Numbered(7, L"new "),
+      {Note{L"\uFEFFline\nbreak\r\n", std::wstring(L"\0x", 2)}}};
   for (const auto& current : rows) EXPECT_EQ(RoundTrip(loaded, current), current);
   EXPECT_EQ(RoundTrip({}, Numbered(2)), Numbered(2));
 }

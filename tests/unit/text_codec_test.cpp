@@ -35,7 +35,13 @@ TEST(TextCodec, DecodesToExactlySizedStrings) {
     const std::wstring decoded = FromUtf8(c.bytes);
     EXPECT_EQ(decoded, c.text);
     EXPECT_LE(decoded.capacity(), decoded.size() + decoded.size() / 8 + 16);
+    // The Windows way, in 16-bit units with surrogate pairs, gives the same text.
+    EXPECT_EQ(ToUtf8From<char16_t>(FromUtf8As<char16_t>(c.bytes)), ToUtf8(c.text));
   }
+  EXPECT_EQ(FromUtf8As<char16_t>("\xF0\x9F\x98\x80"), std::u16string({0xD83D, 0xDE00}));
+  // Unpaired halves of a pair, either way round, are no characters.
+  EXPECT_EQ(ToUtf8From<char16_t>(std::u16string({0xDE00, 0xD83D, u'x', 0xD83D})),
+            "\xEF\xBF\xBD\xEF\xBF\xBDx\xEF\xBF\xBD");
   const std::wstring big = FromUtf8(longMixed);
   EXPECT_EQ(ToUtf8(big), longMixed);
   EXPECT_LE(big.capacity(), big.size() + big.size() / 8 + 16);

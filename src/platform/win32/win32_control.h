@@ -146,7 +146,6 @@ class Win32Control final : public Control {
   // A window's tool tips: width and font for the window's present DPI.
   void ApplyToolTipDpi();
   void RemoveToolTip();
-  DWORD BaseStyle(const ControlSettings& settings) const;
 
   std::shared_ptr<BackendContext> context_;
   ControlKind kind_;
