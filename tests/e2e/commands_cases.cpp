@@ -11,6 +11,14 @@
 namespace tarvik::e2e {
 namespace {
 
+// Empty once the list holds exactly these titles, else what it holds.
+std::wstring TitlesAre(Program& program, const std::vector<std::wstring>& expected) {
+  std::vector<std::wstring> titles;
+  if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs))
+    return L"the list holds " + Join(titles, L" | ");
+  return {};
+}
+
 // The cases that save work in a folder of their own with this one note.
 const std::vector<NoteFile> kOneNote{{L"Note_1.tvk", L"first", L"one"}};
 
@@ -301,11 +309,8 @@ std::wstring ExitSavesAndARestartShowsIt(const fs::path& exe) {
     return L"Config.ini holds " + FromUtf8(config);
   }
   if (auto error = program.Start(); !error.empty()) return L"restart: " + error;
-  const std::vector<std::wstring> expected{L"first", L"退出", kUntitled};
-  std::vector<std::wstring> titles;
-  if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs)) {
-    return L"after the restart the list holds " + Join(titles, L" | ");
-  }
+  if (auto error = TitlesAre(program, {L"first", L"退出", kUntitled}); !error.empty())
+    return L"after the restart " + error;
   return {};
 }
 
@@ -383,7 +388,10 @@ HeldFile Hold(const fs::path& file) {
 // Whether the record beside Notes comes to hold text within a few seconds.
 bool Recorded(const Program& program, const std::wstring& text) {
   return WaitUntil(
-      [&] { return ReadAll(program.Folder() / L"Notes.recovery").find(ToUtf8(text)) != std::string::npos; },
+      [&] {
+        return ReadAll(program.Folder() / L"Notes.recovery").find(ToUtf8(text)) !=
+               std::string::npos;
+      },
       8000);
 }
 
@@ -402,10 +410,7 @@ std::wstring ExitConfirmed(Program& program) {
 std::wstring ListShows(Program& program, const std::vector<std::wstring>& expected) {
   ClickCentre(program.MenuButton(4));
   if (auto error = program.WaitForPage(L"list"); !error.empty()) return error;
-  std::vector<std::wstring> titles;
-  if (!WaitUntil([&] { return (titles = program.Titles()) == expected; }, kReactionTimeoutMs))
-    return L"the list holds " + Join(titles, L" | ");
-  return {};
+  return TitlesAre(program, expected);
 }
 
 // A crash, then a sync client rewrites a note before the next start: the typing is still
@@ -428,8 +433,7 @@ std::wstring ACrashThenASyncStillOffersTheTyping(const fs::path& exe) {
   }
   AnswerQuestion(box, true);
   if (auto error = program.WaitForMain(); !error.empty()) return L"after the answer: " + error;
-  if (auto error = ListShows(program, {L"first", L"崩溃", kUntitled}); !error.empty())
-    return error;
+  if (auto error = ListShows(program, {L"first", L"崩溃", kUntitled}); !error.empty()) return error;
   if (Beside(program, L"Notes.replaced-") != 1) return L"no copy of the folder was kept";
   if (auto error = ExitConfirmed(program); !error.empty()) return error;
   const std::string first = ReadAll(program.NotesFolder() / L"Note_1.tvk");
@@ -472,8 +476,7 @@ std::wstring ANoteHeldAtStartIsToldRecordedAndKept(const fs::path& exe) {
     program.End();
     if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
   }
-  if (auto error = ListShows(program, {L"first", L"占用", kUntitled}); !error.empty())
-    return error;
+  if (auto error = ListShows(program, {L"first", L"占用", kUntitled}); !error.empty()) return error;
   if (auto error = ExitConfirmed(program); !error.empty()) return error;
   held.reset();
   const std::string kept = ReadAll(program.NotesFolder() / L"Note_2.tvk");
@@ -530,7 +533,8 @@ std::wstring ARestartAfterAForcedEndOffersTheTyping(const fs::path& exe, bool ye
       !error.empty()) {
     return L"after the answer " + error;
   }
-  if (!yes) return Beside(program, L"Notes.recovery.old-") == 1 ? L"" : L"the record was not kept aside";
+  if (!yes)
+    return Beside(program, L"Notes.recovery.old-") == 1 ? L"" : L"the record was not kept aside";
   if (fs::exists(program.NotesFolder() / L"Note_2.tvk")) return L"restored before the exit";
   if (auto error = ExitConfirmed(program); !error.empty()) return error;
   const std::string saved = ReadAll(program.NotesFolder() / L"Note_2.tvk");

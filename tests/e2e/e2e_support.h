@@ -47,6 +47,29 @@ struct Case {
 };
 using Cases = std::vector<Case>;
 
+// The steps of one session that several cases share: the first step starts it, and a step after
+// a failed start or step says so instead of acting on a broken session.
+template <typename Session>
+auto SessionSteps(const std::filesystem::path& exe) {
+  struct Run {
+    explicit Run(const std::filesystem::path& e) : session(e) {}
+    Session session;
+    std::optional<std::wstring> started;
+    bool failed = false;
+  };
+  const auto run = std::make_shared<Run>(exe);
+  return [run](std::wstring (Session::*act)()) -> std::function<std::wstring()> {
+    return [run, act]() -> std::wstring {
+      if (!run->started) run->started = run->session.Start();
+      if (!run->started->empty()) return *run->started;
+      if (run->failed) return L"an earlier step failed";
+      std::wstring failure = (run->session.*act)();
+      run->failed = !failure.empty();
+      return failure;
+    };
+  };
+}
+
 // In the driver's own process.
 Cases ClsWindowCases();
 Cases RobustnessCases();

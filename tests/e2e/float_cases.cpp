@@ -224,24 +224,7 @@ class FloatSession {
 }  // namespace
 
 Cases FloatCases(const fs::path& exe) {
-  struct Run {
-    explicit Run(const fs::path& sourceExe) : session(sourceExe) {}
-    FloatSession session;
-    std::optional<std::wstring> started;
-    bool failed = false;
-  };
-  const auto run = std::make_shared<Run>(exe);
-  const auto step = [run](std::wstring (FloatSession::*act)()) {
-    return [run, act]() -> std::wstring {
-      if (!run->started) run->started = run->session.Start();
-      // A step that cannot begin because the start or an earlier step failed says so.
-      if (!run->started->empty()) return *run->started;
-      if (run->failed) return L"an earlier step failed";
-      std::wstring failure = (run->session.*act)();
-      run->failed = !failure.empty();
-      return failure;
-    };
-  };
+  const auto step = SessionSteps<FloatSession>(exe);
   return {
       {L"float_snap_on_drag", step(&FloatSession::SnapsWhenDragged)},
       {L"float_docked_left_hides_and_returns", step(&FloatSession::HidesAndReturns)},

@@ -164,23 +164,7 @@ std::wstring SaveWithKeysOnly(const fs::path& exe) {
 }  // namespace
 
 Cases KeyboardCases(const fs::path& exe) {
-  struct Run {
-    explicit Run(const fs::path& e) : session(e) {}
-    KeyboardSession session;
-    std::optional<std::wstring> started;
-    bool failed = false;
-  };
-  const auto run = std::make_shared<Run>(exe);
-  const auto step = [run](std::wstring (KeyboardSession::*act)()) {
-    return [run, act]() -> std::wstring {
-      if (!run->started) run->started = run->session.Start();
-      if (!run->started->empty()) return *run->started;
-      if (run->failed) return L"an earlier step failed";
-      std::wstring failure = (run->session.*act)();
-      run->failed = !failure.empty();
-      return failure;
-    };
-  };
+  const auto step = SessionSteps<KeyboardSession>(exe);
   // The keys-only start first: the session's instance, started by its first step, would
   // take its start for a second one.
   return {

@@ -271,22 +271,6 @@ TEST_F(WidgetTest, OwnedToolWindowHasNoTaskBarButton) {
   EXPECT_EQ(platform_.ExtendedStyle(form_.hWnd()), 0u);
 }
 
-TEST_F(WidgetTest, MonitorsAndTheScreenAgree) {
-  platform::ScreenMetrics screen;
-  screen.workArea = {0, 0, 1280, 760};
-  platform_.SetScreen(screen);
-  EXPECT_EQ(platform_.Monitors(),
-            (std::vector<platform::Monitor>{{{0, 0, 1280, 800}, {0, 0, 1280, 760}}}));
-  const platform::Monitor primary{{0, 0, 1920, 1080}, {0, 40, 1920, 1040}};
-  const platform::Monitor second{{1920, 0, 1280, 1024}, {1920, 0, 1280, 1024}};
-  platform_.SetMonitors({primary, second});
-  EXPECT_EQ(platform_.Screen().widthPx, 1920);
-  EXPECT_EQ(platform_.Screen().workArea, primary.work);
-  platform_.SetScreen(screen);
-  EXPECT_EQ(platform_.Monitors(),
-            (std::vector<platform::Monitor>{{{0, 0, 1280, 800}, {0, 0, 1280, 760}}, second}));
-}
-
 TEST_F(WidgetTest, CapturedPressOutsideTheWindowGoesToWhatLiesThere) {
   // The form is 300 x 200 at (10, 20); client and outer rectangle are one here.
   const struct {
