@@ -12,13 +12,14 @@
 #include <memory>
 #include <string>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Probe = tarvik::app::frmMainProbe;
 
 std::wstring WindowsPath(const fs::path& path) {
   std::wstring wide = path.wstring();
@@ -44,11 +45,11 @@ void EditorKeystroke(benchmark::State& state) {
   platform.SetProgramFolder(WindowsPath(dir));
   auto main = std::make_unique<tarvik::app::frmMain>(platform);
   if (!main->Load()) state.SkipWithError("the main window did not load");
-  main->Lists().List1.SetListIndex(0);
-  main->List1_DblClick();
-  if (!record) main->Notes().RecordTo(nullptr);
+  Probe::SelectNote(*main, 0);
+  Probe::DblClickList1(*main);
+  if (!record) Probe::Book(*main).RecordTo(nullptr);
   const std::wstring typed[2] = {text + L"a", text + L"b"};
-  auto& box = platform.Get(main->Editor().txtNote.hWnd());
+  auto& box = platform.Get(Probe::Editor(*main).txtNote.hWnd());
   int round = 0;
   for (auto _ : state) {
     box.Type(typed[++round & 1]);

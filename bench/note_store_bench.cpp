@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "notes/note_store.h"
 #include "notes/recovery_record.h"
 #include "platform/headless/headless_platform.h"
@@ -23,6 +23,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Probe = tarvik::app::frmMainProbe;
 using tarvik::notes::Note;
 
 constexpr int kNoteCount = 10000;
@@ -155,13 +156,13 @@ void ExitPath(benchmark::State& state) {
   platform.SetProgramFolder(ProgramPath(programDir));
   tarvik::app::frmMain main(platform);
   if (!main.Load()) state.SkipWithError("the main window did not load");
-  main.Lists().List1.SetListIndex(kNoteCount / 2);
-  main.List1_DblClick();
+  Probe::SelectNote(main, kNoteCount / 2);
+  Probe::DblClickList1(main);
   int round = 0;
   for (auto _ : state) {
-    main.Editor().txtNote.SetText(L"edited " + std::to_wstring(++round));
-    main.CommitOpenNote();
-    if (!main.SaveSettings() || !main.SaveNotes()) state.SkipWithError("save failed");
+    Probe::SetNoteText(main, L"edited " + std::to_wstring(++round));
+    Probe::CommitOpenNote(main);
+    if (!Probe::SaveSettings(main) || !Probe::SaveNotes(main)) state.SkipWithError("save failed");
   }
 }
 

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
 
 using tarvik::app::frmMain;
+using Probe = tarvik::app::frmMainProbe;
 
 constexpr int kNoteCount = 10000;
 
@@ -29,16 +30,16 @@ std::vector<std::wstring> Titles() {
 void Keystroke(benchmark::State& state, const wchar_t* before, const wchar_t* after) {
   tarvik::platform::headless::HeadlessPlatform platform;
   frmMain window(platform);
-  window.Lists().List1.AddItems(Titles());
-  window.picListButton_Click(5);  // the search bar and its result list show
+  Probe::ListTitles(window, Titles());
+  Probe::ClickListButton(window, 5);  // the search bar and its result list show
   for (auto _ : state) {
     state.PauseTiming();
-    window.Lists().txtSearch.SetText(before);
+    Probe::Native(window, Probe::Lists(window).txtSearch).Type(before);
     state.ResumeTiming();
-    window.Lists().txtSearch.SetText(after);
-    benchmark::DoNotOptimize(window.Lists().List3.ListCount());
+    Probe::Native(window, Probe::Lists(window).txtSearch).Type(after);
+    benchmark::DoNotOptimize(Probe::Lists(window).List3.ListCount());
   }
-  state.counters["results"] = window.Lists().List3.ListCount();
+  state.counters["results"] = Probe::Lists(window).List3.ListCount();
 }
 
 // Every title holds "第" and "笔记", one in ten "第七". A backspace from 1,000 results to all

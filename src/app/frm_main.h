@@ -37,65 +37,22 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
 
   // Start-up: objects, look, settings, notes. False when the program must end at once.
   bool Load();
-  // Shutdown: releases what Load made. Writes nothing to disk. Idempotent.
-  void Unload();
-  bool Loaded() const { return loaded_; }
-
-  // Writes the window's geometry and the two options to Config.ini in one atomic step.
-  bool SaveSettings();
-  // The exit or logoff save: also removes the recovery record once the folder holds the notes.
-  bool SaveNotes() { return folder_.Save(notes_.NoteArray()); }
-  // Writes the recovery record at once, as it stands after the last change. False when no
-  // record is kept this run or the write failed.
-  bool FlushRecord() { return folder_.FlushRecord(); }
-  // Copies the editor back into the note it shows: the only way edits reach the notes.
-  void CommitOpenNote() { notes_.CommitOpenNote(); }
-  int OpenNoteIndex() const { return notes_.OpenNoteIndex(); }
-
-  // The handlers a click or a double-click on the controls runs.
-  void List1_DblClick();
-  void picListButton_Click(int index);
-  void picMenu_Click(int index);
-  void SSwitch1_Click(int index);
-  // Topmost upkeep, the shared cursor point, hiding at a screen edge and coming back.
-  void Timer1_Timer();
-
   // The keyboard to the page shown, once the window is: the note box on the editor page, the
   // list on the list page (frm_main_keys.cpp).
   void FocusPage();
 
-  // Whether the cursor is over the window's outer rectangle.
-  bool IsCursorInWindow() const;
-  // The painted buttons in their normal or hovered look (frm_main_paint.cpp).
-  void PaintMenuButton(int index, bool hover);
-  void PaintListButton(int index, bool hover);
-
-  // The pages and what they hold, and the notes.
-  NoteBook& Notes() { return notes_; }
-  MenuBar& Bar() { return menu_; }
-  ListPage& Lists() { return list_; }
-  EditorPage& Editor() { return editor_; }
-  OptionsPanel& Options() { return options_; }
-  ToolsPanel& Tools() { return tools_; }
-  // The floating window while the program is reduced to it.
-  window::frmFloat* Float() const { return float_.get(); }
-  // The two hooks of the window's message chain: the wheel handler in front of edge snapping.
-  const window::modMouseWheel& MouseWheel() const { return mouseWheel_; }
-  const window::modEdgeSnap& EdgeSnap() const { return edgeSnap_; }
-  // The answer of the last question: true confirmed, false cancelled.
-  bool QuestionResult() const { return questionResult_; }
-
   // What the other windows use of this one.
-  platform::Platform& Platform() override { return platform_; }
   widgets::Form& Me() override { return me_; }
   widgets::Timer& Timer1() override { return timer1_; }
   // The "keep on top" option as the options page shows it.
   bool TopmostOptionOn() const override { return options_.SSwitch1(0).Value(); }
   window::ProgramFlags& Flags() override { return flags_; }
+  const window::ProgramFlags& Flags() const override { return flags_; }
   const std::vector<Note>& NoteArray() const override { return notes_.NoteArray(); }
   int SelectedNote() const override { return notes_.Selected(); }
   bool StepNote(bool down) override { return notes_.StepNote(down); }
   widgets::TextBoxW& NoteText() override { return editor_.txtNote; }
+  double NoteFontSize() const override { return editor_.txtNote.FontSize(); }
   dialogs::frmShowText* ShowText() const override { return float_ ? float_->ShowText() : nullptr; }
   platform::WindowProc InstallWheel(platform::NativeHandle window) override {
     return mouseWheel_.Install(window);
@@ -107,6 +64,33 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void SetQuestionResult(bool confirmed) override { questionResult_ = confirmed; }
 
  private:
+  // The tests' view of the window (tests/unit/main_window_probe.h).
+  friend struct frmMainProbe;
+
+  // Shutdown: releases what Load made. Writes nothing to disk. Idempotent.
+  void Unload();
+
+  // Writes the window's geometry and the two options to Config.ini in one atomic step.
+  bool SaveSettings();
+  // The exit or logoff save: also removes the recovery record once the folder holds the notes.
+  bool SaveNotes() { return folder_.Save(notes_.NoteArray()); }
+  // Copies the editor back into the note it shows: the only way edits reach the notes.
+  void CommitOpenNote() { notes_.CommitOpenNote(); }
+
+  // The handlers a click or a double-click on the controls runs.
+  void List1_DblClick();
+  void picListButton_Click(int index);
+  void picMenu_Click(int index);
+  void SSwitch1_Click(int index);
+  // Topmost upkeep, the shared cursor point, hiding at a screen edge and coming back.
+  void Timer1_Timer();
+
+  // Whether the cursor is over the window's outer rectangle.
+  bool IsCursorInWindow() const;
+  // The painted buttons in their normal or hovered look (frm_main_paint.cpp).
+  void PaintMenuButton(int index, bool hover);
+  void PaintListButton(int index, bool hover);
+
   // The program's folder, where Notes and Config.ini live.
   std::wstring AppPath() const { return platform_.ProgramFolder(); }
   std::wstring ConfigPath() const { return AppPath() + L"\\Config.ini"; }

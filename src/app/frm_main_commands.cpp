@@ -219,7 +219,7 @@ void frmMain::OpenFloat() {
   options_.picOptions.SetVisible(false);
   tools_.picTools.SetVisible(false);
   retiredFloat_.reset();
-  float_ = std::make_unique<window::frmFloat>(*this);
+  float_ = std::make_unique<window::frmFloat>(platform_, *this);
   float_->Form_Load();
   float_->Me.Move(me_.Left(), me_.Top(), float_->Me.Width(), float_->Me.Height());
   float_->Me.Show();

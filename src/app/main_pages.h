@@ -16,6 +16,7 @@ namespace tarvik::app {
 struct ListPage {
   explicit ListPage(widgets::Form& form);
   widgets::PictureBox& picListButton(int index) { return *picListButtons.at(index); }
+  const widgets::PictureBox& picListButton(int index) const { return *picListButtons.at(index); }
 
   widgets::PictureBox picList;
   // The positions of the search results in List1; never shown.
@@ -74,6 +75,7 @@ struct EditorPage {
 struct MenuBar {
   explicit MenuBar(widgets::Form& form);
   widgets::PictureBox& picMenu(int index) { return *picMenus.at(index); }
+  const widgets::PictureBox& picMenu(int index) const { return *picMenus.at(index); }
 
   widgets::PictureBox picMenuBar;
   std::array<std::unique_ptr<widgets::PictureBox>, 5> picMenus;

@@ -59,13 +59,13 @@ std::array<std::unique_ptr<widgets::PictureBox>, 2> frmQuestion::MakeButtons(wid
   return buttons;
 }
 
-frmQuestion::frmQuestion(QuestionAsker& asker)
-    : Me(asker.Platform(), L"提示", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
+frmQuestion::frmQuestion(platform::Platform& platform, QuestionAsker& asker)
+    : Me(platform, L"提示", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
       Label1(Me, QuestionLabel()),
-      asker_(asker),
-      picture1_(MakeButtons(Me)),
+      Picture1s(MakeButtons(Me)),
       Command1(Me, PushButton(144, L"确定", true)),
-      Command2(Me, PushButton(176, L"取消", false)) {
+      Command2(Me, PushButton(176, L"取消", false)),
+      asker_(asker) {
   // The client area is what the layout is made for; the frame comes on top of it.
   Me.SetClientSize(kClientWidth, kClientHeight);
   Me.DpiChanged = [this] {
@@ -168,7 +168,7 @@ void frmQuestion::DrawQuestionButton(int index, bool hover) {
 
 void ShowQuestion(QuestionAsker& asker, const std::wstring& message, const widgets::Form& owner) {
   asker.Timer1().SetEnabled(false);
-  frmQuestion box(asker);
+  frmQuestion box(owner.GetPlatform(), asker);
   box.Label1.SetCaption(message);
   window::PlaceAtItsScale(box.Me, [&](int width, int height) {
     const TwipsPosition at =

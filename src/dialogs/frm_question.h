@@ -16,7 +16,6 @@ class GDIPlus2;
 // What the box needs of the window that asks.
 class QuestionAsker {
  public:
-  virtual platform::Platform& Platform() = 0;
   // The buttons are painted with the asking window's drawing library.
   virtual GDIPlus2& Drawing() = 0;
   // The asking window leaves the topmost band while the box is up, when it keeps to it.
@@ -52,7 +51,7 @@ class frmQuestion {
   static constexpr int kClientHeight = 78;
 
   // Makes the box (hidden) and runs its Load: both buttons painted in the normal look.
-  explicit frmQuestion(QuestionAsker& asker);
+  frmQuestion(platform::Platform& platform, QuestionAsker& asker);
   frmQuestion(const frmQuestion&) = delete;
   frmQuestion& operator=(const frmQuestion&) = delete;
 
@@ -70,22 +69,22 @@ class frmQuestion {
 
   void DrawQuestionButton(int index, bool hover);
   widgets::PictureBox& Picture1(int index) {
-    return *picture1_.at(static_cast<std::size_t>(index));
+    return *Picture1s.at(static_cast<std::size_t>(index));
   }
 
+  // The box's controls, declared in the order they are made, which is their stacking and Tab
+  // order.
   widgets::Form Me;
   widgets::Label Label1;
+  std::array<std::unique_ptr<widgets::PictureBox>, 2> Picture1s;
+  // Off the visible client area: there for Enter (Command1) and Esc (Command2).
+  widgets::CommandButton Command1;
+  widgets::CommandButton Command2;
 
  private:
   static std::array<std::unique_ptr<widgets::PictureBox>, 2> MakeButtons(widgets::Form& form);
   QuestionAsker& asker_;
   bool unloaded_ = false;
-  std::array<std::unique_ptr<widgets::PictureBox>, 2> picture1_;
-
- public:
-  // Off the visible client area: there for Enter (Command1) and Esc (Command2).
-  widgets::CommandButton Command1;
-  widgets::CommandButton Command2;
 };
 
 }  // namespace tarvik::dialogs

@@ -27,12 +27,13 @@ platform::Argb OpaqueArgb(platform::Color c) {
 
 }  // namespace
 
-frmFloat::frmFloat(FloatHost& host)
+frmFloat::frmFloat(platform::Platform& platform, FloatHost& host)
     // A tool window: the icon never gets a task bar button of its own.
-    : Me(host.Platform(), L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor, 2,
-         0, true),
+    : Me(platform, L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor, 2, 0,
+         true),
       Picture(Me, PictureDesign()),
-      Timer1(host.Platform(), 100, true),
+      Timer1(platform, 100, true),
+      platform_(platform),
       host_(host) {
   Picture.MouseMove = [this](const platform::MouseArgs& a) { Form_MouseMove(a); };
   Picture.MouseDown = [this](const platform::MouseArgs& a) { Form_MouseDown(a); };
@@ -61,7 +62,7 @@ void frmFloat::PaintPicture() {
   if (canvas == nullptr) return;
   canvas->Clear(kFloatKeyColor);
   const platform::PixelImage image =
-      design ? LoadFloatPicture(host_.Platform())
+      design ? LoadFloatPicture(platform_)
              : FloatPictureAt(widgets::ToDevicePx(kFloatPictureSize, dpi));
   // Runs of one colour along each row; white is the background already.
   for (int y = 0; y < image.height; ++y) {
@@ -92,7 +93,7 @@ void frmFloat::Form_Unload() {
   modTopmost::SetNotTopmost(Me);
   // The main window's chain once more: the wheel handler, edge snapping, the window.
   host_.InstallHooks();
-  host_.Platform().ReplaceWindowProc(Me.hWnd(), ownProc_);
+  platform_.ReplaceWindowProc(Me.hWnd(), ownProc_);
 }
 
 void frmFloat::Form_MouseMove(const platform::MouseArgs& a) {
@@ -105,13 +106,12 @@ void frmFloat::Form_MouseMove(const platform::MouseArgs& a) {
 }
 
 void frmFloat::OpenShowText() {
-  showText_ = std::make_unique<dialogs::frmShowText>(host_.Platform());
-  showText_->Form_Load(host_.NoteArray(), host_.SelectedNote(), host_.NoteText().FontSize());
+  showText_ = std::make_unique<dialogs::frmShowText>(platform_);
+  showText_->Form_Load(host_.NoteArray(), host_.SelectedNote(), host_.NoteFontSize());
   widgets::Form& popup = showText_->Me;
-  platform::Platform& platform = host_.Platform();
-  const platform::ScreenMetrics s = platform.Screen();
+  const platform::ScreenMetrics s = platform_.Screen();
   PlaceAtItsScale(popup, [&](int width, int height) {
-    return PopupPosition(GeometryOf(Me, s), width, height, platform.Monitors());
+    return PopupPosition(GeometryOf(Me, s), width, height, platform_.Monitors());
   });
   // The floating window keeps the activation, so the wheel keeps reaching it.
   popup.ShowWithoutActivating();
@@ -129,12 +129,12 @@ void frmFloat::Form_MouseDown(const platform::MouseArgs& a) {
     CloseShowText();
     host_.Flags().showTextOpen = false;
   }
-  BeginDragMove(host_.Platform(), Me.hWnd());
+  BeginDragMove(platform_, Me.hWnd());
 }
 
 void frmFloat::Timer1_Timer() {
   modTopmost::SetTopmost(Me);
-  host_.Flags().cursor = host_.Platform().CursorPos();
+  host_.Flags().cursor = platform_.CursorPos();
   if (IsCursorInFloat() && hover_) return;
   if (!IsCursorInFloat()) {
     host_.Flags().floatShift = 0;
@@ -147,19 +147,17 @@ void frmFloat::Timer1_Timer() {
 }
 
 bool frmFloat::IsCursorInFloat() {
-  const bool inside =
-      IsPointInWindow(GeometryOf(Me, host_.Platform().Screen()), host_.Flags().cursor);
+  const bool inside = IsPointInWindow(GeometryOf(Me, platform_.Screen()), host_.Flags().cursor);
   host_.Flags().cursorOverFloat = inside;
   return inside;
 }
 
 void frmFloat::Form_DblClick() {
   widgets::Form& mainForm = host_.Me();
-  platform::Platform& platform = host_.Platform();
-  const platform::ScreenMetrics s = platform.Screen();
+  const platform::ScreenMetrics s = platform_.Screen();
   // Within the work area of the monitor the icon is on, its close button reachable.
   PlaceAtItsScale(mainForm, [&](int width, int height) {
-    return RestorePosition(GeometryOf(Me, s), width, height, platform.Monitors());
+    return RestorePosition(GeometryOf(Me, s), width, height, platform_.Monitors());
   });
   Timer1.SetEnabled(false);
   if (host_.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);

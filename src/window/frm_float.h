@@ -21,7 +21,6 @@ struct ProgramFlags;
 // What the floating window needs of the main window it stands in for.
 class FloatHost {
  public:
-  virtual platform::Platform& Platform() = 0;
   virtual ProgramFlags& Flags() = 0;
   // The main window: its size places it again where the floating window was.
   virtual widgets::Form& Me() = 0;
@@ -31,7 +30,7 @@ class FloatHost {
   // The pop-up shows the notes, from the selected one, at the note box's font size.
   virtual const std::vector<notes::Note>& NoteArray() const = 0;
   virtual int SelectedNote() const = 0;
-  virtual widgets::TextBoxW& NoteText() = 0;
+  virtual double NoteFontSize() const = 0;
   // Puts the wheel handler in front of a window's handler; returns the one it replaced.
   virtual platform::WindowProc InstallWheel(platform::NativeHandle window) = 0;
   // Edge snapping and the wheel handler back on the main window.
@@ -46,7 +45,7 @@ class FloatHost {
 class frmFloat {
  public:
   // Makes the window (hidden) with its picture; Form_Load sets it up.
-  explicit frmFloat(FloatHost& host);
+  frmFloat(platform::Platform& platform, FloatHost& host);
   ~frmFloat();
   frmFloat(const frmFloat&) = delete;
   frmFloat& operator=(const frmFloat&) = delete;
@@ -78,6 +77,7 @@ class frmFloat {
   void OpenShowText();
   void CloseShowText();
 
+  platform::Platform& platform_;
   FloatHost& host_;
   std::unique_ptr<dialogs::frmShowText> showText_;
   bool hover_ = false;

@@ -19,7 +19,7 @@ struct ProgramFlags;
 // scrolls, and the flags that say which of these the cursor is over.
 class WheelHost {
  public:
-  virtual ProgramFlags& Flags() = 0;
+  virtual const ProgramFlags& Flags() const = 0;
   virtual widgets::TextBoxW& NoteText() = 0;
   // Opens the next or the previous note; false when there is none.
   virtual bool StepNote(bool down) = 0;

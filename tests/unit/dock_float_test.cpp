@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "dialogs/frm_show_text.h"
 #include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
@@ -26,7 +26,7 @@ using platform::headless::HeadlessPlatform;
 constexpr int kTp = 15;  // twips per pixel of the headless screen
 constexpr int kNotch = 120;
 
-class DockFloatTest : public ::testing::Test {
+class DockFloatTest : public ::testing::Test, public frmMainProbe {
  protected:
   void SetUp() override {
     std::random_device rd;
@@ -56,14 +56,14 @@ class DockFloatTest : public ::testing::Test {
     main_->Me().Move(x * kTp, y * kTp, main_->Me().Width(), main_->Me().Height());
   }
   window::frmFloat& OpenFloat() {
-    main_->picMenu_Click(1);
-    EXPECT_NE(main_->Float(), nullptr);
-    return *main_->Float();
+    ClickMenu(*main_, 1);
+    EXPECT_NE(Float(*main_), nullptr);
+    return *Float(*main_);
   }
   // The cursor over the floating window, moved there with these keys held; one tick of the
   // floating window's timer sees it.
   void HoverFloat(int shift) {
-    window::frmFloat& f = *main_->Float();
+    window::frmFloat& f = *Float(*main_);
     platform_.SetCursor({f.Me.Left() / kTp + 10, f.Me.Top() / kTp + 10});
     Native(f.Picture).MouseMove(0, shift, 10, 10);
     f.Timer1_Timer();
@@ -81,9 +81,9 @@ class DockFloatTest : public ::testing::Test {
 TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {
   frmMain& m = Start();
   const auto expectMainChain = [&] {
-    EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), m.MouseWheel().Proc());
-    EXPECT_EQ(m.MouseWheel().OldWindowProc(), m.EdgeSnap().Proc());
-    EXPECT_EQ(m.EdgeSnap().OldWindowProc(), nullptr);
+    EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), MouseWheel(m).Proc());
+    EXPECT_EQ(MouseWheel(m).OldWindowProc(), EdgeSnap(m).Proc());
+    EXPECT_EQ(EdgeSnap(m).OldWindowProc(), nullptr);
   };
   expectMainChain();
   // The wheel handler takes a turn before anything behind it; a move reaches the window.
@@ -94,14 +94,14 @@ TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {
   // Removing snapping takes the wheel handler out with it; the floating window gets one.
   window::frmFloat& f = OpenFloat();
   EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), nullptr);
-  EXPECT_EQ(platform_.WindowProcOf(f.Me.hWnd()), m.MouseWheel().Proc());
+  EXPECT_EQ(platform_.WindowProcOf(f.Me.hWnd()), MouseWheel(m).Proc());
   const platform::NativeHandle floatHandle = f.Me.hWnd();
 
   Native(f.Picture).DblClick();
   expectMainChain();
   EXPECT_EQ(platform_.WindowProcOf(floatHandle), nullptr);
 
-  m.Unload();
+  Unload(m);
   EXPECT_EQ(platform_.WindowProcOf(m.Me().hWnd()), nullptr);
 }
 
@@ -139,12 +139,12 @@ TEST_F(DockFloatTest, TickKeepsTheWindowTopmostOnlyWhenAskedAndVisible) {
     Tick();
     return platform_.IsTopMost(m.Me().hWnd());
   };
-  m.Options().SSwitch1(0).SetValue(true);
+  TurnSwitch(m, 0, true);
   EXPECT_TRUE(takeTopmostAwayAndTick());
   m.Me().Hide();
   EXPECT_FALSE(takeTopmostAwayAndTick());
   m.Me().Show();
-  m.Options().SSwitch1(0).SetValue(false);
+  TurnSwitch(m, 0, false);
   EXPECT_FALSE(takeTopmostAwayAndTick());
 }
 
@@ -190,10 +190,10 @@ TEST_F(DockFloatTest, HidingPicksLeftFirstAndNeverTheBottom) {
 
 TEST_F(DockFloatTest, WheelOverTheNoteZoomsOnlyAfterACtrlMove) {
   frmMain& m = Start();
-  HeadlessControl& note = Native(m.Editor().txtNote);
+  HeadlessControl& note = Native(Editor(m).txtNote);
   note.Wheel(-kNotch);  // no Ctrl move yet: the box scrolls itself
   EXPECT_EQ(note.OwnWheelTurns(), 1);
-  EXPECT_EQ(m.Editor().txtNote.FontSize(), 9.0);
+  EXPECT_EQ(Editor(m).txtNote.FontSize(), 9.0);
   note.MouseMove(0, platform::kCtrlKey, 5, 5);
   struct Case {
     double from;
@@ -203,13 +203,13 @@ TEST_F(DockFloatTest, WheelOverTheNoteZoomsOnlyAfterACtrlMove) {
                {95, kNotch, 97},     {97, kNotch, 96},     {96, kNotch, 96},
                {10.5, kNotch, 12.5}, {20, 2 * kNotch, 22}, {20, -2 * kNotch, 18}};
   for (const Case& c : cases) {
-    m.Editor().txtNote.SetFontSize(c.from);
+    SetNoteFontSize(m, c.from);
     note.Wheel(c.delta);
-    EXPECT_EQ(m.Editor().txtNote.FontSize(), c.to) << c.from << " " << c.delta;
+    EXPECT_EQ(Editor(m).txtNote.FontSize(), c.to) << c.from << " " << c.delta;
   }
   EXPECT_EQ(note.OwnWheelTurns(), 1);
   // Over the page again: the flag goes and the box scrolls once more.
-  Native(m.Editor().picMain).MouseMove(0, 0, 1, 1);
+  Native(Editor(m).picMain).MouseMove(0, 0, 1, 1);
   note.Wheel(kNotch);
   EXPECT_EQ(note.OwnWheelTurns(), 2);
 }
@@ -226,12 +226,12 @@ TEST_F(DockFloatTest, CtrlWheelOverTheFloatStepsThroughTheNotesAndIntoThePopup) 
   } steps[] = {{-kNotch, 0}, {-kNotch, 1}, {kNotch, 0}, {kNotch, 2}, {-3 * kNotch, 0}};
   for (const Step& s : steps) {
     floatWindow.Wheel(s.delta);
-    EXPECT_EQ(m.Lists().List1.ListIndex(), s.index);
-    EXPECT_EQ(m.Editor().txtNote.Text(), m.Lists().List2.List(s.index));
-    EXPECT_EQ(m.Editor().txtTitle.Text(), m.Lists().List1.List(s.index));
-    EXPECT_EQ(m.ShowText()->txtShow.Text(), m.Editor().txtNote.Text());
+    EXPECT_EQ(Lists(m).List1.ListIndex(), s.index);
+    EXPECT_EQ(Editor(m).txtNote.Text(), Lists(m).List2.List(s.index));
+    EXPECT_EQ(Editor(m).txtTitle.Text(), Lists(m).List1.List(s.index));
+    EXPECT_EQ(m.ShowText()->txtShow.Text(), Editor(m).txtNote.Text());
   }
-  EXPECT_EQ(m.OpenNoteIndex(), 0);
+  EXPECT_EQ(OpenNoteIndex(m), 0);
   // The handler took every turn; the window behind it saw none.
   const std::vector<unsigned>& seen = floatWindow.OwnMessages();
   EXPECT_EQ(std::count(seen.begin(), seen.end(), platform::kMsgMouseWheel), 0);
@@ -243,7 +243,7 @@ TEST_F(DockFloatTest, OtherWheelTurnsOverTheFloat) {
   HeadlessControl& floatWindow = Native(f.Me);
   HoverFloat(platform::kCtrlKey);
   floatWindow.Wheel(-kNotch);
-  EXPECT_EQ(m.Lists().List1.ListIndex(), 0);
+  EXPECT_EQ(Lists(m).List1.ListIndex(), 0);
   // Shift or Alt: nothing, not even the hidden note's zoom.
   m.Flags().NoteHoverFlag = true;
   for (int shift : {platform::kShiftKey, platform::kAltKey}) {
@@ -251,7 +251,7 @@ TEST_F(DockFloatTest, OtherWheelTurnsOverTheFloat) {
     floatWindow.Wheel(-kNotch);
     floatWindow.Wheel(kNotch);
   }
-  EXPECT_EQ(m.Editor().txtNote.FontSize(), 9.0);
+  EXPECT_EQ(Editor(m).txtNote.FontSize(), 9.0);
   EXPECT_TRUE(platform_.Scrolls().empty());
   // The plain wheel scrolls the open pop-up a line a turn.
   HoverFloat(0);
@@ -273,10 +273,10 @@ TEST_F(DockFloatTest, OtherWheelTurnsOverTheFloat) {
 
 TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePercentOpaque) {
   frmMain& m = Start(1);
-  m.Editor().txtNote.SetFontSize(14.5);
+  SetNoteFontSize(m, 14.5);
   dialogs::frmShowText show(platform_);
   show.Me.Show();
-  show.Form_Load(m.Notes().NoteArray(), 0, m.Editor().txtNote.FontSize());
+  show.Form_Load(Book(m).NoteArray(), 0, Editor(m).txtNote.FontSize());
   EXPECT_EQ(show.txtShow.Text(), L"text 1");
   EXPECT_EQ(show.txtShow.FontSize(), 14.5);
   EXPECT_EQ(show.txtShow.Font().face, L"微软雅黑");
@@ -293,7 +293,7 @@ TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePerc
   EXPECT_EQ(platform_.Focused(), &Native(show.Command1));
   // No selection, or one past the notes: nothing is read from anywhere else.
   for (int index : {-1, 5}) {
-    show.Form_Load(m.Notes().NoteArray(), index, 9);
+    show.Form_Load(Book(m).NoteArray(), index, 9);
     EXPECT_EQ(show.txtShow.Text(), L"");
   }
 }
@@ -301,9 +301,9 @@ TEST_F(DockFloatTest, ShowTextCopiesTheCommittedNoteAtTheNoteSizeSeventyFivePerc
 TEST_F(DockFloatTest, FloatCommandShowsA48PixelTopmostColourKeyedWindowInPlaceOfTheMain) {
   frmMain& m = Start();
   PlaceMain(300, 200);
-  m.Editor().txtNote.SetText(L"typed");
+  SetNoteText(m, L"typed");
   window::frmFloat& f = OpenFloat();
-  EXPECT_EQ(m.Notes().NoteArray().back().text, L"typed");  // committed first
+  EXPECT_EQ(Book(m).NoteArray().back().text, L"typed");  // committed first
   EXPECT_FALSE(m.Me().Visible());
   EXPECT_TRUE(f.Me.Visible());
   EXPECT_EQ(f.Me.Caption(), L"Form1");
@@ -464,14 +464,14 @@ TEST_F(DockFloatTest, DoubleClickBringsTheMainWindowBackWhollyOnScreen) {
     s.workArea.height = c.workBottom;
     platform_.SetScreen(s);
     frmMain& m = Start();
-    m.Options().SSwitch1(0).SetValue(true);
+    TurnSwitch(m, 0, true);
     window::frmFloat& f = OpenFloat();
     m.Timer1().SetEnabled(false);
     HoverFloat(0);
     f.Me.Move(c.at.x * kTp, c.at.y * kTp, f.Me.Width(), f.Me.Height());
     Native(f.Picture).DblClick();
     EXPECT_TRUE(m.Me().Visible());
-    EXPECT_EQ(m.Float(), nullptr);
+    EXPECT_EQ(Float(m), nullptr);
     EXPECT_FALSE(m.Flags().showTextOpen);
     EXPECT_FALSE(m.Flags().cursorOverFloat);
     EXPECT_TRUE(m.Timer1().Enabled());

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_main.h"
 #include "dialogs/frm_question.h"
 #include "program_folder_fixture.h"
 
@@ -117,14 +116,14 @@ TEST_F(DpiScaleTest, AMonitorOfAnotherScaleRescalesAndRepaintsEverything) {
   const std::vector<Shown> design = DesignSnapshot();
   SetDpi(96);
   frmMain& w = Start();
-  platform_.Get(w.Bar().picMenu(2).hWnd()).MouseMove(0, 0, 5, 5);  // a button's hover look
+  platform_.Get(Bar(w).picMenu(2).hWnd()).MouseMove(0, 0, 5, 5);  // a button's hover look
   const platform::Rect at = w.Me().OuterPixels();
   HeadlessControl& native = platform_.Get(w.Me().hWnd());
   native.ChangeDpi(144, {at.left, at.top, at.width * 3 / 2, at.height * 3 / 2});
   EXPECT_EQ(w.Me().Dpi(), 144);
   EXPECT_EQ(w.Me().ScaleWidth(), 298);
   // The hover look goes, painted at the new scale.
-  platform_.Get(w.Bar().picMenuBar.hWnd()).MouseMove(0, 0, 100, 5);
+  platform_.Get(Bar(w).picMenuBar.hWnd()).MouseMove(0, 0, 100, 5);
   ExpectAllScaled(Snapshot(), design, 144);
   // Pointer positions come back in design pixels: the 2-pixel edge is 3 device pixels wide.
   native.MouseMove(0, 0, 447 - 3, 100);
@@ -164,7 +163,7 @@ TEST_F(DpiScaleTest, OnADeskOfTwoScalesTheWindowAndItsQuestionTakeTheScaleOfThei
   EXPECT_LE(std::abs((box.top + box.height / 2) - (200 + 516 / 2)), 1);
   EXPECT_EQ(box.width, 333);  // 222 design pixels, the headless window has no frame
   // The place is saved in the window's twips, not the system's.
-  ASSERT_TRUE(w.SaveSettings());
+  ASSERT_TRUE(SaveSettings(w));
   std::ifstream file(folder_ / "Config.ini", std::ios::binary);
   const std::string saved((std::istreambuf_iterator<char>(file)), {});
   EXPECT_NE(saved.find("Left=16000"), std::string::npos) << saved;
@@ -195,7 +194,7 @@ TEST_F(DpiScaleTest, ThePlaceSavedAtOneScaleOpensOnTheSameSpotAtAnother) {
     if (*r.config != '\0') std::ofstream(folder_ / "Config.ini", std::ios::binary) << r.config;
     frmMain& w = Start();
     EXPECT_EQ(w.Me().OuterPixels(), r.outer) << r.config << " at " << r.dpiNow;
-    ASSERT_TRUE(w.SaveSettings());
+    ASSERT_TRUE(SaveSettings(w));
     window_.reset();
     // What it saved opens at the same place again.
     frmMain& again = Start();

@@ -9,7 +9,6 @@
 #include <random>
 #include <string>
 
-#include "app/frm_main.h"
 #include "program_folder_fixture.h"
 #include "platform/headless/headless_platform.h"
 #include "question_test_support.h"
@@ -60,26 +59,26 @@ class CommandsTest : public testing_support::ProgramFolderTest {
   // The notes as the three collections hold them; fails when they disagree in length.
   std::vector<Note> Notes() const {
     frmMain& w = *window_;
-    EXPECT_EQ(w.Lists().List1.ListCount(), w.Lists().List2.ListCount());
-    EXPECT_EQ(static_cast<std::size_t>(w.Lists().List1.ListCount()), w.Notes().NoteArray().size());
-    return w.Notes().NoteArray();
+    EXPECT_EQ(Lists(w).List1.ListCount(), Lists(w).List2.ListCount());
+    EXPECT_EQ(static_cast<std::size_t>(Lists(w).List1.ListCount()), Book(w).NoteArray().size());
+    return Book(w).NoteArray();
   }
   void ShowList() {
-    if (!window_->Lists().picList.Visible()) window_->picMenu_Click(4);
+    if (!Lists(*window_).picList.Visible()) ClickMenu(*window_, 4);
   }
 };
 
 TEST_F(CommandsTest, StartOpensAFreshNoteInTheEditor) {
   frmMain& w = Start();
-  EXPECT_EQ(w.Lists().List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
+  EXPECT_EQ(Lists(w).List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
   EXPECT_EQ(Notes().back(), Note{});
-  EXPECT_EQ(w.Lists().List1.ListIndex(), 3);
-  EXPECT_EQ(w.OpenNoteIndex(), 3);
-  EXPECT_EQ(w.Editor().txtTitle.Text(), kUntitled);
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"");
-  EXPECT_TRUE(w.Editor().picMain.Visible());
+  EXPECT_EQ(Lists(w).List1.ListIndex(), 3);
+  EXPECT_EQ(OpenNoteIndex(w), 3);
+  EXPECT_EQ(Editor(w).txtTitle.Text(), kUntitled);
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"");
+  EXPECT_TRUE(Editor(w).picMain.Visible());
   for (const widgets::PictureBox* hidden :
-       {&w.Lists().picList, &w.Options().picOptions, &w.Tools().picTools, &w.Lists().picSearch}) {
+       {&Lists(w).picList, &Options(w).picOptions, &Tools(w).picTools, &Lists(w).picSearch}) {
     EXPECT_FALSE(hidden->Visible());
   }
 }
@@ -88,14 +87,14 @@ TEST_F(CommandsTest, NewFromTheListPageAppendsAndFocusesTheText) {
   frmMain& w = Start(1);
   ShowList();
   w.Timer1().SetEnabled(false);
-  w.Lists().picListButton(0).Tag = L"1";
-  platform_.Get(w.Lists().picListButton(0).hWnd()).Click();
-  EXPECT_EQ(w.Lists().List1.ListCount(), 3);
-  EXPECT_EQ(w.Lists().List1.ListIndex(), 2);
-  EXPECT_TRUE(w.Editor().picMain.Visible());
-  EXPECT_FALSE(w.Lists().picList.Visible());
-  EXPECT_TRUE(w.Editor().txtNote.HasFocus());
-  EXPECT_EQ(w.Lists().picListButton(0).Tag, L"0");
+  platform_.Get(Lists(w).picListButton(0).hWnd()).MouseMove(0, 0, 1, 1);
+  platform_.Get(Lists(w).picListButton(0).hWnd()).Click();
+  EXPECT_EQ(Lists(w).List1.ListCount(), 3);
+  EXPECT_EQ(Lists(w).List1.ListIndex(), 2);
+  EXPECT_TRUE(Editor(w).picMain.Visible());
+  EXPECT_FALSE(Lists(w).picList.Visible());
+  EXPECT_TRUE(Editor(w).txtNote.HasFocus());
+  EXPECT_EQ(Lists(w).picListButton(0).Tag, L"0");
   EXPECT_TRUE(w.Timer1().Enabled());
 }
 
@@ -116,71 +115,71 @@ TEST_F(CommandsTest, DeleteSelectsTheNoteAbove) {
     fs::create_directories(folder_ / "Notes");
     frmMain& w = Start();
     ShowList();
-    w.Lists().List1.SetListIndex(c.selected);
-    w.picListButton_Click(1);
-    EXPECT_EQ(w.Lists().List1.Items(), c.left);
-    EXPECT_EQ(w.Lists().List1.ListIndex(), c.expectSelected);
-    EXPECT_TRUE(w.Lists().picList.Visible());  // the page stays
+    SelectNote(w, c.selected);
+    ClickListButton(w, 1);
+    EXPECT_EQ(Lists(w).List1.Items(), c.left);
+    EXPECT_EQ(Lists(w).List1.ListIndex(), c.expectSelected);
+    EXPECT_TRUE(Lists(w).picList.Visible());  // the page stays
     // The store was rebuilt from the lists: the untitled entry is the empty title.
     std::vector<Note> expected;
     for (int i = 0; i < 3; ++i) {
       const std::wstring title = c.left[static_cast<std::size_t>(i)];
-      expected.push_back({title == kUntitled ? L"" : title, w.Lists().List2.List(i)});
+      expected.push_back({title == kUntitled ? L"" : title, Lists(w).List2.List(i)});
     }
     EXPECT_EQ(Notes(), expected);
   }
   // Two quick clicks on the button are two deletes: it gives a double-click no meaning.
-  platform_.Get(window_->Lists().picListButton(1).hWnd()).DblClick();
-  EXPECT_EQ(window_->Lists().List1.Items(), (std::vector<std::wstring>{L"a"}));
+  platform_.Get(Lists(*window_).picListButton(1).hWnd()).DblClick();
+  EXPECT_EQ(Lists(*window_).List1.Items(), (std::vector<std::wstring>{L"a"}));
 }
 
 TEST_F(CommandsTest, DeleteOfTheLastNoteLeavesAFreshOneAndNoSelectionDoesNothing) {
   frmMain& w = Start(0);
   ShowList();
-  w.picListButton_Click(1);
-  EXPECT_EQ(w.Lists().List1.Items(), std::vector<std::wstring>{kUntitled});
+  ClickListButton(w, 1);
+  EXPECT_EQ(Lists(w).List1.Items(), std::vector<std::wstring>{kUntitled});
   EXPECT_EQ(Notes(), std::vector<Note>{Note{}});
-  EXPECT_EQ(w.Lists().List1.ListIndex(), 0);
-  EXPECT_TRUE(w.Editor().picMain.Visible());
+  EXPECT_EQ(Lists(w).List1.ListIndex(), 0);
+  EXPECT_TRUE(Editor(w).picMain.Visible());
 
-  w.Lists().List1.SetListIndex(-1);
+  SelectNote(w, -1);
   w.Timer1().SetEnabled(false);
-  w.picListButton_Click(1);  // ends at once, before the closing steps
-  EXPECT_EQ(w.Lists().List1.ListCount(), 1);
+  ClickListButton(w, 1);  // ends at once, before the closing steps
+  EXPECT_EQ(Lists(w).List1.ListCount(), 1);
   EXPECT_FALSE(w.Timer1().Enabled());
 }
 
 TEST_F(CommandsTest, DeletingTheOpenNoteNeverWritesItOverAnother) {
   frmMain& w = Start();
-  w.Lists().List1.SetListIndex(1);
-  w.List1_DblClick();  // "b" open
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"edited b");
+  SelectNote(w, 1);
+  DblClickList1(w);  // "b" open
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"edited b");
   ShowList();
-  EXPECT_EQ(w.Lists().List2.List(1), L"edited b");
-  w.picListButton_Click(1);  // delete "b"
-  EXPECT_EQ(w.OpenNoteIndex(), 0);
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"1");
-  w.picMenu_Click(4);  // back to the editor: "a" as it was
+  EXPECT_EQ(Lists(w).List2.List(1), L"edited b");
+  ClickListButton(w, 1);  // delete "b"
+  EXPECT_EQ(OpenNoteIndex(w), 0);
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"1");
+  ClickMenu(w, 4);  // back to the editor: "a" as it was
   EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
 
   // Deleting a note above the open one keeps the editor on the same note.
   ShowList();
-  w.Lists().List1.SetListIndex(1);
-  w.List1_DblClick();  // "c"
+  SelectNote(w, 1);
+  DblClickList1(w);  // "c"
   ShowList();
-  w.Lists().List1.SetListIndex(0);
-  w.picListButton_Click(1);
-  EXPECT_EQ(w.OpenNoteIndex(), 0);
-  EXPECT_EQ(w.Lists().List1.List(0), L"c");
+  SelectNote(w, 0);
+  ClickListButton(w, 1);
+  EXPECT_EQ(OpenNoteIndex(w), 0);
+  EXPECT_EQ(Lists(w).List1.List(0), L"c");
 }
 
 TEST_F(CommandsTest, ClickingAnotherTitleThenSwitchingPagesCommitsToTheOpenNote) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"fresh text");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"fresh text");
   ShowList();
-  platform_.Get(w.Lists().List1.hWnd()).SelectItem(0);  // a single click on "a"
-  w.picMenu_Click(4);
-  w.picMenu_Click(2);
+  platform_.Get(Lists(w).List1.hWnd()).SelectItem(0);  // a single click on "a"
+  ClickMenu(w, 4);
+  ClickMenu(w, 2);
   EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
   EXPECT_EQ(Notes()[3], (Note{L"", L"fresh text"}));
 }
@@ -194,22 +193,22 @@ TEST_F(CommandsTest, CommitTrimsTheTitleAndListsAnEmptyOneAsUntitled) {
   };
   frmMain& w = Start(0);
   for (const auto& c : cases) {
-    w.Editor().txtTitle.SetText(c.typed);
-    w.Editor().txtNote.SetText(L"text\r\n" + c.typed);
-    w.CommitOpenNote();
+    SetTitleText(w, c.typed);
+    SetNoteText(w, L"text\r\n" + c.typed);
+    CommitOpenNote(w);
     EXPECT_EQ(Notes()[0], (Note{c.title, L"text\r\n" + c.typed}));
-    EXPECT_EQ(w.Lists().List1.List(0), c.listed);
-    EXPECT_EQ(w.Lists().List2.List(0), L"text\r\n" + c.typed);
+    EXPECT_EQ(Lists(w).List1.List(0), c.listed);
+    EXPECT_EQ(Lists(w).List2.List(0), L"text\r\n" + c.typed);
   }
 }
 
 TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
   frmMain& w = Start(0);
-  w.Editor().txtTitle.SetText(L"abc");
-  w.Editor().txtNote.SetText(L"x\r\ny");
-  w.picMenu_Click(4);  // commits and shows the list
+  SetTitleText(w, L"abc");
+  SetNoteText(w, L"x\r\ny");
+  ClickMenu(w, 4);  // commits and shows the list
   AnswerFile("out.tvk");
-  w.picListButton_Click(3);
+  ClickListButton(w, 3);
   EXPECT_EQ(Read("out.tvk"), "abc\r\nx\r\ny");
   ASSERT_EQ(platform_.FileDialogs().size(), 1u);
   const platform::FileDialogRequest& request = platform_.FileDialogs()[0];
@@ -221,10 +220,10 @@ TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
   EXPECT_EQ(request.owner, w.Me().hWnd());
 
   // A note never named writes the untitled title line; a .txt name gets the same bytes.
-  w.picListButton_Click(0);
+  ClickListButton(w, 0);
   ShowList();
   AnswerFile("new.txt");
-  w.picListButton_Click(3);
+  ClickListButton(w, 3);
   EXPECT_EQ(Read("new.txt"), util::ToUtf8(kUntitled) + "\r\n");
   EXPECT_TRUE(platform_.MessageBoxes().empty());
 }
@@ -232,20 +231,20 @@ TEST_F(CommandsTest, ExportWritesTitleLineAndTextExactly) {
 TEST_F(CommandsTest, ExportCancelledWritesNothingAndAFailedWriteSaysSo) {
   frmMain& w = Start(1);
   ShowList();
-  w.Lists().List1.SetListIndex(0);
-  w.picListButton_Click(3);  // cancelled
+  SelectNote(w, 0);
+  ClickListButton(w, 3);  // cancelled
   EXPECT_EQ(platform_.FileDialogs().size(), 1u);
   EXPECT_TRUE(platform_.MessageBoxes().empty());
 
   AnswerFile("no such folder/out.tvk");
-  w.picListButton_Click(3);
+  ClickListButton(w, 3);
   ASSERT_EQ(platform_.MessageBoxes().size(), 1u);
   EXPECT_NE(platform_.MessageBoxes()[0].text.find(L"导出失败"), std::wstring::npos);
   EXPECT_EQ(platform_.MessageBoxes()[0].style, 0x10u);
   EXPECT_FALSE(fs::exists(File("no such folder")));
 
-  w.Lists().List1.SetListIndex(-1);
-  w.picListButton_Click(3);  // nothing selected: no dialog
+  SelectNote(w, -1);
+  ClickListButton(w, 3);  // nothing selected: no dialog
   EXPECT_EQ(platform_.FileDialogs().size(), 2u);
 }
 
@@ -275,80 +274,80 @@ TEST_F(CommandsTest, ImportByKindOfFile) {
     ShowList();
     if (c.name != "missing.tvk" && !c.name.empty()) Write(c.name, c.bytes);
     if (!c.name.empty()) AnswerFile(c.name);
-    w.picListButton_Click(4);
+    ClickListButton(w, 4);
     EXPECT_EQ(platform_.FileDialogs().back().title, L"导入文件");
     EXPECT_EQ(platform_.FileDialogs().back().fileName, L"");
     EXPECT_FALSE(platform_.FileDialogs().back().save);
     if (!c.added) {
       EXPECT_EQ(Notes().size(), 1u);
-      EXPECT_TRUE(w.Lists().picList.Visible());
+      EXPECT_TRUE(Lists(w).picList.Visible());
       continue;
     }
     ASSERT_EQ(Notes().size(), 2u);
     EXPECT_EQ(Notes()[1], (Note{c.listed, c.text}));
-    EXPECT_EQ(w.Lists().List1.List(1), c.listed);
-    EXPECT_EQ(w.Lists().List1.ListIndex(), 1);
-    EXPECT_EQ(w.Editor().txtTitle.Text(), c.titleBox);
-    EXPECT_EQ(w.Editor().txtNote.Text(), c.text);
-    EXPECT_TRUE(w.Editor().picMain.Visible());
-    EXPECT_FALSE(w.Lists().picList.Visible());
-    EXPECT_TRUE(w.Editor().txtNote.HasFocus());
+    EXPECT_EQ(Lists(w).List1.List(1), c.listed);
+    EXPECT_EQ(Lists(w).List1.ListIndex(), 1);
+    EXPECT_EQ(Editor(w).txtTitle.Text(), c.titleBox);
+    EXPECT_EQ(Editor(w).txtNote.Text(), c.text);
+    EXPECT_TRUE(Editor(w).picMain.Visible());
+    EXPECT_FALSE(Lists(w).picList.Visible());
+    EXPECT_TRUE(Editor(w).txtNote.HasFocus());
   }
 }
 
 TEST_F(CommandsTest, OptionsAndToolsPages) {
   frmMain& w = Start();
-  w.picMenu_Click(2);
-  EXPECT_TRUE(w.Options().picOptions.Visible());
-  w.picMenu_Click(3);  // tools replaces options
-  EXPECT_TRUE(w.Tools().picTools.Visible());
-  EXPECT_FALSE(w.Options().picOptions.Visible());
-  w.picMenu_Click(3);
-  EXPECT_FALSE(w.Tools().picTools.Visible());
+  ClickMenu(w, 2);
+  EXPECT_TRUE(Options(w).picOptions.Visible());
+  ClickMenu(w, 3);  // tools replaces options
+  EXPECT_TRUE(Tools(w).picTools.Visible());
+  EXPECT_FALSE(Options(w).picOptions.Visible());
+  ClickMenu(w, 3);
+  EXPECT_FALSE(Tools(w).picTools.Visible());
   // From the list page, options first returns to the editor.
   ShowList();
-  w.picMenu_Click(2);
-  EXPECT_TRUE(w.Editor().picMain.Visible());
-  EXPECT_FALSE(w.Lists().picList.Visible());
-  EXPECT_TRUE(w.Options().picOptions.Visible());
-  w.picMenu_Click(2);
-  EXPECT_FALSE(w.Options().picOptions.Visible());
+  ClickMenu(w, 2);
+  EXPECT_TRUE(Editor(w).picMain.Visible());
+  EXPECT_FALSE(Lists(w).picList.Visible());
+  EXPECT_TRUE(Options(w).picOptions.Visible());
+  ClickMenu(w, 2);
+  EXPECT_FALSE(Options(w).picOptions.Visible());
 }
 
 TEST_F(CommandsTest, ListButtonTogglesPagesKeepsEditsAndLeavesSearch) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtTitle.hWnd()).Type(L" shopping ");
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"milk");
-  w.picMenu_Click(2);
-  w.picMenu_Click(4);
-  EXPECT_TRUE(w.Lists().picList.Visible());
-  EXPECT_FALSE(w.Editor().picMain.Visible());
-  EXPECT_FALSE(w.Options().picOptions.Visible());
-  EXPECT_EQ(w.Lists().List1.List(3), L"shopping");
-  w.picListButton_Click(5);  // search mode
+  platform_.Get(Editor(w).txtTitle.hWnd()).Type(L" shopping ");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"milk");
+  ClickMenu(w, 2);
+  ClickMenu(w, 4);
+  EXPECT_TRUE(Lists(w).picList.Visible());
+  EXPECT_FALSE(Editor(w).picMain.Visible());
+  EXPECT_FALSE(Options(w).picOptions.Visible());
+  EXPECT_EQ(Lists(w).List1.List(3), L"shopping");
+  ClickListButton(w, 5);  // search mode
   w.Timer1().SetEnabled(false);
-  platform_.Get(w.Bar().picMenu(4).hWnd()).Click();
-  EXPECT_TRUE(w.Editor().picMain.Visible());
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L" shopping ");
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"milk");
-  EXPECT_FALSE(w.Lists().picSearch.Visible());
-  EXPECT_TRUE(w.Lists().List1.Visible());
-  EXPECT_FALSE(w.Lists().List3.Visible());
+  platform_.Get(Bar(w).picMenu(4).hWnd()).Click();
+  EXPECT_TRUE(Editor(w).picMain.Visible());
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L" shopping ");
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"milk");
+  EXPECT_FALSE(Lists(w).picSearch.Visible());
+  EXPECT_TRUE(Lists(w).List1.Visible());
+  EXPECT_FALSE(Lists(w).List3.Visible());
   EXPECT_TRUE(w.Timer1().Enabled());
 }
 
 TEST_F(CommandsTest, FloatCommitsAndGivesWayToTheFloatingWindow) {
   frmMain& w = Start(0);
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"float me");
-  w.Options().picOptions.SetVisible(true);
-  w.Bar().picMenu(1).Tag = L"1";
-  w.picMenu_Click(1);
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"float me");
+  ClickMenu(w, 2);
+  platform_.Get(Bar(w).picMenu(1).hWnd()).MouseMove(0, 0, 1, 1);
+  ClickMenu(w, 1);
   EXPECT_EQ(Notes()[0].text, L"float me");
-  EXPECT_FALSE(w.Options().picOptions.Visible());
-  EXPECT_EQ(w.Bar().picMenu(1).Tag, L"0");
+  EXPECT_FALSE(Options(w).picOptions.Visible());
+  EXPECT_EQ(Bar(w).picMenu(1).Tag, L"0");
   EXPECT_FALSE(w.Me().Visible());
-  ASSERT_NE(w.Float(), nullptr);
-  EXPECT_TRUE(w.Float()->Me.Visible());
+  ASSERT_NE(Float(w), nullptr);
+  EXPECT_TRUE(Float(w)->Me.Visible());
 }
 
 // ---- Clear, exit, closing and the end of the session ------------------------------------------
@@ -356,58 +355,58 @@ TEST_F(CommandsTest, FloatCommitsAndGivesWayToTheFloatingWindow) {
 TEST_F(CommandsTest, ClearAsksAndOnlyAYesClears) {
   frmMain& w = Start();
   for (bool yes : {false, true}) {
-    w.Lists().List1.SetListIndex(1);
+    SelectNote(w, 1);
     testing_support::AnswerNextQuestion(platform_, yes);
-    w.picListButton_Click(2);
+    ClickListButton(w, 2);
     EXPECT_TRUE(w.Timer1().Enabled());  // the box stopped it; the command starts it again
     if (!yes) {
       EXPECT_EQ(Notes().size(), 4u);
-      EXPECT_EQ(w.Lists().List1.List(0), L"a");
+      EXPECT_EQ(Lists(w).List1.List(0), L"a");
     } else {
       ASSERT_EQ(Notes().size(), 1u);
-      EXPECT_EQ(w.Lists().List1.List(0), kUntitled);
-      EXPECT_EQ(w.Lists().List1.ListIndex(), 0);
-      EXPECT_TRUE(w.Editor().picMain.Visible());
+      EXPECT_EQ(Lists(w).List1.List(0), kUntitled);
+      EXPECT_EQ(Lists(w).List1.ListIndex(), 0);
+      EXPECT_TRUE(Editor(w).picMain.Visible());
     }
   }
   ASSERT_EQ(platform_.ModalLoopsRun(), 2);
   // Nothing selected: no question at all.
-  w.Lists().List1.SetListIndex(-1);
-  w.picListButton_Click(2);
+  SelectNote(w, -1);
+  ClickListButton(w, 2);
   EXPECT_EQ(platform_.ModalLoopsRun(), 2);
 }
 
 TEST_F(CommandsTest, ExitAnsweredNoKeepsRunningWithTheEditCommitted) {
   frmMain& w = Start();
   ShowList();
-  w.picMenu_Click(2);  // options open over the editor
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"typed");
+  ClickMenu(w, 2);  // options open over the editor
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"typed");
   testing_support::AnswerNextQuestion(platform_, false);
-  w.picMenu_Click(0);
+  ClickMenu(w, 0);
   EXPECT_FALSE(platform_.QuitRequested());
-  EXPECT_TRUE(w.Loaded());
-  EXPECT_TRUE(w.Editor().picMain.Visible());
-  EXPECT_FALSE(w.Lists().picList.Visible() || w.Options().picOptions.Visible());
-  EXPECT_EQ(w.Notes().NoteArray().back().text, L"typed");
+  EXPECT_TRUE(Loaded(w));
+  EXPECT_TRUE(Editor(w).picMain.Visible());
+  EXPECT_FALSE(Lists(w).picList.Visible() || Options(w).picOptions.Visible());
+  EXPECT_EQ(Book(w).NoteArray().back().text, L"typed");
   EXPECT_TRUE(w.Timer1().Enabled());
   EXPECT_FALSE(fs::exists(File("Notes") / "Note_4.tvk"));
   // Asked from the list page, No leaves the user on the list.
   ShowList();
   testing_support::AnswerNextQuestion(platform_, false);
-  w.picMenu_Click(0);
-  EXPECT_TRUE(w.Lists().picList.Visible());
-  EXPECT_FALSE(w.Editor().picMain.Visible());
+  ClickMenu(w, 0);
+  EXPECT_TRUE(Lists(w).picList.Visible());
+  EXPECT_FALSE(Editor(w).picMain.Visible());
 }
 
 TEST_F(CommandsTest, ExitAnsweredYesSavesSettingsAndNotesAndEnds) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"  新的  ");
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"正文\r\n第二行");
-  w.Options().SSwitch1(0).SetValue(true);
+  platform_.Get(Editor(w).txtTitle.hWnd()).Type(L"  新的  ");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"正文\r\n第二行");
+  TurnSwitch(w, 0, true);
   testing_support::AnswerNextQuestion(platform_, true);
-  w.picMenu_Click(0);
+  ClickMenu(w, 0);
   EXPECT_TRUE(platform_.QuitRequested());
-  EXPECT_FALSE(w.Loaded());
+  EXPECT_FALSE(Loaded(w));
   EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(L"新的\r\n正文\r\n第二行"));
   EXPECT_EQ(Read("Notes/Note_1.tvk"), "a\r\n1");
   EXPECT_NE(Read("Config.ini").find("OnTop=1"), std::string::npos);
@@ -415,16 +414,16 @@ TEST_F(CommandsTest, ExitAnsweredYesSavesSettingsAndNotesAndEnds) {
 
 TEST_F(CommandsTest, AFailedSaveAsksAgainAndNoKeepsEveryNote) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"unsaved");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"unsaved");
   // The program's folder turns into a file: nothing can be written under it.
   fs::remove_all(folder_);
   std::ofstream(folder_, std::ios::binary) << "in the way";
   for (bool stay : {true, false}) {
     testing_support::AnswerNextQuestion(platform_, true);
     testing_support::AnswerNextQuestion(platform_, !stay);
-    w.picMenu_Click(0);
+    ClickMenu(w, 0);
     EXPECT_EQ(platform_.QuitRequested(), !stay);
-    EXPECT_EQ(w.Notes().NoteArray().back().text, L"unsaved");
+    EXPECT_EQ(Book(w).NoteArray().back().text, L"unsaved");
   }
   EXPECT_EQ(platform_.ModalLoopsRun(), 4);
   fs::remove(folder_);
@@ -447,8 +446,8 @@ TEST_F(CommandsTest, ClosingFromOutsideRunsTheExitQuestion) {
 
 TEST_F(CommandsTest, EndOfSessionSavesWithoutAQuestion) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"logoff");
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"kept");
+  platform_.Get(Editor(w).txtTitle.hWnd()).Type(L"logoff");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"kept");
   // Minimised, the window is parked off screen: its normal place is what is kept.
   const std::string left = "Left=" + std::to_string(w.Me().Left()) + "\r\n";
   platform_.Get(w.Me().hWnd()).SetMinimized(true);
@@ -461,15 +460,15 @@ TEST_F(CommandsTest, EndOfSessionSavesWithoutAQuestion) {
 
 TEST_F(CommandsTest, EndOfSessionDuringAQuestionStillSaves) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"pending");
-  w.Lists().List1.SetListIndex(0);
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"pending");
+  SelectNote(w, 0);
   platform_.QueueModalAction([&] {
     // A close request while the box is up does not stack a second question.
     platform_.Get(w.Me().hWnd()).RequestClose();
     platform_.Get(w.Me().hWnd()).EndSession();
     testing_support::QuestionButton(platform_, 0)->Click();
   });
-  w.picListButton_Click(2);
+  ClickListButton(w, 2);
   EXPECT_EQ(platform_.ModalLoopsRun(), 1);
   EXPECT_EQ(Notes().size(), 4u);  // the clear was not confirmed
   EXPECT_EQ(Read("Notes/Note_4.tvk"), "[无标题]\r\npending");
@@ -491,10 +490,10 @@ class RecoveryTest : public CommandsTest {
   // A run that types a note and ends without the exit save, its typing in the record only.
   void Crash() {
     frmMain& w = Start();
-    platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"崩溃前");
-    platform_.Get(w.Editor().txtNote.hWnd()).Type(L"打字");
+    platform_.Get(Editor(w).txtTitle.hWnd()).Type(L"崩溃前");
+    platform_.Get(Editor(w).txtNote.hWnd()).Type(L"打字");
     platform_.AdvanceTime(RecoveryWriter::kQuietMs);
-    ASSERT_TRUE(w.FlushRecord());
+    ASSERT_TRUE(FlushRecord(w));
     window_.reset();
   }
   std::wstring asked_;
@@ -502,12 +501,12 @@ class RecoveryTest : public CommandsTest {
 
 TEST_F(RecoveryTest, TypingReachesTheRecordAndTheConfirmedExitRemovesIt) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"x");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"x");
   platform_.AdvanceTime(RecoveryWriter::kQuietMs);
-  ASSERT_TRUE(w.FlushRecord());
+  ASSERT_TRUE(FlushRecord(w));
   EXPECT_TRUE(fs::exists(File("Notes.recovery")));
   testing_support::AnswerNextQuestion(platform_, true);
-  w.picMenu_Click(0);
+  ClickMenu(w, 0);
   EXPECT_TRUE(platform_.QuitRequested());
   EXPECT_FALSE(fs::exists(File("Notes.recovery")));
   EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(kUntitled + L"\r\nx"));
@@ -517,19 +516,19 @@ TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
   frmMain& w = Start();
   const std::vector<Note> loaded{{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}};
   const std::function<void()> steps[] = {
-      [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"typed"); },
-      [&] { platform_.Get(w.Editor().txtTitle.hWnd()).Type(L"t"); },
-      [&] { w.picMenu_Click(4); },
+      [&] { platform_.Get(Editor(w).txtNote.hWnd()).Type(L"typed"); },
+      [&] { platform_.Get(Editor(w).txtTitle.hWnd()).Type(L"t"); },
+      [&] { ClickMenu(w, 4); },
       [&] {
-        w.Lists().List1.SetListIndex(1);
-        w.picListButton_Click(1);
+        SelectNote(w, 1);
+        ClickListButton(w, 1);
       },
-      [&] { w.picListButton_Click(0); },
-      [&] { w.Notes().StepNote(false); },
-      [&] { platform_.Get(w.Editor().txtNote.hWnd()).Type(L"+"); },
+      [&] { ClickListButton(w, 0); },
+      [&] { Book(w).StepNote(false); },
+      [&] { platform_.Get(Editor(w).txtNote.hWnd()).Type(L"+"); },
       [&] {
         testing_support::AnswerNextQuestion(platform_, true);
-        w.picListButton_Click(2);
+        ClickListButton(w, 2);
       },
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {
@@ -537,11 +536,11 @@ TEST_F(RecoveryTest, EveryCommandReachesTheRecord) {
     steps[i]();
     // Typing reaches the record within the writer's lull after the last key.
     platform_.AdvanceTime(RecoveryWriter::kQuietMs);
-    ASSERT_TRUE(w.FlushRecord());
+    ASSERT_TRUE(FlushRecord(w));
     const RecordRead read = ReadRecoveryRecord(util::FromUtf8(folder_.string()));
     ASSERT_EQ(read.status, RecordStatus::kFound);
-    std::vector<Note> expected = w.Notes().NoteArray();
-    if (const auto open = w.Notes().EditorNote()) expected[open->index] = open->note;
+    std::vector<Note> expected = Book(w).NoteArray();
+    if (const auto open = Book(w).EditorNote()) expected[open->index] = open->note;
     EXPECT_EQ(ApplyRecoveryRecord(read.record, loaded), expected);
   }
 }
@@ -550,10 +549,10 @@ TEST_F(RecoveryTest, TypingWithoutAPauseReachesTheRecordWithinTheLongestDelay) {
   frmMain& w = Start();
   std::wstring typed;
   for (std::uint32_t ms = 0; ms < RecoveryWriter::kMaxDelayMs; ms += 100) {
-    platform_.Get(w.Editor().txtNote.hWnd()).Type(typed += L"x");
+    platform_.Get(Editor(w).txtNote.hWnd()).Type(typed += L"x");
     platform_.AdvanceTime(100);
   }
-  ASSERT_TRUE(w.FlushRecord());
+  ASSERT_TRUE(FlushRecord(w));
   const RecordRead read = ReadRecoveryRecord(util::FromUtf8(folder_.string()));
   const auto notes = ApplyRecoveryRecord(read.record, {{L"a", L"1"}, {L"b", L"2"}, {L"c", L"3"}});
   ASSERT_TRUE(notes && notes->size() == 4);
@@ -565,14 +564,14 @@ TEST_F(RecoveryTest, YesShowsTheTypingUnsavedUntilTheExit) {
   Answer(true);
   frmMain& w = Start();
   EXPECT_EQ(asked_, L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？");
-  EXPECT_EQ(w.Lists().List1.Items(),
+  EXPECT_EQ(Lists(w).List1.Items(),
             (std::vector<std::wstring>{L"a", L"b", L"c", L"崩溃前", kUntitled}));
   EXPECT_EQ(Notes()[3], (Note{L"崩溃前", L"打字"}));
   EXPECT_FALSE(fs::exists(File("Notes/Note_4.tvk")));
   // A second crash before the exit still has it.
-  ASSERT_TRUE(w.FlushRecord());
+  ASSERT_TRUE(FlushRecord(w));
   testing_support::AnswerNextQuestion(platform_, true);
-  w.picMenu_Click(0);
+  ClickMenu(w, 0);
   EXPECT_EQ(Read("Notes/Note_4.tvk"), util::ToUtf8(L"崩溃前\r\n打字"));
   EXPECT_FALSE(fs::exists(File("Notes.recovery")));
 }
@@ -583,7 +582,7 @@ TEST_F(RecoveryTest, NoKeepsTheRecordAsideAndLoadsTheFolder) {
   Answer(false);
   frmMain& w = Start();
   EXPECT_EQ(asked_, L"上次“Tarvik”没有正常退出。要恢复未保存的笔记吗？");
-  EXPECT_EQ(w.Lists().List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
+  EXPECT_EQ(Lists(w).List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
   std::string aside;
   for (const auto& entry : fs::directory_iterator(folder_)) {
     if (entry.path().filename().string().rfind("Notes.recovery.old-", 0) == 0)
@@ -591,7 +590,7 @@ TEST_F(RecoveryTest, NoKeepsTheRecordAsideAndLoadsTheFolder) {
   }
   EXPECT_EQ(aside, record);
   // The record now is this run's: nothing typed, nothing to offer.
-  ASSERT_TRUE(w.FlushRecord());
+  ASSERT_TRUE(FlushRecord(w));
   window_.reset();
   Start();
   EXPECT_EQ(platform_.ModalLoopsRun(), 1);
@@ -599,12 +598,12 @@ TEST_F(RecoveryTest, NoKeepsTheRecordAsideAndLoadsTheFolder) {
 
 TEST_F(RecoveryTest, TheExitAsksBeforeReplacingAFolderChangedMeanwhile) {
   frmMain& w = Start();
-  platform_.Get(w.Editor().txtNote.hWnd()).Type(L"mine");
+  platform_.Get(Editor(w).txtNote.hWnd()).Type(L"mine");
   Write("Notes/Note_9.tvk", "theirs\r\nx");
   for (bool replace : {false, true}) {
     testing_support::AnswerNextQuestion(platform_, true);
     Answer(replace);
-    w.picMenu_Click(0);
+    ClickMenu(w, 0);
     EXPECT_EQ(asked_,
               L"“Notes”文件夹在本次运行期间被其他程序修改过。要用当前的笔记替换它吗？"
               L"被替换的笔记会先另存一份副本。");

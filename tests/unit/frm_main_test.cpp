@@ -9,7 +9,6 @@
 #include <random>
 #include <string>
 
-#include "app/frm_main.h"
 #include "program_folder_fixture.h"
 #include "app/tarvik_app.h"
 #include "platform/headless/headless_platform.h"
@@ -47,7 +46,7 @@ class MainWindowTest : public testing_support::ProgramFolderTest {
   // Started, then on the note list through the menu bar's list button.
   frmMain& StartOnList() {
     frmMain& w = Start();
-    w.picMenu_Click(4);
+    ClickMenu(w, 4);
     return w;
   }
 
@@ -68,69 +67,69 @@ TEST_F(MainWindowTest, StartLoadsNotesInNumberOrderBeforeTheFreshNote) {
   frmMain& w = Start();
 
   // The twelve notes, then the fresh one every start opens.
-  ASSERT_EQ(w.Lists().List1.ListCount(), 13);
-  ASSERT_EQ(w.Lists().List2.ListCount(), 13);
-  ASSERT_EQ(w.Notes().NoteArray().size(), 13u);
-  EXPECT_EQ(w.Lists().List1.List(12), L"[无标题]");
+  ASSERT_EQ(Lists(w).List1.ListCount(), 13);
+  ASSERT_EQ(Lists(w).List2.ListCount(), 13);
+  ASSERT_EQ(Book(w).NoteArray().size(), 13u);
+  EXPECT_EQ(Lists(w).List1.List(12), L"[无标题]");
   for (int i = 0; i < 12; ++i) {
-    EXPECT_EQ(w.Lists().List1.List(i), L"t" + std::to_wstring(i + 1));
-    EXPECT_EQ(w.Lists().List2.List(i), L"line one\r\nline two " + std::to_wstring(i + 1));
-    EXPECT_EQ(w.Notes().NoteArray()[static_cast<std::size_t>(i)].title, w.Lists().List1.List(i));
+    EXPECT_EQ(Lists(w).List1.List(i), L"t" + std::to_wstring(i + 1));
+    EXPECT_EQ(Lists(w).List2.List(i), L"line one\r\nline two " + std::to_wstring(i + 1));
+    EXPECT_EQ(Book(w).NoteArray()[static_cast<std::size_t>(i)].title, Lists(w).List1.List(i));
   }
-  EXPECT_EQ(w.Lists().List1.ListIndex(), 12);
+  EXPECT_EQ(Lists(w).List1.ListIndex(), 12);
   // The note list mirrors the widget; the hidden lists are string arrays with no native
   // list box behind them.
-  EXPECT_EQ(Native(w.Lists().List1).Items(), Items(w.Lists().List1));
-  EXPECT_FALSE(Native(w.Lists().List1).ShownOnScreen());
-  EXPECT_EQ(w.Lists().List2.hWnd(), 0u);
-  EXPECT_EQ(w.Lists().List4.hWnd(), 0u);
+  EXPECT_EQ(Native(Lists(w).List1).Items(), Items(Lists(w).List1));
+  EXPECT_FALSE(Native(Lists(w).List1).ShownOnScreen());
+  EXPECT_EQ(Lists(w).List2.hWnd(), 0u);
+  EXPECT_EQ(Lists(w).List4.hWnd(), 0u);
   int nativeLists = 0;
   for (const HeadlessControl* c : platform_.Controls()) {
     nativeLists += c->Kind() == platform::ControlKind::ListBox ? 1 : 0;
   }
   EXPECT_EQ(nativeLists, 2);  // List1 and List3
-  EXPECT_TRUE(Native(w.Editor().picMain).ShownOnScreen());
-  EXPECT_FALSE(Native(w.Lists().picSearch).Visible());
+  EXPECT_TRUE(Native(Editor(w).picMain).ShownOnScreen());
+  EXPECT_FALSE(Native(Lists(w).picSearch).Visible());
   EXPECT_EQ(w.Me().Caption(), L"Tarvik");
 }
 
 TEST_F(MainWindowTest, StartWithoutNotesFolderCreatesIt) {
   fs::remove_all(folder_ / "Notes");
   frmMain& w = Start();
-  EXPECT_EQ(w.Lists().List1.Items(), std::vector<std::wstring>{L"[无标题]"});
+  EXPECT_EQ(Lists(w).List1.Items(), std::vector<std::wstring>{L"[无标题]"});
   EXPECT_TRUE(fs::is_directory(folder_ / "Notes"));
 }
 
 TEST_F(MainWindowTest, DesignSettingsOfTheBoxesAndLists) {
   frmMain& w = Start();
-  EXPECT_EQ(w.Editor().txtTitle.Tag, L"[无标题]");
-  EXPECT_EQ(w.Editor().txtTitle.Alignment(), 2);
-  EXPECT_EQ(w.Editor().txtTitle.BackColor(), platform::Rgb(255, 255, 255));
-  EXPECT_EQ(w.Editor().txtTitle.ToolTipText(), L"在此输入标题。");
-  EXPECT_EQ(w.Lists().txtSearch.ToolTipText(), L"在此输入查找字符串。");
-  EXPECT_TRUE(w.Editor().txtNote.MultiLine());
-  EXPECT_EQ(w.Editor().txtNote.ScrollBars(), 2);
+  EXPECT_EQ(Editor(w).txtTitle.Tag, L"[无标题]");
+  EXPECT_EQ(Editor(w).txtTitle.Alignment(), 2);
+  EXPECT_EQ(Editor(w).txtTitle.BackColor(), platform::Rgb(255, 255, 255));
+  EXPECT_EQ(Editor(w).txtTitle.ToolTipText(), L"在此输入标题。");
+  EXPECT_EQ(Lists(w).txtSearch.ToolTipText(), L"在此输入查找字符串。");
+  EXPECT_TRUE(Editor(w).txtNote.MultiLine());
+  EXPECT_EQ(Editor(w).txtNote.ScrollBars(), 2);
   for (const widgets::TextBoxW* box :
-       {&w.Lists().txtSearch, &w.Editor().txtTitle, &w.Editor().txtNote}) {
+       {&Lists(w).txtSearch, &Editor(w).txtTitle, &Editor(w).txtNote}) {
     EXPECT_EQ(box->Font().face, L"微软雅黑");
     EXPECT_EQ(box->Font().sizePt, 9.0);
     EXPECT_EQ(box->Font().charset, 134);
     EXPECT_EQ(box->BorderStyle(), 0);
   }
-  EXPECT_EQ(w.Lists().List1.BorderStyle(), 0);
-  EXPECT_EQ(w.Lists().List3.BorderStyle(), 0);
-  EXPECT_EQ(Native(w.Lists().List1).BorderStyle(), 0);
-  EXPECT_EQ(Native(w.Editor().txtNote).BackColor(), platform::Rgb(248, 248, 248));
+  EXPECT_EQ(Lists(w).List1.BorderStyle(), 0);
+  EXPECT_EQ(Lists(w).List3.BorderStyle(), 0);
+  EXPECT_EQ(Native(Lists(w).List1).BorderStyle(), 0);
+  EXPECT_EQ(Native(Editor(w).txtNote).BackColor(), platform::Rgb(248, 248, 248));
   const wchar_t* tips[] = {L"新建笔记", L"删除笔记", L"清空笔记",
                            L"导出笔记", L"导入笔记", L"查找笔记"};
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(w.Lists().picListButton(i).ToolTipText(), tips[i]);
-    EXPECT_EQ(w.Lists().picListButton(i).Tag, L"0");
-    EXPECT_EQ(w.Lists().picListButton(i).Width(), 29);
+    EXPECT_EQ(Lists(w).picListButton(i).ToolTipText(), tips[i]);
+    EXPECT_EQ(Lists(w).picListButton(i).Tag, L"0");
+    EXPECT_EQ(Lists(w).picListButton(i).Width(), 29);
   }
-  EXPECT_EQ(w.Lists().picListButton(5).Left(), 4);
-  EXPECT_EQ(w.Lists().picListButton(0).Left(), 38);
-  EXPECT_EQ(w.Lists().picListButton(4).Left(), 174);
+  EXPECT_EQ(Lists(w).picListButton(5).Left(), 4);
+  EXPECT_EQ(Lists(w).picListButton(0).Left(), 38);
+  EXPECT_EQ(Lists(w).picListButton(4).Left(), 174);
 }
 
 TEST_F(MainWindowTest, DoubleClickOpensTheSelectedNote) {
@@ -139,62 +138,58 @@ TEST_F(MainWindowTest, DoubleClickOpensTheSelectedNote) {
   frmMain& w = StartOnList();
 
   // Nothing selected: nothing opens.
-  w.Lists().List1.SetListIndex(-1);
-  Native(w.Lists().List1).DblClick();
-  EXPECT_TRUE(w.Lists().picList.Visible());
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"");
+  SelectNote(w, -1);
+  Native(Lists(w).List1).DblClick();
+  EXPECT_TRUE(Lists(w).picList.Visible());
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"");
 
-  Native(w.Lists().List1).SelectItem(0);
-  Native(w.Lists().List1).DblClick();
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L"first");
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"alpha");
-  EXPECT_FALSE(w.Lists().picList.Visible());
-  EXPECT_TRUE(w.Editor().picMain.Visible());
-  EXPECT_FALSE(w.Lists().picSearch.Visible());
-  EXPECT_TRUE(w.Editor().txtNote.HasFocus());
-  EXPECT_EQ(Native(w.Editor().txtNote).Text(), L"alpha");
+  Native(Lists(w).List1).SelectItem(0);
+  Native(Lists(w).List1).DblClick();
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L"first");
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"alpha");
+  EXPECT_FALSE(Lists(w).picList.Visible());
+  EXPECT_TRUE(Editor(w).picMain.Visible());
+  EXPECT_FALSE(Lists(w).picSearch.Visible());
+  EXPECT_TRUE(Editor(w).txtNote.HasFocus());
+  EXPECT_EQ(Native(Editor(w).txtNote).Text(), L"alpha");
 
   // An untitled note opens with an empty title box; the focus is in the note text, so the
   // placeholder shows once the title box has had and lost the focus.
-  w.Editor().picMain.SetVisible(false);
-  w.Lists().picList.SetVisible(true);
-  Native(w.Lists().List1).SelectItem(1);
-  Native(w.Lists().List1).DblClick();
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L"");
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"beta\r\nmore");
+  ClickMenu(w, 4);
+  Native(Lists(w).List1).SelectItem(1);
+  Native(Lists(w).List1).DblClick();
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L"");
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"beta\r\nmore");
   // Opening writes nothing back into the store.
-  EXPECT_EQ(w.Notes().NoteArray()[1].title, L"[无标题]");
+  EXPECT_EQ(Book(w).NoteArray()[1].title, L"[无标题]");
 }
 
 TEST_F(MainWindowTest, OpeningWhileTheWindowIsHiddenMovesNoFocus) {
   WriteNote("Note_1.tvk", "a\r\nb");
   frmMain& w = Start();
   w.Me().Hide();
-  w.Lists().List1.SetListIndex(0);
-  w.List1_DblClick();
-  EXPECT_TRUE(w.Editor().picMain.Visible());
+  SelectNote(w, 0);
+  DblClickList1(w);
+  EXPECT_TRUE(Editor(w).picMain.Visible());
   EXPECT_EQ(platform_.Focused(), nullptr);
 }
 
 TEST_F(MainWindowTest, TitlePlaceholderFollowsTheFocus) {
   frmMain& w = Start();
-  w.Lists().picList.SetVisible(false);
-  w.Editor().picMain.SetVisible(true);
-
-  w.Editor().txtTitle.SetText(L"[无标题]");
-  Native(w.Editor().txtTitle).Focus();
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L"");
-  Native(w.Editor().txtNote).Focus();
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L"[无标题]");
+  SetTitleText(w, L"[无标题]");
+  Native(Editor(w).txtTitle).Focus();
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L"");
+  Native(Editor(w).txtNote).Focus();
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L"[无标题]");
 
   // A title of spaces only reverts; a real title is left alone by both events.
-  Native(w.Editor().txtTitle).Type(L"   ");
-  Native(w.Editor().txtNote).Focus();
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L"[无标题]");
-  Native(w.Editor().txtTitle).Type(L" real ");
-  Native(w.Editor().txtNote).Focus();
-  Native(w.Editor().txtTitle).Focus();
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L" real ");
+  Native(Editor(w).txtTitle).Type(L"   ");
+  Native(Editor(w).txtNote).Focus();
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L"[无标题]");
+  Native(Editor(w).txtTitle).Type(L" real ");
+  Native(Editor(w).txtNote).Focus();
+  Native(Editor(w).txtTitle).Focus();
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L" real ");
 }
 
 TEST_F(MainWindowTest, SearchListsMatchingTitlesInListOrder) {
@@ -204,30 +199,30 @@ TEST_F(MainWindowTest, SearchListsMatchingTitlesInListOrder) {
   WriteNote("Note_4.tvk", "[无标题]\r\nz");
   frmMain& w = StartOnList();
 
-  w.picListButton_Click(5);  // search mode
-  EXPECT_TRUE(w.Lists().picSearch.Visible());
-  EXPECT_TRUE(w.Lists().List3.Visible());
-  EXPECT_FALSE(w.Lists().List1.Visible());
-  EXPECT_TRUE(w.Lists().txtSearch.HasFocus());
+  ClickListButton(w, 5);  // search mode
+  EXPECT_TRUE(Lists(w).picSearch.Visible());
+  EXPECT_TRUE(Lists(w).List3.Visible());
+  EXPECT_FALSE(Lists(w).List1.Visible());
+  EXPECT_TRUE(Lists(w).txtSearch.HasFocus());
 
-  Native(w.Lists().txtSearch).Type(L"A");  // case-sensitive, titles only
-  EXPECT_EQ(w.Lists().List3.ListCount(), 0);
-  Native(w.Lists().txtSearch).Type(L"b");
-  EXPECT_EQ(Items(w.Lists().List3), (std::vector<std::wstring>{L"abc", L"xbx"}));
-  EXPECT_EQ(Items(w.Lists().List4), (std::vector<std::wstring>{L"0", L"2"}));
-  Native(w.Lists().txtSearch).Type(L"无");
-  EXPECT_EQ(Items(w.Lists().List4), (std::vector<std::wstring>{L"1", L"3", L"4"}));
-  EXPECT_EQ(w.Lists().List3.ListCount(), w.Lists().List4.ListCount());
-  Native(w.Lists().txtSearch).Type(L"");
-  EXPECT_EQ(w.Lists().List3.ListCount(), 0);
-  EXPECT_EQ(w.Lists().List4.ListCount(), 0);
-  EXPECT_EQ(Native(w.Lists().List3).Items().size(), 0u);
+  Native(Lists(w).txtSearch).Type(L"A");  // case-sensitive, titles only
+  EXPECT_EQ(Lists(w).List3.ListCount(), 0);
+  Native(Lists(w).txtSearch).Type(L"b");
+  EXPECT_EQ(Items(Lists(w).List3), (std::vector<std::wstring>{L"abc", L"xbx"}));
+  EXPECT_EQ(Items(Lists(w).List4), (std::vector<std::wstring>{L"0", L"2"}));
+  Native(Lists(w).txtSearch).Type(L"无");
+  EXPECT_EQ(Items(Lists(w).List4), (std::vector<std::wstring>{L"1", L"3", L"4"}));
+  EXPECT_EQ(Lists(w).List3.ListCount(), Lists(w).List4.ListCount());
+  Native(Lists(w).txtSearch).Type(L"");
+  EXPECT_EQ(Lists(w).List3.ListCount(), 0);
+  EXPECT_EQ(Lists(w).List4.ListCount(), 0);
+  EXPECT_EQ(Native(Lists(w).List3).Items().size(), 0u);
 
   // The Find button again brings the note list back.
-  w.picListButton_Click(5);
-  EXPECT_FALSE(w.Lists().picSearch.Visible());
-  EXPECT_TRUE(w.Lists().List1.Visible());
-  EXPECT_FALSE(w.Lists().List3.Visible());
+  ClickListButton(w, 5);
+  EXPECT_FALSE(Lists(w).picSearch.Visible());
+  EXPECT_TRUE(Lists(w).List1.Visible());
+  EXPECT_FALSE(Lists(w).List3.Visible());
 }
 
 TEST_F(MainWindowTest, SearchMatchesTitlesExactlyAsListed) {
@@ -237,7 +232,7 @@ TEST_F(MainWindowTest, SearchMatchesTitlesExactlyAsListed) {
     WriteNote("Note_" + std::to_string(i + 1) + ".tvk", titles[i] + "\r\ntext " + titles[i]);
   }
   frmMain& w = Start();
-  w.picListButton_Click(5);
+  ClickListButton(w, 5);
   const struct {
     const wchar_t* needle;
     std::vector<std::wstring> positions;
@@ -255,14 +250,14 @@ TEST_F(MainWindowTest, SearchMatchesTitlesExactlyAsListed) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "needle #" << (&c - cases));
-    Native(w.Lists().txtSearch).Type(c.needle);
-    EXPECT_EQ(Items(w.Lists().List4), c.positions);
-    ASSERT_EQ(w.Lists().List3.ListCount(), w.Lists().List4.ListCount());
-    for (int k = 0; k < w.Lists().List3.ListCount(); ++k) {
-      EXPECT_EQ(w.Lists().List3.List(k), w.Lists().List1.List(std::stoi(w.Lists().List4.List(k))));
+    Native(Lists(w).txtSearch).Type(c.needle);
+    EXPECT_EQ(Items(Lists(w).List4), c.positions);
+    ASSERT_EQ(Lists(w).List3.ListCount(), Lists(w).List4.ListCount());
+    for (int k = 0; k < Lists(w).List3.ListCount(); ++k) {
+      EXPECT_EQ(Lists(w).List3.List(k), Lists(w).List1.List(std::stoi(Lists(w).List4.List(k))));
     }
-    EXPECT_EQ(Native(w.Lists().List3).Items(), Items(w.Lists().List3));
-    EXPECT_EQ(w.Lists().List3.ListIndex(), -1);
+    EXPECT_EQ(Native(Lists(w).List3).Items(), Items(Lists(w).List3));
+    EXPECT_EQ(Lists(w).List3.ListIndex(), -1);
   }
 }
 
@@ -271,53 +266,48 @@ TEST_F(MainWindowTest, SearchResultOpensItsNote) {
   WriteNote("Note_2.tvk", "banana\r\ntwo");
   WriteNote("Note_3.tvk", "grape\r\nthree");
   frmMain& w = StartOnList();
-  w.picListButton_Click(5);
-  Native(w.Lists().txtSearch).Type(L"ap");  // apple, grape
+  ClickListButton(w, 5);
+  Native(Lists(w).txtSearch).Type(L"ap");  // apple, grape
 
-  Native(w.Lists().List3).DblClick();  // nothing selected yet
-  EXPECT_TRUE(w.Lists().picList.Visible());
+  Native(Lists(w).List3).DblClick();  // nothing selected yet
+  EXPECT_TRUE(Lists(w).picList.Visible());
 
-  Native(w.Lists().List3).SelectItem(1);
-  Native(w.Lists().List3).DblClick();
-  EXPECT_EQ(w.Lists().List1.ListIndex(), 2);
-  EXPECT_EQ(w.Editor().txtTitle.Text(), L"grape");
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"three");
-  EXPECT_TRUE(w.Editor().picMain.Visible());
-  EXPECT_FALSE(w.Lists().picSearch.Visible());
+  Native(Lists(w).List3).SelectItem(1);
+  Native(Lists(w).List3).DblClick();
+  EXPECT_EQ(Lists(w).List1.ListIndex(), 2);
+  EXPECT_EQ(Editor(w).txtTitle.Text(), L"grape");
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"three");
+  EXPECT_TRUE(Editor(w).picMain.Visible());
+  EXPECT_FALSE(Lists(w).picSearch.Visible());
 }
 
 TEST_F(MainWindowTest, StaleSearchResultBeyondTheListOpensNothing) {
   WriteNote("Note_1.tvk", "one\r\n1");
   WriteNote("Note_2.tvk", "two\r\n2");
   frmMain& w = StartOnList();
-  w.picListButton_Click(5);
-  Native(w.Lists().txtSearch).Type(L"two");
+  ClickListButton(w, 5);
+  Native(Lists(w).txtSearch).Type(L"two");
   // Notes went away after the search (the found one and the fresh one after it).
-  for (int i = 0; i < 2; ++i) {
-    w.Lists().List1.RemoveItem(1);
-    w.Lists().List2.RemoveItem(1);
-  }
-  w.Lists().List1.SetListIndex(0);
-  Native(w.Lists().List3).SelectItem(0);
-  Native(w.Lists().List3).DblClick();
-  EXPECT_TRUE(w.Lists().picList.Visible());
-  EXPECT_EQ(w.Editor().txtNote.Text(), L"");
-  EXPECT_EQ(w.Lists().List1.ListIndex(), 0);
+  for (int i = 0; i < 2; ++i) Unlist(w, 1);
+  SelectNote(w, 0);
+  Native(Lists(w).List3).SelectItem(0);
+  Native(Lists(w).List3).DblClick();
+  EXPECT_TRUE(Lists(w).picList.Visible());
+  EXPECT_EQ(Editor(w).txtNote.Text(), L"");
+  EXPECT_EQ(Lists(w).List1.ListIndex(), 0);
 }
 
 TEST_F(MainWindowTest, NoteTextMouseBehaviours) {
   frmMain& w = Start();
-  w.Lists().picList.SetVisible(false);
-  w.Editor().picMain.SetVisible(true);
-  HeadlessControl& note = Native(w.Editor().txtNote);
+  HeadlessControl& note = Native(Editor(w).txtNote);
 
-  w.Editor().txtNote.SetFontSize(23);
+  SetNoteFontSize(w, 23);
   note.MouseDown(platform::kButtonMiddle, 0, 5, 5);  // middle alone: nothing
-  EXPECT_EQ(w.Editor().txtNote.FontSize(), 23);
+  EXPECT_EQ(Editor(w).txtNote.FontSize(), 23);
   note.MouseDown(platform::kButtonMiddle, platform::kCtrlKey | platform::kShiftKey, 5, 5);
-  EXPECT_EQ(w.Editor().txtNote.FontSize(), 23);
+  EXPECT_EQ(Editor(w).txtNote.FontSize(), 23);
   note.MouseDown(platform::kButtonMiddle, platform::kCtrlKey, 5, 5);
-  EXPECT_EQ(w.Editor().txtNote.FontSize(), 9);
+  EXPECT_EQ(Editor(w).txtNote.FontSize(), 9);
   EXPECT_EQ(note.Font().sizePt, 9);
 
   note.MouseMove(0, platform::kShiftKey, 5, 5);
@@ -333,72 +323,72 @@ TEST_F(MainWindowTest, NoteTextMouseBehaviours) {
   EXPECT_EQ(Native(w.Me()).CursorShape(), 0);
 
   w.Me().SetMousePointer(7);
-  w.Bar().picMenu(2).Tag = L"1";
-  Native(w.Editor().picMain).MouseMove(0, 0, 1, 1);
+  Native(Bar(w).picMenu(2)).MouseMove(0, 0, 1, 1);
+  Native(Editor(w).picMain).MouseMove(0, 0, 1, 1);
   EXPECT_FALSE(w.Flags().NoteHoverFlag);
   EXPECT_EQ(w.Me().MousePointer(), 0);
-  EXPECT_EQ(w.Bar().picMenu(2).Tag, L"0");
+  EXPECT_EQ(Bar(w).picMenu(2).Tag, L"0");
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheClientSize) {
   frmMain& w = Start();
   Native(w.Me()).ResizeClient(304, 400);
-  EXPECT_EQ(w.Bar().picMenuBar.Left(), 2);
-  EXPECT_EQ(w.Bar().picMenuBar.Width(), 300);
-  EXPECT_EQ(w.Bar().picMenuBar.Height(), 24);
+  EXPECT_EQ(Bar(w).picMenuBar.Left(), 2);
+  EXPECT_EQ(Bar(w).picMenuBar.Width(), 300);
+  EXPECT_EQ(Bar(w).picMenuBar.Height(), 24);
   // Close button rightmost, then float, options, tools; the list button at the left.
-  EXPECT_EQ(w.Bar().picMenu(0).Left(), 278);
-  EXPECT_EQ(w.Bar().picMenu(1).Left(), 256);
-  EXPECT_EQ(w.Bar().picMenu(2).Left(), 234);
-  EXPECT_EQ(w.Bar().picMenu(3).Left(), 212);
-  EXPECT_EQ(w.Bar().picMenu(4).Left(), 2);
-  EXPECT_EQ(w.Bar().picMenu(0).Top(), 2);
-  EXPECT_EQ(w.Bar().lblFormTitle.Left(), 26);
-  EXPECT_EQ(w.Bar().lblFormTitle.Top(), 1);
-  EXPECT_EQ(w.Editor().picMain.Top(), 28);
-  EXPECT_EQ(w.Editor().picMain.Height(), 400 - 6 - 24);
-  EXPECT_EQ(w.Lists().picList.Width(), 300);
-  EXPECT_EQ(w.Editor().txtTitle.Width(), 300 - 4 - 4);
-  EXPECT_EQ(w.Editor().lineTitle.X2(), 296);
-  EXPECT_EQ(w.Editor().lineTitle.Y1(), 4 + 17 + 2);
-  EXPECT_EQ(w.Editor().txtNote.Width(), 292);
-  EXPECT_EQ(w.Editor().txtNote.Height(), 370 - 4 - 28);
-  EXPECT_EQ(w.Lists().List1.Width(), 292);
-  EXPECT_EQ(w.Lists().List1.Height(), 370 - 4 - 40);
-  EXPECT_EQ(w.Lists().List3.Height(), w.Lists().List1.Height() + 10);
-  EXPECT_EQ(w.Lists().picSearch.Width(), 300 - 6 - 36);
-  EXPECT_EQ(w.Lists().txtSearch.Width(), 258 - 8);
-  EXPECT_EQ(w.Lists().LineSearch.X2(), 4 + 250);
-  EXPECT_EQ(w.Options().picOptions.Left(), 304 - 165);
-  EXPECT_EQ(w.Options().picOptions.Top(), 28);
+  EXPECT_EQ(Bar(w).picMenu(0).Left(), 278);
+  EXPECT_EQ(Bar(w).picMenu(1).Left(), 256);
+  EXPECT_EQ(Bar(w).picMenu(2).Left(), 234);
+  EXPECT_EQ(Bar(w).picMenu(3).Left(), 212);
+  EXPECT_EQ(Bar(w).picMenu(4).Left(), 2);
+  EXPECT_EQ(Bar(w).picMenu(0).Top(), 2);
+  EXPECT_EQ(Bar(w).lblFormTitle.Left(), 26);
+  EXPECT_EQ(Bar(w).lblFormTitle.Top(), 1);
+  EXPECT_EQ(Editor(w).picMain.Top(), 28);
+  EXPECT_EQ(Editor(w).picMain.Height(), 400 - 6 - 24);
+  EXPECT_EQ(Lists(w).picList.Width(), 300);
+  EXPECT_EQ(Editor(w).txtTitle.Width(), 300 - 4 - 4);
+  EXPECT_EQ(Editor(w).lineTitle.X2(), 296);
+  EXPECT_EQ(Editor(w).lineTitle.Y1(), 4 + 17 + 2);
+  EXPECT_EQ(Editor(w).txtNote.Width(), 292);
+  EXPECT_EQ(Editor(w).txtNote.Height(), 370 - 4 - 28);
+  EXPECT_EQ(Lists(w).List1.Width(), 292);
+  EXPECT_EQ(Lists(w).List1.Height(), 370 - 4 - 40);
+  EXPECT_EQ(Lists(w).List3.Height(), Lists(w).List1.Height() + 10);
+  EXPECT_EQ(Lists(w).picSearch.Width(), 300 - 6 - 36);
+  EXPECT_EQ(Lists(w).txtSearch.Width(), 258 - 8);
+  EXPECT_EQ(Lists(w).LineSearch.X2(), 4 + 250);
+  EXPECT_EQ(Options(w).picOptions.Left(), 304 - 165);
+  EXPECT_EQ(Options(w).picOptions.Top(), 28);
   // The native controls were moved too.
-  EXPECT_EQ(Native(w.Lists().List1).Bounds(), (platform::Rect{4, 40, 292, 326}));
+  EXPECT_EQ(Native(Lists(w).List1).Bounds(), (platform::Rect{4, 40, 292, 326}));
 }
 
 TEST_F(MainWindowTest, LayoutSkipsMinimisedAndTooSmallWindows) {
   frmMain& w = Start();
   Native(w.Me()).ResizeClient(304, 400);
-  const platform::Rect before{w.Lists().List1.Left(), w.Lists().List1.Top(),
-                              w.Lists().List1.Width(), w.Lists().List1.Height()};
+  const platform::Rect before{Lists(w).List1.Left(), Lists(w).List1.Top(), Lists(w).List1.Width(),
+                              Lists(w).List1.Height()};
   Native(w.Me()).SetMinimized(true);
   Native(w.Me()).ResizeClient(200, 300);
-  EXPECT_EQ(w.Lists().List1.Width(), before.width);
+  EXPECT_EQ(Lists(w).List1.Width(), before.width);
   Native(w.Me()).SetMinimized(false);  // restoring lays out at the new size
-  EXPECT_EQ(w.Bar().picMenuBar.Width(), 196);
+  EXPECT_EQ(Bar(w).picMenuBar.Width(), 196);
   Native(w.Me()).ResizeClient(304, 400);
   Native(w.Me()).ResizeClient(4, 400);  // no inner width left
-  EXPECT_EQ(w.Bar().picMenuBar.Width(), 300);
+  EXPECT_EQ(Bar(w).picMenuBar.Width(), 300);
   Native(w.Me()).ResizeClient(300, 30);  // no room under the bar
-  EXPECT_EQ(w.Bar().picMenuBar.Width(), 300);
-  EXPECT_EQ(w.Lists().List1.Height(), before.height);
+  EXPECT_EQ(Bar(w).picMenuBar.Width(), 300);
+  EXPECT_EQ(Lists(w).List1.Height(), before.height);
 }
 
 TEST_F(MainWindowTest, SaveNotesWritesTheStoreBack) {
   WriteNote("Note_1.tvk", "one\r\n1");
   frmMain& w = Start();
-  w.Notes().Add({L"", L"untitled text"});
-  w.Notes().Add({L"empty", L""});
-  ASSERT_TRUE(w.SaveNotes());
+  Book(w).Add({L"", L"untitled text"});
+  Book(w).Add({L"empty", L""});
+  ASSERT_TRUE(SaveNotes(w));
   const auto files = NotesOnDisk();
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files.at("Note_1.tvk"), "one\r\n1");

@@ -7,7 +7,7 @@
 #include <functional>
 #include <random>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "dialogs/frm_question.h"
 #include "drawing_test_support.h"
 #include "question_test_support.h"
@@ -35,7 +35,7 @@ Calls ButtonPaint(int index, bool hover) {
   return calls;
 }
 
-class QuestionTest : public ::testing::Test {
+class QuestionTest : public ::testing::Test, public app::frmMainProbe {
  protected:
   void SetUp() override {
     std::random_device rd;
@@ -135,7 +135,7 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
       window = platform_.ModalWindow();
       c.during();
     });
-    EXPECT_EQ(main_->QuestionResult(), c.result) << c.name;
+    EXPECT_EQ(QuestionResult(*main_), c.result) << c.name;
     EXPECT_EQ(platform_.Find(window), nullptr) << c.name << ": the box is gone";
     EXPECT_EQ(platform_.ModalDepth(), 0);
   }
@@ -145,10 +145,10 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
 TEST_F(QuestionTest, HelperAnswersThroughTheBoxButtons) {
   AnswerNextQuestion(platform_, true);
   ShowQuestion(*main_, L"a", main_->Me());
-  EXPECT_TRUE(main_->QuestionResult());
+  EXPECT_TRUE(QuestionResult(*main_));
   AnswerNextQuestion(platform_, false);
   ShowQuestion(*main_, L"b", main_->Me());
-  EXPECT_FALSE(main_->QuestionResult());
+  EXPECT_FALSE(QuestionResult(*main_));
 }
 
 TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
@@ -174,7 +174,7 @@ TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
 
 TEST_F(QuestionTest, TopmostComesOffForTheBoxOnlyWithTheOptionOn) {
   for (bool option : {true, false}) {
-    main_->Options().SSwitch1(0).SetValue(option);
+    TurnSwitch(*main_, 0, option);
     platform_.SetTopMost(main_->Me().hWnd(), true);
     bool topmostDuring = true;
     Ask([&] {
@@ -185,14 +185,14 @@ TEST_F(QuestionTest, TopmostComesOffForTheBoxOnlyWithTheOptionOn) {
     EXPECT_TRUE(platform_.IsTopMost(main_->Me().hWnd()));
   }
   // Option on but the window was not topmost: it is afterwards, as the option says.
-  main_->Options().SSwitch1(0).SetValue(true);
+  TurnSwitch(*main_, 0, true);
   platform_.SetTopMost(main_->Me().hWnd(), false);
   Ask([&] { QuestionBox(platform_)->PressEscape(); });
   EXPECT_TRUE(platform_.IsTopMost(main_->Me().hWnd()));
 }
 
 TEST_F(QuestionTest, LoadPaintsBothButtonsAndHoverMarksFollowThePointer) {
-  frmQuestion box(*main_);
+  frmQuestion box(platform_, *main_);
   HeadlessControl& cross = platform_.Get(box.Picture1(0).hWnd());
   HeadlessControl& tick = platform_.Get(box.Picture1(1).hWnd());
   EXPECT_EQ(Take(cross), ButtonPaint(0, false));

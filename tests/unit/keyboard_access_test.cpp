@@ -36,10 +36,10 @@ class KeyboardTest : public testing_support::ProgramFolderTest {
 
 TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
   frmMain& w = *window_;
-  EditorPage& e = w.Editor();
-  ListPage& l = w.Lists();
-  widgets::SSwitch& s0 = w.Options().SSwitch1(0);
-  w.Notes().Add({L"alpha", L"one"});
+  const EditorPage& e = Editor(w);
+  const ListPage& l = Lists(w);
+  widgets::SSwitch& s0 = *Options(w).switches[0];
+  Book(w).Add({L"alpha", L"one"});
   struct Row {
     std::function<void()> before;
     int key;
@@ -53,15 +53,15 @@ TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
       {[] {}, kKeyTab, 0, &e.txtNote},  // typed: notes keep their tabs
       {[] {}, kKeyTab, platform::kCtrlKey, &e.txtTitle},
       {[] {}, platform::kKeyReturn, 0, &e.txtNote},
-      {[&] { w.picMenu_Click(4); }, kKeyTab, 0, &l.List1},
-      {[&] { l.List1.SetListIndex(1); }, platform::kKeyReturn, 0, &e.txtNote},  // opens it
-      {[&] { w.picMenu_Click(4), w.picListButton_Click(5); }, kKeyTab, 0, &l.List3},
+      {[&] { ClickMenu(w, 4); }, kKeyTab, 0, &l.List1},
+      {[&] { SelectNote(w, 1); }, platform::kKeyReturn, 0, &e.txtNote},  // opens it
+      {[&] { ClickMenu(w, 4), ClickListButton(w, 5); }, kKeyTab, 0, &l.List3},
       {[] {}, kKeyTab, 0, &l.txtSearch},
       {[&] { Native(l.txtSearch).Type(L"ph"); }, platform::kKeyDown, 0, &l.List3},
       {[] {}, platform::kKeyReturn, 0, &e.txtNote},  // the first result opens
-      {[&] { w.picMenu_Click(4), w.picListButton_Click(5); }, platform::kKeyEscape, 0, &l.List1},
-      {[&] { w.picMenu_Click(4), w.picMenu_Click(2); }, kKeyTab, platform::kShiftKey,
-       &w.Options().SSwitch1(1)},
+      {[&] { ClickMenu(w, 4), ClickListButton(w, 5); }, platform::kKeyEscape, 0, &l.List1},
+      {[&] { ClickMenu(w, 4), ClickMenu(w, 2); }, kKeyTab, platform::kShiftKey,
+       &Options(w).SSwitch1(1)},
       {[] {}, kKeyTab, 0, &s0},
       {[] {}, platform::kKeySpace, 0, &s0},
       {[] {}, platform::kKeyEscape, 0, &e.txtNote},  // back to where the keyboard was
@@ -72,13 +72,13 @@ TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
   }
   EXPECT_EQ(e.txtTitle.Text(), L"alpha");
   EXPECT_FALSE(l.picSearch.Visible());
-  EXPECT_FALSE(w.Options().picOptions.Visible());
+  EXPECT_FALSE(Options(w).picOptions.Visible());
   EXPECT_TRUE(s0.Value());
   // Tab turned the window's focus marks on: the switch that had the focus showed one.
-  w.picMenu_Click(2);
+  ClickMenu(w, 2);
   s0.SetFocus();
   EXPECT_TRUE(Native(s0.Picture1()).FocusMarkShown());
-  EXPECT_FALSE(Native(w.Options().SSwitch1(1).Picture1()).FocusMarkShown());
+  EXPECT_FALSE(Native(Options(w).switches[1]->Picture1()).FocusMarkShown());
   EXPECT_TRUE(platform_.IsTopMost(w.Me().hWnd()));
 }
 
@@ -92,11 +92,11 @@ TEST_F(KeyboardTest, PaintedControlsCarryTheirNamesAndRoles) {
                               : a.role == platform::AccessibleRole::PushButton ? L""
                                                                                : L"?"));
   };
-  for (int i = 0; i < 5; ++i) heard(Native(w.Bar().picMenu(i)));
-  for (int i = 0; i < 6; ++i) heard(Native(w.Lists().picListButton(i)));
-  w.Options().SSwitch1(0).SetValue(true);
-  w.Options().SSwitch1(1).SetValue(false);
-  for (int i = 0; i < 2; ++i) heard(Native(w.Options().SSwitch1(i)));
+  for (int i = 0; i < 5; ++i) heard(Native(Bar(w).picMenu(i)));
+  for (int i = 0; i < 6; ++i) heard(Native(Lists(w).picListButton(i)));
+  TurnSwitch(w, 0, true);
+  TurnSwitch(w, 1, false);
+  for (int i = 0; i < 2; ++i) heard(Native(Options(w).SSwitch1(i)));
   platform_.QueueModalAction([&] {
     for (int i = 0; i < 2; ++i) heard(*QuestionButton(platform_, i));
     // The cross stands for the hidden cancel button when Tab gives that the focus.
@@ -106,8 +106,8 @@ TEST_F(KeyboardTest, PaintedControlsCarryTheirNamesAndRoles) {
     QuestionButton(platform_, 0)->Click();
   });
   dialogs::ShowQuestion(w, L"?", w.Me());
-  w.picMenu_Click(1);
-  heard(Native(w.Float()->Picture));
+  ClickMenu(w, 1);
+  heard(Native(Float(w)->Picture));
   EXPECT_EQ(names, (std::vector<std::wstring>{L"关闭", L"浮窗", L"选项", L"工具", L"列表",
                                               L"新建笔记", L"删除笔记", L"清空笔记", L"导出笔记",
                                               L"导入笔记", L"查找笔记", L"置顶窗口=on",
@@ -120,11 +120,11 @@ TEST_F(KeyboardTest, ASecondStartBringsTheWindowBackFromTheIconOrMinimised) {
   EXPECT_EQ(RunTarvik(second), 0);
   EXPECT_EQ(second.ShowRequests(), std::vector<std::wstring>{kSingleInstanceName});
   HeadlessControl& main = platform_.Get(window_->Me().hWnd());
-  window_->picMenu_Click(1);
+  ClickMenu(*window_, 1);
   main.RequestShow();
   EXPECT_TRUE(window_->Me().Visible());
-  EXPECT_EQ(window_->Float(), nullptr);
-  EXPECT_EQ(platform_.Focused(), &Native(window_->Editor().txtNote));
+  EXPECT_EQ(Float(*window_), nullptr);
+  EXPECT_EQ(platform_.Focused(), &Native(Editor(*window_).txtNote));
   main.SetMinimized(true);
   main.RequestShow();
   EXPECT_FALSE(main.IsMinimized());

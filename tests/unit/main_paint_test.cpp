@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <random>
 
-#include "app/frm_main.h"
 #include "program_folder_fixture.h"
 #include "app/tarvik_app.h"
 #include "drawing_test_support.h"
@@ -108,8 +107,8 @@ class MainPaintTest : public testing_support::ProgramFolderTest {
     return calls;
   }
   void ForgetAll(frmMain& w) {
-    for (int i = 0; i < 5; ++i) Take(w.Bar().picMenu(i));
-    for (int i = 0; i < 6; ++i) Take(w.Lists().picListButton(i));
+    for (int i = 0; i < 5; ++i) Take(Bar(w).picMenu(i));
+    for (int i = 0; i < 6; ++i) Take(Lists(w).picListButton(i));
   }
 };
 
@@ -117,19 +116,19 @@ TEST_F(MainPaintTest, StartPaintsEveryButtonNormalThenEachGlyphInBothLooks) {
   frmMain& w = Start();
   EXPECT_TRUE(platform_.DrawingStarted());
   for (int i = 0; i < 5; ++i) {
-    EXPECT_EQ(Take(w.Bar().picMenu(i)), MenuPaint(i, false, kWhite)) << "menu " << i;
-    EXPECT_EQ(w.Bar().picMenu(i).Tag, L"0");
-    w.PaintMenuButton(i, true);
-    EXPECT_EQ(Take(w.Bar().picMenu(i)), MenuPaint(i, true, kWhite)) << "menu " << i;
+    EXPECT_EQ(Take(Bar(w).picMenu(i)), MenuPaint(i, false, kWhite)) << "menu " << i;
+    EXPECT_EQ(Bar(w).picMenu(i).Tag, L"0");
+    Native(Bar(w).picMenu(i)).MouseMove(0, 0, 1, 1);
+    EXPECT_EQ(Take(Bar(w).picMenu(i)), MenuPaint(i, true, kWhite)) << "menu " << i;
   }
   for (int i = 0; i < 6; ++i) {
     // New runs at start as a click on its button, which paints it once more.
     auto expected = ListPaint(i, false);
     if (i == 0) expected.insert(expected.end(), expected.begin(), expected.end());
-    EXPECT_EQ(Take(w.Lists().picListButton(i)), expected) << "list " << i;
-    EXPECT_EQ(w.Lists().picListButton(i).BorderStyle(), 0);
-    w.PaintListButton(i, true);
-    EXPECT_EQ(Take(w.Lists().picListButton(i)), ListPaint(i, true)) << "list " << i;
+    EXPECT_EQ(Take(Lists(w).picListButton(i)), expected) << "list " << i;
+    EXPECT_EQ(Lists(w).picListButton(i).BorderStyle(), 0);
+    Native(Lists(w).picListButton(i)).MouseMove(0, 0, 1, 1);
+    EXPECT_EQ(Take(Lists(w).picListButton(i)), ListPaint(i, true)) << "list " << i;
   }
   EXPECT_TRUE(platform_.MessageBoxes().empty());
 }
@@ -137,66 +136,66 @@ TEST_F(MainPaintTest, StartPaintsEveryButtonNormalThenEachGlyphInBothLooks) {
 TEST_F(MainPaintTest, MenuHoverPaintsOnceAndTheBarTakesItBack) {
   frmMain& w = Start();
   ForgetAll(w);
-  Native(w.Bar().picMenu(2)).MouseMove(0, 0, 5, 5);
-  Native(w.Bar().picMenu(2)).MouseMove(0, 0, 6, 6);  // already hovered: no second paint
-  EXPECT_EQ(w.Bar().picMenu(2).Tag, L"1");
-  EXPECT_EQ(Take(w.Bar().picMenu(2)), MenuPaint(2, true, kWhite));
+  Native(Bar(w).picMenu(2)).MouseMove(0, 0, 5, 5);
+  Native(Bar(w).picMenu(2)).MouseMove(0, 0, 6, 6);  // already hovered: no second paint
+  EXPECT_EQ(Bar(w).picMenu(2).Tag, L"1");
+  EXPECT_EQ(Take(Bar(w).picMenu(2)), MenuPaint(2, true, kWhite));
   // Straight onto the neighbour: both stay hovered until the pointer reaches the bar.
-  Native(w.Bar().picMenu(3)).MouseMove(0, 0, 5, 5);
-  EXPECT_EQ(w.Bar().picMenu(2).Tag, L"1");
-  EXPECT_EQ(Take(w.Bar().picMenu(3)), MenuPaint(3, true, kWhite));
+  Native(Bar(w).picMenu(3)).MouseMove(0, 0, 5, 5);
+  EXPECT_EQ(Bar(w).picMenu(2).Tag, L"1");
+  EXPECT_EQ(Take(Bar(w).picMenu(3)), MenuPaint(3, true, kWhite));
   w.Me().SetMousePointer(9);
-  Native(w.Bar().picMenuBar).MouseMove(0, 0, 100, 5);
+  Native(Bar(w).picMenuBar).MouseMove(0, 0, 100, 5);
   EXPECT_EQ(w.Me().MousePointer(), 0);
   for (int i : {2, 3}) {
-    EXPECT_EQ(w.Bar().picMenu(i).Tag, L"0");
-    EXPECT_EQ(Take(w.Bar().picMenu(i)), MenuPaint(i, false, kHover[i]));
+    EXPECT_EQ(Bar(w).picMenu(i).Tag, L"0");
+    EXPECT_EQ(Take(Bar(w).picMenu(i)), MenuPaint(i, false, kHover[i]));
   }
-  Native(w.Bar().picMenuBar).MouseMove(0, 0, 101, 5);  // nothing hovered: nothing repainted
-  for (int i = 0; i < 5; ++i) EXPECT_TRUE(Take(w.Bar().picMenu(i)).empty());
+  Native(Bar(w).picMenuBar).MouseMove(0, 0, 101, 5);  // nothing hovered: nothing repainted
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(Take(Bar(w).picMenu(i)).empty());
   // The title label and the editor page act as the bar does.
-  for (HeadlessControl* away : {&Native(w.Bar().lblFormTitle), &Native(w.Editor().picMain)}) {
-    Native(w.Bar().picMenu(4)).MouseMove(0, 0, 1, 1);
+  for (HeadlessControl* away : {&Native(Bar(w).lblFormTitle), &Native(Editor(w).picMain)}) {
+    Native(Bar(w).picMenu(4)).MouseMove(0, 0, 1, 1);
     away->MouseMove(0, 0, 1, 1);
-    EXPECT_EQ(w.Bar().picMenu(4).Tag, L"0");
-    EXPECT_EQ(w.Bar().picMenu(4).BackColor(), kWhite);
+    EXPECT_EQ(Bar(w).picMenu(4).Tag, L"0");
+    EXPECT_EQ(Bar(w).picMenu(4).BackColor(), kWhite);
   }
   // Off the button too fast to cross anything: leaving it takes the look back all the same.
-  Native(w.Bar().picMenu(1)).MouseMove(0, 0, 1, 1);
-  Native(w.Bar().picMenu(1)).MouseLeave();
-  EXPECT_EQ(w.Bar().picMenu(1).Tag, L"0");
-  EXPECT_EQ(w.Bar().picMenu(1).BackColor(), kWhite);
+  Native(Bar(w).picMenu(1)).MouseMove(0, 0, 1, 1);
+  Native(Bar(w).picMenu(1)).MouseLeave();
+  EXPECT_EQ(Bar(w).picMenu(1).Tag, L"0");
+  EXPECT_EQ(Bar(w).picMenu(1).BackColor(), kWhite);
 }
 
 TEST_F(MainPaintTest, ListButtonHoverAndTheListPageTakesItBack) {
   frmMain& w = Start();
   ForgetAll(w);
-  Native(w.Lists().picListButton(5)).MouseMove(0, 0, 3, 3);
-  Native(w.Lists().picListButton(0)).MouseMove(0, 0, 3, 3);
-  Native(w.Lists().picListButton(0)).MouseMove(0, 0, 4, 4);
-  EXPECT_EQ(Take(w.Lists().picListButton(5)), ListPaint(5, true));
-  EXPECT_EQ(Take(w.Lists().picListButton(0)), ListPaint(0, true));
+  Native(Lists(w).picListButton(5)).MouseMove(0, 0, 3, 3);
+  Native(Lists(w).picListButton(0)).MouseMove(0, 0, 3, 3);
+  Native(Lists(w).picListButton(0)).MouseMove(0, 0, 4, 4);
+  EXPECT_EQ(Take(Lists(w).picListButton(5)), ListPaint(5, true));
+  EXPECT_EQ(Take(Lists(w).picListButton(0)), ListPaint(0, true));
   w.Me().SetMousePointer(7);
-  Native(w.Lists().picList).MouseMove(0, 0, 150, 150);
+  Native(Lists(w).picList).MouseMove(0, 0, 150, 150);
   EXPECT_EQ(w.Me().MousePointer(), 0);
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(w.Lists().picListButton(i).Tag, L"0");
-    EXPECT_EQ(Take(w.Lists().picListButton(i)), (i == 0 || i == 5) ? ListPaint(i, false) : Calls{});
+    EXPECT_EQ(Lists(w).picListButton(i).Tag, L"0");
+    EXPECT_EQ(Take(Lists(w).picListButton(i)), (i == 0 || i == 5) ? ListPaint(i, false) : Calls{});
   }
   // A click puts the clicked button back to its normal look.
-  Native(w.Lists().picListButton(5)).MouseMove(0, 0, 3, 3);
-  Take(w.Lists().picListButton(5));
-  w.picListButton_Click(5);
-  EXPECT_EQ(w.Lists().picListButton(5).Tag, L"0");
-  EXPECT_EQ(Take(w.Lists().picListButton(5)), ListPaint(5, false));
-  Native(w.Lists().picListButton(2)).MouseMove(0, 0, 3, 3);
-  Native(w.Lists().picListButton(2)).MouseLeave();  // off it, however fast
-  EXPECT_EQ(w.Lists().picListButton(2).Tag, L"0");
+  Native(Lists(w).picListButton(5)).MouseMove(0, 0, 3, 3);
+  Take(Lists(w).picListButton(5));
+  ClickListButton(w, 5);
+  EXPECT_EQ(Lists(w).picListButton(5).Tag, L"0");
+  EXPECT_EQ(Take(Lists(w).picListButton(5)), ListPaint(5, false));
+  Native(Lists(w).picListButton(2)).MouseMove(0, 0, 3, 3);
+  Native(Lists(w).picListButton(2)).MouseLeave();  // off it, however fast
+  EXPECT_EQ(Lists(w).picListButton(2).Tag, L"0");
 }
 
 TEST_F(MainPaintTest, UnloadStopsTheDrawingLibraryOnce) {
   frmMain& w = Start();
-  w.Unload();
+  Unload(w);
   window_.reset();
   EXPECT_FALSE(platform_.DrawingStarted());
   EXPECT_EQ(platform_.DrawingStops(), 1);

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "platform/headless/headless_platform.h"
 #include "question_test_support.h"
 #include "window/mod_borderless.h"
@@ -65,7 +65,7 @@ TEST(EdgeRules, MinimumOuterSize) {
 
 // ---- The main window's frame ----------------------------------------------------------------
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public ::testing::Test, public app::frmMainProbe {
  protected:
   void SetUp() override {
     platform_.SetProgramFolder(L"/nonexistent-tarvik-folder");
@@ -88,7 +88,7 @@ TEST_F(MainFrameTest, LoadStripsTheFrameAndUnloadPutsItBack) {
   const auto h = window_->Me().hWnd();
   ASSERT_EQ(styleBefore_ & 0x00C40000u, 0x00C40000u);
   EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_ & kFramelessMask);
-  window_->Unload();
+  Unload(*window_);
   EXPECT_EQ(platform_.GetWindowStyle(h), styleBefore_);
   // A second removal keeps the style the first one found.
   modBorderless borderless;
@@ -110,7 +110,7 @@ TEST_F(MainFrameTest, EdgePressResizesAndKeepsTheMinimum) {
   EXPECT_EQ(platform_.MoveSizeLoops()[0].hitTest, kHitBottomRight);
   EXPECT_FALSE(platform_.MoveSizeLoops()[0].captureHeld);
   EXPECT_EQ(Me().Bounds(), (platform::Rect{100, 80, 216, 276}));
-  EXPECT_EQ(w.Bar().picMenuBar.Width(), 216 - 4);  // laid out at the new size
+  EXPECT_EQ(Bar(w).picMenuBar.Width(), 216 - 4);  // laid out at the new size
 
   // A press inside the band-free area starts nothing.
   Me().MouseDown(platform::kButtonLeft, 0, 100, 100);
@@ -162,24 +162,23 @@ TEST_F(MainFrameTest, CaptureAfterReleaseAndSystemMenuOutsideOnly) {
 
 TEST_F(MainFrameTest, MenuBarAndTitleMoveTheWindowAndClosePanels) {
   app::frmMain& w = *window_;
-  for (HeadlessControl* bar : {&Native(w.Bar().picMenuBar), &Native(w.Bar().lblFormTitle)}) {
-    w.Options().picOptions.SetVisible(true);
-    w.Tools().picTools.SetVisible(true);
+  for (HeadlessControl* bar : {&Native(Bar(w).picMenuBar), &Native(Bar(w).lblFormTitle)}) {
+    ClickMenu(w, bar == &Native(Bar(w).picMenuBar) ? 2 : 3);  // one panel open, then the other
     bar->MouseDown(platform::kButtonRight, 0, 5, 5);
-    EXPECT_FALSE(w.Options().picOptions.Visible());
-    EXPECT_FALSE(w.Tools().picTools.Visible());
+    EXPECT_FALSE(Options(w).picOptions.Visible());
+    EXPECT_FALSE(Tools(w).picTools.Visible());
     EXPECT_TRUE(platform_.MoveSizeLoops().empty());
   }
-  Native(w.Bar().lblFormTitle).MouseDown(platform::kButtonLeft, 0, 5, 5);
-  Native(w.Bar().picMenuBar).MouseDown(platform::kButtonLeft, 0, 50, 5);
+  Native(Bar(w).lblFormTitle).MouseDown(platform::kButtonLeft, 0, 5, 5);
+  Native(Bar(w).picMenuBar).MouseDown(platform::kButtonLeft, 0, 50, 5);
   ASSERT_EQ(platform_.MoveSizeLoops().size(), 2u);
   EXPECT_EQ(platform_.MoveSizeLoops()[1].hitTest, kHitCaption);
   // A release after the loop (the button is up) leaves the window where it is.
-  Native(w.Bar().picMenuBar).MouseUp(platform::kButtonLeft, 0, 50, 5);
+  Native(Bar(w).picMenuBar).MouseUp(platform::kButtonLeft, 0, 50, 5);
   EXPECT_EQ(platform_.MoveSizeLoops().size(), 2u);
   // Moves over the bar bring back the default cursor.
   w.Me().SetMousePointer(9);
-  Native(w.Bar().lblFormTitle).MouseMove(0, 0, 5, 5);
+  Native(Bar(w).lblFormTitle).MouseMove(0, 0, 5, 5);
   EXPECT_EQ(Me().CursorShape(), 0);
 }
 
@@ -190,7 +189,7 @@ TEST_F(MainFrameTest, CursorInWindowUsesTheOuterRectangle) {
   } cases[] = {{{100, 80}, true}, {{420, 500}, true}, {{99, 200}, false}, {{200, 501}, false}};
   for (const auto& c : cases) {
     platform_.SetCursor(c.at);
-    EXPECT_EQ(window_->IsCursorInWindow(), c.inside) << c.at.x << "," << c.at.y;
+    EXPECT_EQ(IsCursorInWindow(*window_), c.inside) << c.at.x << "," << c.at.y;
   }
 }
 

@@ -9,13 +9,13 @@
 #include <random>
 #include <string>
 
-#include "app/frm_main.h"
+#include "main_window_probe.h"
 #include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
 
 namespace tarvik::testing_support {
 
-class ProgramFolderTest : public ::testing::Test {
+class ProgramFolderTest : public ::testing::Test, public app::frmMainProbe {
  protected:
   void SetUp() override {
     std::random_device rd;

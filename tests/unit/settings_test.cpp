@@ -8,7 +8,6 @@
 #include <random>
 #include <string>
 
-#include "app/frm_main.h"
 #include "program_folder_fixture.h"
 #include "app/mod_registry.h"
 #include "app/settings_rules.h"
@@ -69,8 +68,8 @@ TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensCentred) {
   EXPECT_EQ(w.Me().Top(), 3420);
   EXPECT_EQ(w.Me().Width(), 4470);
   EXPECT_EQ(w.Me().Height(), 5160);
-  EXPECT_FALSE(w.Options().SSwitch1(0).Value());
-  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
+  EXPECT_FALSE(Options(w).SSwitch1(0).Value());
+  EXPECT_FALSE(Options(w).SSwitch1(1).Value());
   EXPECT_FALSE(platform_.IsTopMost(w.Me().hWnd()));
   EXPECT_FALSE(Run(kMachine));
 }
@@ -78,8 +77,8 @@ TEST_F(SettingsTest, FirstStartWritesTheDefaultsAndOpensCentred) {
 TEST_F(SettingsTest, SwitchesSitBesideTheirLabels) {
   frmMain& w = Start();
   for (int i = 0; i < 2; ++i) {
-    const widgets::SSwitch& s = w.Options().SSwitch1(i);
-    EXPECT_EQ(&s.Parent(), static_cast<widgets::Container*>(&w.Options().picOptions));
+    const widgets::SSwitch& s = Options(w).SSwitch1(i);
+    EXPECT_EQ(&s.Parent(), static_cast<const widgets::Container*>(&Options(w).picOptions));
     EXPECT_EQ(s.Left(), 116);  // 1740 twips
     EXPECT_EQ(s.Top(), i == 0 ? 8 : 36);
     EXPECT_EQ(s.Width(), 33);
@@ -133,10 +132,10 @@ TEST_F(SettingsTest, ValuesFromTheFileWithMinimumSizesAndOptionParsing) {
     frmMain& w = Start();
     EXPECT_EQ(w.Me().Width(), c.width);
     EXPECT_EQ(w.Me().Height(), c.height);
-    EXPECT_EQ(w.Options().SSwitch1(0).Value(), c.onTop);
+    EXPECT_EQ(Options(w).SSwitch1(0).Value(), c.onTop);
     EXPECT_EQ(platform_.IsTopMost(w.Me().hWnd()), c.onTop);
-    EXPECT_EQ(w.Options().SSwitch1(1).Value(), c.startUp);
-    ASSERT_TRUE(w.SaveSettings());
+    EXPECT_EQ(Options(w).SSwitch1(1).Value(), c.startUp);
+    ASSERT_TRUE(SaveSettings(w));
     const std::string saved = ReadConfig();
     EXPECT_NE(saved.find("OnTop=" + c.savedOnTop), std::string::npos) << saved;
     EXPECT_NE(saved.find("StartUp=" + c.savedStartUp), std::string::npos) << saved;
@@ -153,15 +152,15 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   EXPECT_EQ(w.Me().Height(), 6000);
   // 20 pixels off the left edge and 30 below the top: too far for edge snapping.
   w.Me().Move(-300, 450, 3300, 4200);
-  w.Options().SSwitch1(0).SetValue(true);
-  ASSERT_TRUE(w.SaveSettings());
+  TurnSwitch(w, 0, true);
+  ASSERT_TRUE(SaveSettings(w));
   EXPECT_EQ(ReadConfig(),
             "; mine\r\n[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\nX=y\r\n"
             "Dpi=96\r\n[Options]\r\nOnTop=1\r\nStartUp=0\r\n");
 
   // A missing file is made from the defaults first; nothing is left beside it.
   fs::remove(folder_ / "Config.ini");
-  ASSERT_TRUE(w.SaveSettings());
+  ASSERT_TRUE(SaveSettings(w));
   EXPECT_EQ(ReadConfig(),
             "[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
             "Dpi=96\r\n[Options]\r\nOnTop=1\r\nStartUp=0");
@@ -174,7 +173,7 @@ TEST_F(SettingsTest, SaveWritesTheCurrentGeometryAndKeepsTheRest) {
   EXPECT_EQ(again.Me().Left(), 1500);
   EXPECT_EQ(again.Me().Top(), 1200);
   again.Me().Move(-300, 450, 3300, 4200);
-  ASSERT_TRUE(again.SaveSettings());
+  ASSERT_TRUE(SaveSettings(again));
   EXPECT_EQ(ReadConfig(), Utf16(u"[Main]\r\nLeft=-300\r\nTop=450\r\nWidth=3300\r\nHeight=4200\r\n"
                                 u"Dpi=96\r\n[Mine]\r\n中=文\r\n[Options]\r\nOnTop=0\r\nStartUp=0\r\n"));
 }
@@ -328,11 +327,11 @@ TEST_F(SettingsTest, AutostartRegistersQuotedAndFallsBackToTheUser) {
           EXPECT_EQ(*Run(root), Sz(Command()));
         }
       }
-      EXPECT_EQ(w.Options().SSwitch1(1).Value(), c.switchOn);
-      EXPECT_EQ(w.Options().Label3_1.ToolTipText(), c.held ? kStartUpMachineTip : kStartUpTip);
-      EXPECT_EQ(w.Options().SSwitch1(1).Picture1().ToolTipText(),
+      EXPECT_EQ(Options(w).SSwitch1(1).Value(), c.switchOn);
+      EXPECT_EQ(Options(w).Label3_1.ToolTipText(), c.held ? kStartUpMachineTip : kStartUpTip);
+      EXPECT_EQ(Options(w).switches[1]->Picture1().ToolTipText(),
                 c.held ? kStartUpMachineTip : L"");
-      ASSERT_TRUE(w.SaveSettings());
+      ASSERT_TRUE(SaveSettings(w));
       EXPECT_NE(ReadConfig().find("StartUp=" + c.saved), std::string::npos);
       window_.reset();
     }
@@ -344,45 +343,39 @@ TEST_F(SettingsTest, ASwitchShowsOnOnlyWhileRegistered) {
   platform_.SetRegistryWritable(kUser, false);
   WriteConfig("[Options]\r\nStartUp=1");
   frmMain& w = Start();
-  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
-  ASSERT_TRUE(w.SaveSettings());
+  EXPECT_FALSE(Options(w).SSwitch1(1).Value());
+  ASSERT_TRUE(SaveSettings(w));
   EXPECT_NE(ReadConfig().find("StartUp=0"), std::string::npos);
 
   // A user's click: on only once something is registered; off takes away both entries.
-  int clicks = 0;
-  w.Options().SSwitch1(1).Click = [&] {
-    ++clicks;
-    w.SSwitch1_Click(1);
-  };
-  platform_.Get(w.Options().SSwitch1(1).Picture1().hWnd()).Click();
-  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
+  ClickSwitch(w, 1);
+  EXPECT_FALSE(Options(w).SSwitch1(1).Value());
   platform_.SetRegistryWritable(kUser, true);
-  platform_.Get(w.Options().SSwitch1(1).Picture1().hWnd()).Click();
-  EXPECT_TRUE(w.Options().SSwitch1(1).Value());
+  ClickSwitch(w, 1);
+  EXPECT_TRUE(Options(w).SSwitch1(1).Value());
   EXPECT_EQ(Run(kUser), Sz(Command()));
   platform_.SetRegistryWritable(kMachine, true);
   platform_.PutRegistryValue(kMachine, kRun, L"Tarvik", Sz(Command()));
-  platform_.Get(w.Options().SSwitch1(1).Picture2().hWnd()).Click();
-  EXPECT_FALSE(w.Options().SSwitch1(1).Value());
+  platform_.Get(Options(w).switches[1]->Picture2().hWnd()).Click();
+  EXPECT_FALSE(Options(w).SSwitch1(1).Value());
   EXPECT_FALSE(Run(kMachine));
   EXPECT_FALSE(Run(kUser));
-  EXPECT_EQ(clicks, 3);
 
   // A registry that cannot be read says nothing either way: the switch keeps the user's word.
   platform_.SetRegistryReadable(kMachine, false);
   platform_.SetRegistryReadable(kUser, false);
-  platform_.Get(w.Options().SSwitch1(1).Picture1().hWnd()).Click();
-  EXPECT_TRUE(w.Options().SSwitch1(1).Value());
+  ClickSwitch(w, 1);
+  EXPECT_TRUE(Options(w).SSwitch1(1).Value());
 }
 
 TEST_F(SettingsTest, TopmostSwitchActsAtOnceAndNothingIsWritten) {
   frmMain& w = Start();
   const std::string before = ReadConfig();
-  platform_.Get(w.Options().SSwitch1(0).Picture2().hWnd()).Click();
-  EXPECT_TRUE(w.Options().SSwitch1(0).Value());
+  platform_.Get(Options(w).switches[0]->Picture2().hWnd()).Click();
+  EXPECT_TRUE(Options(w).SSwitch1(0).Value());
   EXPECT_TRUE(platform_.IsTopMost(w.Me().hWnd()));
-  platform_.Get(w.Options().SSwitch1(0).hWnd()).KeyDown(platform::kKeySpace);
-  EXPECT_FALSE(w.Options().SSwitch1(0).Value());
+  platform_.Get(Options(w).SSwitch1(0).hWnd()).KeyDown(platform::kKeySpace);
+  EXPECT_FALSE(Options(w).SSwitch1(0).Value());
   EXPECT_FALSE(platform_.IsTopMost(w.Me().hWnd()));
   EXPECT_EQ(ReadConfig(), before);
 }
