@@ -34,9 +34,9 @@ void Keystroke(benchmark::State& state, const wchar_t* before, const wchar_t* af
   Probe::ClickListButton(window, 5);  // the search bar and its result list show
   for (auto _ : state) {
     state.PauseTiming();
-    Probe::Native(window, Probe::Lists(window).txtSearch).Type(before);
+    Probe::Native(Probe::Lists(window).txtSearch).Type(before);
     state.ResumeTiming();
-    Probe::Native(window, Probe::Lists(window).txtSearch).Type(after);
+    Probe::Native(Probe::Lists(window).txtSearch).Type(after);
     benchmark::DoNotOptimize(Probe::Lists(window).List3.ListCount());
   }
   state.counters["results"] = Probe::Lists(window).List3.ListCount();

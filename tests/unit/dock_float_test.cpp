@@ -70,8 +70,6 @@ class DockFloatTest : public ::testing::Test, public frmMainProbe {
   }
   void Tick() { platform_.AdvanceTime(100); }
 
-  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
-  HeadlessControl& Native(const widgets::Form& f) { return platform_.Get(f.hWnd()); }
 
   HeadlessPlatform platform_;
   fs::path folder_;

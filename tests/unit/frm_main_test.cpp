@@ -50,8 +50,6 @@ class MainWindowTest : public testing_support::ProgramFolderTest {
     return w;
   }
 
-  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
-  HeadlessControl& Native(const widgets::Form& f) { return platform_.Get(f.hWnd()); }
 };
 
 std::vector<std::wstring> Items(const widgets::ListBoxW& list) {

@@ -26,7 +26,6 @@ class KeyboardTest : public testing_support::ProgramFolderTest {
     window_->Me().Show();
     window_->FocusPage();
   }
-  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
   // The key goes to whatever has the focus; true when the focus is then on `then`.
   bool Press(int key, int shift, const widgets::Widget& then) {
     platform_.Focused()->KeyDown(key, shift);

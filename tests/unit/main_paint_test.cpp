@@ -99,7 +99,6 @@ class MainPaintTest : public testing_support::ProgramFolderTest {
     window_->Me().Show();
     return *window_;
   }
-  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
   // What the control's image got since the last look.
   Calls Take(const widgets::Widget& w) {
     Calls calls = Native(w).Drawn();

@@ -44,23 +44,27 @@ struct frmMainProbe {
   }
 
   // What a user does, as the backend delivers it to the window's controls.
-  static platform::headless::HeadlessControl& Native(const frmMain& w, const widgets::Widget& c) {
-    return dynamic_cast<platform::headless::HeadlessPlatform&>(w.platform_).Get(c.hWnd());
+  static platform::headless::HeadlessPlatform& Backend(const widgets::Container& c) {
+    return dynamic_cast<platform::headless::HeadlessPlatform&>(c.GetPlatform());
   }
-  static void ClickMenu(const frmMain& w, int i) { Native(w, w.menu_.picMenu(i)).Click(); }
-  static void ClickListButton(const frmMain& w, int i) {
-    Native(w, w.list_.picListButton(i)).Click();
+  static platform::headless::HeadlessControl& Native(const widgets::Widget& c) {
+    return Backend(c.Parent()).Get(c.hWnd());
   }
+  static platform::headless::HeadlessControl& Native(const widgets::Form& f) {
+    return Backend(f).Get(f.hWnd());
+  }
+  static void ClickMenu(const frmMain& w, int i) { Native(w.menu_.picMenu(i)).Click(); }
+  static void ClickListButton(const frmMain& w, int i) { Native(w.list_.picListButton(i)).Click(); }
   static void ClickSwitch(const frmMain& w, int i) {
-    Native(w, w.options_.switches.at(i)->Picture1()).Click();
+    Native(w.options_.switches.at(i)->Picture1()).Click();
   }
   // The switch turned to on, by a click when it is not there already.
   static void TurnSwitch(const frmMain& w, int i, bool on) {
     if (w.options_.SSwitch1(i).Value() != on) ClickSwitch(w, i);
   }
-  static void DblClickList1(const frmMain& w) { Native(w, w.list_.List1).DblClick(); }
+  static void DblClickList1(const frmMain& w) { Native(w.list_.List1).DblClick(); }
   // The user picks a note in the list.
-  static void SelectNote(const frmMain& w, int i) { Native(w, w.list_.List1).SelectItem(i); }
+  static void SelectNote(const frmMain& w, int i) { Native(w.list_.List1).SelectItem(i); }
 };
 
 }  // namespace tarvik::app

@@ -77,7 +77,6 @@ class MainFrameTest : public ::testing::Test, public app::frmMainProbe {
     window_->Me().Move(1500, 1200, 4800, 6300);
   }
   HeadlessControl& Me() { return platform_.Get(window_->Me().hWnd()); }
-  HeadlessControl& Native(const widgets::Widget& w) { return platform_.Get(w.hWnd()); }
 
   HeadlessPlatform platform_;
   std::unique_ptr<app::frmMain> window_;
