@@ -161,7 +161,7 @@ void ExitPath(benchmark::State& state) {
   int round = 0;
   for (auto _ : state) {
     Probe::SetNoteText(main, L"edited " + std::to_wstring(++round));
-    Probe::CommitOpenNote(main);
+    Probe::Book(main).CommitOpenNote();
     if (!Probe::SaveSettings(main) || !Probe::SaveNotes(main)) state.SkipWithError("save failed");
   }
 }

@@ -8,13 +8,11 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
-#include "main_window_probe.h"
+#include "program_folder_fixture.h"
 #include "dialogs/frm_show_text.h"
 #include "platform/headless/headless_platform.h"
-#include "util/text_codec.h"
 #include "window/float_picture.h"
 
 namespace tarvik::app {
@@ -26,54 +24,38 @@ using platform::headless::HeadlessPlatform;
 constexpr int kTp = 15;  // twips per pixel of the headless screen
 constexpr int kNotch = 120;
 
-class DockFloatTest : public ::testing::Test, public frmMainProbe {
+class DockFloatTest : public testing_support::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() / ("tarvik_dock_" + std::to_string(rd()));
-    fs::create_directories(folder_ / "Notes");
-    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
-  }
-  void TearDown() override {
-    main_.reset();
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
-
   // Started with `notes` note files besides the fresh note the start adds.
   frmMain& Start(int notes = 0) {
     for (int i = 1; i <= notes; ++i) {
       std::ofstream(folder_ / "Notes" / ("Note_" + std::to_string(i) + ".tvk"), std::ios::binary)
           << "t" << i << "\r\ntext " << i;
     }
-    main_ = std::make_unique<frmMain>(platform_);
-    EXPECT_TRUE(main_->Load());
-    main_->Me().Show();
-    return *main_;
+    window_ = std::make_unique<frmMain>(platform_);
+    EXPECT_TRUE(window_->Load());
+    window_->Me().Show();
+    return *window_;
   }
   // The main window at a pixel position, its size kept.
   void PlaceMain(int x, int y) {
-    main_->Me().Move(x * kTp, y * kTp, main_->Me().Width(), main_->Me().Height());
+    window_->Me().Move(x * kTp, y * kTp, window_->Me().Width(), window_->Me().Height());
   }
   window::frmFloat& OpenFloat() {
-    ClickMenu(*main_, 1);
-    EXPECT_NE(Float(*main_), nullptr);
-    return *Float(*main_);
+    ClickMenu(*window_, 1);
+    EXPECT_NE(Float(*window_), nullptr);
+    return *Float(*window_);
   }
   // The cursor over the floating window, moved there with these keys held; one tick of the
   // floating window's timer sees it.
   void HoverFloat(int shift) {
-    window::frmFloat& f = *Float(*main_);
+    window::frmFloat& f = *Float(*window_);
     platform_.SetCursor({f.Me.Left() / kTp + 10, f.Me.Top() / kTp + 10});
     Native(f.Picture).MouseMove(0, shift, 10, 10);
     f.Timer1_Timer();
   }
   void Tick() { platform_.AdvanceTime(100); }
 
-
-  HeadlessPlatform platform_;
-  fs::path folder_;
-  std::unique_ptr<frmMain> main_;
 };
 
 TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {
@@ -229,7 +211,7 @@ TEST_F(DockFloatTest, CtrlWheelOverTheFloatStepsThroughTheNotesAndIntoThePopup) 
     EXPECT_EQ(Editor(m).txtTitle.Text(), Lists(m).List1.List(s.index));
     EXPECT_EQ(m.ShowText()->txtShow.Text(), Editor(m).txtNote.Text());
   }
-  EXPECT_EQ(OpenNoteIndex(m), 0);
+  EXPECT_EQ(Book(m).OpenNoteIndex(), 0);
   // The handler took every turn; the window behind it saw none.
   const std::vector<unsigned>& seen = floatWindow.OwnMessages();
   EXPECT_EQ(std::count(seen.begin(), seen.end(), platform::kMsgMouseWheel), 0);
@@ -477,7 +459,7 @@ TEST_F(DockFloatTest, DoubleClickBringsTheMainWindowBackWhollyOnScreen) {
     const platform::Rect r = Native(m.Me()).Bounds();
     EXPECT_EQ(r.left, c.right ? 1280 - r.width : 0);
     EXPECT_EQ(r.top, c.bottom ? c.workBottom - r.height : 0);
-    main_.reset();
+    window_.reset();
   }
 }
 

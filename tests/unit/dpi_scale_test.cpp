@@ -35,12 +35,6 @@ class DpiScaleTest : public testing_support::ProgramFolderTest {
     s.twipsPerPixelX = s.twipsPerPixelY = 1440 / dpi;
     platform_.SetScreen(s);
   }
-  frmMain& Start() {
-    window_ = std::make_unique<frmMain>(platform_);
-    EXPECT_TRUE(window_->Load());
-    window_->Me().Show();
-    return *window_;
-  }
   // Every control of the program, in creation order.
   std::vector<Shown> Snapshot() {
     std::vector<Shown> all;

@@ -73,7 +73,7 @@ TEST_F(CommandsTest, StartOpensAFreshNoteInTheEditor) {
   EXPECT_EQ(Lists(w).List1.Items(), (std::vector<std::wstring>{L"a", L"b", L"c", kUntitled}));
   EXPECT_EQ(Notes().back(), Note{});
   EXPECT_EQ(Lists(w).List1.ListIndex(), 3);
-  EXPECT_EQ(OpenNoteIndex(w), 3);
+  EXPECT_EQ(Book(w).OpenNoteIndex(), 3);
   EXPECT_EQ(Editor(w).txtTitle.Text(), kUntitled);
   EXPECT_EQ(Editor(w).txtNote.Text(), L"");
   EXPECT_TRUE(Editor(w).picMain.Visible());
@@ -157,7 +157,7 @@ TEST_F(CommandsTest, DeletingTheOpenNoteNeverWritesItOverAnother) {
   ShowList();
   EXPECT_EQ(Lists(w).List2.List(1), L"edited b");
   ClickListButton(w, 1);  // delete "b"
-  EXPECT_EQ(OpenNoteIndex(w), 0);
+  EXPECT_EQ(Book(w).OpenNoteIndex(), 0);
   EXPECT_EQ(Editor(w).txtNote.Text(), L"1");
   ClickMenu(w, 4);  // back to the editor: "a" as it was
   EXPECT_EQ(Notes()[0], (Note{L"a", L"1"}));
@@ -169,7 +169,7 @@ TEST_F(CommandsTest, DeletingTheOpenNoteNeverWritesItOverAnother) {
   ShowList();
   SelectNote(w, 0);
   ClickListButton(w, 1);
-  EXPECT_EQ(OpenNoteIndex(w), 0);
+  EXPECT_EQ(Book(w).OpenNoteIndex(), 0);
   EXPECT_EQ(Lists(w).List1.List(0), L"c");
 }
 
@@ -195,7 +195,7 @@ TEST_F(CommandsTest, CommitTrimsTheTitleAndListsAnEmptyOneAsUntitled) {
   for (const auto& c : cases) {
     SetTitleText(w, c.typed);
     SetNoteText(w, L"text\r\n" + c.typed);
-    CommitOpenNote(w);
+    Book(w).CommitOpenNote();
     EXPECT_EQ(Notes()[0], (Note{c.title, L"text\r\n" + c.typed}));
     EXPECT_EQ(Lists(w).List1.List(0), c.listed);
     EXPECT_EQ(Lists(w).List2.List(0), L"text\r\n" + c.typed);

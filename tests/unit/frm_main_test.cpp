@@ -37,12 +37,6 @@ class MainWindowTest : public testing_support::ProgramFolderTest {
     return files;
   }
 
-  frmMain& Start() {
-    window_ = std::make_unique<frmMain>(platform_);
-    EXPECT_TRUE(window_->Load());
-    window_->Me().Show();
-    return *window_;
-  }
   // Started, then on the note list through the menu bar's list button.
   frmMain& StartOnList() {
     frmMain& w = Start();

@@ -3,20 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
-#include <random>
 
-#include "main_window_probe.h"
+#include "program_folder_fixture.h"
 #include "dialogs/frm_question.h"
 #include "drawing_test_support.h"
 #include "question_test_support.h"
-#include "util/text_codec.h"
 
 namespace tarvik::dialogs {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace testing_support;
 using Calls = std::vector<DrawCall>;
 
@@ -35,36 +31,22 @@ Calls ButtonPaint(int index, bool hover) {
   return calls;
 }
 
-class QuestionTest : public ::testing::Test, public app::frmMainProbe {
+class QuestionTest : public ProgramFolderTest {
  protected:
   void SetUp() override {
-    std::random_device rd;
-    folder_ = fs::temp_directory_path() / ("tarvik_question_" + std::to_string(rd()));
-    fs::create_directories(folder_ / "Notes");
-    platform_.SetProgramFolder(util::FromUtf8(folder_.string()));
-    main_ = std::make_unique<app::frmMain>(platform_);
-    EXPECT_TRUE(main_->Load());
-    main_->Me().Show();
-  }
-  void TearDown() override {
-    main_.reset();
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
+    ProgramFolderTest::SetUp();
+    Start();
   }
   // Asks, with `during` run as the user while the box is up.
   void Ask(const std::function<void()>& during, const std::wstring& message = L"问题？") {
     platform_.QueueModalAction(during);
-    ShowQuestion(*main_, message, main_->Me());
+    ShowQuestion(*window_, message, window_->Me());
   }
   Calls Take(HeadlessControl& c) {
     Calls calls = c.Drawn();
     if (c.Canvas() != nullptr) c.Canvas()->Forget();
     return calls;
   }
-
-  platform::headless::HeadlessPlatform platform_;
-  fs::path folder_;
-  std::unique_ptr<app::frmMain> main_;
 };
 
 TEST(QuestionPlacement, CentreOnTheOwnerWithoutClamping) {
@@ -84,7 +66,7 @@ TEST(QuestionPlacement, CentreOnTheOwnerWithoutClamping) {
 }
 
 TEST_F(QuestionTest, BoxSitsCentredOverAnOwnerPartlyOffScreen) {
-  main_->Me().Move(-3000, -1500, 4470, 5160);
+  window_->Me().Move(-3000, -1500, 4470, 5160);
   platform::Rect box;
   platform::Point client;
   std::wstring text;
@@ -129,13 +111,13 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
   };
   for (const auto& c : cases) {
     // The answer before is the opposite, so a stale one shows.
-    main_->SetQuestionResult(!c.result);
+    window_->SetQuestionResult(!c.result);
     platform::NativeHandle window = 0;
     Ask([&] {
       window = platform_.ModalWindow();
       c.during();
     });
-    EXPECT_EQ(QuestionResult(*main_), c.result) << c.name;
+    EXPECT_EQ(QuestionResult(*window_), c.result) << c.name;
     EXPECT_EQ(platform_.Find(window), nullptr) << c.name << ": the box is gone";
     EXPECT_EQ(platform_.ModalDepth(), 0);
   }
@@ -144,19 +126,19 @@ TEST_F(QuestionTest, EveryWayOfEndingGivesItsAnswer) {
 
 TEST_F(QuestionTest, HelperAnswersThroughTheBoxButtons) {
   AnswerNextQuestion(platform_, true);
-  ShowQuestion(*main_, L"a", main_->Me());
-  EXPECT_TRUE(QuestionResult(*main_));
+  ShowQuestion(*window_, L"a", window_->Me());
+  EXPECT_TRUE(QuestionResult(*window_));
   AnswerNextQuestion(platform_, false);
-  ShowQuestion(*main_, L"b", main_->Me());
-  EXPECT_FALSE(QuestionResult(*main_));
+  ShowQuestion(*window_, L"b", window_->Me());
+  EXPECT_FALSE(QuestionResult(*window_));
 }
 
 TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
-  ASSERT_TRUE(main_->Timer1().Enabled());
-  HeadlessControl& mainWindow = platform_.Get(main_->Me().hWnd());
+  ASSERT_TRUE(window_->Timer1().Enabled());
+  HeadlessControl& mainWindow = platform_.Get(window_->Me().hWnd());
   bool timerDuring = true, mainEnabledDuring = true, boxFocused = false, boxShown = false;
   Ask([&] {
-    timerDuring = main_->Timer1().Enabled();
+    timerDuring = window_->Timer1().Enabled();
     mainEnabledDuring = mainWindow.Enabled();
     HeadlessControl* box = QuestionBox(platform_);
     boxShown = box->Visible();
@@ -168,31 +150,31 @@ TEST_F(QuestionTest, MainWindowWaitsWithItsTimerOffAndTheBoxHasTheFocus) {
   EXPECT_TRUE(boxShown);
   EXPECT_TRUE(boxFocused);
   // The caller switches the timer back on; the box does not.
-  EXPECT_FALSE(main_->Timer1().Enabled());
+  EXPECT_FALSE(window_->Timer1().Enabled());
   EXPECT_TRUE(mainWindow.Enabled());
 }
 
 TEST_F(QuestionTest, TopmostComesOffForTheBoxOnlyWithTheOptionOn) {
   for (bool option : {true, false}) {
-    TurnSwitch(*main_, 0, option);
-    platform_.SetTopMost(main_->Me().hWnd(), true);
+    TurnSwitch(*window_, 0, option);
+    platform_.SetTopMost(window_->Me().hWnd(), true);
     bool topmostDuring = true;
     Ask([&] {
-      topmostDuring = platform_.IsTopMost(main_->Me().hWnd());
+      topmostDuring = platform_.IsTopMost(window_->Me().hWnd());
       QuestionBox(platform_)->PressEscape();
     });
     EXPECT_EQ(topmostDuring, !option);
-    EXPECT_TRUE(platform_.IsTopMost(main_->Me().hWnd()));
+    EXPECT_TRUE(platform_.IsTopMost(window_->Me().hWnd()));
   }
   // Option on but the window was not topmost: it is afterwards, as the option says.
-  TurnSwitch(*main_, 0, true);
-  platform_.SetTopMost(main_->Me().hWnd(), false);
+  TurnSwitch(*window_, 0, true);
+  platform_.SetTopMost(window_->Me().hWnd(), false);
   Ask([&] { QuestionBox(platform_)->PressEscape(); });
-  EXPECT_TRUE(platform_.IsTopMost(main_->Me().hWnd()));
+  EXPECT_TRUE(platform_.IsTopMost(window_->Me().hWnd()));
 }
 
 TEST_F(QuestionTest, LoadPaintsBothButtonsAndHoverMarksFollowThePointer) {
-  frmQuestion box(platform_, *main_);
+  frmQuestion box(platform_, *window_);
   HeadlessControl& cross = platform_.Get(box.Picture1(0).hWnd());
   HeadlessControl& tick = platform_.Get(box.Picture1(1).hWnd());
   EXPECT_EQ(Take(cross), ButtonPaint(0, false));

@@ -93,12 +93,6 @@ Calls ListPaint(int index, bool hover) {
 
 class MainPaintTest : public testing_support::ProgramFolderTest {
  protected:
-  frmMain& Start() {
-    window_ = std::make_unique<frmMain>(platform_);
-    EXPECT_TRUE(window_->Load());
-    window_->Me().Show();
-    return *window_;
-  }
   // What the control's image got since the last look.
   Calls Take(const widgets::Widget& w) {
     Calls calls = Native(w).Drawn();

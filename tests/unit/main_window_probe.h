@@ -27,8 +27,6 @@ struct frmMainProbe {
   static bool SaveSettings(frmMain& w) { return w.SaveSettings(); }
   static bool SaveNotes(frmMain& w) { return w.SaveNotes(); }
   static bool FlushRecord(frmMain& w) { return w.folder_.FlushRecord(); }
-  static void CommitOpenNote(frmMain& w) { w.CommitOpenNote(); }
-  static int OpenNoteIndex(const frmMain& w) { return w.notes_.OpenNoteIndex(); }
   static bool IsCursorInWindow(const frmMain& w) { return w.IsCursorInWindow(); }
   // Where a test starts from when no user action leads there in one step: the editor's boxes
   // and the note list holding what the test needs.

@@ -28,6 +28,13 @@ class ProgramFolderTest : public ::testing::Test, public app::frmMainProbe {
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
   }
+  // The main window, loaded and shown.
+  app::frmMain& Start() {
+    window_ = std::make_unique<app::frmMain>(platform_);
+    EXPECT_TRUE(window_->Load());
+    window_->Me().Show();
+    return *window_;
+  }
 
   platform::headless::HeadlessPlatform platform_;
   std::filesystem::path folder_;
