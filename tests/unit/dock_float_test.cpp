@@ -55,7 +55,6 @@ class DockFloatTest : public testing_support::ProgramFolderTest {
     f.Timer1_Timer();
   }
   void Tick() { platform_.AdvanceTime(100); }
-
 };
 
 TEST_F(DockFloatTest, ChainIsWheelThenSnapThenWindowAcrossFloatAndUnload) {

@@ -43,7 +43,6 @@ class MainWindowTest : public testing_support::ProgramFolderTest {
     ClickMenu(w, 4);
     return w;
   }
-
 };
 
 std::vector<std::wstring> Items(const widgets::ListBoxW& list) {
