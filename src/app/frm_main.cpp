@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -258,26 +259,25 @@ void frmMain::picMain_MouseMove(const platform::MouseArgs& a) {
 
 void frmMain::picMenuBar_MouseMove(const platform::MouseArgs& /*a*/) {
   if (me_.MousePointer() != 0) me_.SetMousePointer(0);
-  int hovered = 0;
-  for (int i = 0; i < 5; ++i) hovered += ParseIndex(menu_.picMenu(i).Tag).value_or(0);
-  if (hovered == 0) return;
-  for (int i = 0; i < 5; ++i) {
-    if (menu_.picMenu(i).Tag == L"1") {
-      menu_.picMenu(i).Tag = L"0";
-      PaintMenuButton(i, false);
-    }
-  }
+  TakeBackHover(
+      5, [this](int i) -> widgets::PictureBox& { return menu_.picMenu(i); },
+      [this](int i) { PaintMenuButton(i, false); });
 }
 
 void frmMain::picList_MouseMove(const platform::MouseArgs& /*a*/) {
   if (me_.MousePointer() != 0) me_.SetMousePointer(0);
-  int hovered = 0;
-  for (int i = 0; i < 6; ++i) hovered += ParseIndex(list_.picListButton(i).Tag).value_or(0);
-  if (hovered == 0) return;
-  for (int i = 0; i < 6; ++i) {
-    if (list_.picListButton(i).Tag == L"1") {
-      list_.picListButton(i).Tag = L"0";
-      PaintListButton(i, false);
+  TakeBackHover(
+      6, [this](int i) -> widgets::PictureBox& { return list_.picListButton(i); },
+      [this](int i) { PaintListButton(i, false); });
+}
+
+void frmMain::TakeBackHover(int count, const std::function<widgets::PictureBox&(int)>& button,
+                            const std::function<void(int)>& paintNormal) {
+  // A button's Tag is "1" while it shows its hover look.
+  for (int i = 0; i < count; ++i) {
+    if (button(i).Tag == L"1") {
+      button(i).Tag = L"0";
+      paintNormal(i);
     }
   }
 }

@@ -3,6 +3,7 @@
 // list page. The notes themselves are the note book's; the floating window, the wheel handler
 // and the question box reach this window through the small interfaces it implements.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -129,6 +130,9 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   void picMenu_MouseLeave(int index);
   void picListButton_MouseLeave(int index);
   void picList_MouseMove(const platform::MouseArgs& a);
+  // The buttons showing their hover look go back to their normal one.
+  void TakeBackHover(int count, const std::function<widgets::PictureBox&(int)>& button,
+                     const std::function<void(int)>& paintNormal);
   void Form_Resize();
   void Form_MouseDown(const platform::MouseArgs& a);
   void Form_MouseMove(const platform::MouseArgs& a);

@@ -37,47 +37,24 @@ bool modMouseWheel::WantsChildTurn() const {
 }
 
 void modMouseWheel::Step(bool down) {
-  if (down) {
-    WheelDown();
-  } else {
-    WheelUp();
-  }
-}
-
-void modMouseWheel::WheelDown() {
   const ProgramFlags& f = host_.Flags();
+  // Over the floating window nothing but its two cases happens.
   if (f.cursorOverFloat) {
     if (f.floatShift == platform::kCtrlKey) {
-      StepNote(true);
+      StepNote(down);
     } else if (f.floatShift == 0 && f.showTextOpen) {
       if (dialogs::frmShowText* show = host_.ShowText()) {
-        platform_.ScrollTextBox(show->txtShow.hWnd(), platform::kScrollLineDown);
+        platform_.ScrollTextBox(show->txtShow.hWnd(),
+                                down ? platform::kScrollLineDown : platform::kScrollLineUp);
       }
     }
     return;
   }
   if (f.NoteHoverFlag) {
     widgets::TextBoxW& note = host_.NoteText();
-    note.SetFontSize(FromFontUnits(FontSizeAfterWheelDown(ToFontUnits(note.FontSize()))));
-  }
-}
-
-void modMouseWheel::WheelUp() {
-  const ProgramFlags& f = host_.Flags();
-  // The mirror of WheelDown: over the floating window nothing but its two cases happens.
-  if (f.cursorOverFloat) {
-    if (f.floatShift == platform::kCtrlKey) {
-      StepNote(false);
-    } else if (f.floatShift == 0 && f.showTextOpen) {
-      if (dialogs::frmShowText* show = host_.ShowText()) {
-        platform_.ScrollTextBox(show->txtShow.hWnd(), platform::kScrollLineUp);
-      }
-    }
-    return;
-  }
-  if (f.NoteHoverFlag) {
-    widgets::TextBoxW& note = host_.NoteText();
-    note.SetFontSize(FromFontUnits(FontSizeAfterWheelUp(ToFontUnits(note.FontSize()))));
+    const std::int64_t size = ToFontUnits(note.FontSize());
+    note.SetFontSize(
+        FromFontUnits(down ? FontSizeAfterWheelDown(size) : FontSizeAfterWheelUp(size)));
   }
 }
 

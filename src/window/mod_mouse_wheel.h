@@ -48,8 +48,6 @@ class modMouseWheel {
   // further; every other message is passed on to previous.
   std::intptr_t WheelWndProc(const platform::WindowProc& previous, platform::NativeHandle window,
                              platform::WindowMessage& message);
-  void WheelDown();
-  void WheelUp();
 
  private:
   void Step(bool down);
