@@ -46,8 +46,8 @@ class FolderListError : public std::runtime_error {
 
 class clsUtil {
  public:
-  using Roles = platform::Roles<platform::Clock, platform::ProcessServices,
-                                platform::SystemDialogs, platform::CodePages>;
+  using Roles = platform::Roles<platform::Clock, platform::ProcessServices, platform::SystemDialogs,
+                                platform::CodePages>;
   explicit clsUtil(Roles roles)
       : clock_(roles.Get<platform::Clock>()),
         process_(roles.Get<platform::ProcessServices>()),

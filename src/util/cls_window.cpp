@@ -280,7 +280,8 @@ void clsWindow::ZOrder(int position) {
 
 void clsWindow::DeleteEdge() {
   const auto window = static_cast<platform::NativeHandle>(hwnd);
-  const std::optional<std::uint32_t> exStyle = hwnd != 0 ? windows_.ExtendedStyle(window) : std::nullopt;
+  const std::optional<std::uint32_t> exStyle =
+      hwnd != 0 ? windows_.ExtendedStyle(window) : std::nullopt;
   if (!exStyle) return;
   const std::uint32_t style = windows_.GetWindowStyle(window);
   // Remember what frame the window had, so RecoverEdge gives exactly that back.
@@ -290,7 +291,8 @@ void clsWindow::DeleteEdge() {
 }
 void clsWindow::RecoverEdge() {
   const auto window = static_cast<platform::NativeHandle>(hwnd);
-  const std::optional<std::uint32_t> exStyle = hwnd != 0 ? windows_.ExtendedStyle(window) : std::nullopt;
+  const std::optional<std::uint32_t> exStyle =
+      hwnd != 0 ? windows_.ExtendedStyle(window) : std::nullopt;
   if (!exStyle) return;
   std::pair<std::uint32_t, std::uint32_t> frame{kFrameStyle, 0};
   if (const auto saved = savedFrames_->find(hwnd); saved != savedFrames_->end()) {

@@ -287,8 +287,7 @@ class clsWindow {
   clsWindow* LoadChecked(const std::wstring& WindowHwnd);
   // Makes the window layered and sets its alpha (flag kLayeredAlpha) or colour key, keeping
   // the other attribute it has.
-  bool SetLayered(WindowHandle target, std::uint32_t flag, platform::Color key,
-                  std::uint8_t alpha);
+  bool SetLayered(WindowHandle target, std::uint32_t flag, platform::Color key, std::uint8_t alpha);
   bool SetAlpha(WindowHandle target, std::uint8_t alpha);
   // A warning box captioned with the program's name.
   void ShowWarning(const std::wstring& text);

@@ -113,8 +113,8 @@ bool clsWindow::SetLayered(WindowHandle target, std::uint32_t flag, platform::Co
                            std::uint8_t alpha) {
   const auto window = static_cast<platform::NativeHandle>(target);
   // The other attribute the window already has stays.
-  platform::LayeredAttributes now = windows_.GetLayeredAttributes(window).value_or(
-      platform::LayeredAttributes{});
+  platform::LayeredAttributes now =
+      windows_.GetLayeredAttributes(window).value_or(platform::LayeredAttributes{});
   const std::optional<std::uint32_t> exStyle = windows_.ExtendedStyle(window);
   if (!exStyle) return false;
   if ((*exStyle & platform::kExStyleLayered) == 0) {
