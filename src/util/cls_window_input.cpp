@@ -115,10 +115,10 @@ bool clsWindow::SetLayered(WindowHandle target, std::uint32_t flag, platform::Co
   // The other attribute the window already has stays.
   platform::LayeredAttributes now =
       windows_.GetLayeredAttributes(window).value_or(platform::LayeredAttributes{});
-  const std::optional<std::uint32_t> exStyle = windows_.ExtendedStyle(window);
-  if (!exStyle) return false;
-  if ((*exStyle & platform::kExStyleLayered) == 0) {
-    windows_.SetExtendedStyle(window, *exStyle | platform::kExStyleLayered);
+  // A style that cannot be read is taken as none; setting the attributes then fails.
+  const std::uint32_t exStyle = windows_.ExtendedStyle(window).value_or(0);
+  if ((exStyle & platform::kExStyleLayered) == 0) {
+    windows_.SetExtendedStyle(window, exStyle | platform::kExStyleLayered);
   }
   if (flag == platform::kLayeredAlpha) {
     now.alpha = alpha;

@@ -116,9 +116,7 @@ FakeWindow Win(std::wstring text, std::wstring className = L"Static", bool visib
 }
 
 // Takes the alphas clsWindow gives the fake's windows, which are none of the platform's own.
-class AlphaPlatform final : public HeadlessPlatform {
- public:
-  std::optional<std::uint32_t> ExtendedStyle(platform::NativeHandle) override { return 0u; }
+struct AlphaPlatform final : HeadlessPlatform {
   bool SetLayeredAttributes(platform::NativeHandle, platform::Color, std::uint8_t alpha,
                             std::uint32_t) override {
     alphas.push_back(alpha);
