@@ -599,21 +599,13 @@ class Platform : public ControlHost,
 };
 
 // A few roles of the one object that has them all (the Platform), so that a class or function
-// names in its signature the roles it uses. Made from that object, or from a wider set.
+// names in its signature the roles it uses.
 template <class... R>
 class Roles {
-  template <class T, class... Of>
-  static constexpr bool kOneOf = (std::is_same_v<T, Of> || ...);
-
  public:
   template <class All>
     requires(std::is_base_of_v<R, All> && ...)
   Roles(All& all) : refs_(static_cast<R&>(all)...) {}  // NOLINT(google-explicit-constructor)
-  explicit Roles(R&... each) : refs_(each...) {}
-  template <class... Wider>
-    requires(kOneOf<R, Wider...> && ...)
-  Roles(const Roles<Wider...>& wider)  // NOLINT(google-explicit-constructor)
-      : refs_(wider.template Get<R>()...) {}
 
   template <class T>
   T& Get() const {
