@@ -13,7 +13,7 @@ namespace {
 constexpr platform::Color kWhite = platform::Rgb(255, 255, 255);
 
 // The window's design size: a client area of 298 x 344 design pixels, centred on the screen.
-platform::Rect DesignWindowRect(platform::Platform& p) {
+platform::Rect DesignWindowRect(platform::Display& p) {
   const platform::ScreenMetrics s = p.Screen();
   constexpr int kWidth = 298;
   constexpr int kHeight = 344;

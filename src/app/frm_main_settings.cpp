@@ -23,12 +23,14 @@ constexpr platform::RegistryRoot kUser = platform::kHKeyCurrentUser;
 
 // The program starts at logon through the machine-wide Run value, and this user may not
 // change the machine-wide key, so cannot turn that off.
-bool AutostartHeldByMachine(platform::Platform& platform) {
-  const std::wstring name = platform.ProgramName();
-  if (platform.ReadRegistryValue(kMachine, kRunKeyPath, name).status != platform::kRegistryOk) {
+bool AutostartHeldByMachine(
+    platform::Roles<platform::ProcessServices, platform::RegistryAccess> p) {
+  const std::wstring name = p.Get<platform::ProcessServices>().ProgramName();
+  platform::RegistryAccess& registry = p.Get<platform::RegistryAccess>();
+  if (registry.ReadRegistryValue(kMachine, kRunKeyPath, name).status != platform::kRegistryOk) {
     return false;
   }
-  return platform.CreateRegistryKey(kMachine, kRunKeyPath, L"").status ==
+  return registry.CreateRegistryKey(kMachine, kRunKeyPath, L"").status ==
          platform::kRegistryAccessDenied;
 }
 

@@ -83,21 +83,21 @@ std::optional<platform::RegistryData> RegistryDataFor(std::uint32_t type,
   }
 }
 
-bool SetRegistryValue(platform::Platform& platform, platform::RegistryRoot root,
+bool SetRegistryValue(platform::RegistryAccess& registry, platform::RegistryRoot root,
                       const std::wstring& keyPath, const std::wstring& valueName,
                       std::uint32_t type, const std::wstring& data) {
   platform::RegistryKeyResult opened =
-      platform.CreateRegistryKey(root, keyPath, std::to_wstring(type));
+      registry.CreateRegistryKey(root, keyPath, std::to_wstring(type));
   if (opened.status != platform::kRegistryOk || !opened.key) return false;
   const std::optional<platform::RegistryData> value = RegistryDataFor(type, data);
   if (!value) return false;
   return opened.key->SetValue(valueName, *value) == platform::kRegistryOk;
 }
 
-std::uint32_t DeleteRegistryValue(platform::Platform& platform, platform::RegistryRoot root,
+std::uint32_t DeleteRegistryValue(platform::RegistryAccess& registry, platform::RegistryRoot root,
                                   const std::wstring& keyPath, const std::wstring& valueName) {
   if (valueName.empty() && keyPath.empty()) return platform::kRegistryNotFound;
-  platform::RegistryKeyResult opened = platform.CreateRegistryKey(root, keyPath, L"");
+  platform::RegistryKeyResult opened = registry.CreateRegistryKey(root, keyPath, L"");
   if (opened.status != platform::kRegistryOk || !opened.key) return opened.status;
   return opened.key->DeleteValue(valueName);
 }

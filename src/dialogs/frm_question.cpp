@@ -59,7 +59,7 @@ std::array<std::unique_ptr<widgets::PictureBox>, 2> frmQuestion::MakeButtons(wid
   return buttons;
 }
 
-frmQuestion::frmQuestion(platform::Platform& platform, QuestionAsker& asker)
+frmQuestion::frmQuestion(widgets::FormRoles platform, QuestionAsker& asker)
     : Me(platform, L"提示", {0, 0, kClientWidth, kClientHeight}, kWhite, 1),
       Label1(Me, QuestionLabel()),
       Picture1s(MakeButtons(Me)),

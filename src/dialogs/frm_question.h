@@ -51,7 +51,7 @@ class frmQuestion {
   static constexpr int kClientHeight = 78;
 
   // Makes the box (hidden) and runs its Load: both buttons painted in the normal look.
-  frmQuestion(platform::Platform& platform, QuestionAsker& asker);
+  frmQuestion(widgets::FormRoles platform, QuestionAsker& asker);
   frmQuestion(const frmQuestion&) = delete;
   frmQuestion& operator=(const frmQuestion&) = delete;
 

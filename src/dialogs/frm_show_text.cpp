@@ -27,7 +27,7 @@ widgets::ButtonDesign HiddenButton() {
 
 }  // namespace
 
-frmShowText::frmShowText(platform::Platform& platform)
+frmShowText::frmShowText(widgets::FormRoles platform)
     // A tool window: a pop-up that comes and goes with every hover never flashes on the
     // task bar.
     : Me(platform, L"frmShowText", {0, 0, kClientWidth, kClientHeight}, kWhite, 1, 0, true),

@@ -17,7 +17,7 @@ class frmShowText {
   static constexpr int kOpacityPercent = 75;
 
   // Makes the window, hidden.
-  explicit frmShowText(platform::Platform& platform);
+  explicit frmShowText(widgets::FormRoles platform);
   frmShowText(const frmShowText&) = delete;
   frmShowText& operator=(const frmShowText&) = delete;
   ~frmShowText();

@@ -16,26 +16,26 @@ int GDIPlus2::InitGDIPlus(bool showMessage, bool endOnFailure, const std::wstrin
                           unsigned buttons, const std::wstring& title) {
   if (token_ != 0) return 0;
   std::uintptr_t token = 0;
-  const int status = platform_.StartDrawingLibrary(token);
+  const int status = drawing_.StartDrawingLibrary(token);
   if (status == 0) {
     token_ = token;
     return 0;
   }
-  if (showMessage) platform_.ShowMessageBox(0, message, title, buttons);
-  if (endOnFailure) platform_.EndProcess(kDrawingStartFailedExitCode);
+  if (showMessage) dialogs_.ShowMessageBox(0, message, title, buttons);
+  if (endOnFailure) process_.EndProcess(kDrawingStartFailedExitCode);
   return status;
 }
 
 void GDIPlus2::TerminateGDIPlus() {
   if (token_ == 0) return;
-  platform_.StopDrawingLibrary(token_);
+  drawing_.StopDrawingLibrary(token_);
   token_ = 0;
 }
 
 void GDIPlus2::DrawLineGDIPlus(platform::Canvas* hDC, float x1, float y1, float x2, float y2,
                                int thickness, platform::Argb colour) {
   if (thickness <= 0) {
-    platform_.ShowMessageBox(0, L"参数无效。粗细应大于0。", kAppTitle, kOkOnly);
+    dialogs_.ShowMessageBox(0, L"参数无效。粗细应大于0。", kAppTitle, kOkOnly);
     return;
   }
   if (hDC == nullptr) return;
@@ -47,7 +47,7 @@ void GDIPlus2::DrawShapeGDIPlus(platform::Canvas* hDC, float x, float y, float w
                                 int mode, int lineWidth) {
   // "Not greater than zero" also refuses a size that is not a number.
   if (!(width > 0) || !(height > 0)) {
-    platform_.ShowMessageBox(0, L"参数错误！", L"错误", kCritical);
+    dialogs_.ShowMessageBox(0, L"参数错误！", L"错误", kCritical);
     return;
   }
   if (hDC == nullptr) return;

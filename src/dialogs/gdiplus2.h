@@ -22,7 +22,12 @@ using util::RoundHalfEven;
 
 class GDIPlus2 {
  public:
-  explicit GDIPlus2(platform::Platform& platform) : platform_(platform) {}
+  using Roles =
+      platform::Roles<platform::DrawingLibrary, platform::SystemDialogs, platform::ProcessServices>;
+  explicit GDIPlus2(Roles platform)
+      : drawing_(platform.Get<platform::DrawingLibrary>()),
+        dialogs_(platform.Get<platform::SystemDialogs>()),
+        process_(platform.Get<platform::ProcessServices>()) {}
   ~GDIPlus2() { TerminateGDIPlus(); }
   GDIPlus2(const GDIPlus2&) = delete;
   GDIPlus2& operator=(const GDIPlus2&) = delete;
@@ -48,7 +53,9 @@ class GDIPlus2 {
                         int lineWidth);
 
  private:
-  platform::Platform& platform_;
+  platform::DrawingLibrary& drawing_;
+  platform::SystemDialogs& dialogs_;
+  platform::ProcessServices& process_;
   std::uintptr_t token_ = 0;
 };
 

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -290,6 +292,13 @@ inline constexpr std::uint32_t kExStyleToolWindow = 0x00000080u;  // WS_EX_TOOLW
 inline constexpr std::uint32_t kLayeredColorKey = 1;              // LWA_COLORKEY
 inline constexpr std::uint32_t kLayeredAlpha = 2;                 // LWA_ALPHA
 
+// A layered window's attributes; flags (kLayeredColorKey, kLayeredAlpha) say which apply.
+struct LayeredAttributes {
+  Color key = 0;
+  std::uint8_t alpha = 255;
+  std::uint32_t flags = 0;
+};
+
 // The registry. Roots are the predefined keys' numbers; statuses are the system's error codes.
 using RegistryRoot = std::uint32_t;
 inline constexpr RegistryRoot kHKeyCurrentUser = 0x80000001u;
@@ -419,7 +428,8 @@ class ControlHost {
 
 // Z-order, frame and layered styles, mouse capture, the move/size loop and the system menu of
 // any top-level window (ours or another program's). Window style bits as the system defines
-// them (WS_CAPTION 0x00C00000, ...).
+// them (WS_CAPTION 0x00C00000, ...). A call on another program's window does not wait long on
+// that program: a hung program cannot freeze ours.
 class WindowManager {
  public:
   virtual ~WindowManager() = default;
@@ -435,6 +445,9 @@ class WindowManager {
   // Colour key (0x00BBGGRR) and alpha of a layered window; flags say which of them apply.
   virtual bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
                                     std::uint32_t flags) = 0;
+  // What SetLayeredAttributes last gave the window; nothing when it was given none (or the
+  // window is not layered).
+  virtual std::optional<LayeredAttributes> GetLayeredAttributes(NativeHandle window) = 0;
   virtual void SetMouseCapture(NativeHandle window) = 0;
   virtual void ReleaseMouseCapture() = 0;
   virtual bool HasMouseCapture(NativeHandle window) = 0;
@@ -585,8 +598,29 @@ class Platform : public ControlHost,
   Platform& operator=(const Platform&) = delete;
 };
 
+// A few roles of the one object that has them all (the Platform), so that a class or function
+// names in its signature the roles it uses.
+template <class... R>
+class Roles {
+ public:
+  template <class All>
+    requires(std::is_base_of_v<R, All> && ...)
+  Roles(All& all) : refs_(static_cast<R&>(all)...) {}  // NOLINT(google-explicit-constructor)
+
+  template <class T>
+  T& Get() const {
+    return std::get<T&>(refs_);
+  }
+
+ private:
+  std::tuple<R&...> refs_;
+};
+
 // The waiting of a backend whose clock runs by itself: handles events until milliseconds
-// have gone by on the clock (those pending at least once, even for 0).
-void PumpEventsFor(EventLoop& loop, Clock& clock, std::uint32_t milliseconds);
+// have gone by on the clock (those pending at least once, even for 0). Between rounds it
+// idles for at most the time left (idle given) or yields its turn.
+using IdleFn = void (*)(std::uint32_t atMostMilliseconds);
+void PumpEventsFor(EventLoop& loop, Clock& clock, std::uint32_t milliseconds,
+                   IdleFn idle = nullptr);
 
 }  // namespace tarvik::platform

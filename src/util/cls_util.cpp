@@ -56,12 +56,12 @@ float UnitFromSeed(std::int64_t seed) {
 }  // namespace
 
 void clsUtil::Wait(std::int32_t WaitTime) const {
-  platform_.PassTime(WaitTime > 0 ? static_cast<std::uint32_t>(WaitTime) : 0u);
+  clock_.PassTime(WaitTime > 0 ? static_cast<std::uint32_t>(WaitTime) : 0u);
 }
 
 void clsUtil::OpenFile(const std::wstring& FileName, std::int32_t ShowWindowMode,
                        platform::NativeHandle hWndOwner) const {
-  platform_.ShellOpen(FileName, ShowWindowMode, hWndOwner);
+  process_.ShellOpen(FileName, ShowWindowMode, hWndOwner);
 }
 
 std::wstring clsUtil::GetInnerStringFromCLSID(std::int32_t InnerClsID) const {
@@ -83,7 +83,7 @@ std::wstring clsUtil::GetInnerStringFromCLSID(std::int32_t InnerClsID) const {
 
 std::wstring clsUtil::SelectFolder(platform::NativeHandle ObjForm,
                                    const std::wstring& Prompt) const {
-  const std::optional<std::wstring> chosen = platform_.BrowseForFolder(ObjForm, Prompt);
+  const std::optional<std::wstring> chosen = dialogs_.BrowseForFolder(ObjForm, Prompt);
   if (!chosen) return L"";
   std::wstring path = Cut(*chosen, std::wstring::npos);
   // A virtual location (no file-system path) gives nothing rather than a bare "\".
@@ -132,12 +132,12 @@ std::wstring clsUtil::ReadANSIFile(const std::wstring& FileName) const {
   if (FileName.empty() || !FileExists(FileName)) return L"";
   const std::optional<std::string> bytes = ReadFileBytes(FileName);
   if (!bytes) throw FileReadError(FileName);
-  return platform_.DecodeCodePage(*bytes, kChineseCodePage);
+  return codePages_.DecodeCodePage(*bytes, kChineseCodePage);
 }
 
 bool clsUtil::SaveANSIFile(const std::wstring& Text, const std::wstring& FileName) const {
   if (FileName.empty()) return false;
-  return WriteFileAtomic(FileName, platform_.EncodeCodePage(Text, kChineseCodePage));
+  return WriteFileAtomic(FileName, codePages_.EncodeCodePage(Text, kChineseCodePage));
 }
 
 std::int16_t clsUtil::RandomInt(std::int16_t minimum, std::int16_t maximum) const {
@@ -154,7 +154,7 @@ std::int16_t clsUtil::RandomInt(std::int16_t minimum, std::int16_t maximum) cons
 }
 
 float clsUtil::RandomSingle() const {
-  const float raw = UnitFromSeed(-static_cast<std::int64_t>(platform_.TickCount()));
+  const float raw = UnitFromSeed(-static_cast<std::int64_t>(clock_.TickCount()));
   // At most nine decimals, as the value reads when printed with "0.000000000".
   char text[32];
   const std::to_chars_result printed =

@@ -1,8 +1,8 @@
 #pragma once
 // General services of the program: waiting, shell launch, folders, whole-file text in UTF-8
 // or the Chinese code page, random numbers, regular expressions, INI keys and degree-based
-// trigonometry. The class holds no state of its own; the platform supplies the clock, the
-// event pump, the shell, the folder dialog and the code page conversion.
+// trigonometry. The class holds no state of its own; the platform supplies the clock (and with
+// it the event pump), the shell, the folder dialog and the code page conversion.
 
 #include <cstdint>
 #include <stdexcept>
@@ -46,7 +46,13 @@ class FolderListError : public std::runtime_error {
 
 class clsUtil {
  public:
-  explicit clsUtil(platform::Platform& platform) : platform_(platform) {}
+  using Roles = platform::Roles<platform::Clock, platform::ProcessServices, platform::SystemDialogs,
+                                platform::CodePages>;
+  explicit clsUtil(Roles roles)
+      : clock_(roles.Get<platform::Clock>()),
+        process_(roles.Get<platform::ProcessServices>()),
+        dialogs_(roles.Get<platform::SystemDialogs>()),
+        codePages_(roles.Get<platform::CodePages>()) {}
 
   // Keeps the user interface responsive while WaitTime milliseconds pass.
   void Wait(std::int32_t WaitTime) const;
@@ -116,7 +122,10 @@ class clsUtil {
  private:
   std::wstring EnumFolder(const std::wstring& FolderPath, bool folders) const;
 
-  platform::Platform& platform_;
+  platform::Clock& clock_;
+  platform::ProcessServices& process_;
+  platform::SystemDialogs& dialogs_;
+  platform::CodePages& codePages_;
 };
 
 }  // namespace tarvik::util

@@ -15,10 +15,23 @@ namespace tarvik::util {
 
 using namespace cls_window_detail;
 
-clsWindow::clsWindow(platform::Platform& platform) : clsWindow(platform, nullptr) {}
+namespace {
 
-clsWindow::clsWindow(platform::Platform& platform, std::shared_ptr<WindowSystem> system)
-    : platform_(platform), system_(std::move(system)) {
+// The frame DeleteEdge takes off: caption and sizing border, and the edges of the extended
+// style (dialog frame, client, static and window edge).
+constexpr std::uint32_t kFrameStyle = 0x00C00000u | 0x00040000u;
+constexpr std::uint32_t kFrameExStyle = 0x00000001u | 0x00000200u | 0x00020000u | 0x00000100u;
+
+}  // namespace
+
+clsWindow::clsWindow(Roles platform) : clsWindow(platform, nullptr) {}
+
+clsWindow::clsWindow(Roles platform, std::shared_ptr<WindowSystem> system)
+    : roles_(platform),
+      windows_(platform.Get<platform::WindowManager>()),
+      display_(platform.Get<platform::Display>()),
+      clock_(platform.Get<platform::Clock>()),
+      system_(std::move(system)) {
   if (!system_) system_ = CreateNativeWindowSystem();
 }
 
@@ -51,7 +64,10 @@ void clsWindow::LogText(const std::wstring& text) {
 // ---- binding ------------------------------------------------------------------------------
 
 clsWindow& clsWindow::Result() {
-  if (!result_) result_ = std::make_unique<clsWindow>(platform_, system_);
+  if (!result_) {
+    result_ = std::make_unique<clsWindow>(roles_, system_);
+    result_->savedFrames_ = savedFrames_;
+  }
   return *result_;
 }
 
@@ -87,7 +103,7 @@ void clsWindow::MoveToCenter() {
   if (hwnd == 0) return;
   const auto bounds = system_->Bounds(hwnd);
   if (!bounds) return;
-  const platform::Rect work = platform_.Screen().workArea;
+  const platform::Rect work = display_.Screen().workArea;
   SetBoundsPart(work.left + (work.width - bounds->width) / 2,
                 work.top + (work.height - bounds->height) / 2, std::nullopt, std::nullopt);
 }
@@ -178,8 +194,7 @@ void clsWindow::SetPosFront() {
 void clsWindow::SetPosBottom() {
   Log(LogKind::Function, L"SetPosBottom", LogPhase::Called, {});
   if (hwnd == 0) return;
-  if (!system_->SetTopmost(hwnd, false))
-    platform_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), false);
+  windows_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), false);
   system_->SetZOrder(hwnd, ZPlace::Bottom);
 }
 
@@ -246,14 +261,13 @@ void clsWindow::Refresh() {
 void clsWindow::SetTop(bool isSetTop) {
   Log(LogKind::Function, L"SetTop", LogPhase::Called, {{L"isSetTop", Flag(isSetTop)}});
   // Another program's window is placed without waiting for its thread.
-  if (hwnd != 0 && !system_->SetTopmost(hwnd, isSetTop))
-    platform_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), isSetTop);
+  if (hwnd != 0) windows_.SetTopMost(static_cast<platform::NativeHandle>(hwnd), isSetTop);
 }
 
 bool clsWindow::IsTopMost(WindowHandle hWnd) {
   Log(LogKind::Function, L"IsTopMost", LogPhase::Finished, {{L"hWnd", Num(hWnd)}});
   const WindowHandle target = Target(hWnd);
-  return target != 0 && platform_.IsTopMost(static_cast<platform::NativeHandle>(target));
+  return target != 0 && windows_.IsTopMost(static_cast<platform::NativeHandle>(target));
 }
 
 bool clsWindow::IsForegroundWindow() {
@@ -265,13 +279,35 @@ void clsWindow::ZOrder(int position) {
 }
 
 void clsWindow::DeleteEdge() {
-  if (hwnd != 0) system_->SetFrame(hwnd, false);
+  const auto window = static_cast<platform::NativeHandle>(hwnd);
+  const std::optional<std::uint32_t> exStyle =
+      hwnd != 0 ? windows_.ExtendedStyle(window) : std::nullopt;
+  if (!exStyle) return;
+  const std::uint32_t style = windows_.GetWindowStyle(window);
+  // Remember what frame the window had, so RecoverEdge gives exactly that back.
+  savedFrames_->try_emplace(hwnd, style & kFrameStyle, *exStyle & kFrameExStyle);
+  if ((*exStyle & kFrameExStyle) != 0) windows_.SetExtendedStyle(window, *exStyle & ~kFrameExStyle);
+  windows_.SetWindowStyle(window, style & ~kFrameStyle);
 }
 void clsWindow::RecoverEdge() {
-  if (hwnd != 0) system_->SetFrame(hwnd, true);
+  const auto window = static_cast<platform::NativeHandle>(hwnd);
+  const std::optional<std::uint32_t> exStyle =
+      hwnd != 0 ? windows_.ExtendedStyle(window) : std::nullopt;
+  if (!exStyle) return;
+  std::pair<std::uint32_t, std::uint32_t> frame{kFrameStyle, 0};
+  if (const auto saved = savedFrames_->find(hwnd); saved != savedFrames_->end()) {
+    frame = saved->second;
+    savedFrames_->erase(saved);
+  }
+  if (frame.second != 0) windows_.SetExtendedStyle(window, *exStyle | frame.second);
+  windows_.SetWindowStyle(window, windows_.GetWindowStyle(window) | frame.first);
 }
 std::intptr_t clsWindow::hDC() {
   return hwnd != 0 ? system_->DeviceContext(hwnd) : 0;
+}
+
+void clsWindow::Wait(std::int32_t milliseconds) {
+  clock_.PassTime(milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : 0u);
 }
 
 // ---- process ------------------------------------------------------------------------------

@@ -4,10 +4,12 @@
 // controls; clicks, moves the cursor, closes, hides, shakes, fades and makes windows
 // transparent. The main window keeps one and asks it IsTopMost on every timer tick.
 //
-// Everything the class needs from the OS goes through a WindowSystem. The Win32 backend's
-// system talks to user32 (and WMI for command lines); the headless backend's has no windows
-// (nothing is found, every action does nothing), and tests plug in a fake. The
-// finders and the control lookup are therefore the same code on every build.
+// What the class needs from the OS goes through a WindowSystem, and through the platform's
+// roles for the topmost band, frames, layered attributes, the clock, the screen and the
+// pointer. The Win32 backend's system talks to user32 (and WMI for command lines); the
+// headless backend's has no windows (nothing is found, every action does nothing), and tests
+// plug in a fake. The finders and the control lookup are therefore the same code on every
+// build.
 //
 // Choices where a user of such a class has to be told what happens:
 // - Handles are numbers; 0 means "the bound window" wherever a handle argument is optional.
@@ -35,9 +37,11 @@
 //   fraction, "40" and "40%" are percentages (over 100 counts as 100); 0 is invisible.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -48,8 +52,9 @@ namespace tarvik::util {
 enum class ZPlace { Top, Bottom };
 enum class ShowCommand { Hide, Show, Normal, Minimize, Maximize };
 
-// The OS side of clsWindow. The Win32 backend's talks to user32; the headless backend's has
-// no windows (nothing is found, every action does nothing); tests plug in a fake.
+// The OS side of clsWindow that the platform does not offer. The Win32 backend's talks to
+// user32; the headless backend's has no windows (nothing is found, every action does
+// nothing); tests plug in a fake.
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
@@ -80,8 +85,6 @@ class WindowSystem {
   virtual std::optional<platform::Rect> Bounds(WindowHandle window) = 0;
   virtual bool SetBounds(WindowHandle window, const platform::Rect& bounds) = 0;
   virtual void SetZOrder(WindowHandle window, ZPlace place) = 0;
-  // False when the system leaves the topmost band to the platform.
-  virtual bool SetTopmost(WindowHandle window, bool topmost) = 0;
   virtual void Show(WindowHandle window, ShowCommand command) = 0;
   virtual int ShowState(WindowHandle window) = 0;  // 0 normal, 1 minimised, 2 maximised
   virtual bool Activate(WindowHandle window, bool force) = 0;
@@ -91,10 +94,7 @@ class WindowSystem {
   virtual void Enable(WindowHandle window, bool enabled) = 0;
   virtual void Redraw(WindowHandle window) = 0;
   virtual std::intptr_t DeviceContext(WindowHandle window) = 0;
-  virtual void SetFrame(WindowHandle window, bool withFrame) = 0;
   virtual bool PostClose(WindowHandle window) = 0;
-  virtual bool SetAlpha(WindowHandle window, std::uint8_t alpha) = 0;
-  virtual bool SetColorKey(WindowHandle window, platform::Color color) = 0;
 
   // Input.
   virtual void SetCursorPos(platform::Point screenPoint) = 0;
@@ -108,9 +108,11 @@ std::unique_ptr<WindowSystem> CreateNativeWindowSystem();
 
 class clsWindow {
  public:
-  explicit clsWindow(platform::Platform& platform);  // on the backend's own system
+  using Roles = platform::Roles<platform::WindowManager, platform::Display, platform::Clock,
+                                platform::SystemDialogs, platform::ProcessServices>;
+  explicit clsWindow(Roles platform);  // on the backend's own system
   // A null system means the backend's own.
-  clsWindow(platform::Platform& platform, std::shared_ptr<WindowSystem> system);
+  clsWindow(Roles platform, std::shared_ptr<WindowSystem> system);
   ~clsWindow();
   clsWindow(const clsWindow&) = delete;
   clsWindow& operator=(const clsWindow&) = delete;
@@ -283,6 +285,12 @@ class clsWindow {
   clsWindow& RunFinder(const FinderQuery& query, int intWaitSeconds, std::wstring* matchList);
   bool FinderAccepts(const FinderQuery& query, WindowHandle window);
   clsWindow* LoadChecked(const std::wstring& WindowHwnd);
+  // Makes the window layered and sets its alpha (flag kLayeredAlpha) or colour key, keeping
+  // the other attribute it has.
+  bool SetLayered(WindowHandle target, std::uint32_t flag, platform::Color key, std::uint8_t alpha);
+  bool SetAlpha(WindowHandle target, std::uint8_t alpha);
+  // A warning box captioned with the program's name.
+  void ShowWarning(const std::wstring& text);
   WindowHandle getMatchHwndFromWindow(const std::wstring& pattern, int intIndex, bool UseRegExp,
                                       bool byClass);
   void SetBoundsPart(std::optional<int> x, std::optional<int> y, std::optional<int> width,
@@ -293,8 +301,16 @@ class clsWindow {
   void Log(LogKind kind, const wchar_t* name, LogPhase phase, const LogArgs& args = {});
   void LogText(const std::wstring& text);
 
-  platform::Platform& platform_;
+  // Frame bits DeleteEdge took off each window (style, extended style), for RecoverEdge;
+  // shared with the result object.
+  using SavedFrames = std::map<WindowHandle, std::pair<std::uint32_t, std::uint32_t>>;
+
+  Roles roles_;
+  platform::WindowManager& windows_;
+  platform::Display& display_;
+  platform::Clock& clock_;
   std::shared_ptr<WindowSystem> system_;
+  std::shared_ptr<SavedFrames> savedFrames_ = std::make_shared<SavedFrames>();
   std::unique_ptr<clsWindow> result_;
   std::wstring controlList_;
 };

@@ -42,7 +42,7 @@ bool clsWindow::FinderAccepts(const FinderQuery& query, WindowHandle window) {
 clsWindow& clsWindow::RunFinder(const FinderQuery& query, int intWaitSeconds,
                                 std::wstring* matchList) {
   const std::int64_t limitMs = static_cast<std::int64_t>(std::max(intWaitSeconds, 0)) * 1000;
-  const std::uint32_t start = platform_.TickCount();
+  const std::uint32_t start = clock_.TickCount();
   std::vector<WindowHandle> matches;
   for (;;) {
     hwnd = 0;
@@ -51,7 +51,7 @@ clsWindow& clsWindow::RunFinder(const FinderQuery& query, int intWaitSeconds,
       if (FinderAccepts(query, window)) matches.push_back(window);
     }
     if (!matches.empty() || limitMs == 0) break;
-    if (static_cast<std::int64_t>(platform_.TickCount() - start) >= limitMs) break;
+    if (static_cast<std::int64_t>(clock_.TickCount() - start) >= limitMs) break;
     Wait(kFinderRetryMs);
   }
   if (matchList != nullptr) {
@@ -124,14 +124,19 @@ clsWindow& clsWindow::GetWindowByPID(std::uint32_t lPid, int intWaitSeconds,
   return RunFinder({FinderKey::Pid, L"", lPid, false, 0, windowVisible}, intWaitSeconds, matchList);
 }
 
+void clsWindow::ShowWarning(const std::wstring& text) {
+  roles_.Get<platform::SystemDialogs>().ShowMessageBox(
+      0, text, roles_.Get<platform::ProcessServices>().ProgramName(), 48);
+}
+
 clsWindow* clsWindow::LoadChecked(const std::wstring& WindowHwnd) {
   const auto handle = ParseHandleText(WindowHwnd);
   if (!handle) {
-    platform_.ShowMessageBox(0, NotANumberMessage(WindowHwnd), platform_.ProgramName(), 48);
+    ShowWarning(NotANumberMessage(WindowHwnd));
     return nullptr;
   }
   if (*handle == 0 || !system_->Exists(*handle)) {
-    platform_.ShowMessageBox(0, NoSuchWindowMessage(WindowHwnd), platform_.ProgramName(), 48);
+    ShowWarning(NoSuchWindowMessage(WindowHwnd));
     return nullptr;
   }
   return &Bind(*handle);
@@ -148,7 +153,7 @@ clsWindow* clsWindow::Load(const std::wstring& WindowHwnd) {
 }
 
 clsWindow& clsWindow::GetWindowByCursorPos() {
-  const platform::Point p = platform_.CursorPos();
+  const platform::Point p = display_.CursorPos();
   return GetWindowByPoint(p.x, p.y);
 }
 

@@ -1,5 +1,5 @@
 // The headless backend has no other programs' windows: clsWindow gets a system in which
-// nothing is found and nothing happens, and waiting moves the simulated clock.
+// nothing is found and nothing happens.
 
 #include <ctime>
 
@@ -10,11 +10,6 @@ namespace tarvik::util {
 
 std::unique_ptr<WindowSystem> CreateNativeWindowSystem() {
   return std::make_unique<EmptyWindowSystem>();
-}
-
-void clsWindow::Wait(std::int32_t milliseconds) {
-  // The simulated clock only moves when told to; a clock loop would never end here.
-  platform_.PassTime(milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : 0u);
 }
 
 std::wstring CurrentLogDateTime() {

@@ -69,12 +69,12 @@ void clsWindow::SetPoint(int x, int y) {
 }
 
 void clsWindow::MoveCursor(int dx, int dy) {
-  const platform::Point p = platform_.CursorPos();
+  const platform::Point p = display_.CursorPos();
   system_->SetCursorPos({p.x + dx, p.y + dy});
 }
 
 void clsWindow::MoveCursorTo(int x, int y) {
-  const platform::Point from = platform_.CursorPos();
+  const platform::Point from = display_.CursorPos();
   for (int i = 1; i <= kGlideSteps; ++i) {
     system_->SetCursorPos(
         {from.x + (x - from.x) * i / kGlideSteps, from.y + (y - from.y) * i / kGlideSteps});
@@ -83,11 +83,11 @@ void clsWindow::MoveCursorTo(int x, int y) {
 }
 
 platform::Point clsWindow::GetCursorPosCurrent() {
-  return platform_.CursorPos();
+  return display_.CursorPos();
 }
 
 platform::Point clsWindow::GetCursorPoint() {
-  const platform::Point p = platform_.CursorPos();
+  const platform::Point p = display_.CursorPos();
   const auto bounds = hwnd != 0 ? system_->Bounds(hwnd) : std::nullopt;
   if (!bounds) return p;
   return {p.x - bounds->left, p.y - bounds->top};
@@ -109,6 +109,29 @@ bool clsWindow::CloseApp(WindowHandle hWnd1) {
 
 // ---- effects ------------------------------------------------------------------------------
 
+bool clsWindow::SetLayered(WindowHandle target, std::uint32_t flag, platform::Color key,
+                           std::uint8_t alpha) {
+  const auto window = static_cast<platform::NativeHandle>(target);
+  // The other attribute the window already has stays.
+  platform::LayeredAttributes now =
+      windows_.GetLayeredAttributes(window).value_or(platform::LayeredAttributes{});
+  // A style that cannot be read is taken as none; setting the attributes then fails.
+  const std::uint32_t exStyle = windows_.ExtendedStyle(window).value_or(0);
+  if ((exStyle & platform::kExStyleLayered) == 0) {
+    windows_.SetExtendedStyle(window, exStyle | platform::kExStyleLayered);
+  }
+  if (flag == platform::kLayeredAlpha) {
+    now.alpha = alpha;
+  } else {
+    now.key = key;
+  }
+  return windows_.SetLayeredAttributes(window, now.key, now.alpha, now.flags | flag);
+}
+
+bool clsWindow::SetAlpha(WindowHandle target, std::uint8_t alpha) {
+  return SetLayered(target, platform::kLayeredAlpha, 0, alpha);
+}
+
 void clsWindow::Shake(int shakeShift, int shakeRepeats, int shakePads, int shakeInterval) {
   const auto bounds = hwnd != 0 ? system_->Bounds(hwnd) : std::nullopt;
   if (bounds) {
@@ -128,10 +151,10 @@ void clsWindow::Shake(int shakeShift, int shakeRepeats, int shakePads, int shake
 
 void clsWindow::FadeIn(int speed) {
   if (hwnd != 0) {
-    system_->SetAlpha(hwnd, 0);
+    SetAlpha(hwnd, 0);
     system_->Show(hwnd, ShowCommand::Show);
     for (const std::uint8_t alpha : FadeSteps(0, 255, speed)) {
-      system_->SetAlpha(hwnd, alpha);
+      SetAlpha(hwnd, alpha);
       if (alpha != 255) Wait(kFadeStepMs);
     }
   }
@@ -142,7 +165,7 @@ void clsWindow::FadeOut(int speed, bool isCloseWindow, bool isCloseApp) {
   const WindowHandle target = hwnd;
   if (target != 0) {
     for (const std::uint8_t alpha : FadeSteps(255, 0, speed)) {
-      system_->SetAlpha(target, alpha);
+      SetAlpha(target, alpha);
       if (alpha != 0) Wait(kFadeStepMs);
     }
     if (isCloseApp) {
@@ -151,7 +174,7 @@ void clsWindow::FadeOut(int speed, bool isCloseWindow, bool isCloseApp) {
       CloseWindow(target);
     } else {
       system_->Show(target, ShowCommand::Hide);
-      system_->SetAlpha(target, 255);
+      SetAlpha(target, 255);
     }
   }
   Log(LogKind::Function, L"FadeOut", LogPhase::Finished,
@@ -163,7 +186,7 @@ void clsWindow::FadeOut(int speed, bool isCloseWindow, bool isCloseApp) {
 bool clsWindow::Transparent(const std::wstring& Percent) {
   Log(LogKind::Function, L"Transparent", LogPhase::Called, {{L"Percent", Percent}});
   const auto opacity = ParseOpacity(Percent);
-  return opacity && hwnd != 0 && system_->SetAlpha(hwnd, OpacityToAlpha(*opacity));
+  return opacity && hwnd != 0 && SetAlpha(hwnd, OpacityToAlpha(*opacity));
 }
 bool clsWindow::MakeTransparent(const std::wstring& Percent) {
   return Transparent(Percent);
@@ -174,12 +197,12 @@ bool clsWindow::SetTransparent(const std::wstring& Percent) {
 
 bool clsWindow::AlphaBlend(int alpha) {
   Log(LogKind::Function, L"AlphaBlend", LogPhase::Called, {{L"alpha", Num(alpha)}});
-  return hwnd != 0 && system_->SetAlpha(hwnd, static_cast<std::uint8_t>(std::clamp(alpha, 0, 255)));
+  return hwnd != 0 && SetAlpha(hwnd, static_cast<std::uint8_t>(std::clamp(alpha, 0, 255)));
 }
 
 bool clsWindow::TransparentColor(platform::Color color) {
   Log(LogKind::Function, L"TransparentColor", LogPhase::Called, {{L"color", Num(color)}});
-  return hwnd != 0 && system_->SetColorKey(hwnd, color);
+  return hwnd != 0 && SetLayered(hwnd, platform::kLayeredColorKey, color, 0);
 }
 
 }  // namespace tarvik::util

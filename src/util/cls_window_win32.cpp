@@ -1,7 +1,7 @@
 // clsWindow's OS side on Win32: user32 for windows and input, the process API for paths and
 // bitness, and the management service (WMI, cls_window_wmi_win32.cpp) for command lines. The
-// topmost band, frame styles and layered attributes are the calls the platform makes too
-// (platform/win32/window_calls). Only wide APIs.
+// topmost band, frame styles and layered attributes are the window manager's (the platform).
+// Only wide APIs.
 //
 // Calls that would send a message to another program's thread use a time-out or the
 // asynchronous form, so a hung target cannot freeze the caller.
@@ -9,8 +9,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -27,6 +25,7 @@ namespace {
 
 using platform::win32::unique_handle;
 using platform::win32::window_calls::IsOwnThread;
+using platform::win32::window_calls::WithoutBlocking;
 
 constexpr UINT kMessageTimeoutMs = 2000;
 constexpr UINT kMessageFlags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
@@ -36,44 +35,6 @@ HWND ToHwnd(WindowHandle handle) {
 }
 WindowHandle FromHwnd(HWND window) {
   return reinterpret_cast<WindowHandle>(window);
-}
-
-// How long a call that must reach another thread's window may take before it is given up on.
-constexpr DWORD kStuckWindowWaitMs = 1000;
-
-template <typename Call>
-struct DetachedCall {
-  explicit DetachedCall(Call c) : call(std::move(c)) {}
-  Call call;
-  std::atomic<bool> result{false};
-};
-
-template <typename Call>
-DWORD WINAPI RunDetachedCall(LPVOID param) {
-  const std::unique_ptr<std::shared_ptr<DetachedCall<Call>>> job(
-      static_cast<std::shared_ptr<DetachedCall<Call>>*>(param));
-  (*job)->result = (*job)->call();
-  return 0;
-}
-
-// Calls that send to the window's thread and have no asynchronous form (style changes,
-// enabling, focus) run on a helper thread when that thread is another one; a stuck target
-// keeps only the helper, which finishes whenever the target wakes. call must not throw and
-// owns everything it uses.
-template <typename Call>
-bool WithoutBlocking(HWND target, Call call) {
-  if (IsOwnThread(target)) return call();
-  auto job = std::make_shared<DetachedCall<Call>>(std::move(call));
-  auto* param = new (std::nothrow) std::shared_ptr<DetachedCall<Call>>(job);
-  if (!param) return false;
-  const HANDLE thread = ::CreateThread(nullptr, 0, &RunDetachedCall<Call>, param, 0, nullptr);
-  if (!thread) {
-    delete param;
-    return false;
-  }
-  const bool finished = ::WaitForSingleObject(thread, kStuckWindowWaitMs) == WAIT_OBJECT_0;
-  ::CloseHandle(thread);
-  return finished && job->result;
 }
 
 // ---- enumeration --------------------------------------------------------------------------
@@ -112,12 +73,6 @@ class ThreadInputLink {
 
 unique_handle OpenProcessFor(std::uint32_t pid, DWORD access) {
   return unique_handle(::OpenProcess(access, FALSE, pid));
-}
-
-COLORREF ToColorRef(platform::Color color) {
-  if ((color & platform::kSystemColorFlag) != 0)
-    return ::GetSysColor(static_cast<int>(color & 0xFF));
-  return static_cast<COLORREF>(color & 0xFFFFFF);
 }
 
 class Win32WindowSystem final : public WindowSystem {
@@ -311,10 +266,6 @@ class Win32WindowSystem final : public WindowSystem {
     });
   }
 
-  bool SetTopmost(WindowHandle window, bool topmost) override {
-    return platform::win32::window_calls::SetTopMost(ToHwnd(window), topmost);
-  }
-
   WindowHandle Foreground() override { return FromHwnd(::GetForegroundWindow()); }
   bool IsEnabled(WindowHandle window) override {
     return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
@@ -338,47 +289,8 @@ class Win32WindowSystem final : public WindowSystem {
     return reinterpret_cast<std::intptr_t>(dc_);
   }
 
-  void SetFrame(WindowHandle window, bool withFrame) override {
-    constexpr LONG_PTR kFrame = WS_CAPTION | WS_THICKFRAME;
-    constexpr LONG_PTR kExFrame =
-        WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE;
-    const HWND h = ToHwnd(window);
-    LONG_PTR style = ::GetWindowLongPtrW(h, GWL_STYLE);
-    LONG_PTR exStyle = ::GetWindowLongPtrW(h, GWL_EXSTYLE);
-    if (!withFrame) {
-      // Remember what frame the window had, so RecoverEdge gives exactly that back.
-      savedFrames_.try_emplace(window, style & kFrame, exStyle & kExFrame);
-      style &= ~kFrame;
-      exStyle &= ~kExFrame;
-    } else {
-      LONG_PTR addStyle = kFrame;
-      LONG_PTR addExStyle = 0;
-      if (const auto saved = savedFrames_.find(window); saved != savedFrames_.end()) {
-        addStyle = saved->second.first;
-        addExStyle = saved->second.second;
-        savedFrames_.erase(saved);
-      }
-      style |= addStyle;
-      exStyle |= addExStyle;
-    }
-    // Each style change is sent to the window's thread.
-    WithoutBlocking(h, [h, style, exStyle]() noexcept {
-      platform::win32::window_calls::SetFrameStyles(h, static_cast<std::uint32_t>(style),
-                                                    static_cast<std::uint32_t>(exStyle));
-      return true;
-    });
-  }
-
   bool PostClose(WindowHandle window) override {
     return ::PostMessageW(ToHwnd(window), WM_CLOSE, 0, 0) != FALSE;
-  }
-
-  bool SetAlpha(WindowHandle window, std::uint8_t alpha) override {
-    return SetLayered(window, LWA_ALPHA, 0, alpha);
-  }
-
-  bool SetColorKey(WindowHandle window, platform::Color color) override {
-    return SetLayered(window, LWA_COLORKEY, ToColorRef(color), 0);
   }
 
   void SetCursorPos(platform::Point point) override { ::SetCursorPos(point.x, point.y); }
@@ -432,14 +344,6 @@ class Win32WindowSystem final : public WindowSystem {
     return text;
   }
 
-  // Keeps the other layered attribute (colour key or alpha) the window already has.
-  static bool SetLayered(WindowHandle window, DWORD flag, COLORREF key, std::uint8_t alpha) {
-    const HWND h = ToHwnd(window);
-    return WithoutBlocking(h, [h, flag, key, alpha]() noexcept {
-      return platform::win32::window_calls::SetLayeredPart(h, flag, key, alpha);
-    });
-  }
-
   void ReleaseDc() {
     if (dc_ != nullptr) ::ReleaseDC(dcWindow_, dc_);
     dc_ = nullptr;
@@ -448,25 +352,12 @@ class Win32WindowSystem final : public WindowSystem {
 
   HWND dcWindow_ = nullptr;
   HDC dc_ = nullptr;
-  std::map<WindowHandle, std::pair<LONG_PTR, LONG_PTR>> savedFrames_;
 };
 
 }  // namespace
 
 std::unique_ptr<WindowSystem> CreateNativeWindowSystem() {
   return std::make_unique<Win32WindowSystem>();
-}
-
-void clsWindow::Wait(std::int32_t milliseconds) {
-  const std::uint32_t start = platform_.TickCount();
-  for (;;) {
-    platform_.DoEvents();
-    const auto elapsed = static_cast<std::int32_t>(platform_.TickCount() - start);
-    if (elapsed >= milliseconds) break;
-    // Sleep until a message arrives or a little time passes, instead of spinning a core.
-    ::MsgWaitForMultipleObjects(
-        0, nullptr, FALSE, static_cast<DWORD>(std::min(milliseconds - elapsed, 10)), QS_ALLINPUT);
-  }
 }
 
 std::wstring CurrentLogDateTime() {

@@ -33,8 +33,6 @@ class EmptyWindowSystem : public WindowSystem {
   std::optional<platform::Rect> Bounds(WindowHandle) override { return std::nullopt; }
   bool SetBounds(WindowHandle, const platform::Rect&) override { return false; }
   void SetZOrder(WindowHandle, ZPlace) override {}
-  // The headless platform keeps the topmost band of its own windows.
-  bool SetTopmost(WindowHandle, bool) override { return false; }
   void Show(WindowHandle, ShowCommand) override {}
   int ShowState(WindowHandle) override { return 0; }
   bool Activate(WindowHandle, bool) override { return false; }
@@ -44,10 +42,7 @@ class EmptyWindowSystem : public WindowSystem {
   void Enable(WindowHandle, bool) override {}
   void Redraw(WindowHandle) override {}
   std::intptr_t DeviceContext(WindowHandle) override { return 0; }
-  void SetFrame(WindowHandle, bool) override {}
   bool PostClose(WindowHandle) override { return false; }
-  bool SetAlpha(WindowHandle, std::uint8_t) override { return false; }
-  bool SetColorKey(WindowHandle, platform::Color) override { return false; }
 
   void SetCursorPos(platform::Point) override {}
   void ClickMouse(int) override {}

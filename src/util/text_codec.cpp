@@ -281,21 +281,21 @@ bool IsMostlyUtf8(std::string_view bytes) {
   return count.invalid <= allowed && count.multiByte >= kUtf8CharactersPerInvalid * count.invalid;
 }
 
-std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform) {
+std::wstring DecodeTextFile(std::string_view bytes, platform::CodePages& codePages) {
   const auto starts = [bytes](std::string_view mark) {
     return bytes.substr(0, mark.size()) == mark;
   };
   if (starts("\xFF\xFE")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), false));
   if (starts("\xFE\xFF")) return FromUtf8(Utf16BytesToUtf8(bytes.substr(2), true));
   if (starts("\xEF\xBB\xBF") || IsMostlyUtf8(bytes)) return FromUtf8(StripUtf8Bom(bytes));
-  return platform.DecodeCodePage(bytes, kTextFileCodePage);
+  return codePages.DecodeCodePage(bytes, kTextFileCodePage);
 }
 
-std::wstring ReadTextFile(const std::wstring& fileName, platform::Platform& platform) {
+std::wstring ReadTextFile(const std::wstring& fileName, platform::CodePages& codePages) {
   if (fileName.empty() || !FileExists(fileName)) return L"";
   const std::optional<std::string> bytes = ReadFileBytes(fileName);
   if (!bytes) throw FileReadError(fileName);
-  return DecodeTextFile(*bytes, platform);
+  return DecodeTextFile(*bytes, codePages);
 }
 
 }  // namespace tarvik::util

@@ -5,7 +5,7 @@
 #include <string_view>
 
 namespace tarvik::platform {
-class Platform;
+class CodePages;
 }
 
 namespace tarvik::util {
@@ -53,11 +53,11 @@ bool IsMostlyUtf8(std::string_view bytes);
 // A text file's bytes as Notepad may have written them: UTF-16 LE or BE behind its byte-order
 // mark; UTF-8 with its mark, or without it when the bytes are mostly UTF-8 (decoded as
 // FromUtf8 does, without the mark, the damaged bytes as U+FFFD); anything else in the Chinese
-// code page, through the platform. A file behind a UTF-8 mark stays UTF-8 however broken.
-std::wstring DecodeTextFile(std::string_view bytes, platform::Platform& platform);
+// code page. A file behind a UTF-8 mark stays UTF-8 however broken.
+std::wstring DecodeTextFile(std::string_view bytes, platform::CodePages& codePages);
 
 // The text of a text file as DecodeTextFile reads it; "" for an empty name or a missing file.
 // Throws FileReadError (util/cls_util.h) for a file that is there but cannot be read.
-std::wstring ReadTextFile(const std::wstring& fileName, platform::Platform& platform);
+std::wstring ReadTextFile(const std::wstring& fileName, platform::CodePages& codePages);
 
 }  // namespace tarvik::util

@@ -110,7 +110,7 @@ platform::Canvas* PictureBox::hDC() {
 
 platform::Canvas* PictureBox::DeviceDC() {
   if (canvas_ == nullptr) {
-    canvas_ = GetPlatform().CanvasOf(Peer());
+    canvas_ = GetPlatform().Get<platform::DrawingLibrary>().CanvasOf(Peer());
     if (canvas_ == nullptr) return nullptr;
     scaled_ = std::make_unique<ScaledCanvas>(*canvas_, [this] { return Dpi(); });
   }
@@ -334,9 +334,9 @@ CommandButton::CommandButton(Container& parent, const ButtonDesign& design)
 
 // ---- Timer -------------------------------------------------------------------------------
 
-Timer::Timer(platform::Platform& platform, unsigned intervalMs, bool enabled)
+Timer::Timer(platform::Clock& clock, unsigned intervalMs, bool enabled)
     : interval_(intervalMs), enabled_(enabled) {
-  timer_ = platform.CreateTimer([this] {
+  timer_ = clock.CreateTimer([this] {
     if (enabled_ && Tick) Tick();
   });
   timer_->SetInterval(intervalMs);
@@ -355,8 +355,8 @@ void Timer::SetInterval(unsigned intervalMs) {
 
 // ---- CommonDialog ------------------------------------------------------------------------
 
-CommonDialog::CommonDialog(platform::Platform& platform, NativeHandle owner)
-    : platform_(platform), owner_(owner) {}
+CommonDialog::CommonDialog(platform::SystemDialogs& dialogs, NativeHandle owner)
+    : dialogs_(dialogs), owner_(owner) {}
 
 DialogError CommonDialog::ErrorFor(std::uint32_t extendedError) {
   switch (extendedError) {
@@ -381,7 +381,7 @@ std::optional<DialogError> CommonDialog::Show(bool save) {
   request.filterIndex = FilterIndex <= 0 ? 1 : FilterIndex;
   request.overwritePrompt = (Flags & kOverwritePrompt) != 0;
   request.defaultExtension = DefaultExt;
-  const platform::FileDialogResult result = platform_.ShowFileDialog(request);
+  const platform::FileDialogResult result = dialogs_.ShowFileDialog(request);
   switch (result.outcome) {
     case platform::FileDialogResult::Outcome::Confirmed:
       FileName = result.fileName;

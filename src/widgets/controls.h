@@ -36,7 +36,7 @@ class PictureBox : public Widget, public Container {
   int ScaleHeight() const;
 
   platform::Control& ContainerPeer() override { return Peer(); }
-  platform::Platform& GetPlatform() const override { return Widget::GetPlatform(); }
+  const FormRoles& GetPlatform() const override { return Widget::GetPlatform(); }
   bool IsShownOnScreen() const override { return Widget::IsShownOnScreen(); }
   int Dpi() const override { return Widget::Dpi(); }
   void Rescale() override;
@@ -258,7 +258,7 @@ class CommandButton : public Widget {
 // A periodic timer on the user-interface thread.
 class Timer {
  public:
-  Timer(platform::Platform& platform, unsigned intervalMs, bool enabled);
+  Timer(platform::Clock& clock, unsigned intervalMs, bool enabled);
   Timer(const Timer&) = delete;
   Timer& operator=(const Timer&) = delete;
 
@@ -284,7 +284,7 @@ struct DialogError {
 // for each command.
 class CommonDialog {
  public:
-  CommonDialog(platform::Platform& platform, NativeHandle owner);
+  CommonDialog(platform::SystemDialogs& dialogs, NativeHandle owner);
 
   std::wstring Filter;
   std::wstring DialogTitle;
@@ -309,7 +309,7 @@ class CommonDialog {
  private:
   std::optional<DialogError> Show(bool save);
 
-  platform::Platform& platform_;
+  platform::SystemDialogs& dialogs_;
   NativeHandle owner_;
 };
 

@@ -17,12 +17,12 @@ MouseArgs InDesignPixels(MouseArgs a, int dpi) {
 
 }  // namespace
 
-Form::Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outer,
+Form::Form(FormRoles platform, const std::wstring& caption, const platform::Rect& outer,
            Color backColor, int borderStyle, NativeHandle owner, bool toolWindow)
     : platform_(platform), caption_(caption), outer_(outer) {
   // A new window opens at the system's scale; on a monitor of another one it is sized again
   // below.
-  const int systemDpi = platform.Screen().dpi;
+  const int systemDpi = platform.Get<platform::Display>().Screen().dpi;
   platform::ControlSettings settings;
   settings.kind = platform::ControlKind::Window;
   settings.text = caption;
@@ -33,7 +33,7 @@ Form::Form(platform::Platform& platform, const std::wstring& caption, const plat
   settings.borderStyle = borderStyle;
   settings.owner = owner;
   settings.toolWindow = toolWindow;
-  peer_ = platform.CreateControl(settings, nullptr, this);
+  peer_ = platform.Get<platform::ControlHost>().CreateControl(settings, nullptr, this);
   dpi_ = peer_->Dpi();
   if (dpi_ != systemDpi) {
     peer_->SetBounds({outer.left, outer.top, ToDevicePx(outer.width, dpi_),
@@ -66,10 +66,10 @@ void Form::OnDpiChanged(int dpi) {
 }
 
 int Form::TwipsPerPixelX() const {
-  return platform_.Screen().twipsPerPixelX;
+  return platform_.Get<platform::Display>().Screen().twipsPerPixelX;
 }
 int Form::TwipsPerPixelY() const {
-  return platform_.Screen().twipsPerPixelY;
+  return platform_.Get<platform::Display>().Screen().twipsPerPixelY;
 }
 
 int Form::Left() const {
@@ -99,7 +99,7 @@ void Form::Show() {
 
 void Form::ShowWithoutActivating() {
   visible_ = true;
-  platform_.ShowWithoutActivating(hWnd());
+  platform_.Get<platform::ControlHost>().ShowWithoutActivating(hWnd());
 }
 
 void Form::Hide() {
@@ -108,7 +108,7 @@ void Form::Hide() {
 }
 
 void Form::RunModal() {
-  platform_.RunModal(*peer_);
+  platform_.Get<platform::ControlHost>().RunModal(*peer_);
   visible_ = false;
 }
 

@@ -17,7 +17,7 @@ class Form : public Container, protected platform::ControlEvents {
   // otherwise a normal frame. A window with an owner stays above it; an owned window or a
   // tool window has no task bar button. outer: left and top in screen pixels, width and
   // height in design pixels.
-  Form(platform::Platform& platform, const std::wstring& caption, const platform::Rect& outer,
+  Form(FormRoles platform, const std::wstring& caption, const platform::Rect& outer,
        Color backColor, int borderStyle = 0, NativeHandle owner = 0, bool toolWindow = false);
   virtual ~Form() = default;
   Form(const Form&) = delete;
@@ -71,7 +71,7 @@ class Form : public Container, protected platform::ControlEvents {
 
   // Container.
   platform::Control& ContainerPeer() override { return *peer_; }
-  platform::Platform& GetPlatform() const override { return platform_; }
+  const FormRoles& GetPlatform() const override { return platform_; }
   bool IsShownOnScreen() const override { return visible_; }
   int Dpi() const override { return dpi_; }
 
@@ -105,7 +105,7 @@ class Form : public Container, protected platform::ControlEvents {
   void OnMouseMove(const MouseArgs& a) override;
 
  private:
-  platform::Platform& platform_;
+  FormRoles platform_;
   std::wstring caption_;
   platform::Rect outer_;
   platform::Point client_;

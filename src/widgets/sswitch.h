@@ -63,7 +63,7 @@ class SSwitch : public Widget, public Container {
 
   // Container.
   platform::Control& ContainerPeer() override { return Peer(); }
-  platform::Platform& GetPlatform() const override { return Widget::GetPlatform(); }
+  const FormRoles& GetPlatform() const override { return Widget::GetPlatform(); }
   bool IsShownOnScreen() const override { return Widget::IsShownOnScreen(); }
   int Dpi() const override { return Widget::Dpi(); }
   void Rescale() override {

@@ -84,7 +84,8 @@ Widget::Widget(Container& parent, const platform::ControlSettings& settings, boo
     const int dpi = parent.Dpi();
     scaled.bounds = ToDevice(settings.bounds, dpi);
     if (scaled.font) scaled.font->dpi = dpi;
-    peer_ = parent.GetPlatform().CreateControl(scaled, &parent.ContainerPeer(), this);
+    peer_ = parent.GetPlatform().Get<platform::ControlHost>().CreateControl(
+        scaled, &parent.ContainerPeer(), this);
   } else {
     peer_ = std::make_unique<NoNativeControl>();
   }

@@ -31,10 +31,15 @@ platform::Point ToDevice(platform::Point design, int dpi);
 class Widget;
 
 // Something that holds child widgets: a form or a picture box.
+// What a form and its controls use of the platform: native controls, the form's band and
+// layering, the screen, and drawing.
+using FormRoles = platform::Roles<platform::ControlHost, platform::WindowManager, platform::Display,
+                                  platform::DrawingLibrary>;
+
 class Container {
  public:
   virtual platform::Control& ContainerPeer() = 0;
-  virtual platform::Platform& GetPlatform() const = 0;
+  virtual const FormRoles& GetPlatform() const = 0;
   // Visible, and so is every container around it.
   virtual bool IsShownOnScreen() const = 0;
   // Pixels per inch of the window the container is in.
@@ -117,7 +122,7 @@ class Widget : protected platform::ControlEvents {
   // that is never shown); its peer then ignores every call and has no handle.
   Widget(Container& parent, const platform::ControlSettings& settings, bool native = true);
   platform::Control& Peer() const { return *peer_; }
-  platform::Platform& GetPlatform() const { return parent_.GetPlatform(); }
+  const FormRoles& GetPlatform() const { return parent_.GetPlatform(); }
   // The font the design gives the widget, sent to the platform at the window's scale.
   void SetDesignFont(const FontInfo& font);
   // Called after Move changed the widget's geometry.

@@ -182,8 +182,8 @@ platform::PixelImage FloatPictureAt(int size) {
   return image;
 }
 
-platform::PixelImage LoadFloatPicture(platform::Platform& platform) {
-  std::optional<platform::PixelImage> stored = platform.LoadBitmapResource(kFloatPictureResource);
+platform::PixelImage LoadFloatPicture(platform::DrawingLibrary& drawing) {
+  std::optional<platform::PixelImage> stored = drawing.LoadBitmapResource(kFloatPictureResource);
   if (stored && stored->width == kFloatPictureSize && stored->height == kFloatPictureSize &&
       stored->pixels.size() == static_cast<std::size_t>(kFloatPictureSize * kFloatPictureSize)) {
     return std::move(*stored);

@@ -22,6 +22,6 @@ platform::PixelImage FloatPictureInCode();
 // code, pixel for pixel.
 platform::PixelImage FloatPictureAt(int size);
 // The resource when the platform has it and it is 48 x 48, else the copy in code.
-platform::PixelImage LoadFloatPicture(platform::Platform& platform);
+platform::PixelImage LoadFloatPicture(platform::DrawingLibrary& drawing);
 
 }  // namespace tarvik::window

@@ -41,28 +41,30 @@ std::optional<OuterSize> RaiseToMinimum(OuterSize size, OuterSize least) {
   return size;
 }
 
-void modBorderless::RemoveFrame(platform::Platform& platform, platform::NativeHandle window) {
-  const std::uint32_t style = platform.GetWindowStyle(window);
+void modBorderless::RemoveFrame(platform::WindowManager& windows, platform::NativeHandle window) {
+  const std::uint32_t style = windows.GetWindowStyle(window);
   // A second call must not save the frameless style over the original one.
   if (!savedStyle_) savedStyle_ = style;
-  platform.SetWindowStyle(window, style & kFramelessMask);
+  windows.SetWindowStyle(window, style & kFramelessMask);
 }
 
-void modBorderless::RestoreFrame(platform::Platform& platform, platform::NativeHandle window) {
+void modBorderless::RestoreFrame(platform::WindowManager& windows, platform::NativeHandle window) {
   if (!savedStyle_) return;
-  platform.SetWindowStyle(window, *savedStyle_);
+  windows.SetWindowStyle(window, *savedStyle_);
   savedStyle_.reset();
 }
 
-void BeginDragMove(platform::Platform& platform, platform::NativeHandle window) {
-  platform.ReleaseMouseCapture();
-  platform.RunMoveSizeLoop(window, kHitCaption);
+void BeginDragMove(platform::WindowManager& windows, platform::NativeHandle window) {
+  windows.ReleaseMouseCapture();
+  windows.RunMoveSizeLoop(window, kHitCaption);
 }
 
-void ShowSystemMenu(platform::Platform& platform, platform::NativeHandle window) {
-  const platform::Point at = platform.CursorPos();
-  const unsigned command = platform.TrackSystemMenu(window, at);
-  if (command != 0) platform.SendSystemCommand(window, command);
+void ShowSystemMenu(platform::Roles<platform::WindowManager, platform::Display> platform,
+                    platform::NativeHandle window) {
+  platform::WindowManager& windows = platform.Get<platform::WindowManager>();
+  const platform::Point at = platform.Get<platform::Display>().CursorPos();
+  const unsigned command = windows.TrackSystemMenu(window, at);
+  if (command != 0) windows.SendSystemCommand(window, command);
 }
 
 }  // namespace tarvik::window

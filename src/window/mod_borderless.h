@@ -55,17 +55,18 @@ std::optional<OuterSize> RaiseToMinimum(OuterSize size,
 // Strips and restores the frame of one window; keeps the style it had before.
 class modBorderless {
  public:
-  void RemoveFrame(platform::Platform& platform, platform::NativeHandle window);
+  void RemoveFrame(platform::WindowManager& windows, platform::NativeHandle window);
   // Puts back the style RemoveFrame found; nothing when the frame was never removed.
-  void RestoreFrame(platform::Platform& platform, platform::NativeHandle window);
+  void RestoreFrame(platform::WindowManager& windows, platform::NativeHandle window);
 
  private:
   std::optional<std::uint32_t> savedStyle_;
 };
 
 // Lets the system move the window with the mouse until the left button is released.
-void BeginDragMove(platform::Platform& platform, platform::NativeHandle window);
+void BeginDragMove(platform::WindowManager& windows, platform::NativeHandle window);
 // The window's system menu at the cursor; a chosen command is carried out.
-void ShowSystemMenu(platform::Platform& platform, platform::NativeHandle window);
+void ShowSystemMenu(platform::Roles<platform::WindowManager, platform::Display> platform,
+                    platform::NativeHandle window);
 
 }  // namespace tarvik::window

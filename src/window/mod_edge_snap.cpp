@@ -4,23 +4,24 @@
 
 namespace tarvik::window {
 
-void modEdgeSnap::InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window,
+void modEdgeSnap::InstallEdgeSnap(Roles platform, platform::NativeHandle window,
                                   std::function<int()> dpi) {
   if (installed_) return;
-  platform_ = &platform;
+  hooks_ = &platform.Get<platform::MessageHooks>();
+  display_ = &platform.Get<platform::Display>();
   dpi_ = std::move(dpi);
   if (!proc_) {
     proc_ = platform::MakeWindowProc([this](platform::NativeHandle w, platform::WindowMessage& m) {
       return EdgeSnapWndProc(w, m);
     });
   }
-  oldProc_ = platform.ReplaceWindowProc(window, proc_);
+  oldProc_ = hooks_->ReplaceWindowProc(window, proc_);
   installed_ = true;
 }
 
-void modEdgeSnap::RemoveEdgeSnap(platform::Platform& platform, platform::NativeHandle window) {
+void modEdgeSnap::RemoveEdgeSnap(platform::MessageHooks& hooks, platform::NativeHandle window) {
   if (!installed_) return;
-  platform.ReplaceWindowProc(window, oldProc_);
+  hooks.ReplaceWindowProc(window, oldProc_);
   installed_ = false;
 }
 
@@ -29,12 +30,11 @@ std::intptr_t modEdgeSnap::EdgeSnapWndProc(platform::NativeHandle window,
   if (message.id == platform::kMsgWindowPosChanging) {
     // Monitors and task bars come and go, so the layout is read on every change.
     const platform::Point snapped =
-        SnapToWorkArea(message.proposed, message.current, platform_->Monitors(),
-                       dpi_ ? dpi_() : 96);
+        SnapToWorkArea(message.proposed, message.current, display_->Monitors(), dpi_ ? dpi_() : 96);
     message.proposed.left = snapped.x;
     message.proposed.top = snapped.y;
   }
-  return platform_->PassToWindowProc(oldProc_, window, message);
+  return hooks_->PassToWindowProc(oldProc_, window, message);
 }
 
 }  // namespace tarvik::window

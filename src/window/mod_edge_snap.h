@@ -13,11 +13,12 @@ class modEdgeSnap {
   // Puts EdgeSnapWndProc in front of the window's handler, keeping that one as the old window
   // procedure. Nothing when it is installed already (it would pass messages to itself). dpi
   // tells the window's present scale; the snap distance grows with it.
-  void InstallEdgeSnap(platform::Platform& platform, platform::NativeHandle window,
+  using Roles = platform::Roles<platform::MessageHooks, platform::Display>;
+  void InstallEdgeSnap(Roles platform, platform::NativeHandle window,
                        std::function<int()> dpi = {});
   // Sets the window's handler back to the old window procedure; every handler installed
   // after this one goes with it.
-  void RemoveEdgeSnap(platform::Platform& platform, platform::NativeHandle window);
+  void RemoveEdgeSnap(platform::MessageHooks& hooks, platform::NativeHandle window);
 
   // Snaps a proposed position to the work area as it is now, then passes every message on.
   std::intptr_t EdgeSnapWndProc(platform::NativeHandle window, platform::WindowMessage& message);
@@ -26,7 +27,8 @@ class modEdgeSnap {
   const platform::WindowProc& OldWindowProc() const { return oldProc_; }
 
  private:
-  platform::Platform* platform_ = nullptr;
+  platform::MessageHooks* hooks_ = nullptr;
+  platform::Display* display_ = nullptr;
   std::function<int()> dpi_;
   platform::WindowProc proc_;
   platform::WindowProc oldProc_;

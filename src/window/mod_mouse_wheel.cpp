@@ -16,7 +16,7 @@ platform::WindowProc modMouseWheel::Install(platform::NativeHandle window) {
       [this, previous](platform::NativeHandle w, platform::WindowMessage& m) {
         return WheelWndProc(*previous, w, m);
       });
-  *previous = platform_.ReplaceWindowProc(window, proc);
+  *previous = hooks_.ReplaceWindowProc(window, proc);
   proc_ = std::move(proc);
   oldProc_ = *previous;
   return *previous;
@@ -26,7 +26,7 @@ std::intptr_t modMouseWheel::WheelWndProc(const platform::WindowProc& previous,
                                           platform::NativeHandle window,
                                           platform::WindowMessage& message) {
   if (message.id != platform::kMsgMouseWheel || (message.fromChild != 0 && !WantsChildTurn())) {
-    return platform_.PassToWindowProc(previous, window, message);
+    return hooks_.PassToWindowProc(previous, window, message);
   }
   Step(platform::WheelParam(message) < 0);
   return 0;
@@ -44,7 +44,7 @@ void modMouseWheel::Step(bool down) {
       StepNote(down);
     } else if (f.floatShift == 0 && f.showTextOpen) {
       if (dialogs::frmShowText* show = host_.ShowText()) {
-        platform_.ScrollTextBox(show->txtShow.hWnd(),
+        controls_.ScrollTextBox(show->txtShow.hWnd(),
                                 down ? platform::kScrollLineDown : platform::kScrollLineUp);
       }
     }

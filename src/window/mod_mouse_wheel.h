@@ -32,7 +32,11 @@ class WheelHost {
 
 class modMouseWheel {
  public:
-  modMouseWheel(platform::Platform& platform, WheelHost& host) : platform_(platform), host_(host) {}
+  using Roles = platform::Roles<platform::MessageHooks, platform::ControlHost>;
+  modMouseWheel(Roles platform, WheelHost& host)
+      : hooks_(platform.Get<platform::MessageHooks>()),
+        controls_(platform.Get<platform::ControlHost>()),
+        host_(host) {}
   modMouseWheel(const modMouseWheel&) = delete;
   modMouseWheel& operator=(const modMouseWheel&) = delete;
 
@@ -56,7 +60,8 @@ class modMouseWheel {
   // Whether a turn over the main window's text would do anything; the box scrolls otherwise.
   bool WantsChildTurn() const;
 
-  platform::Platform& platform_;
+  platform::MessageHooks& hooks_;
+  platform::ControlHost& controls_;
   WheelHost& host_;
   platform::WindowProc proc_;
   platform::WindowProc oldProc_;

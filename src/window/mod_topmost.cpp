@@ -4,32 +4,36 @@ namespace tarvik::window::modTopmost {
 namespace {
 
 // The layered bit goes on before any attribute is applied; it is never taken off.
-bool MakeLayered(platform::Platform& platform, platform::NativeHandle window) {
-  const std::optional<std::uint32_t> style = platform.ExtendedStyle(window);
+bool MakeLayered(platform::WindowManager& windows, platform::NativeHandle window) {
+  const std::optional<std::uint32_t> style = windows.ExtendedStyle(window);
   if (!style) return false;
-  return platform.SetExtendedStyle(window, *style | platform::kExStyleLayered);
+  return windows.SetExtendedStyle(window, *style | platform::kExStyleLayered);
+}
+
+platform::WindowManager& Windows(const widgets::Form& form) {
+  return form.GetPlatform().Get<platform::WindowManager>();
 }
 
 }  // namespace
 
-void SetTopmost(platform::Platform& platform, platform::NativeHandle window) {
-  platform.SetTopMost(window, true);
+void SetTopmost(platform::WindowManager& windows, platform::NativeHandle window) {
+  windows.SetTopMost(window, true);
 }
 
-void SetNotTopmost(platform::Platform& platform, platform::NativeHandle window) {
-  platform.SetTopMost(window, false);
+void SetNotTopmost(platform::WindowManager& windows, platform::NativeHandle window) {
+  windows.SetTopMost(window, false);
 }
 
-bool SetTransparentColor(platform::Platform& platform, platform::Color colorKey,
+bool SetTransparentColor(platform::WindowManager& windows, platform::Color colorKey,
                          platform::NativeHandle window) {
-  if (!MakeLayered(platform, window)) return false;
-  return platform.SetLayeredAttributes(window, colorKey & 0x00FFFFFFu, 255,
-                                       platform::kLayeredColorKey);
+  if (!MakeLayered(windows, window)) return false;
+  return windows.SetLayeredAttributes(window, colorKey & 0x00FFFFFFu, 255,
+                                      platform::kLayeredColorKey);
 }
 
-bool SetAlpha(platform::Platform& platform, std::uint8_t alpha, platform::NativeHandle window) {
-  if (!MakeLayered(platform, window)) return false;
-  return platform.SetLayeredAttributes(window, 0, alpha, platform::kLayeredAlpha);
+bool SetAlpha(platform::WindowManager& windows, std::uint8_t alpha, platform::NativeHandle window) {
+  if (!MakeLayered(windows, window)) return false;
+  return windows.SetLayeredAttributes(window, 0, alpha, platform::kLayeredAlpha);
 }
 
 std::uint8_t AlphaFromPercent(std::int16_t percent) {
@@ -41,19 +45,19 @@ std::uint8_t AlphaFromPercent(std::int16_t percent) {
 }
 
 void SetTopmost(const widgets::Form& window) {
-  SetTopmost(window.GetPlatform(), window.hWnd());
+  SetTopmost(Windows(window), window.hWnd());
 }
 
 void SetNotTopmost(const widgets::Form& window) {
-  SetNotTopmost(window.GetPlatform(), window.hWnd());
+  SetNotTopmost(Windows(window), window.hWnd());
 }
 
 bool SetTransparentColor(platform::Color colorKey, const widgets::Form& window) {
-  return SetTransparentColor(window.GetPlatform(), colorKey, window.hWnd());
+  return SetTransparentColor(Windows(window), colorKey, window.hWnd());
 }
 
 bool SetAlpha(std::uint8_t alpha, const widgets::Form& window) {
-  return SetAlpha(window.GetPlatform(), alpha, window.hWnd());
+  return SetAlpha(Windows(window), alpha, window.hWnd());
 }
 
 bool SetAlphaPercent(std::int16_t percent, const widgets::Form& window) {

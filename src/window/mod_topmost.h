@@ -26,10 +26,10 @@ bool SetAlphaPercent(std::int16_t percent, const widgets::Form& window);
 std::uint8_t AlphaFromPercent(std::int16_t percent);
 
 // The same on a bare window handle, for windows that are not forms.
-void SetTopmost(platform::Platform& platform, platform::NativeHandle window);
-void SetNotTopmost(platform::Platform& platform, platform::NativeHandle window);
-bool SetTransparentColor(platform::Platform& platform, platform::Color colorKey,
+void SetTopmost(platform::WindowManager& windows, platform::NativeHandle window);
+void SetNotTopmost(platform::WindowManager& windows, platform::NativeHandle window);
+bool SetTransparentColor(platform::WindowManager& windows, platform::Color colorKey,
                          platform::NativeHandle window);
-bool SetAlpha(platform::Platform& platform, std::uint8_t alpha, platform::NativeHandle window);
+bool SetAlpha(platform::WindowManager& windows, std::uint8_t alpha, platform::NativeHandle window);
 
 }  // namespace tarvik::window::modTopmost

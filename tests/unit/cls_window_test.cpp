@@ -80,10 +80,6 @@ class FakeSystem final : public EmptyWindowSystem {
     boundsLog.push_back(r);
     return true;
   }
-  bool SetAlpha(WindowHandle, std::uint8_t a) override {
-    alphas.push_back(a);
-    return true;
-  }
   void Show(WindowHandle, ShowCommand c) override { shows.push_back(c); }
   void SetCursorPos(platform::Point p) override { cursorMoves.push_back(p); }
   void ClickMouse(int times) override { clicks.push_back(times); }
@@ -100,7 +96,6 @@ class FakeSystem final : public EmptyWindowSystem {
   std::vector<std::uint32_t> walkTimes;
   std::function<void(int)> onWalk;
   std::vector<platform::Rect> boundsLog;
-  std::vector<std::uint8_t> alphas;
   std::vector<ShowCommand> shows;
   std::vector<platform::Point> cursorMoves;
   std::vector<int> clicks;
@@ -120,6 +115,16 @@ FakeWindow Win(std::wstring text, std::wstring className = L"Static", bool visib
   return w;
 }
 
+// Takes the alphas clsWindow gives the fake's windows, which are none of the platform's own.
+struct AlphaPlatform final : HeadlessPlatform {
+  bool SetLayeredAttributes(platform::NativeHandle, platform::Color, std::uint8_t alpha,
+                            std::uint32_t) override {
+    alphas.push_back(alpha);
+    return true;
+  }
+  std::vector<std::uint8_t> alphas;
+};
+
 class ClsWindowTest : public ::testing::Test {
  protected:
   ClsWindowTest()
@@ -127,7 +132,7 @@ class ClsWindowTest : public ::testing::Test {
         fake_(*fakeOwner_),
         window_(platform_, fakeOwner_) {}
 
-  HeadlessPlatform platform_;
+  AlphaPlatform platform_;
   std::shared_ptr<FakeSystem> fakeOwner_;
   FakeSystem& fake_;
   clsWindow window_;
@@ -486,11 +491,11 @@ TEST_F(ClsWindowTest, EffectsDriveAlphaAndPosition) {
   EXPECT_TRUE(window_.Transparent(L"50%"));
   EXPECT_TRUE(window_.SetTransparent(L".2"));
   EXPECT_FALSE(window_.MakeTransparent(L"half"));
-  EXPECT_EQ(fake_.alphas, (std::vector<std::uint8_t>{128, 51}));
+  EXPECT_EQ(platform_.alphas, (std::vector<std::uint8_t>{128, 51}));
 
-  fake_.alphas.clear();
+  platform_.alphas.clear();
   window_.FadeOut(128);
-  EXPECT_EQ(fake_.alphas, (std::vector<std::uint8_t>{255, 127, 0, 255}));
+  EXPECT_EQ(platform_.alphas, (std::vector<std::uint8_t>{255, 127, 0, 255}));
   EXPECT_EQ(fake_.shows, std::vector<ShowCommand>{ShowCommand::Hide});
 
   window_.Shake(3, 1, 0, 10);

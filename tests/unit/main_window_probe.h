@@ -43,7 +43,8 @@ struct frmMainProbe {
 
   // What a user does, as the backend delivers it to the window's controls.
   static platform::headless::HeadlessPlatform& Backend(const widgets::Container& c) {
-    return dynamic_cast<platform::headless::HeadlessPlatform&>(c.GetPlatform());
+    return dynamic_cast<platform::headless::HeadlessPlatform&>(
+        c.GetPlatform().Get<platform::ControlHost>());
   }
   static platform::headless::HeadlessControl& Native(const widgets::Widget& c) {
     return Backend(c.Parent()).Get(c.hWnd());

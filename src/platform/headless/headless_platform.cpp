@@ -199,8 +199,7 @@ bool HeadlessPlatform::SetLayeredAttributes(NativeHandle window, Color key, std:
   return true;
 }
 
-std::optional<HeadlessPlatform::LayeredAttributes> HeadlessPlatform::Layered(
-    NativeHandle window) const {
+std::optional<LayeredAttributes> HeadlessPlatform::Layered(NativeHandle window) const {
   const auto it = layered_.find(window);
   if (it == layered_.end()) return std::nullopt;
   return it->second;

@@ -234,6 +234,11 @@ class HeadlessPlatform : public Platform {
   bool SetExtendedStyle(NativeHandle window, std::uint32_t style) override;
   bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
                             std::uint32_t flags) override;
+  std::optional<LayeredAttributes> GetLayeredAttributes(NativeHandle window) override {
+    const std::optional<std::uint32_t> style = ExtendedStyle(window);
+    if (!style || (*style & kExStyleLayered) == 0) return std::nullopt;
+    return Layered(window);
+  }
   std::vector<Monitor> Monitors() override;
   RegistryKeyResult CreateRegistryKey(RegistryRoot root, const std::wstring& path,
                                       const std::wstring& className) override;
@@ -258,11 +263,6 @@ class HeadlessPlatform : public Platform {
   std::optional<PixelImage> LoadBitmapResource(int /*id*/) override { return std::nullopt; }
 
   // Layered-window attributes as last applied to a window.
-  struct LayeredAttributes {
-    Color key = 0;
-    std::uint8_t alpha = 0;
-    std::uint32_t flags = 0;
-  };
   std::optional<LayeredAttributes> Layered(NativeHandle window) const;
 
   // The in-memory registry. Key paths and value names are compared without regard to case.

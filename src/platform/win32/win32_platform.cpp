@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -176,7 +177,10 @@ class Win32Platform final : public Platform {
   std::uint32_t TickCount() override { return ::timeGetTime(); }
 
   void PassTime(std::uint32_t milliseconds) override {
-    PumpEventsFor(*this, *this, milliseconds);
+    // Sleeps until a message arrives or a little time passes, instead of spinning a core.
+    PumpEventsFor(*this, *this, milliseconds, [](std::uint32_t atMost) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(atMost, 10), QS_ALLINPUT);
+    });
   }
 
   void InitCommonControls() override {
@@ -312,13 +316,28 @@ class Win32Platform final : public Platform {
   }
 
   bool SetExtendedStyle(NativeHandle window, std::uint32_t style) override {
-    return window_calls::SetExtendedStyle(reinterpret_cast<HWND>(window), style);
+    const HWND h = reinterpret_cast<HWND>(window);
+    return window_calls::WithoutBlocking(
+        h, [h, style]() noexcept { return window_calls::SetExtendedStyle(h, style); });
   }
 
   bool SetLayeredAttributes(NativeHandle window, Color key, std::uint8_t alpha,
                             std::uint32_t flags) override {
-    return window_calls::SetLayeredAttributes(reinterpret_cast<HWND>(window),
-                                              static_cast<COLORREF>(key), alpha, flags);
+    const HWND h = reinterpret_cast<HWND>(window);
+    const COLORREF colorKey = ToColorRef(key);
+    return window_calls::WithoutBlocking(h, [h, colorKey, alpha, flags]() noexcept {
+      return window_calls::SetLayeredAttributes(h, colorKey, alpha, flags);
+    });
+  }
+
+  std::optional<LayeredAttributes> GetLayeredAttributes(NativeHandle window) override {
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!::GetLayeredWindowAttributes(reinterpret_cast<HWND>(window), &key, &alpha, &flags)) {
+      return std::nullopt;
+    }
+    return LayeredAttributes{static_cast<Color>(key), alpha, static_cast<std::uint32_t>(flags)};
   }
 
   std::vector<Monitor> Monitors() override {
@@ -346,7 +365,11 @@ class Win32Platform final : public Platform {
   }
 
   void SetWindowStyle(NativeHandle window, std::uint32_t style) override {
-    window_calls::SetFrameStyles(reinterpret_cast<HWND>(window), style);
+    const HWND h = reinterpret_cast<HWND>(window);
+    window_calls::WithoutBlocking(h, [h, style]() noexcept {
+      window_calls::SetFrameStyles(h, style);
+      return true;
+    });
   }
 
   void SetMouseCapture(NativeHandle window) override {

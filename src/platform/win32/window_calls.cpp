@@ -79,37 +79,16 @@ bool SetExtendedStyle(HWND window, std::uint32_t exStyle) {
   return previous != 0 || ::GetLastError() == ERROR_SUCCESS;
 }
 
-void SetFrameStyles(HWND window, std::uint32_t style, std::optional<std::uint32_t> exStyle) {
+void SetFrameStyles(HWND window, std::uint32_t style) {
   if (window == nullptr || !::IsWindow(window)) return;
   // Style bits are a 32-bit value the system widens with its sign.
   ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(static_cast<LONG>(style)));
-  if (exStyle) {
-    ::SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(static_cast<LONG>(*exStyle)));
-  }
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool SetLayeredAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags) {
   return ::SetLayeredWindowAttributes(window, key, alpha, flags) != FALSE;
-}
-
-bool SetLayeredPart(HWND window, DWORD flag, COLORREF key, BYTE alpha) {
-  const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
-  COLORREF oldKey = 0;
-  BYTE oldAlpha = 255;
-  DWORD oldFlags = 0;
-  if ((exStyle & WS_EX_LAYERED) == 0) {
-    ::SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
-  } else if (!::GetLayeredWindowAttributes(window, &oldKey, &oldAlpha, &oldFlags)) {
-    oldFlags = 0;
-  }
-  if (flag == LWA_ALPHA) {
-    oldAlpha = alpha;
-  } else {
-    oldKey = key;
-  }
-  return SetLayeredAttributes(window, oldKey, oldAlpha, oldFlags | flag);
 }
 
 }  // namespace tarvik::platform::win32::window_calls
