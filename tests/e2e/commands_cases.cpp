@@ -378,6 +378,19 @@ std::wstring NoticeText(HWND box) {
   return text;
 }
 
+// The start offers the typing of a run that ended by force, and the answer is yes; else what
+// the start did instead.
+std::wstring TakeTheOffer(Program& program) {
+  const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
+  if (box == nullptr) {
+    const HWND notice = WaitForNotice(program.Id(), 0);
+    return L"the restart asked nothing" +
+           (notice ? L", it told: " + NoticeText(notice) : std::wstring());
+  }
+  AnswerQuestion(box, true);
+  return {};
+}
+
 // Another program holding a file with no sharing at all, as a scanner or a sync client does.
 using HeldFile = std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)>;
 HeldFile Hold(const fs::path& file) {
@@ -425,13 +438,7 @@ std::wstring ACrashThenASyncStillOffersTheTyping(const fs::path& exe) {
     return L"the outside change could not be written";
   }
   if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
-  const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
-  if (box == nullptr) {
-    const HWND notice = WaitForNotice(program.Id(), 0);
-    return L"the restart after the sync asked nothing" +
-           (notice ? L", it told: " + NoticeText(notice) : std::wstring());
-  }
-  AnswerQuestion(box, true);
+  if (auto error = TakeTheOffer(program); !error.empty()) return L"after the sync " + error;
   if (auto error = program.WaitForMain(); !error.empty()) return L"after the answer: " + error;
   if (auto error = ListShows(program, {L"first", L"崩溃", kUntitled}); !error.empty()) return error;
   if (Beside(program, L"Notes.replaced-") != 1) return L"no copy of the folder was kept";
@@ -461,13 +468,7 @@ std::wstring ANoteHeldAtStartIsToldRecordedAndKept(const fs::path& exe) {
     // Captioned "Tarvik" as the main window is: gone before the main window is looked for.
     WaitUntil([&] { return !IsWindow(notice); }, kReactionTimeoutMs);
     if (run == 1) {
-      const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
-      if (box == nullptr) {
-        const HWND other = WaitForNotice(program.Id(), 0);
-        return L"the typing of the run that crashed was not offered" +
-               (other ? L", it told: " + NoticeText(other) : std::wstring());
-      }
-      AnswerQuestion(box, true);
+      if (auto error = TakeTheOffer(program); !error.empty()) return L"after the crash " + error;
     }
     if (auto error = program.WaitForMain(); !error.empty()) return error;
     if (run == 1) break;
@@ -503,9 +504,7 @@ std::wstring ARecordHeldWhileTypingCatchesUp(const fs::path& exe) {
     return L"5 s after the release the record still lacks line2";
   program.End();
   if (auto error = program.Launch(); !error.empty()) return L"restart: " + error;
-  const HWND box = WaitForQuestionBox(program.Id(), kStartTimeoutMs);
-  if (box == nullptr) return L"the restart asked nothing";
-  AnswerQuestion(box, true);
+  if (auto error = TakeTheOffer(program); !error.empty()) return error;
   if (auto error = program.WaitForMain(); !error.empty()) return error;
   return ListShows(program, {L"first", L"记录", kUntitled});
 }
