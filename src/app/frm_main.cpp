@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/start_timing.h"
-#include "app/text_rules.h"
+#include "util/text_rules.h"
 
 namespace tarvik::app {
 namespace {
@@ -28,7 +28,6 @@ frmMain::frmMain(platform::Platform& platform)
       me_(platform, L"Tarvik", DesignWindowRect(platform), kWhite),
       timer1_(platform, 100, true),
       recordTimer_(platform, NoteBook::kEditorCheckMs, false),
-      notes_(list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle, editor_.txtNote),
       folder_(platform.ProgramFolder()) {
   WireEvents();
 }
@@ -166,6 +165,7 @@ void frmMain::LoadNotes() {
   std::vector<Note> loaded = folder_.Load();
   MarkStartStep("notes.read");
   notes_.LoadNotes(std::move(loaded));
+  MarkStartStep("notes.lists");
 }
 
 void frmMain::RecoverNotes() {
@@ -235,7 +235,8 @@ void frmMain::txtTitle_GotFocus() {
 }
 
 void frmMain::txtTitle_LostFocus() {
-  if (TrimSpaces(editor_.txtTitle.Text()).empty()) editor_.txtTitle.SetText(editor_.txtTitle.Tag);
+  if (util::TrimSpaces(editor_.txtTitle.Text()).empty())
+    editor_.txtTitle.SetText(editor_.txtTitle.Tag);
 }
 
 void frmMain::txtNote_MouseDown(const platform::MouseArgs& a) {

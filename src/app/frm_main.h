@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "app/main_pages.h"
-#include "app/note_book.h"
+#include "app/note_views.h"
+#include "notes/note_book.h"
 #include "notes/notes_folder.h"
 #include "notes/recovery_record.h"
 #include "dialogs/frm_question.h"
@@ -27,6 +28,8 @@
 
 namespace tarvik::app {
 
+using notes::Note;
+using notes::NoteBook;
 using notes::NotesFolder;
 
 class frmMain : public window::FloatHost, public window::WheelHost, public dialogs::QuestionAsker {
@@ -200,7 +203,9 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   OptionsPanel options_{me_};
   EditorPage editor_{me_};
   MenuBar menu_{me_};
-  NoteBook notes_;
+  NoteViews views_{list_.List1, list_.List2, list_.List3, list_.List4, editor_.txtTitle,
+                   editor_.txtNote};
+  NoteBook notes_{views_.MakeBook()};
   // Where the notes live on disk, with this run's recovery record.
   NotesFolder folder_;
 

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "app/frm_main.h"
-#include "app/text_rules.h"
 #include "dialogs/frm_question.h"
 #include "util/file_io.h"
 #include "util/text_codec.h"

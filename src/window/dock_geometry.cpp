@@ -339,11 +339,4 @@ double FromFontUnits(std::int64_t units) {
   return static_cast<double>(units) / static_cast<double>(kFontUnit);
 }
 
-std::optional<int> StepNoteIndex(int current, int count, bool down) {
-  if (count <= 1) return std::nullopt;
-  if (current < 0 || current >= count) return down ? 0 : count - 1;
-  if (down) return current == count - 1 ? 0 : current + 1;
-  return current == 0 ? count - 1 : current - 1;
-}
-
 }  // namespace tarvik::window

@@ -123,8 +123,4 @@ std::int64_t FontSizeAfterWheelUp(std::int64_t size);
 std::int64_t ToFontUnits(double points);
 double FromFontUnits(std::int64_t units);
 
-// The note a Ctrl-wheel step over the floating window selects, wrapping at both ends; nothing
-// when there is nothing to step through (one note, or none).
-std::optional<int> StepNoteIndex(int current, int count, bool down);
-
 }  // namespace tarvik::window

@@ -283,16 +283,6 @@ TEST(DockGeometryTest, WheelStepsTheFontSizeWithinNineToNinetySix) {
   EXPECT_EQ(FontSizeAfterWheelUp(size), ToFontUnits(96));
 }
 
-TEST(DockGeometryTest, CtrlWheelStepsThroughTheNotesAndWraps) {
-  EXPECT_EQ(StepNoteIndex(2, 3, true), 0);
-  EXPECT_EQ(StepNoteIndex(0, 3, false), 2);
-  EXPECT_EQ(StepNoteIndex(1, 3, true), 2);
-  EXPECT_EQ(StepNoteIndex(1, 3, false), 0);
-  EXPECT_EQ(StepNoteIndex(0, 1, true), std::nullopt);
-  EXPECT_EQ(StepNoteIndex(-1, 0, false), std::nullopt);
-  EXPECT_EQ(StepNoteIndex(-1, 4, false), 3);  // nothing selected: from the end going up
-  EXPECT_EQ(StepNoteIndex(-1, 4, true), 0);
-}
 
 }  // namespace
 }  // namespace tarvik::window

@@ -1,7 +1,7 @@
 // The note book on its own: after each sequence of steps the notes, both lists, the selection,
 // the note the editor shows and the editor's boxes agree as the table says.
 
-#include "app/note_book.h"
+#include "notes/note_book.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/note_views.h"
 #include "platform/headless/headless_platform.h"
+#include "util/text_rules.h"
 #include "widgets/form.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 namespace {
 
 // A note book with its lists and editor boxes on a window of their own.
@@ -25,7 +27,8 @@ struct Desk {
   widgets::ListBoxW List4{form, {}};
   widgets::TextBoxW txtTitle{form, {}};
   widgets::TextBoxW txtNote{form, {}};
-  NoteBook book{List1, List2, List3, List4, txtTitle, txtNote};
+  app::NoteViews views{List1, List2, List3, List4, txtTitle, txtNote};
+  NoteBook book{views.MakeBook()};
 };
 
 struct Expected {
@@ -154,5 +157,27 @@ TEST(NoteBook, SearchFindsTitlesAndAResultOfAGoneNoteSelectsNothing) {
   EXPECT_FALSE(desk.book.SelectFound());
 }
 
+TEST(NoteBook, WheelStepsWrapAndTitlesAndPositionsReadStrictly) {
+  EXPECT_EQ(StepNoteIndex(2, 3, true), 0);
+  EXPECT_EQ(StepNoteIndex(0, 3, false), 2);
+  EXPECT_EQ(StepNoteIndex(1, 3, true), 2);
+  EXPECT_EQ(StepNoteIndex(1, 3, false), 0);
+  EXPECT_EQ(StepNoteIndex(0, 1, true), std::nullopt);
+  EXPECT_EQ(StepNoteIndex(-1, 0, false), std::nullopt);
+  EXPECT_EQ(StepNoteIndex(-1, 4, false), 3);  // nothing selected: from the end going up
+  EXPECT_EQ(StepNoteIndex(-1, 4, true), 0);
+
+  using util::ParseIndex;
+  using util::TrimSpaces;
+  EXPECT_EQ(TrimSpaces(L"  a b  "), L"a b");
+  EXPECT_EQ(TrimSpaces(L"   "), L"");
+  EXPECT_EQ(TrimSpaces(L"\ta\t"), L"\ta\t");
+  EXPECT_EQ(ParseIndex(L"12"), 12);
+  EXPECT_EQ(ParseIndex(L"-1"), -1);
+  EXPECT_FALSE(ParseIndex(L"").has_value());
+  EXPECT_FALSE(ParseIndex(L"1x").has_value());
+  EXPECT_FALSE(ParseIndex(L"99999999999").has_value());
+}
+
 }  // namespace
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

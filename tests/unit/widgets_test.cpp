@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/text_rules.h"
 #include "platform/headless/headless_platform.h"
 #include "widgets/controls.h"
 #include "widgets/form.h"
@@ -348,26 +347,6 @@ TEST_F(WidgetTest, FileDialogConfirmCancelAndErrors) {
   EXPECT_EQ(CommonDialog::ErrorFor(0x3003).number, 20476);
   EXPECT_EQ(CommonDialog::ErrorFor(0x3001).number, 20478);
   EXPECT_EQ(CommonDialog::ErrorFor(0xFFFF).message, L"Unexpected error.");
-}
-
-TEST(TextRules, TrimAndNumbers) {
-  using app::LeadingNumber;
-  using app::ParseIndex;
-  using app::TrimSpaces;
-  EXPECT_EQ(TrimSpaces(L"  a b  "), L"a b");
-  EXPECT_EQ(TrimSpaces(L"   "), L"");
-  EXPECT_EQ(TrimSpaces(L"\ta\t"), L"\ta\t");
-  EXPECT_EQ(ParseIndex(L"12"), 12);
-  EXPECT_EQ(ParseIndex(L"-1"), -1);
-  EXPECT_FALSE(ParseIndex(L"").has_value());
-  EXPECT_FALSE(ParseIndex(L"1x").has_value());
-  EXPECT_FALSE(ParseIndex(L"99999999999").has_value());
-  EXPECT_EQ(LeadingNumber(L"100"), 100);
-  EXPECT_EQ(LeadingNumber(L" -2235.5abc"), -2235.5);
-  EXPECT_EQ(LeadingNumber(L"abc"), 0);
-  EXPECT_EQ(LeadingNumber(L"2"), 2);
-  EXPECT_EQ(LeadingNumber(L"1e3"), 1000);
-  EXPECT_EQ(LeadingNumber(L""), 0);
 }
 
 }  // namespace

@@ -1,15 +1,13 @@
-#include "app/note_book.h"
+#include "notes/note_book.h"
 
 #include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
 
-#include "app/start_timing.h"
-#include "app/text_rules.h"
-#include "window/dock_geometry.h"
+#include "util/text_rules.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 namespace {
 
 // A number as decimal text, without a string of its own.
@@ -43,9 +41,15 @@ class Filling {
 
 }  // namespace
 
-NoteBook::NoteBook(widgets::ListBoxW& List1, widgets::ListBoxW& List2, widgets::ListBoxW& List3,
-                   widgets::ListBoxW& List4, widgets::TextBoxW& txtTitle,
-                   widgets::TextBoxW& txtNote)
+std::optional<int> StepNoteIndex(int current, int count, bool down) {
+  if (count <= 1) return std::nullopt;
+  if (current < 0 || current >= count) return down ? 0 : count - 1;
+  if (down) return current == count - 1 ? 0 : current + 1;
+  return current == 0 ? count - 1 : current - 1;
+}
+
+NoteBook::NoteBook(ItemList& List1, ItemList& List2, ItemList& List3, ItemList& List4,
+                   TextField& txtTitle, TextField& txtNote)
     : List1_(List1),
       List2_(List2),
       List3_(List3),
@@ -68,7 +72,6 @@ void NoteBook::LoadNotes(std::vector<Note> loaded) {
   }
   List1_.AddItems(std::move(titles));
   List2_.AddItems(std::move(texts));
-  MarkStartStep("notes.lists");
 }
 
 void NoteBook::Replace(const std::vector<Note>& notes) {
@@ -77,7 +80,7 @@ void NoteBook::Replace(const std::vector<Note>& notes) {
   titles.reserve(notes.size());
   texts.reserve(notes.size());
   for (const Note& note : notes) {
-    titles.push_back(note.title.empty() ? std::wstring(notes::kUntitledTitle) : note.title);
+    titles.push_back(note.title.empty() ? std::wstring(kUntitledTitle) : note.title);
     texts.push_back(note.text);
   }
   List1_.Clear();
@@ -122,18 +125,18 @@ bool NoteBook::RecordEditorIfDue(std::uint32_t nowMs) {
 std::optional<OpenNote> NoteBook::EditorNote() const {
   const int i = openNote_;
   if (i < 0 || i >= static_cast<int>(notes_.size())) return std::nullopt;
-  std::wstring title = TrimSpaces(txtTitle_.Text());
-  if (title == notes::kUntitledTitle) title.clear();
+  std::wstring title = util::TrimSpaces(txtTitle_.Text());
+  if (title == kUntitledTitle) title.clear();
   return OpenNote{static_cast<std::size_t>(i), Note{std::move(title), txtNote_.Text()}};
 }
 
 void NoteBook::NewNote() {
   Filling filling(filling_);
-  List1_.AddItem(std::wstring(notes::kUntitledTitle));
+  List1_.AddItem(std::wstring(kUntitledTitle));
   List2_.AddItem(L"");
   notes_.resize(static_cast<std::size_t>(List1_.ListCount()));
   notes_.back() = Note{};
-  txtTitle_.SetText(std::wstring(notes::kUntitledTitle));
+  txtTitle_.SetText(std::wstring(kUntitledTitle));
   txtNote_.SetText(L"");
   List1_.SetListIndex(List1_.ListCount() - 1);
   openNote_ = List1_.ListIndex();
@@ -158,8 +161,8 @@ bool NoteBook::DeleteSelected() {
   }
   notes_.assign(static_cast<std::size_t>(n), Note{});
   for (int i = 0; i < n; ++i) {
-    std::wstring title = TrimSpaces(List1_.List(i));
-    if (title == notes::kUntitledTitle) title.clear();
+    std::wstring title = util::TrimSpaces(List1_.List(i));
+    if (title == kUntitledTitle) title.clear();
     notes_[static_cast<std::size_t>(i)] = Note{std::move(title), List2_.List(i)};
   }
   List1_.SetListIndex(k - 1);
@@ -201,7 +204,7 @@ void NoteBook::Add(Note note) {
   const int i = List1_.ListIndex();
   txtTitle_.SetText(List1_.List(i));
   txtNote_.SetText(List2_.List(i));
-  if (txtTitle_.Text().empty()) txtTitle_.SetText(std::wstring(notes::kUntitledTitle));
+  if (txtTitle_.Text().empty()) txtTitle_.SetText(std::wstring(kUntitledTitle));
   openNote_ = i;
   if (record_) record_->Inserted(notes_.size() - 1);
   filling_ = false;
@@ -218,14 +221,13 @@ bool NoteBook::OpenSelected() {
 void NoteBook::LoadIntoEditor(int i) {
   Filling filling(filling_);
   const std::wstring title = List1_.List(i);
-  txtTitle_.SetText(title == notes::kUntitledTitle ? std::wstring() : title);
+  txtTitle_.SetText(title == kUntitledTitle ? std::wstring() : title);
   txtNote_.SetText(List2_.List(i));
   openNote_ = i;
 }
 
 bool NoteBook::StepNote(bool down) {
-  const std::optional<int> next =
-      window::StepNoteIndex(List1_.ListIndex(), List1_.ListCount(), down);
+  const std::optional<int> next = StepNoteIndex(List1_.ListIndex(), List1_.ListCount(), down);
   if (!next) return false;
   Filling filling(filling_);
   List1_.SetListIndex(*next);
@@ -241,10 +243,10 @@ bool NoteBook::StepNote(bool down) {
 void NoteBook::CommitOpenNote() {
   const int i = openNote_;
   if (i < 0 || i >= List1_.ListCount() || i >= static_cast<int>(notes_.size())) return;
-  std::wstring title = TrimSpaces(txtTitle_.Text());
+  std::wstring title = util::TrimSpaces(txtTitle_.Text());
   // The placeholder the title box shows for an untitled note is no title.
-  if (title == notes::kUntitledTitle) title.clear();
-  List1_.SetList(i, title.empty() ? std::wstring(notes::kUntitledTitle) : title);
+  if (title == kUntitledTitle) title.clear();
+  List1_.SetList(i, title.empty() ? std::wstring(kUntitledTitle) : title);
   List2_.SetList(i, txtNote_.Text());
   notes_[static_cast<std::size_t>(i)] = Note{std::move(title), txtNote_.Text()};
   if (record_) record_->Edited(static_cast<std::size_t>(i));
@@ -259,14 +261,14 @@ void NoteBook::Search(const std::wstring& needle) {
   // Runs on every keystroke: the titles are compared where they are held, and the results
   // are written over the old ones, one bulk update per list.
   const std::vector<std::wstring>& all = List1_.Items();
-  List3_.RewriteItems([&](widgets::ListBoxW::ItemWriter& titles) {
-    List4_.RewriteItems([&](widgets::ListBoxW::ItemWriter& positions) {
+  List3_.RewriteItems([&](const ItemList::AddItemFn& addTitle) {
+    List4_.RewriteItems([&](const ItemList::AddItemFn& addPosition) {
       if (needle.empty()) return;
       for (std::size_t i = 0; i < all.size(); ++i) {
         if (all[i].find(needle) == std::wstring::npos) continue;
-        titles.Add(all[i]);
+        addTitle(all[i]);
         DecimalDigits digits;
-        positions.Add(digits.Of(i));
+        addPosition(digits.Of(i));
       }
     });
   });
@@ -274,10 +276,10 @@ void NoteBook::Search(const std::wstring& needle) {
 
 bool NoteBook::SelectFound() {
   if (List3_.ListCount() == 0 || List3_.ListIndex() == -1) return false;
-  const std::optional<int> index = ParseIndex(List4_.List(List3_.ListIndex()));
+  const std::optional<int> index = util::ParseIndex(List4_.List(List3_.ListIndex()));
   // A result can point past the end once notes were removed after the search; it then opens
   // nothing rather than whatever note happens to be selected.
   return index && *index >= 0 && List1_.SetListIndex(*index);
 }
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes

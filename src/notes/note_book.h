@@ -3,29 +3,60 @@
 // them (List1, List2), which note the editor shows, and the search over the titles (List3 with
 // the positions in List4). Every change to the notes goes through here, so the three stay
 // aligned whoever asks: the list commands, the wheel over the floating window, the exit.
+// The lists and the editor's boxes are the window's; the note book sees them only through
+// the two small views below.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "notes/note_store.h"
 #include "notes/recovery_record.h"
-#include "widgets/controls.h"
 
-namespace tarvik::app {
+namespace tarvik::notes {
 
-// The notes and their record come from the notes layer; the main window's code names them
-// plainly.
-using notes::Note;
-using notes::OpenNote;
-using notes::RecoveryWriter;
+// A list of texts with at most one selected, as a list box holds them.
+class ItemList {
+ public:
+  virtual ~ItemList() = default;
+  virtual int ListCount() const = 0;
+  // The selected item (-1: none).
+  virtual int ListIndex() const = 0;
+  // Refused (false, selection unchanged) for an index out of range.
+  virtual bool SetListIndex(int index) = 0;
+  // The item's text; the empty string for an index out of range.
+  virtual std::wstring List(int index) const = 0;
+  virtual const std::vector<std::wstring>& Items() const = 0;
+  virtual void AddItem(const std::wstring& item) = 0;
+  virtual void AddItems(std::vector<std::wstring> items) = 0;
+  virtual void SetList(int index, const std::wstring& item) = 0;
+  virtual void RemoveItem(int index) = 0;
+  virtual void Clear() = 0;
+  // Every item replaced by those fill hands to add, in order; no selection afterwards.
+  using AddItemFn = std::function<void(std::wstring_view)>;
+  virtual void RewriteItems(const std::function<void(const AddItemFn& add)>& fill) = 0;
+};
+
+// A box of text the user edits.
+class TextField {
+ public:
+  virtual ~TextField() = default;
+  virtual std::wstring Text() const = 0;
+  virtual void SetText(const std::wstring& text) = 0;
+};
+
+// The note a Ctrl-wheel step over the floating window selects, wrapping at both ends; nothing
+// when there is nothing to step through (one note, or none).
+std::optional<int> StepNoteIndex(int current, int count, bool down);
 
 class NoteBook {
  public:
   // The lists and the editor's two boxes belong to the pages; the note book fills them.
-  NoteBook(widgets::ListBoxW& List1, widgets::ListBoxW& List2, widgets::ListBoxW& List3,
-           widgets::ListBoxW& List4, widgets::TextBoxW& txtTitle, widgets::TextBoxW& txtNote);
+  NoteBook(ItemList& List1, ItemList& List2, ItemList& List3, ItemList& List4, TextField& txtTitle,
+           TextField& txtNote);
   NoteBook(const NoteBook&) = delete;
   NoteBook& operator=(const NoteBook&) = delete;
 
@@ -89,12 +120,12 @@ class NoteBook {
   void LoadIntoEditor(int i);
   void Record(bool writeNow);
 
-  widgets::ListBoxW& List1_;
-  widgets::ListBoxW& List2_;
-  widgets::ListBoxW& List3_;
-  widgets::ListBoxW& List4_;
-  widgets::TextBoxW& txtTitle_;
-  widgets::TextBoxW& txtNote_;
+  ItemList& List1_;
+  ItemList& List2_;
+  ItemList& List3_;
+  ItemList& List4_;
+  TextField& txtTitle_;
+  TextField& txtNote_;
   std::vector<Note> notes_;
   // The note the editor shows. It is tracked apart from the list's selection, which a single
   // click on another title moves: committing to the selection would copy the open note over
@@ -110,4 +141,4 @@ class NoteBook {
   bool filling_ = false;
 };
 
-}  // namespace tarvik::app
+}  // namespace tarvik::notes
