@@ -91,36 +91,29 @@ TEST_F(MainWindowTest, StartWithoutNotesFolderCreatesIt) {
   EXPECT_TRUE(fs::is_directory(folder_ / "Notes"));
 }
 
-TEST_F(MainWindowTest, DesignSettingsOfTheBoxesAndLists) {
+// What the system was given for the boxes and lists, the look and texts a user meets.
+TEST_F(MainWindowTest, TheBoxesAndListsReachTheSystemAsDesigned) {
   frmMain& w = Start();
-  EXPECT_EQ(Editor(w).txtTitle.Tag, L"[无标题]");
-  EXPECT_EQ(Editor(w).txtTitle.Alignment(), 2);
-  EXPECT_EQ(Editor(w).txtTitle.BackColor(), platform::Rgb(255, 255, 255));
-  EXPECT_EQ(Editor(w).txtTitle.ToolTipText(), L"在此输入标题。");
-  EXPECT_EQ(Lists(w).txtSearch.ToolTipText(), L"在此输入查找字符串。");
-  EXPECT_TRUE(Editor(w).txtNote.MultiLine());
-  EXPECT_EQ(Editor(w).txtNote.ScrollBars(), 2);
-  for (const widgets::TextBoxW* box :
-       {&Lists(w).txtSearch, &Editor(w).txtTitle, &Editor(w).txtNote}) {
-    EXPECT_EQ(box->Font().face, L"微软雅黑");
-    EXPECT_EQ(box->Font().sizePt, 9.0);
-    EXPECT_EQ(box->Font().charset, 134);
-    EXPECT_EQ(box->BorderStyle(), 0);
-  }
-  EXPECT_EQ(Lists(w).List1.BorderStyle(), 0);
-  EXPECT_EQ(Lists(w).List3.BorderStyle(), 0);
-  EXPECT_EQ(Native(Lists(w).List1).BorderStyle(), 0);
+  const platform::ControlSettings& title = Native(Editor(w).txtTitle).Settings();
+  EXPECT_EQ(title.alignment, 2);
+  EXPECT_EQ(title.toolTip, L"在此输入标题。");
+  EXPECT_EQ(Native(Lists(w).txtSearch).Settings().toolTip, L"在此输入查找字符串。");
+  EXPECT_TRUE(Native(Editor(w).txtNote).Settings().multiLine);
+  EXPECT_EQ(Native(Editor(w).txtNote).Settings().scrollBars, 2);
   EXPECT_EQ(Native(Editor(w).txtNote).BackColor(), platform::Rgb(248, 248, 248));
+  for (const widgets::Widget* box : std::initializer_list<const widgets::Widget*>{
+           &Lists(w).txtSearch, &Editor(w).txtTitle, &Editor(w).txtNote, &Lists(w).List1,
+           &Lists(w).List3}) {
+    EXPECT_EQ(Native(*box).Font().face, L"微软雅黑");
+    EXPECT_EQ(Native(*box).Font().sizePt, 9.0);
+    EXPECT_EQ(Native(*box).Font().charset, 134);
+    EXPECT_EQ(Native(*box).BorderStyle(), 0);
+  }
   const wchar_t* tips[] = {L"新建笔记", L"删除笔记", L"清空笔记",
                            L"导出笔记", L"导入笔记", L"查找笔记"};
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(Lists(w).picListButton(i).ToolTipText(), tips[i]);
-    EXPECT_EQ(Lists(w).picListButton(i).Tag, L"0");
-    EXPECT_EQ(Lists(w).picListButton(i).Width(), 29);
+    EXPECT_EQ(Native(Lists(w).picListButton(i)).Settings().toolTip, tips[i]);
   }
-  EXPECT_EQ(Lists(w).picListButton(5).Left(), 4);
-  EXPECT_EQ(Lists(w).picListButton(0).Left(), 38);
-  EXPECT_EQ(Lists(w).picListButton(4).Left(), 174);
 }
 
 TEST_F(MainWindowTest, DoubleClickOpensTheSelectedNote) {
