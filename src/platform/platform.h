@@ -259,7 +259,7 @@ struct ScreenMetrics {
   int twipsPerPixelX = 15;
   int twipsPerPixelY = 15;
   Rect workArea{0, 0, 1280, 800};  // pixels
-  int dpi = 96;  // the system's pixels per inch, what twipsPerPixel are made from
+  int dpi = 96;                    // the system's pixels per inch, what twipsPerPixel are made from
 };
 
 // One display, screen pixels: all of it, and the part no task bar covers.
@@ -599,13 +599,21 @@ class Platform : public ControlHost,
 };
 
 // A few roles of the one object that has them all (the Platform), so that a class or function
-// names in its signature the roles it uses.
+// names in its signature the roles it uses. Made from that object, or handed on from a wider
+// set of roles.
 template <class... R>
 class Roles {
+  template <class T, class... Of>
+  static constexpr bool kOneOf = (std::is_same_v<T, Of> || ...);
+
  public:
   template <class All>
-    requires(std::is_base_of_v<R, All> && ...)
-  Roles(All& all) : refs_(static_cast<R&>(all)...) {}  // NOLINT(google-explicit-constructor)
+  requires(std::is_base_of_v<R, All>&&...) Roles(All& all)
+      : refs_(static_cast<R&>(all)...) {}  // NOLINT(google-explicit-constructor)
+  template <class... Wider>
+  requires(kOneOf<R, Wider...>&&...)
+      Roles(const Roles<Wider...>& wider)  // NOLINT(google-explicit-constructor)
+      : refs_(wider.template Get<R>()...) {}
 
   template <class T>
   T& Get() const {

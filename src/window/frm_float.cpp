@@ -27,12 +27,12 @@ platform::Argb OpaqueArgb(platform::Color c) {
 
 }  // namespace
 
-frmFloat::frmFloat(platform::Platform& platform, FloatHost& host)
+frmFloat::frmFloat(FloatRoles platform, FloatHost& host)
     // A tool window: the icon never gets a task bar button of its own.
     : Me(platform, L"Form1", {0, 0, kFloatPictureSize, kFloatPictureSize}, kFloatKeyColor, 2, 0,
          true),
       Picture(Me, PictureDesign()),
-      Timer1(platform, 100, true),
+      Timer1(platform.Get<platform::Clock>(), 100, true),
       platform_(platform),
       host_(host) {
   Picture.MouseMove = [this](const platform::MouseArgs& a) { Form_MouseMove(a); };
@@ -62,7 +62,7 @@ void frmFloat::PaintPicture() {
   if (canvas == nullptr) return;
   canvas->Clear(kFloatKeyColor);
   const platform::PixelImage image =
-      design ? LoadFloatPicture(platform_)
+      design ? LoadFloatPicture(platform_.Get<platform::DrawingLibrary>())
              : FloatPictureAt(widgets::ToDevicePx(kFloatPictureSize, dpi));
   // Runs of one colour along each row; white is the background already.
   for (int y = 0; y < image.height; ++y) {
@@ -93,7 +93,7 @@ void frmFloat::Form_Unload() {
   modTopmost::SetNotTopmost(Me);
   // The main window's chain once more: the wheel handler, edge snapping, the window.
   host_.InstallHooks();
-  platform_.ReplaceWindowProc(Me.hWnd(), ownProc_);
+  platform_.Get<platform::MessageHooks>().ReplaceWindowProc(Me.hWnd(), ownProc_);
 }
 
 void frmFloat::Form_MouseMove(const platform::MouseArgs& a) {
@@ -109,9 +109,10 @@ void frmFloat::OpenShowText() {
   showText_ = std::make_unique<dialogs::frmShowText>(platform_);
   showText_->Form_Load(host_.NoteArray(), host_.SelectedNote(), host_.NoteFontSize());
   widgets::Form& popup = showText_->Me;
-  const platform::ScreenMetrics s = platform_.Screen();
+  const platform::ScreenMetrics s = platform_.Get<platform::Display>().Screen();
   PlaceAtItsScale(popup, [&](int width, int height) {
-    return PopupPosition(GeometryOf(Me, s), width, height, platform_.Monitors());
+    return PopupPosition(GeometryOf(Me, s), width, height,
+                         platform_.Get<platform::Display>().Monitors());
   });
   // The floating window keeps the activation, so the wheel keeps reaching it.
   popup.ShowWithoutActivating();
@@ -129,12 +130,12 @@ void frmFloat::Form_MouseDown(const platform::MouseArgs& a) {
     CloseShowText();
     host_.Flags().showTextOpen = false;
   }
-  BeginDragMove(platform_, Me.hWnd());
+  BeginDragMove(platform_.Get<platform::WindowManager>(), Me.hWnd());
 }
 
 void frmFloat::Timer1_Timer() {
   modTopmost::SetTopmost(Me);
-  host_.Flags().cursor = platform_.CursorPos();
+  host_.Flags().cursor = platform_.Get<platform::Display>().CursorPos();
   if (IsCursorInFloat() && hover_) return;
   if (!IsCursorInFloat()) {
     host_.Flags().floatShift = 0;
@@ -147,17 +148,19 @@ void frmFloat::Timer1_Timer() {
 }
 
 bool frmFloat::IsCursorInFloat() {
-  const bool inside = IsPointInWindow(GeometryOf(Me, platform_.Screen()), host_.Flags().cursor);
+  const bool inside = IsPointInWindow(GeometryOf(Me, platform_.Get<platform::Display>().Screen()),
+                                      host_.Flags().cursor);
   host_.Flags().cursorOverFloat = inside;
   return inside;
 }
 
 void frmFloat::Form_DblClick() {
   widgets::Form& mainForm = host_.Me();
-  const platform::ScreenMetrics s = platform_.Screen();
+  const platform::ScreenMetrics s = platform_.Get<platform::Display>().Screen();
   // Within the work area of the monitor the icon is on, its close button reachable.
   PlaceAtItsScale(mainForm, [&](int width, int height) {
-    return RestorePosition(GeometryOf(Me, s), width, height, platform_.Monitors());
+    return RestorePosition(GeometryOf(Me, s), width, height,
+                           platform_.Get<platform::Display>().Monitors());
   });
   Timer1.SetEnabled(false);
   if (host_.TopmostOptionOn()) modTopmost::SetTopmost(mainForm);

@@ -42,10 +42,16 @@ class FloatHost {
   ~FloatHost() = default;
 };
 
+// What the floating window uses: its form and the pop-up's, its timer, its window procedure
+// in the message chain, the screen and the stored picture.
+using FloatRoles =
+    platform::Roles<platform::ControlHost, platform::WindowManager, platform::Display,
+                    platform::DrawingLibrary, platform::Clock, platform::MessageHooks>;
+
 class frmFloat {
  public:
   // Makes the window (hidden) with its picture; Form_Load sets it up.
-  frmFloat(platform::Platform& platform, FloatHost& host);
+  frmFloat(FloatRoles platform, FloatHost& host);
   ~frmFloat();
   frmFloat(const frmFloat&) = delete;
   frmFloat& operator=(const frmFloat&) = delete;
@@ -77,7 +83,7 @@ class frmFloat {
   void OpenShowText();
   void CloseShowText();
 
-  platform::Platform& platform_;
+  FloatRoles platform_;
   FloatHost& host_;
   std::unique_ptr<dialogs::frmShowText> showText_;
   bool hover_ = false;
