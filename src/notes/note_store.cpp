@@ -44,6 +44,9 @@ class RealFileSystem final : public NoteFileSystem {
   }
   bool RemoveFile(const std::wstring& path) override { return util::RemoveFile(path); }
   bool FlushFolder(const std::wstring& folder) override { return util::FlushFolder(folder); }
+  bool RemoveEmptyFolder(const std::wstring& folder) override {
+    return util::RemoveEmptyFolder(folder);
+  }
   void ReadFolderFiles(const std::wstring& folder, std::span<const std::wstring> names,
                        const TakeFile& take) override {
     util::ReadFilesInFolder(folder, names, take);

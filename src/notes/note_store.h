@@ -57,6 +57,11 @@ class NoteFileSystem {
   // True when the file is gone afterwards; durable after the next FlushFolder.
   virtual bool RemoveFile(const std::wstring& path) = 0;
   virtual bool FlushFolder(const std::wstring& folder) = 0;
+  // Removes a folder that is empty; true when it is gone afterwards. One that cannot stays.
+  virtual bool RemoveEmptyFolder(const std::wstring& folder) {
+    (void)folder;
+    return false;
+  }
   // The files in folder with their sizes and last-write times; nothing when it cannot be
   // listed. Only the check for a folder changed behind the program's back uses it.
   virtual std::optional<std::vector<NoteFileStamp>> ListFileStamps(const std::wstring& folder) {

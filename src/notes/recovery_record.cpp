@@ -377,15 +377,22 @@ std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder
   }
   if (!fs.CreateFolder(aside)) return std::nullopt;
   std::vector<std::wstring> written;
+  // A copy cut short would pass for the folder as it was: what it holds goes again, and
+  // only that (the folder is new, so nothing else of anyone's is in it).
+  const auto fail = [&]() -> std::optional<std::wstring> {
+    for (const std::wstring& path : written) fs.RemoveFile(path);
+    fs.RemoveEmptyFolder(aside);
+    return std::nullopt;
+  };
   // Everything, not only the notes: a version that waits in another save's temporary is the
   // one its journal makes the note once that save is finished.
   for (const std::wstring& name : *names) {
     const auto bytes = ReadBytes(fs, Join(notesFolder, name));
-    if (!bytes) return std::nullopt;
+    if (!bytes) return fail();
     written.push_back(Join(aside, name));
-    if (!fs.WriteFile(written.back(), *bytes)) return std::nullopt;
+    if (!fs.WriteFile(written.back(), *bytes)) return fail();
   }
-  if (!fs.FlushFiles(written) || !fs.FlushFolder(aside)) return std::nullopt;
+  if (!fs.FlushFiles(written) || !fs.FlushFolder(aside)) return fail();
   return aside;
 }
 

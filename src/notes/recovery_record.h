@@ -242,7 +242,8 @@ bool NotesFolderChanged(const std::wstring& notesFolder,
                         NoteFileSystem& fs = RealNoteFileSystem());
 // Copies every file of the folder (notes, and the temporaries and journal of a save not yet
 // finished) into a new sibling folder "Notes.replaced-<stamp>" before a save or a recovery
-// changes any of them. Returns the copy's path, or nothing when the copy is not whole.
+// changes any of them. Returns the copy's path, or nothing when the copy is not whole (and
+// what it had written is removed again).
 std::optional<std::wstring> CopyNotesFolderAside(const std::wstring& notesFolder,
                                                  NoteFileSystem& fs = RealNoteFileSystem());
 

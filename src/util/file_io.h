@@ -60,6 +60,10 @@ bool FlushFolder(const std::wstring& folder);
 // True when the file is gone afterwards. Not flushed: see FlushFolder.
 bool RemoveFile(const std::wstring& path);
 
+// Removes the folder only when it is empty; true when it is gone afterwards. A link in its
+// place is removed as the link.
+bool RemoveEmptyFolder(const std::wstring& folder);
+
 // Deletes the folder and everything in it as far as it can, going on past what it cannot
 // remove. A symbolic link or junction, inside or as the folder itself, is removed as the link
 // and never entered, so nothing outside the folder is touched.

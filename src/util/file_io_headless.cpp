@@ -243,6 +243,11 @@ void RemoveTreeOf(const std::filesystem::path& folder) {
 
 }  // namespace
 
+bool RemoveEmptyFolder(const std::wstring& folder) {
+  const std::filesystem::path p = ToFsPath(folder);
+  return ::rmdir(p.c_str()) == 0 || errno == ENOENT;
+}
+
 void RemoveFolderTree(const std::wstring& folder) {
   const std::filesystem::path path = ToFsPath(folder);
   std::error_code ec;

@@ -451,6 +451,12 @@ void RemoveTreeOf(const std::wstring& folder) {
 
 }  // namespace
 
+bool RemoveEmptyFolder(const std::wstring& folder) {
+  if (::RemoveDirectoryW(ExtendedLengthPath(folder).c_str())) return true;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 void RemoveFolderTree(const std::wstring& folder) {
   std::wstring path = folder;
   while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();

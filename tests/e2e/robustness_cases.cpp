@@ -2,9 +2,11 @@
 // links inside a deleted folder, and windows whose thread is stuck.
 
 #include <cstdlib>
+#include <fstream>
 
 #include "e2e_support.h"
 #include "util/cls_util.h"
+#include "util/file_io.h"
 
 namespace tarvik::e2e {
 namespace {
@@ -45,6 +47,25 @@ std::wstring DeleteFolderLeavesLinkTargets() {
   if (fs::exists(victim / L"file.txt", ec) || fs::exists(victim / L"sub", ec)) {
     return L"the folder's own files (read-only) were not deleted";
   }
+  return {};
+}
+
+// What a copy cut short relies on to take itself back: only an empty folder goes.
+std::wstring RemoveEmptyFolderKeepsAFolderWithFiles() {
+  std::error_code ec;
+  const fs::path folder = fs::temp_directory_path(ec) / L"tarvik_e2e_empty_folder";
+  fs::remove_all(folder, ec);
+  fs::create_directories(folder, ec);
+  { std::ofstream(folder / L"kept.txt") << "kept"; }
+  if (util::RemoveEmptyFolder(folder.wstring()) || ReadAll(folder / L"kept.txt") != "kept") {
+    return L"a folder with a file in it was removed";
+  }
+  fs::remove(folder / L"kept.txt", ec);
+  if (!util::RemoveEmptyFolder(folder.wstring()) || fs::exists(folder, ec)) {
+    return L"an empty folder stayed";
+  }
+  if (!util::RemoveEmptyFolder(folder.wstring()))
+    return L"a folder already gone counts as not gone";
   return {};
 }
 
@@ -143,8 +164,10 @@ std::wstring StuckWindowDoesNotFreezeClsWindow() {
 }  // namespace
 
 Cases RobustnessCases() {
-  return {{L"delete_folder_leaves_link_targets", DeleteFolderLeavesLinkTargets},
-          {L"stuck_window_does_not_freeze_clswindow", StuckWindowDoesNotFreezeClsWindow}};
+  return {
+      {L"delete_folder_leaves_link_targets", DeleteFolderLeavesLinkTargets},
+      {L"remove_empty_folder_keeps_a_folder_with_files", RemoveEmptyFolderKeepsAFolderWithFiles},
+      {L"stuck_window_does_not_freeze_clswindow", StuckWindowDoesNotFreezeClsWindow}};
 }
 
 }  // namespace tarvik::e2e

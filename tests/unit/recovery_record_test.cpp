@@ -132,10 +132,12 @@ TEST(RecoveryRecord, SaveTheSameIgnoresWhatASaveDrops) {
 
 // --- on disk ------------------------------------------------------------------------------
 
-// Fails every call from the given one on, as a disk that fills up or a program that is ended.
+// Fails every call from the given one on, as a disk that fills up or a program that is ended,
+// or up to failTo only, as a file another program holds for a moment.
 class FailingFs final : public NoteFileSystem {
  public:
   int failFrom = 1 << 30;
+  int failTo = 1 << 30;
   bool readFails = false;
   int calls = 0;
 
@@ -161,13 +163,19 @@ class FailingFs final : public NoteFileSystem {
   }
   bool RemoveFile(const std::wstring& p) override { return Ok() && real_.RemoveFile(p); }
   bool FlushFolder(const std::wstring& f) override { return Ok() && real_.FlushFolder(f); }
+  bool RemoveEmptyFolder(const std::wstring& f) override {
+    return Ok() && real_.RemoveEmptyFolder(f);
+  }
   std::optional<std::vector<NoteFileStamp>> ListFileStamps(const std::wstring& f) override {
     return Ok() ? real_.ListFileStamps(f) : std::nullopt;
   }
 
  private:
   void Pause(int) override {}
-  bool Ok() { return ++calls < failFrom; }
+  bool Ok() {
+    ++calls;
+    return calls < failFrom || calls > failTo;
+  }
   NoteFileSystem& real_ = RealNoteFileSystem();
 };
 
@@ -362,6 +370,26 @@ TEST_F(RecoveryOnDisk, FolderChangedBehindOurBackIsSeenAndCopiedAside) {
         << name;
   }
   EXPECT_NE(CopyNotesFolderAside(notes, fs_), aside);  // a second copy never overwrites the first
+}
+
+TEST_F(RecoveryOnDisk, ACopyAsideCutShortLeavesNothingThatPassesForTheFolder) {
+  const std::wstring notes = program_ + L"\\Notes";
+  ASSERT_TRUE(WriteNotesFolder(notes, Numbered(3), fs_));
+  for (int step = 1;; ++step) {
+    SCOPED_TRACE(step);
+    fs_.calls = 0;
+    fs_.failFrom = fs_.failTo = step;
+    const auto aside = CopyNotesFolderAside(notes, fs_);
+    if (fs_.calls < step) {  // no call failed: the copy is whole
+      ASSERT_TRUE(aside);
+      break;
+    }
+    if (aside) {
+      EXPECT_EQ(ReadNotesFolderContents(*aside, fs_).notes.size(), 3u);
+      fs::remove_all(util::ToFsPath(*aside));
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Notes"}));
+  }
 }
 
 }  // namespace
