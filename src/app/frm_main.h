@@ -153,6 +153,9 @@ class frmMain : public window::FloatHost, public window::WheelHost, public dialo
   bool GoBack();
   // The options or tools panel opened: where the keyboard goes back to when it closes.
   void RememberFocus();
+  // The keyboard into the panel just opened, and back to where it was when the panel closes.
+  void FocusPanel();
+  void FocusBackFromPanel();
   void BringForward();
   // Shows the logon-start switch on only while a registration exists; when the registry
   // cannot be read, as the user asked.

@@ -158,12 +158,15 @@ void frmMain::ToggleSearch() {
 
 bool frmMain::ExitCommand() {
   const bool onList = list_.picList.Visible();
+  const bool panelOpen = options_.picOptions.Visible() || tools_.picTools.Visible();
   if (TryExit()) return true;
-  // Staying: the user is where they were, on the list if they came from it.
+  // Staying: the user is where they were, on the list if they came from it; the keyboard
+  // leaves the panel the exit closed.
   if (onList) {
     editor_.picMain.SetVisible(false);
     list_.picList.SetVisible(true);
   }
+  if (panelOpen) FocusBackFromPanel();
   return false;
 }
 
@@ -179,7 +182,8 @@ bool frmMain::TryExit() {
   SaveSettings();
   bool saved = false;
   if (folder_.ChangedSinceLoad()) {
-    if (!Ask(L"“Notes”文件夹在本次运行期间被其他程序修改过。要用当前的笔记替换它吗？被替换的笔记会先另存一份副本。")) {
+    if (!Ask(L"“Notes”文件夹在本次运行期间被其他程序修改过。要用当前的笔记替换它吗？被替换的笔记会"
+             L"先另存一份副本。")) {
       return false;
     }
     // What the other program wrote is kept whole before the save replaces it, or not replaced.
@@ -254,6 +258,12 @@ void frmMain::picMenu_Click(int index) {
       if (!page.Visible() && !other.Visible()) RememberFocus();
       page.SetVisible(!page.Visible());
       other.SetVisible(false);
+      if (!me_.Visible()) break;
+      if (page.Visible()) {
+        FocusPanel();
+      } else {
+        FocusBackFromPanel();
+      }
       break;
     }
     case 4:

@@ -56,8 +56,10 @@ void frmMain::Form_MouseUp(const platform::MouseArgs& a) {
 }
 
 void frmMain::picMenuBar_MouseDown(const platform::MouseArgs& a) {
+  const bool panelOpen = options_.picOptions.Visible() || tools_.picTools.Visible();
   options_.picOptions.SetVisible(false);
   tools_.picTools.SetVisible(false);
+  if (panelOpen) FocusBackFromPanel();
   if (a.button == platform::kButtonLeft) window::BeginDragMove(platform_, me_.hWnd());
 }
 

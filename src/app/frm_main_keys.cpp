@@ -104,10 +104,7 @@ bool frmMain::GoBack() {
   if (options_.picOptions.Visible() || tools_.picTools.Visible()) {
     options_.picOptions.SetVisible(false);
     tools_.picTools.SetVisible(false);
-    widgets::Widget* back = focusBeforePanel_;
-    focusBeforePanel_ = nullptr;
-    if (back == nullptr || !back->IsShownOnScreen()) back = &editor_.txtNote;
-    back->SetFocus();
+    FocusBackFromPanel();
     return true;
   }
   if (list_.picList.IsShownOnScreen() && list_.picSearch.Visible()) {
@@ -123,6 +120,23 @@ void frmMain::RememberFocus() {
                              static_cast<widgets::Widget*>(&editor_.txtNote)}) {
     if (w->HasFocus()) focusBeforePanel_ = w;
   }
+}
+
+void frmMain::FocusPanel() {
+  // Keys left with the editor's box beneath the panel would type into a note out of sight.
+  const std::vector<widgets::Widget*> stops = TabStops();
+  if (stops.empty()) {
+    me_.SetFocus();
+  } else {
+    stops.front()->SetFocus();
+  }
+}
+
+void frmMain::FocusBackFromPanel() {
+  widgets::Widget* back = focusBeforePanel_;
+  focusBeforePanel_ = nullptr;
+  if (back == nullptr || !back->IsShownOnScreen()) back = &editor_.txtNote;
+  back->SetFocus();
 }
 
 void frmMain::FocusPage() {

@@ -57,6 +57,8 @@ class Form : public Container, protected platform::ControlEvents {
   platform::Rect NormalBounds() const { return peer_->NormalBounds(); }
   // Un-minimises (or un-maximises) the window.
   void Restore() { peer_->Restore(); }
+  // The keyboard to the window itself, none of its controls.
+  void SetFocus() { peer_->SetFocus(); }
   // Waits in a nested message loop until the window is closed (DestroyWindow); the
   // program's other windows take no input meanwhile. Show the window first.
   void RunModal();
@@ -75,7 +77,7 @@ class Form : public Container, protected platform::ControlEvents {
   bool IsShownOnScreen() const override { return visible_; }
   int Dpi() const override { return dpi_; }
 
-  std::function<void()> Resize;          // the client area changed size
+  std::function<void()> Resize;  // the client area changed size
   // The window came onto a monitor of another scale: its controls are scaled already, its
   // pictures want painting again; the new rectangle and the Resize follow.
   std::function<void()> DpiChanged;

@@ -96,12 +96,13 @@ class KeyboardSession {
                : L"Enter opened " + Quoted(TextOf(program_.TextBox(false)));
   }
 
-  // Options open: Shift+Tab twice reaches "置顶窗口", Space flips it (checked, topmost), Esc
-  // closes the panel back to the note text.
+  // Options opened by the mouse take the keyboard on "置顶窗口"; Tab and Shift+Tab come back to
+  // it, Space flips it (checked, topmost), Esc closes the panel back to the note text.
   std::wstring SpaceFlipsSwitch() {
     ClickCentre(program_.MenuButton(2));
     if (auto e = program_.WaitForPage(L"editor+options"); !e.empty()) return e;
-    Key(VK_TAB, VK_SHIFT);
+    if (FocusOf(main_) == program_.TextBox(true)) return L"the keyboard stayed in the note box";
+    Key(VK_TAB);
     Key(VK_TAB, VK_SHIFT);
     Key(VK_SPACE);
     Screenshot(L"switch_focus_mark");

@@ -64,6 +64,13 @@ TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
       {[] {}, kKeyTab, 0, &s0},
       {[] {}, platform::kKeySpace, 0, &s0},
       {[] {}, platform::kKeyEscape, 0, &e.txtNote},  // back to where the keyboard was
+      // The mouse opens a panel: the keyboard goes with it, and back when it closes.
+      {[&] { ClickMenu(w, 2); }, 0, 0, &s0},
+      {[&] { ClickMenu(w, 2); }, 0, 0, &e.txtNote},
+      {[&] {
+         ClickMenu(w, 2), Native(Bar(w).picMenuBar).MouseDown(platform::kButtonLeft, 0, 5, 5);
+       },
+       0, 0, &e.txtNote},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     rows[i].before();
@@ -73,6 +80,9 @@ TEST_F(KeyboardTest, TabMovesThroughThePageShownAndKeysDoWhatTheMouseDoes) {
   EXPECT_FALSE(l.picSearch.Visible());
   EXPECT_FALSE(Options(w).picOptions.Visible());
   EXPECT_TRUE(s0.Value());
+  // The tools panel has nothing to focus: the window takes the keys, none reach the note.
+  ClickMenu(w, 3);
+  EXPECT_EQ(platform_.Focused(), &Native(w.Me()));
   // Tab turned the window's focus marks on: the switch that had the focus showed one.
   ClickMenu(w, 2);
   s0.SetFocus();
