@@ -29,6 +29,7 @@ frmMain::frmMain(platform::Platform& platform)
       timer1_(platform, 100, true),
       recordTimer_(platform, NoteBook::kEditorCheckMs, false),
       folder_(platform.ProgramFolder()) {
+  folder_.ReadOtherTextWith(platform);
   WireEvents();
 }
 

@@ -63,8 +63,8 @@ class RealFileSystem final : public NoteFileSystem {
 };
 
 NotesFolderContents LoadFromJournal(NoteFileSystem& fs, const std::wstring& folder,
-                                    const Journal& journal,
-                                    const std::vector<std::wstring>& names) {
+                                    const Journal& journal, const std::vector<std::wstring>& names,
+                                    platform::CodePages* otherText) {
   const NameSet present(names.begin(), names.end());
   NotesFolderContents contents;
   for (const JournalEntry& entry : journal.entries) {
@@ -75,7 +75,7 @@ NotesFolderContents LoadFromJournal(NoteFileSystem& fs, const std::wstring& fold
     const bool waiting = entry.step == Step::kWrite && present.count(temporary);
     const auto bytes = ReadBytes(fs, Join(folder, waiting ? temporary : entry.name));
     if (bytes) {
-      contents.notes.push_back(ParseNoteFile(*bytes));
+      contents.notes.push_back(ParseNoteFile(*bytes, otherText));
     } else {
       contents.unreadable.push_back(entry.name);
     }
@@ -150,7 +150,8 @@ NoteFileSystem& RealNoteFileSystem() {
   return fileSystem;
 }
 
-NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, NoteFileSystem& fs) {
+NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, NoteFileSystem& fs,
+                                            platform::CodePages* otherText) {
   // A folder that looks missing may only have failed to answer: it is listed all the same.
   const bool existed = fs.FolderExists(notesFolder);
   if (!existed) fs.CreateFolder(notesFolder);
@@ -164,7 +165,7 @@ NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, Not
   }
   if (recovery.state == FolderState::kPending) {
     NotesFolderContents contents =
-        LoadFromJournal(fs, notesFolder, recovery.pending, recovery.names);
+        LoadFromJournal(fs, notesFolder, recovery.pending, recovery.names, otherText);
     contents.existed = existed;
     contents.stamps = std::move(stamps);
     return contents;
@@ -176,7 +177,7 @@ NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, Not
     fs.ReadFolderFiles(notesFolder,
                        std::span<const std::wstring>(ordered).subspan(begin, end - begin),
                        [&](std::size_t at, std::optional<std::string> bytes) {
-                         if (bytes) slots[begin + at] = ParseNoteFile(*bytes);
+                         if (bytes) slots[begin + at] = ParseNoteFile(*bytes, otherText);
                        });
   };
   // A big folder loads in two halves at once where two processors are to be had: one waits
@@ -203,7 +204,7 @@ NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder, Not
     for (std::size_t i = 0; i < slots.size(); ++i) {
       if (slots[i]) continue;
       if (const auto bytes = fs.ReadFile(Join(notesFolder, ordered[i])))
-        slots[i] = ParseNoteFile(*bytes);
+        slots[i] = ParseNoteFile(*bytes, otherText);
     }
   }
 

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace tarvik::notes {
 
 struct Note {
@@ -103,8 +105,11 @@ struct NotesFolderContents {
   // settled; nothing when that listing gave no stamps.
   std::optional<std::vector<NoteFileStamp>> stamps;
 };
+// otherText: how a note file another program wrote in its own encoding is read (see
+// ParseNoteFile); without it such a file is read as UTF-8 all the same.
 NotesFolderContents ReadNotesFolderContents(const std::wstring& notesFolder,
-                                            NoteFileSystem& fs = RealNoteFileSystem());
+                                            NoteFileSystem& fs = RealNoteFileSystem(),
+                                            platform::CodePages* otherText = nullptr);
 
 // Rewrites the folder so it holds exactly the notes with text, as Note_1.tvk, Note_2.tvk ...
 // in vector order; files that are not notes are left alone, files whose bytes would not
@@ -140,7 +145,9 @@ bool WriteNotesFolder(const std::wstring& notesFolder, const std::vector<Note>& 
 std::string FormatNoteFile(const Note& note);
 // The reverse: a leading BOM is dropped, invalid UTF-8 becomes U+FFFD, the first CR LF ends
 // the title line. Without any CR LF the whole content is the text of an untitled note.
-Note ParseNoteFile(std::string_view bytes);
+// Bytes that are no UTF-8 at all (Notepad's ANSI or Unicode, from an edit outside the
+// program) are read as an imported file is, when otherText is given.
+Note ParseNoteFile(std::string_view bytes, platform::CodePages* otherText = nullptr);
 
 // Whether a file of this name is loaded as a note, and the order in which such names load.
 bool IsNoteFileName(std::wstring_view name);

@@ -119,13 +119,36 @@ std::string FormatNoteFile(const Note& note) {
   return bytes;
 }
 
-Note ParseNoteFile(std::string_view bytes) {
-  bytes = util::StripUtf8Bom(bytes);
-  const std::size_t lineEnd = bytes.find("\r\n");
-  if (lineEnd == std::string_view::npos) {
-    return Note{std::wstring(kUntitledTitle), util::FromUtf8(bytes)};
+namespace {
+
+Note SplitNote(std::wstring_view text) {
+  const std::size_t lineEnd = text.find(L"\r\n");
+  if (lineEnd == std::wstring_view::npos) {
+    return Note{std::wstring(kUntitledTitle), std::wstring(text)};
   }
-  return Note{util::FromUtf8(bytes.substr(0, lineEnd)), util::FromUtf8(bytes.substr(lineEnd + 2))};
+  return Note{std::wstring(text.substr(0, lineEnd)), std::wstring(text.substr(lineEnd + 2))};
+}
+
+}  // namespace
+
+Note ParseNoteFile(std::string_view bytes, platform::CodePages* otherText) {
+  const std::string_view body = util::StripUtf8Bom(bytes);
+  const std::size_t lineEnd = body.find("\r\n");
+  Note note =
+      lineEnd == std::string_view::npos
+          ? Note{std::wstring(kUntitledTitle), util::FromUtf8(body)}
+          : Note{util::FromUtf8(body.substr(0, lineEnd)), util::FromUtf8(body.substr(lineEnd + 2))};
+  // Read as UTF-8, such a file would come back full of U+FFFD, and the next save would write
+  // that over the user's text. A UTF-8 note costs one look for U+FFFD; only where one came out
+  // are the bytes checked. A file behind a UTF-8 mark stays UTF-8 there too.
+  const auto damaged = [&note] {
+    return note.title.find(L'\uFFFD') != std::wstring::npos ||
+           note.text.find(L'\uFFFD') != std::wstring::npos;
+  };
+  if (otherText && damaged() && !util::IsValidUtf8(bytes)) {
+    return SplitNote(util::DecodeTextFile(bytes, *otherText));
+  }
+  return note;
 }
 
 }  // namespace tarvik::notes

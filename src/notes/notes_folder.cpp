@@ -86,7 +86,7 @@ NotesFolder::NotesFolder(std::wstring programFolder, NoteFileSystem& fs, Recover
 NotesFolder::~NotesFolder() = default;
 
 std::vector<Note> NotesFolder::Load() {
-  NotesFolderContents contents = ReadNotesFolderContents(path_, fs_);
+  NotesFolderContents contents = ReadNotesFolderContents(path_, fs_, otherText_);
   keep_ = KeptFiles{std::move(contents.unreadable), !contents.listed};
   TakeFingerprint(contents.stamps);
   missingAtLoad_ = !contents.existed && !atLoad_;

@@ -33,6 +33,8 @@ class NotesFolder {
   NotesFolder& operator=(const NotesFolder&) = delete;
 
   const std::wstring& Path() const { return path_; }
+  // How Load reads a note file another program wrote in its own encoding.
+  void ReadOtherTextWith(platform::CodePages& codePages) { otherText_ = &codePages; }
 
   // Reads the notes, after finishing or discarding an interrupted save. A note another program
   // holds is tried again for a moment; one still unreadable is left as it is by every save.
@@ -77,6 +79,7 @@ class NotesFolder {
   bool missingAtLoad_ = false;
   std::uint64_t notesSize_ = 0;
   std::unique_ptr<RecoveryWriter> writer_;
+  platform::CodePages* otherText_ = nullptr;
 };
 
 // What a record found after the folder changed brings back: the folder's notes as they are

@@ -544,6 +544,20 @@ std::wstring ARestartAfterAForcedEndOffersTheTyping(const fs::path& exe, bool ye
 
 }  // namespace
 
+// A note saved from Notepad in the Chinese code page is listed as written, and the exit writes
+// it back as UTF-8 with the same text, not the damage a UTF-8 reading would make of it.
+std::wstring ANoteInTheCodePageIsReadAndKept(const fs::path& exe) {
+  Program program(exe, L"code_page_note", kOneNote);
+  if (!WriteBytes(program.NotesFolder() / L"Note_1.tvk", "\xD6\xD0\xCE\xC4\r\n\xB1\xCA\xBC\xC7"))
+    return L"the note could not be written";
+  if (auto error = program.Start(); !error.empty()) return error;
+  if (auto error = ListShows(program, {L"中文", kUntitled}); !error.empty()) return error;
+  if (auto error = ExitConfirmed(program); !error.empty()) return error;
+  const std::string saved = ReadAll(program.NotesFolder() / L"Note_1.tvk");
+  return saved == ToUtf8(L"中文\r\n笔记") ? L""
+                                          : L"after the exit the note holds " + FromUtf8(saved);
+}
+
 Cases CommandCases(const fs::path& exe) {
   return {
       {L"starts_on_fresh_note", [exe] { return StartsOnAFreshNote(exe); }},
@@ -552,6 +566,7 @@ Cases CommandCases(const fs::path& exe) {
       {L"export_import_file_dialog", [exe] { return ExportAndImportThroughTheFileDialog(exe); }},
       {L"edge_resize_and_bar_move", [exe] { return EdgeResizesAndBarMoves(exe); }},
       {L"exit_saves_restart_shows", [exe] { return ExitSavesAndARestartShowsIt(exe); }},
+      {L"code_page_note_read_and_kept", [exe] { return ANoteInTheCodePageIsReadAndKept(exe); }},
       {L"logoff_saves_without_asking", [exe] { return LogoffSavesWithoutAsking(exe); }},
       {L"recovery_after_forced_end_yes",
        [exe] { return ARestartAfterAForcedEndOffersTheTyping(exe, true); }},

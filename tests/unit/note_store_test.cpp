@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "notes/notes_folder.h"
+#include "platform/headless/headless_platform.h"
 #include "util/text_codec.h"
 
 #include <algorithm>
@@ -115,6 +116,14 @@ TEST(NoteFileFormat, BytesAndParsing) {
   EXPECT_EQ(ParseNoteFile("no line break\nat all"), (Note{L"[无标题]", L"no line break\nat all"}));
   EXPECT_EQ(ParseNoteFile(""), (Note{L"[无标题]", L""}));
   EXPECT_EQ(ParseNoteFile("\xFF\r\nok\xC3"), (Note{L"\uFFFD", L"ok\uFFFD"}));
+  // A note saved by another program in its own encoding is read as an imported file is; a
+  // U+FFFD that is really there stays.
+  platform::headless::HeadlessPlatform codePages;
+  const std::string gbk = "\xD6\xD0\xCE\xC4\r\n\xB1\xCA\xBC\xC7";
+  EXPECT_EQ(ParseNoteFile(gbk, &codePages), (Note{L"中文", L"笔记"}));
+  EXPECT_EQ(ParseNoteFile(std::string("\xFF\xFEt\0\r\0\n\0x\0", 10), &codePages),
+            (Note{L"t", L"x"}));
+  EXPECT_EQ(ParseNoteFile("\xEF\xBF\xBD\r\nx", &codePages), (Note{L"\uFFFD", L"x"}));
 }
 
 TEST(NoteFileNames, WhichNamesAreNotesAndTheirOrder) {
